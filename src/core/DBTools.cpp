@@ -1,0 +1,509 @@
+#include "core/DBTools.h"
+
+#include "core/AppPath.h"
+#include "core/FileTables.h"
+#include "core/JetSql.h"
+#include "core/Services.h"
+#include "core/Strings.h"
+#include "core/UnicodeLike.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace zorva {
+
+namespace {
+
+std::string lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    return s;
+}
+
+// Leading and trailing blanks removed.
+std::string trimBlanks(const std::string& s) {
+    size_t a = s.find_first_not_of(' ');
+    if (a == std::string::npos) return {};
+    size_t b = s.find_last_not_of(' ');
+    return s.substr(a, b - a + 1);
+}
+
+std::string textOr(int id, const char* fallback) {
+    return HasResString(id) ? Txt(id) : std::string(fallback);
+}
+
+// Microsoft Access files carry "Standard Jet DB" or "Standard ACE DB" at offset 4.
+bool looksLikeAccessFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char head[20] = {};
+    in.read(head, sizeof head);
+    return in.gcount() >= 19 &&
+           (std::memcmp(head + 4, "Standard Jet DB", 15) == 0 || std::memcmp(head + 4, "Standard ACE DB", 15) == 0);
+}
+
+[[noreturn]] void throwSqlite(sqlite3* db, const std::string& statement, const std::string& file) {
+    throw DbError(db ? sqlite3_errmsg(db) : "database error", statement, file);
+}
+
+sqlite3* openMemory() {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        throw DbError("out of memory");
+    }
+    return db;
+}
+
+sqlite3* openDatabaseFile(const std::string& file, bool* readOnly) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec))
+        throw DbError("Could not find file '" + file + "'.", {}, file);
+    if (looksLikeAccessFile(file))
+        throw DbError(textOr(912, "This file is a Microsoft Access database, which this version cannot open: ") + file,
+                      {}, file);
+    sqlite3* db = nullptr;
+    *readOnly = false;
+    int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_READONLY || rc == SQLITE_CANTOPEN || rc == SQLITE_PERM) {
+        sqlite3_close_v2(db);
+        db = nullptr;
+        rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        *readOnly = true;
+    }
+    if (rc != SQLITE_OK) {
+        std::string msg = db ? sqlite3_errmsg(db) : "cannot open";
+        sqlite3_close_v2(db);
+        throw DbError("The database '" + file + "' cannot be opened: " + msg, {}, file);
+    }
+    // Reading the schema makes SQLite look at the file: a file that is not a
+    // database is refused here rather than at the first query.
+    char* err = nullptr;
+    if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) != SQLITE_OK) {
+        std::string msg = err ? err : "not a database";
+        sqlite3_free(err);
+        sqlite3_close_v2(db);
+        throw DbError("The file '" + file + "' is not a valid database: " + msg, {}, file);
+    }
+    // Another copy of the program writing at the same moment is waited for.
+    sqlite3_busy_timeout(db, 10000);
+    return db;
+}
+
+sqlite3_stmt* prepare(sqlite3* db, const std::string& sql, const std::string& original, const std::string& file,
+                      const char** tail = nullptr) {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, tail) != SQLITE_OK) throwSqlite(db, original, file);
+    return st;
+}
+
+Variant columnValue(sqlite3_stmt* st, int c) {
+    switch (sqlite3_column_type(st, c)) {
+    case SQLITE_NULL: return Variant();
+    case SQLITE_INTEGER: return Variant(static_cast<std::int64_t>(sqlite3_column_int64(st, c)));
+    case SQLITE_FLOAT: return Variant(sqlite3_column_double(st, c));
+    default: {
+        const unsigned char* t = sqlite3_column_text(st, c);
+        return Variant(std::string(reinterpret_cast<const char*>(t ? t : reinterpret_cast<const unsigned char*>("")),
+                                   static_cast<size_t>(sqlite3_column_bytes(st, c))));
+    }
+    }
+}
+
+void bindValue(sqlite3_stmt* st, int p, const Variant& v) {
+    switch (v.type()) {
+    case Variant::Type::Null: sqlite3_bind_null(st, p); break;
+    case Variant::Type::Integer: sqlite3_bind_int64(st, p, v.toInt()); break;
+    case Variant::Type::Real: sqlite3_bind_double(st, p, v.toDouble()); break;
+    case Variant::Type::Text: {
+        std::string s = v.toString();
+        sqlite3_bind_text(st, p, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    }
+}
+
+std::string quoteIdent(const std::string& n) {
+    std::string out = "\"";
+    for (char c : n) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+void requireOpen(const ConnectionHandle& cn, const std::string& statement) {
+    if (!cn || !cn->handle()) throw DbError("Operation is not allowed when the object is closed.", statement);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- Connection
+
+Connection::Connection(sqlite3* db, Kind kind, std::string source)
+    : db_(db), kind_(kind), source_(std::move(source)) {
+    RegisterUnicodeLike(db_);
+}
+
+Connection::~Connection() { sqlite3_close_v2(db_); }
+
+// ---------------------------------------------------------------- operations
+
+void DisconnectFromDB(ConnectionHandle& connection) {
+    if (connection) connection.reset();
+}
+
+void ConnectToFile(ConnectionHandle& connection, std::string file, std::string folder) {
+    DisconnectFromDB(connection);
+    if (folder == "unknown") folder = AppPath();
+    file = trimBlanks(file);
+    std::string kind = file.size() >= 3 ? file.substr(file.size() - 3) : file;
+    if (file == "text") kind = "txt";
+    std::string k = lower(kind);
+
+    if (k == "txt" || k == "csv") {
+        sqlite3* db = openMemory();
+        auto cn = std::make_shared<Connection>(db, Connection::Kind::TextFolder, folder);
+        cn->connectionString = "DRIVER={Microsoft Text Driver (*.txt; *.csv)};DBQ=" + folder +
+                               ";DefaultDir=" + folder + ";Uid=Admin;Pwd=;";
+        LoadTextFolder(db, folder);
+        sqlite3_exec(db, "PRAGMA query_only = ON", nullptr, nullptr, nullptr);
+        connection = cn;
+    } else if (k == "xls") {
+        sqlite3* db = openMemory();
+        auto cn = std::make_shared<Connection>(db, Connection::Kind::Workbook, file);
+        cn->connectionString = "Data Source=" + file + ";Extended Properties=Excel 8.0;";
+        LoadWorkbook(db, file);
+        sqlite3_exec(db, "PRAGMA query_only = ON", nullptr, nullptr, nullptr);
+        connection = cn;
+    } else if (k == "mdb") {
+        bool ro = false;
+        sqlite3* db = openDatabaseFile(file, &ro);
+        auto cn = std::make_shared<Connection>(db, Connection::Kind::Database, file);
+        cn->setReadOnly(ro);
+        cn->connectionString = "Data Source=" + file;
+        connection = cn;
+    } else {
+        MsgBox("Invalid use of ConnectToFile (Invalid File Type: " + kind + " )", MsgButtons::OK, MsgIcon::None);
+        EndProgram(1);
+    }
+}
+
+std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string& statement,
+                                 const std::string& mode) {
+    std::string m = lower(mode);
+    if (m != "read" && m != "write") {
+        MsgBox("Invalid use of GetRS (Invalid WriteMode: " + mode + " )", MsgButtons::OK, MsgIcon::None);
+        EndProgram(1);
+    }
+    requireOpen(connection, statement);
+    sqlite3* db = connection->handle();
+    std::string sql = JetToSQLite(statement);
+
+    auto rs = std::unique_ptr<Recordset>(new Recordset());
+    rs->cn_ = connection;
+    rs->statement_ = statement;
+    rs->mode_ = m == "read" ? Recordset::Mode::Read : Recordset::Mode::Write;
+
+    // In write mode a plain single-table query is made updatable: each row
+    // carries its rowid (kept out of the fields).
+    bool withRowid = false;
+    if (rs->mode_ == Recordset::Mode::Write) {
+        rs->table_ = SingleTableOfSelect(sql);
+        if (!rs->table_.empty()) {
+            auto pos = lower(sql).find("select");
+            std::string withId = sql.substr(0, pos + 6) + " rowid AS __zorva_rowid," + sql.substr(pos + 6);
+            sqlite3_stmt* probe = nullptr;
+            if (sqlite3_prepare_v2(db, withId.c_str(), -1, &probe, nullptr) == SQLITE_OK) {
+                sql = withId;
+                withRowid = true;
+            } else {
+                rs->table_.clear();  // a view or a table without rowid: read-only
+            }
+            sqlite3_finalize(probe);
+        }
+    }
+
+    sqlite3_stmt* st = prepare(db, sql, statement, connection->source());
+    int cols = sqlite3_column_count(st);
+    int first = withRowid ? 1 : 0;
+    for (int c = first; c < cols; ++c) {
+        rs->names_.push_back(sqlite3_column_name(st, c) ? sqlite3_column_name(st, c) : "");
+        if (withRowid) {
+            const char* origin = sqlite3_column_origin_name(st, c);
+            rs->tableColumn_.push_back(origin && sqlite3_stricmp(origin, rs->names_.back().c_str()) == 0 ? 1 : 0);
+        }
+    }
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        std::vector<Variant> row;
+        row.reserve(static_cast<size_t>(cols - first));
+        if (withRowid) rs->rowids_.push_back(sqlite3_column_int64(st, 0));
+        for (int c = first; c < cols; ++c) row.push_back(columnValue(st, c));
+        rs->rows_.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE) {
+        sqlite3_finalize(st);
+        throwSqlite(db, statement, connection->source());
+    }
+    sqlite3_finalize(st);
+    return rs;
+}
+
+void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement) {
+    requireOpen(connection, statement);
+    sqlite3* db = connection->handle();
+    std::string sql = JetToSQLite(statement);
+    const char* tail = sql.c_str();
+    while (tail && *tail) {
+        const char* next = nullptr;
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, tail, -1, &st, &next) != SQLITE_OK) throwSqlite(db, statement, connection->source());
+        if (!st) break;  // only blanks or comments left
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {}
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE) throwSqlite(db, statement, connection->source());
+        tail = next;
+    }
+}
+
+long RowsAffected(const ConnectionHandle& connection) {
+    return connection && connection->handle() ? sqlite3_changes(connection->handle()) : 0;
+}
+
+bool TableExists(const ConnectionHandle& connection, const std::string& table) {
+    if (!connection || !connection->handle()) return false;
+    sqlite3_stmt* st = nullptr;
+    const char* sql = "SELECT 1 FROM sqlite_master WHERE type IN ('table','view') AND name = ? COLLATE NOCASE";
+    if (sqlite3_prepare_v2(connection->handle(), sql, -1, &st, nullptr) != SQLITE_OK) return false;
+    sqlite3_bind_text(st, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    bool found = sqlite3_step(st) == SQLITE_ROW;
+    sqlite3_finalize(st);
+    return found;
+}
+
+std::string SqlQuote(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    for (char c : text) {
+        out += c;
+        if (c == '\'') out += '\'';
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------- Transaction
+
+Transaction::Transaction(ConnectionHandle connection) : cn_(std::move(connection)) {
+    requireOpen(cn_, "BEGIN IMMEDIATE");
+    char* err = nullptr;
+    if (sqlite3_exec(cn_->handle(), "BEGIN IMMEDIATE", nullptr, nullptr, &err) != SQLITE_OK) {
+        std::string msg = err ? err : "cannot begin a transaction";
+        sqlite3_free(err);
+        throw DbError(msg, "BEGIN IMMEDIATE", cn_->source());
+    }
+    open_ = true;
+}
+
+Transaction::~Transaction() {
+    if (open_) sqlite3_exec(cn_->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void Transaction::Commit() {
+    if (!open_) return;
+    char* err = nullptr;
+    if (sqlite3_exec(cn_->handle(), "COMMIT", nullptr, nullptr, &err) != SQLITE_OK) {
+        std::string msg = err ? err : "cannot commit";
+        sqlite3_free(err);
+        throw DbError(msg, "COMMIT", cn_->source());
+    }
+    open_ = false;
+}
+
+// ---------------------------------------------------------------- Recordset
+
+const std::string& Recordset::FieldName(int index) const {
+    if (index < 0 || index >= FieldCount())
+        throw DbError("Item cannot be found in the collection corresponding to the requested name or ordinal.",
+                      statement_);
+    return names_[static_cast<size_t>(index)];
+}
+
+int Recordset::FieldIndex(std::string_view name) const {
+    std::string n(name);
+    for (size_t i = 0; i < names_.size(); ++i)
+        if (sqlite3_stricmp(names_[i].c_str(), n.c_str()) == 0) return static_cast<int>(i);
+    return -1;
+}
+
+const Variant& Recordset::at(int index) const {
+    if (pending_ != Pending::None) return editRow_[static_cast<size_t>(index)];
+    if (pos_ < 0 || pos_ >= static_cast<long>(rows_.size()))
+        throw DbError("Either BOF or EOF is True, or the current record has been deleted.", statement_);
+    return rows_[static_cast<size_t>(pos_)][static_cast<size_t>(index)];
+}
+
+const Variant& Recordset::Fields(int index) const {
+    if (index < 0 || index >= FieldCount())
+        throw DbError("Item cannot be found in the collection corresponding to the requested name or ordinal.",
+                      statement_);
+    return at(index);
+}
+
+const Variant& Recordset::Fields(std::string_view name) const {
+    int i = FieldIndex(name);
+    if (i < 0)
+        throw DbError("Item cannot be found in the collection corresponding to the requested name or ordinal: " +
+                          std::string(name),
+                      statement_);
+    return at(i);
+}
+
+void Recordset::requireWritable(const char* op) const {
+    if (mode_ != Mode::Write || table_.empty() || !cn_ || cn_->readOnly())
+        throw DbError(std::string("The recordset cannot be updated (") + op + ").", statement_);
+}
+
+void Recordset::SetField(std::string_view name, Variant value) {
+    requireWritable("edit");
+    int i = FieldIndex(name);
+    if (i < 0 || !tableColumn_[static_cast<size_t>(i)])
+        throw DbError("The field " + std::string(name) + " cannot be updated.", statement_);
+    if (pending_ == Pending::None) {
+        if (Eof() || pos_ < 0) throw DbError("Either BOF or EOF is True, or the current record has been deleted.", statement_);
+        editRow_ = rows_[static_cast<size_t>(pos_)];
+        editChanged_.assign(names_.size(), false);
+        pending_ = Pending::Edit;
+    }
+    editRow_[static_cast<size_t>(i)] = std::move(value);
+    editChanged_[static_cast<size_t>(i)] = true;
+}
+
+void Recordset::AddNew() {
+    requireWritable("add");
+    editRow_.assign(names_.size(), Variant());
+    editChanged_.assign(names_.size(), false);
+    pending_ = Pending::Add;
+}
+
+void Recordset::CancelUpdate() { pending_ = Pending::None; }
+
+void Recordset::Update() {
+    if (pending_ == Pending::None) return;
+    requireWritable("update");
+    sqlite3* db = cn_->handle();
+    const std::string table = quoteIdent(table_);
+    if (pending_ == Pending::Edit) {
+        const auto& orig = rows_[static_cast<size_t>(pos_)];
+        std::string sql = "UPDATE " + table + " SET ";
+        std::vector<const Variant*> binds;
+        bool first = true;
+        for (size_t i = 0; i < names_.size(); ++i) {
+            if (!editChanged_[i]) continue;
+            sql += (first ? "" : ", ") + quoteIdent(names_[i]) + " = ?";
+            binds.push_back(&editRow_[i]);
+            first = false;
+        }
+        if (first) { pending_ = Pending::None; return; }
+        sql += " WHERE rowid = ?";
+        // Optimistic locking: the row must still hold what was read.
+        for (size_t i = 0; i < names_.size(); ++i) {
+            if (!tableColumn_[i]) continue;
+            sql += " AND " + quoteIdent(names_[i]) + " IS ?";
+        }
+        sqlite3_stmt* st = prepare(db, sql, statement_, cn_->source());
+        int p = 1;
+        for (auto* v : binds) bindValue(st, p++, *v);
+        sqlite3_bind_int64(st, p++, rowids_[static_cast<size_t>(pos_)]);
+        for (size_t i = 0; i < names_.size(); ++i)
+            if (tableColumn_[i]) bindValue(st, p++, orig[i]);
+        int rc = sqlite3_step(st);
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE) throwSqlite(db, statement_, cn_->source());
+        if (sqlite3_changes(db) == 0)
+            throw DbError("Row cannot be located for updating. Some values may have been changed since it was last read.",
+                          statement_);
+        rows_[static_cast<size_t>(pos_)] = editRow_;
+    } else {
+        std::string cols, qs;
+        std::vector<const Variant*> binds;
+        for (size_t i = 0; i < names_.size(); ++i) {
+            if (!editChanged_[i]) continue;
+            cols += (cols.empty() ? "" : ", ") + quoteIdent(names_[i]);
+            qs += qs.empty() ? "?" : ", ?";
+            binds.push_back(&editRow_[i]);
+        }
+        std::string sql = cols.empty() ? "INSERT INTO " + table + " DEFAULT VALUES"
+                                       : "INSERT INTO " + table + " (" + cols + ") VALUES (" + qs + ")";
+        sqlite3_stmt* st = prepare(db, sql, statement_, cn_->source());
+        int p = 1;
+        for (auto* v : binds) bindValue(st, p++, *v);
+        int rc = sqlite3_step(st);
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE) throwSqlite(db, statement_, cn_->source());
+        std::int64_t id = sqlite3_last_insert_rowid(db);
+        // Read the new row back so that defaults show; it joins this recordset.
+        std::vector<Variant> row = editRow_;
+        std::string sel = "SELECT ";
+        bool any = false;
+        for (size_t i = 0; i < names_.size(); ++i) {
+            if (!tableColumn_[i]) continue;
+            sel += (any ? ", " : "") + quoteIdent(names_[i]);
+            any = true;
+        }
+        if (any) {
+            sqlite3_stmt* rd = prepare(db, sel + " FROM " + table + " WHERE rowid = ?", statement_, cn_->source());
+            sqlite3_bind_int64(rd, 1, id);
+            if (sqlite3_step(rd) == SQLITE_ROW) {
+                int c = 0;
+                for (size_t i = 0; i < names_.size(); ++i)
+                    if (tableColumn_[i]) row[i] = columnValue(rd, c++);
+            }
+            sqlite3_finalize(rd);
+        }
+        rows_.push_back(std::move(row));
+        rowids_.push_back(id);
+        pos_ = static_cast<long>(rows_.size()) - 1;
+    }
+    pending_ = Pending::None;
+}
+
+void Recordset::Delete() {
+    requireWritable("delete");
+    if (Eof() || pos_ < 0) throw DbError("Either BOF or EOF is True, or the current record has been deleted.", statement_);
+    sqlite3* db = cn_->handle();
+    std::string sql = "DELETE FROM " + quoteIdent(table_) + " WHERE rowid = ?";
+    const auto& orig = rows_[static_cast<size_t>(pos_)];
+    for (size_t i = 0; i < names_.size(); ++i)
+        if (tableColumn_[i]) sql += " AND " + quoteIdent(names_[i]) + " IS ?";
+    sqlite3_stmt* st = prepare(db, sql, statement_, cn_->source());
+    int p = 1;
+    sqlite3_bind_int64(st, p++, rowids_[static_cast<size_t>(pos_)]);
+    for (size_t i = 0; i < names_.size(); ++i)
+        if (tableColumn_[i]) bindValue(st, p++, orig[i]);
+    int rc = sqlite3_step(st);
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) throwSqlite(db, statement_, cn_->source());
+    if (sqlite3_changes(db) == 0)
+        throw DbError("Row cannot be located for deleting. Some values may have been changed since it was last read.",
+                      statement_);
+    rows_.erase(rows_.begin() + pos_);
+    rowids_.erase(rowids_.begin() + pos_);
+    pending_ = Pending::None;
+}
+
+void Recordset::Close() {
+    rows_.clear();
+    rowids_.clear();
+    names_.clear();
+    cn_.reset();
+    pos_ = 0;
+    pending_ = Pending::None;
+}
+
+} // namespace zorva

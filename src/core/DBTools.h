@@ -1,0 +1,162 @@
+#pragma once
+// The program's only way to a database: open a connection on a file, open a
+// recordset, run a statement, close the connection.
+//
+// Kinds of connection, by the last three characters of the file name:
+//   "mdb"        a SQLite 3 database file (the two data stores)
+//   "txt"/"csv"  every text file of the folder is a read-only table
+//                (the file name "text" asks for this kind on the folder)
+//   "xls"        every sheet of the workbook is a read-only table
+// Statements are written in the Jet dialect; JetToSQLite translates them.
+//
+// Errors of the database come as DbError; the two wrong uses of the layer
+// (unknown file kind, unknown recordset mode) show their message and end the
+// program through the exit service.
+
+#include "core/Variant.h"
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+
+namespace zorva {
+
+class DbError : public std::runtime_error {
+public:
+    DbError(const std::string& what, std::string statement = {}, std::string file = {})
+        : std::runtime_error(what), statement_(std::move(statement)), file_(std::move(file)) {}
+    const std::string& statement() const { return statement_; }
+    const std::string& file() const { return file_; }
+private:
+    std::string statement_;
+    std::string file_;
+};
+
+// An open connection. Held through a ConnectionHandle; an empty handle means
+// "not connected".
+class Connection {
+public:
+    enum class Kind { Database, TextFolder, Workbook };
+    Connection(sqlite3* db, Kind kind, std::string source);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    sqlite3* handle() const { return db_; }
+    Kind kind() const { return kind_; }
+    // The file (or folder) the connection was opened on.
+    const std::string& source() const { return source_; }
+    bool readOnly() const { return kind_ != Kind::Database || readOnly_; }
+    void setReadOnly(bool ro) { readOnly_ = ro; }
+    // The connection string in the form the program has always logged it
+    // ("Data Source=..." and so on); informative only.
+    std::string connectionString;
+
+private:
+    sqlite3* db_;
+    Kind kind_;
+    std::string source_;
+    bool readOnly_ = false;
+};
+using ConnectionHandle = std::shared_ptr<Connection>;
+
+class Recordset {
+public:
+    enum class Mode { Read, Write };
+
+    long RecordCount() const { return static_cast<long>(rows_.size()); }
+    bool Eof() const { return pos_ >= static_cast<long>(rows_.size()); }
+    bool Bof() const { return pos_ < 0 || rows_.empty(); }
+    void MoveFirst() { pos_ = 0; }
+    void MoveNext() { if (pos_ < static_cast<long>(rows_.size())) ++pos_; }
+    void MovePrevious() { if (pos_ >= 0) --pos_; }
+    void MoveLast() { pos_ = static_cast<long>(rows_.size()) - 1; }
+    long AbsolutePosition() const { return pos_; }
+    void Move(long index) { pos_ = index; }
+
+    int FieldCount() const { return static_cast<int>(names_.size()); }
+    const std::string& FieldName(int index) const;
+    // Index of a field by name without regard to letter case; -1 when absent.
+    int FieldIndex(std::string_view name) const;
+    bool HasField(std::string_view name) const { return FieldIndex(name) >= 0; }
+    // Value of a field of the current row; throws DbError when there is no
+    // current row or no such field.
+    const Variant& Fields(int index) const;
+    const Variant& Fields(std::string_view name) const;
+
+    // All rows, for grids and lists.
+    const std::vector<std::vector<Variant>>& Rows() const { return rows_; }
+    const std::vector<std::string>& FieldNames() const { return names_; }
+
+    Mode mode() const { return mode_; }
+    const std::string& statement() const { return statement_; }
+
+    // Write mode only (a single-table query): change fields of the current
+    // row, add a row, delete the current row. Update() writes the pending
+    // change; it fails with DbError when another writer changed or removed the
+    // row since it was read (optimistic locking).
+    void SetField(std::string_view name, Variant value);
+    void AddNew();
+    void Update();
+    void CancelUpdate();
+    void Delete();
+    bool Updatable() const { return !table_.empty(); }
+
+    void Close();
+
+private:
+    friend std::unique_ptr<Recordset> GetRS(ConnectionHandle&, const std::string&, const std::string&);
+    const Variant& at(int index) const;
+    void requireWritable(const char* op) const;
+
+    ConnectionHandle cn_;
+    std::string statement_;
+    Mode mode_ = Mode::Read;
+    std::vector<std::string> names_;
+    std::vector<std::vector<Variant>> rows_;
+    long pos_ = 0;
+
+    // Write mode: the table, the rowid of each row, the pending edit.
+    std::string table_;
+    std::vector<std::int64_t> rowids_;
+    std::vector<int> tableColumn_;  // result column -> is a plain column of table_ (1) or not (0)
+    enum class Pending { None, Edit, Add } pending_ = Pending::None;
+    std::vector<Variant> editRow_;
+    std::vector<bool> editChanged_;
+};
+
+void DisconnectFromDB(ConnectionHandle& connection);
+void ConnectToFile(ConnectionHandle& connection, std::string file, std::string folder);
+std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string& statement,
+                                 const std::string& mode);
+void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement);
+
+// Number of rows the last ExecCmdInDB changed on this connection.
+long RowsAffected(const ConnectionHandle& connection);
+
+// All of a set of statements take effect together or not at all. Begins an
+// immediate (write-locking) transaction; rolls back unless Commit() was called.
+// A second program preparing a report at the same time waits for ours.
+class Transaction {
+public:
+    explicit Transaction(ConnectionHandle connection);
+    ~Transaction();
+    void Commit();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+private:
+    ConnectionHandle cn_;
+    bool open_ = false;
+};
+
+// True when the table exists on the connection (without raising an error).
+bool TableExists(const ConnectionHandle& connection, const std::string& table);
+
+// Doubles every single quote, for splicing a text into a statement.
+std::string SqlQuote(std::string_view text);
+
+} // namespace zorva

@@ -1,0 +1,46 @@
+#pragma once
+// Start-up, the failure policy and help launching.
+
+#include <stdexcept>
+#include <string>
+
+namespace zorva {
+
+// Start-up could not open a data store. what() is the message for the user
+// (in English and French: no language has been chosen yet).
+class StartupError : public std::runtime_error {
+public:
+    StartupError(const std::string& message, std::string file)
+        : std::runtime_error(message), file_(std::move(file)) {}
+    const std::string& file() const { return file_; }
+private:
+    std::string file_;
+};
+
+inline constexpr const char* kIndustryStore = "ZOR_DATA.mdb";
+inline constexpr const char* kUserStore = "myData.mdb";
+inline constexpr const char* kHelpViewer = "hh";
+inline constexpr int kCurrentYear = 2010;
+
+// Opens the industry and the user data store of the application folder into
+// gcnIndustry and gcnUser, clears gblnKeepValues and fixes gstrHelpViewer.
+// Throws StartupError naming the file and what to do.
+void OpenDataStores();
+
+// The failure policy: one error box saying what failed (and the file or
+// statement), then the program ends.
+[[noreturn]] void ReportFatalError(const std::exception& error);
+std::string FatalErrorText(const std::exception& error);
+
+// Help files of the application folder.
+std::string HelpFileName(const std::string& which, int language);  // "Contents" or "Tech"
+// Starts the help viewer on the concepts ("Contents") or technical ("Tech")
+// help of the current language. The viewer and the file are passed as an
+// argument list, never through a shell. A missing viewer or file gives a
+// message in the current language; the program goes on. False when nothing
+// was started.
+bool gsubLaunchHelpFile(const std::string& which);
+// Starts the help viewer on one topic of a help file of the application folder.
+bool LaunchHelpTopic(const std::string& helpFile, long topic);
+
+} // namespace zorva
