@@ -299,29 +299,42 @@ std::string SqlQuote(std::string_view text) {
 
 // ---------------------------------------------------------------- Transaction
 
+namespace {
+void execOrThrow(const ConnectionHandle& cn, const std::string& sql) {
+    char* err = nullptr;
+    if (sqlite3_exec(cn->handle(), sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+        std::string msg = err ? err : "transaction failed";
+        sqlite3_free(err);
+        throw DbError(msg, sql, cn->source());
+    }
+}
+int savepointCounter = 0;
+} // namespace
+
 Transaction::Transaction(ConnectionHandle connection) : cn_(std::move(connection)) {
     requireOpen(cn_, "BEGIN IMMEDIATE");
-    char* err = nullptr;
-    if (sqlite3_exec(cn_->handle(), "BEGIN IMMEDIATE", nullptr, nullptr, &err) != SQLITE_OK) {
-        std::string msg = err ? err : "cannot begin a transaction";
-        sqlite3_free(err);
-        throw DbError(msg, "BEGIN IMMEDIATE", cn_->source());
+    if (sqlite3_get_autocommit(cn_->handle())) {
+        execOrThrow(cn_, "BEGIN IMMEDIATE");
+    } else {
+        savepoint_ = "zorva_sp" + std::to_string(++savepointCounter);
+        execOrThrow(cn_, "SAVEPOINT " + savepoint_);
     }
     open_ = true;
 }
 
 Transaction::~Transaction() {
-    if (open_) sqlite3_exec(cn_->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    if (!open_) return;
+    if (savepoint_.empty()) {
+        sqlite3_exec(cn_->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    } else {
+        std::string sql = "ROLLBACK TO " + savepoint_ + "; RELEASE " + savepoint_;
+        sqlite3_exec(cn_->handle(), sql.c_str(), nullptr, nullptr, nullptr);
+    }
 }
 
 void Transaction::Commit() {
     if (!open_) return;
-    char* err = nullptr;
-    if (sqlite3_exec(cn_->handle(), "COMMIT", nullptr, nullptr, &err) != SQLITE_OK) {
-        std::string msg = err ? err : "cannot commit";
-        sqlite3_free(err);
-        throw DbError(msg, "COMMIT", cn_->source());
-    }
+    execOrThrow(cn_, savepoint_.empty() ? std::string("COMMIT") : "RELEASE " + savepoint_);
     open_ = false;
 }
 

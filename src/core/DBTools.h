@@ -141,6 +141,8 @@ long RowsAffected(const ConnectionHandle& connection);
 // All of a set of statements take effect together or not at all. Begins an
 // immediate (write-locking) transaction; rolls back unless Commit() was called.
 // A second program preparing a report at the same time waits for ours.
+// Inside a transaction already open on the connection it becomes a savepoint,
+// so a preparation can run on its own or inside a caller's transaction.
 class Transaction {
 public:
     explicit Transaction(ConnectionHandle connection);
@@ -151,6 +153,7 @@ public:
 private:
     ConnectionHandle cn_;
     bool open_ = false;
+    std::string savepoint_;  // non-empty when nested
 };
 
 // True when the table exists on the connection (without raising an error).
