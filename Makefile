@@ -1,0 +1,45 @@
+# Zorva / Velmo
+#   make run    install what is missing, build, assemble build/app/ and start the program
+#   make test   the same set-up, then every test, headless
+#   make bench  the benchmarks
+#   make fuzz   the statement translator under libFuzzer (FUZZ_SECONDS, default 60)
+
+BUILD       ?= build
+JOBS        ?= $(shell nproc)
+FUZZ_BUILD  ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps configure build run test bench fuzz clean
+
+all: build
+
+deps:
+	@tools/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY$$QT_QPA_PLATFORM" ]; then \
+	  echo "zorva: no display available (set DISPLAY, or run under xvfb-run)"; exit 1; fi
+	@$(BUILD)/app/zorva
+
+test: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+bench: build
+	@set -e; for b in $(BUILD)/bench/bench_*; do \
+	  [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; \
+	  QT_QPA_PLATFORM=offscreen "$$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DZORVA_FUZZ=ON -DZORVA_TESTS=OFF -DZORVA_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_jetsql
+	@mkdir -p fuzz/corpus && cp -n fuzz/seeds/* fuzz/corpus/ 2>/dev/null || true
+	@$(FUZZ_BUILD)/fuzz/fuzz_jetsql -max_total_time=$(FUZZ_SECONDS) fuzz/corpus
+
+clean:
+	@rm -rf $(BUILD) $(FUZZ_BUILD)
