@@ -112,7 +112,7 @@ void convertTextPlus(Sig& s) {
     bool changed = true;
     while (changed) {
         changed = false;
-        for (size_t i = 0; i < s.size(); ++i) {
+        for (size_t i = 1; i + 1 < s.size(); ++i) {
             if (!textPlus[i]) continue;
             // Walk left over one operand: a "+" before it belongs to the chain.
             size_t start = operandStartBack(s, i - 1);
@@ -194,6 +194,7 @@ std::string translateUpdate(const Sig& s) {
         else if (depth == 0 && isKeyword(s[j], "where")) { wherePos = j; break; }
     }
     std::string assignments;
+    bool qualified = false;
     size_t start = setPos + 1;
     depth = 0;
     for (size_t j = setPos + 1; j <= wherePos; ++j) {
@@ -208,11 +209,15 @@ std::string translateUpdate(const Sig& s) {
             size_t t = a;
             while (t + 2 < j && isName(s[t]) && isPunct(s[t + 1], ".") && isName(s[t + 2])) t += 2;
             if (!(t < j && isName(s[t]))) return {};
+            if (t != a) qualified = true;
             if (!assignments.empty()) assignments += ", ";
             assignments += s[t].text + " " + textOf(s, t + 1, j);
             start = j + 1;
         }
     }
+
+    // A plain single-table update is SQLite already.
+    if (refs.size() == 1 && !qualified) return {};
 
     std::string out = "UPDATE " + refs[0].source;
     if (!refs[0].alias.empty()) out += " AS " + refs[0].alias;
@@ -286,6 +291,11 @@ std::string JetToSQLite(std::string_view jet) {
     try {
         Sig s = significant(TokenizeSql(jet));
         if (s.size() == 0) return std::string(jet);
+        // Names such as notes#txt (a text file's table) need brackets in SQLite.
+        for (size_t i = 0; i < s.size(); ++i) {
+            auto& t = s.all[s.idx[i]];
+            if (t.kind == SqlToken::Word && t.text.find('#') != std::string::npos) t.text = "[" + t.text + "]";
+        }
         convertTextPlus(s);
         if (isKeyword(s[0], "delete")) {
             translateDelete(s);

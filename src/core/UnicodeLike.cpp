@@ -20,7 +20,9 @@ QString fold(std::string_view utf8) {
             continue;
         out.append(c);
     }
-    return out.toCaseFolded();
+    // Upper then lower case applies the full case mappings (ß -> SS -> ss),
+    // which simple case folding does not.
+    return out.toUpper().toLower();
 }
 
 // Iterative wildcard match with backtracking on the last "%".
