@@ -310,3 +310,16 @@ TEST(VariantText, NumbersAsTextWithPointAndFifteenDigits) {
     EXPECT_DOUBLE_EQ(Variant("  -3.5e2x").toDouble(), -350.0);
     EXPECT_DOUBLE_EQ(Variant("abc").toDouble(), 0.0);
 }
+
+TEST_F(DBToolsTest, EveryWorksheetIsAReadOnlyTable) {
+    ConnectToFile(cn, std::string(ZORVA_SOURCE_DIR) + "/tests/core/fixtures/sample.xls", "unknown");
+    EXPECT_EQ(cn->kind(), Connection::Kind::Workbook);
+    auto rs = GetRS(cn, "select * from [Rates$] order by Code", "read");
+    ASSERT_EQ(rs->RecordCount(), 2);
+    EXPECT_EQ(rs->Fields("name").toString(), "Nouvelle-Écosse");
+    EXPECT_DOUBLE_EQ(rs->Fields("Rate").toDouble(), 1.5);
+    rs->MoveNext();
+    EXPECT_EQ(rs->Fields("Name").toString(), "O'Neil");
+    EXPECT_EQ(GetRS(cn, "select Firms from Counts where [Year] = 2010", "read")->Fields(0).toInt(), 1234);
+    EXPECT_THROW(ExecCmdInDB(cn, "delete * from Counts"), DbError);
+}
