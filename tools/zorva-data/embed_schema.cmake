@@ -1,0 +1,17 @@
+# Writes OUT, a C++ file holding the schema files as string constants.
+# Called with -DSCHEMA_DIR=<data/schema> -DOUT=<file>.
+set(_out "// Generated from data/schema/*.sql; do not edit.\nnamespace zorvadata {\n")
+foreach(_pair "kIndustrySchemaSql;industry.sql" "kUserSchemaSql;user.sql" "kRatioSchemaSql;ratio.sql")
+  list(GET _pair 0 _var)
+  list(GET _pair 1 _file)
+  file(READ ${SCHEMA_DIR}/${_file} _sql)
+  string(FIND "${_sql}" ")zsql\"" _bad)
+  if(NOT _bad EQUAL -1)
+    message(FATAL_ERROR "${_file} contains the text )zsql\"")
+  endif()
+  string(APPEND _out "extern const char* const ${_var};\nconst char* const ${_var} = R\"zsql(${_sql})zsql\";\n")
+endforeach()
+string(APPEND _out "} // namespace zorvadata\n")
+file(WRITE ${OUT}.tmp "${_out}")
+execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different ${OUT}.tmp ${OUT})
+file(REMOVE ${OUT}.tmp)
