@@ -1,0 +1,473 @@
+#include "CliCommands.h"
+
+#include "Json.h"
+
+#include "core/AppPath.h"
+#include "core/Globals.h"
+#include "core/Services.h"
+#include "core/Strings.h"
+#include "core/modMain.h"
+#include "reports/ReportPrep.h"
+
+#include <fstream>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+#include <strings.h>
+
+namespace zorva::cli {
+
+namespace {
+
+// ---------------------------------------------------------------- usage
+
+const char* kUsage =
+    "Usage: zorva-cli [--app-dir DIR] COMMAND [OPTIONS]\n"
+    "\n"
+    "Commands (each prints JSON on stdout, one object per line):\n"
+    "  datasets     the nineteen data sets of the catalogue\n"
+    "  industries   the industries of a data set\n"
+    "  compare      compare enterprises (a CSV file) with an industry\n"
+    "  prepare      prepare the ratios or balance-sheet report of an industry\n"
+    "\n"
+    "Common options:\n"
+    "  --app-dir DIR  read the data stores ZOR_DATA.mdb and myData.mdb of DIR\n"
+    "                 (default: the folder of this program)\n"
+    "  --lang en|fr   language of texts and messages (default en)\n"
+    "  --help         this text, or a command's own help after its name\n"
+    "\n"
+    "Exit status: 0 success, 1 a comparison row or the work failed, 2 bad\n"
+    "arguments or an unreadable file.\n";
+
+const std::map<std::string, std::string> kCommandHelp = {
+    {"datasets",
+     "Usage: zorva-cli datasets [--lang en|fr] [--app-dir DIR]\n"
+     "\n"
+     "One JSON object per data set, in catalogue order, with the keys\n"
+     "option, volume, region, table (the 2010 ratio table), naicsTable,\n"
+     "enabled (the 2010 table holds a row), caption and description.\n"},
+    {"industries",
+     "Usage: zorva-cli industries --dataset OPTION [--keyword WORD] [--lang en|fr] [--app-dir DIR]\n"
+     "\n"
+     "One JSON object per industry of the data set (OPTION is an option name such\n"
+     "as optVol1 or optNovaScotia) with the keys naics, title and sector: by title,\n"
+     "or, with --keyword, the industries whose title contains WORD (\"%\" and \"_\"\n"
+     "are wildcards), in the order of the key word search.\n"},
+    {"compare",
+     "Usage: zorva-cli compare --dataset OPTION --naics CODE --values FILE.csv [--lang en|fr] [--app-dir DIR]\n"
+     "\n"
+     "FILE.csv has a header row of MyValues column names (any letter case;\n"
+     "FirmName and Year required; a missing amount is 0) and one row per\n"
+     "enterprise. When none of Toa, Ta, Tliab, Equity1 and TotLiabShareEq is given\n"
+     "they are computed; otherwise they are taken as given.\n"
+     "\n"
+     "For each enterprise the checks of the values screen run (year, balance, name,\n"
+     "total assets), then the comparison report is prepared, and one line is\n"
+     "printed: the Rpt_Comparison row as a JSON object, or\n"
+     "{\"FirmName\": ..., \"Year\": ..., \"error\": \"<message>\"}.\n"
+     "Exit status 0 when every row succeeded, 1 when any failed.\n"},
+    {"prepare",
+     "Usage: zorva-cli prepare --type rat|bal --dataset OPTION --naics CODE [--year Y] [--lang en|fr] [--app-dir DIR]\n"
+     "\n"
+     "Prepares the financial ratios (rat) or balance-sheet (bal) report of the\n"
+     "industry for Y (default 2010) and the two years before, and prints one JSON\n"
+     "object: Rpt_Data_CY, Rpt_Data_CYM1 and Rpt_Data_CYM2 (each its row or null)\n"
+     "and Rpt_Ratios_Titles or Rpt_BalanceSheet_Titles (a list of rows).\n"},
+};
+
+const std::map<std::string, std::set<std::string>> kCommandOptions = {
+    {"datasets", {"lang"}},
+    {"industries", {"lang", "dataset", "keyword"}},
+    {"compare", {"lang", "dataset", "naics", "values"}},
+    {"prepare", {"lang", "dataset", "naics", "type", "year"}},
+};
+
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct Options {
+    std::string command;
+    std::string appDir;
+    bool help = false;
+    std::map<std::string, std::string> values;
+    bool has(const std::string& k) const { return values.count(k) != 0; }
+    const std::string& get(const std::string& k) const { return values.at(k); }
+};
+
+Options parseArgs(const std::vector<std::string>& args) {
+    Options o;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            o.help = true;
+            continue;
+        }
+        if (a.rfind("--", 0) == 0) {
+            std::string name = a.substr(2), value;
+            auto eq = name.find('=');
+            if (eq != std::string::npos) {
+                value = name.substr(eq + 1);
+                name = name.substr(0, eq);
+            } else {
+                if (i + 1 >= args.size()) throw UsageError("option --" + name + " needs a value");
+                value = args[++i];
+            }
+            if (name == "app-dir") o.appDir = value;
+            else if (o.values.count(name)) throw UsageError("option --" + name + " given twice");
+            else o.values[name] = value;
+            continue;
+        }
+        if (o.command.empty()) o.command = a;
+        else throw UsageError("unexpected argument: " + a);
+    }
+    return o;
+}
+
+void requireOptions(const Options& o, std::initializer_list<const char*> names) {
+    for (const char* n : names)
+        if (!o.has(n)) throw UsageError(o.command + " needs --" + std::string(n));
+}
+
+int languageOf(const Options& o) {
+    if (!o.has("lang")) return 0;
+    const std::string& l = o.get("lang");
+    if (strcasecmp(l.c_str(), "en") == 0) return 0;
+    if (strcasecmp(l.c_str(), "fr") == 0) return 1;
+    throw UsageError("--lang must be en or fr, not " + l);
+}
+
+const DatasetChoice& datasetOf(const Options& o) {
+    const DatasetChoice* c = FindChoice(o.get("dataset"));
+    if (!c) throw UsageError("unknown data set: " + o.get("dataset") + " (see zorva-cli datasets)");
+    return *c;
+}
+
+// Makes the choice the current data set and checks that it has data.
+void chooseDataset(const DatasetChoice& c) {
+    subSetDataTable(c.option);
+    if (!TableExists(gcnIndustry, gstrDataTable))
+        throw UsageError(std::string("the data set ") + c.option + " has no data (no table " + gstrDataTable + ")");
+}
+
+// Messages of the program, kept instead of shown.
+class CapturedMessages : public MessageService {
+public:
+    std::vector<std::string> texts;
+    MsgAnswer show(const std::string& text, const std::string&, MsgButtons buttons, MsgIcon) override {
+        texts.push_back(text);
+        return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes : MsgAnswer::OK;
+    }
+};
+
+class MessageCapture {
+public:
+    MessageCapture() : captured_(std::make_shared<CapturedMessages>()), saved_(services().messages) {
+        services().messages = captured_;
+    }
+    ~MessageCapture() { services().messages = saved_; }
+    std::string last() const { return captured_->texts.empty() ? std::string() : captured_->texts.back(); }
+
+private:
+    std::shared_ptr<CapturedMessages> captured_;
+    std::shared_ptr<MessageService> saved_;
+};
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw UsageError("cannot read the file " + path);
+    std::ostringstream s;
+    s << in.rdbuf();
+    if (in.bad()) throw UsageError("cannot read the file " + path);
+    return s.str();
+}
+
+std::string errorObject(const RecordTexts& r, const std::string& message) {
+    const std::string& year = r[Field::Year];
+    auto n = ParseNumber(year);
+    return JsonObject()
+        .addString("FirmName", r[Field::FirmName])
+        .add("Year", n ? JsonNumber(*n) : JsonString(year))
+        .addString("error", message)
+        .str();
+}
+
+// ---------------------------------------------------------------- commands
+
+int cmdDatasets(const Options& o, std::ostream& out) {
+    int lang = languageOf(o);
+    for (const DatasetChoice& c : Catalogue()) {
+        out << JsonObject()
+                   .addString("option", c.option)
+                   .add("volume", std::to_string(c.volume))
+                   .addString("region", c.region)
+                   .addString("table", RatioTableName(c.volume, c.region, kCurrentYear))
+                   .addString("naicsTable", std::string(c.option) == "optVol1" ? kNaicsDetailed : kNaicsRaw)
+                   .addBool("enabled", ChoiceHasData(gcnIndustry, c))
+                   .addString("caption", ChoiceCaption(c, lang))
+                   .addString("description", DatasetDescription(gcnIndustry, c.option, lang))
+                   .str()
+            << "\n";
+    }
+    return kExitOk;
+}
+
+int cmdIndustries(const Options& o, std::ostream& out) {
+    requireOptions(o, {"dataset"});
+    int lang = languageOf(o);
+    chooseDataset(datasetOf(o));
+    auto rows = o.has("keyword") ? KeywordSearch(gcnIndustry, gstrDataTable, gstrNaicsTable, o.get("keyword"), lang)
+                                 : IndustryTitleList(gcnIndustry, gstrDataTable, gstrNaicsTable, lang);
+    for (const auto& r : rows)
+        out << JsonObject().addString("naics", r.naics).addString("title", r.title).addString("sector", r.sector).str()
+            << "\n";
+    return kExitOk;
+}
+
+int cmdCompare(const Options& o, std::ostream& out) {
+    requireOptions(o, {"dataset", "naics", "values"});
+    int lang = languageOf(o);
+    const DatasetChoice& c = datasetOf(o);
+    const std::string naics = o.get("naics");
+    const std::string text = readFile(o.get("values"));
+    std::vector<EnterpriseInput> inputs;
+    try {
+        inputs = ReadEnterprises(text, naics, lang);
+    } catch (const std::runtime_error& e) {
+        throw UsageError(o.get("values") + ": " + e.what());
+    }
+    chooseDataset(c);
+    auto industry = LookupIndustry(gcnIndustry, gstrDataTable, gstrNaicsTable, naics, lang);
+    if (!industry) throw UsageError("the NAICS code " + naics + " is not an industry of the data set " + c.option);
+
+    bool allOk = true;
+    for (const auto& input : inputs) {
+        bool ok = false;
+        out << CompareOne(input, c, naics, industry->title, lang, &ok) << "\n";
+        out.flush();
+        allOk = allOk && ok;
+    }
+    return allOk ? kExitOk : kExitFailed;
+}
+
+int cmdPrepare(const Options& o, std::ostream& out) {
+    requireOptions(o, {"type", "dataset", "naics"});
+    int lang = languageOf(o);
+    const std::string type = o.get("type");
+    if (type != "rat" && type != "bal") throw UsageError("--type must be rat or bal, not " + type);
+    std::int16_t year = kCurrentYear;
+    if (o.has("year")) {
+        auto y = ReferenceYear(o.get("year"));
+        if (!y) throw UsageError("--year must be 2008, 2009 or 2010, not " + o.get("year"));
+        year = *y;
+    }
+    const DatasetChoice& c = datasetOf(o);
+    subSetDataTable(c.option);
+    const std::string naics = o.get("naics");
+    const std::string L = lang ? "F" : "E";
+    bool ok = type == "rat"
+                  ? fncPrepareRatiosReport(gcnIndustry, gcnUser, type, c.volume, c.region, year, naics, L)
+                  : fncPrepareBalanceSheetReport(gcnIndustry, gcnUser, type, c.volume, c.region, year, naics, L);
+    if (!ok) return kExitFailed;
+
+    JsonObject result;
+    for (const char* t : kReportDataTables) {
+        auto rs = GetRS(gcnUser, std::string("select * from ") + t, "read");
+        result.add(t, rs->RecordCount() ? RowObject(*rs) : std::string("null"));
+    }
+    const std::string titles = type == "rat" ? "Rpt_Ratios_Titles" : "Rpt_BalanceSheet_Titles";
+    auto rs = GetRS(gcnUser, "select * from " + titles, "read");
+    std::string list = "[";
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) list += (list.size() > 1 ? ", " : "") + RowObject(*rs);
+    result.add(titles, list + "]");
+    out << result.str() << "\n";
+    return kExitOk;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- CSV
+
+std::vector<std::vector<std::string>> ParseCsv(const std::string& input) {
+    std::string text = input;
+    if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);  // byte order mark
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> row;
+    std::string field;
+    bool quoted = false, fieldStarted = false, afterQuote = false;
+    auto endField = [&] {
+        row.push_back(field);
+        field.clear();
+        fieldStarted = afterQuote = false;
+    };
+    auto endRow = [&] {
+        endField();
+        // A line with nothing on it is skipped.
+        if (!(row.size() == 1 && row[0].empty())) rows.push_back(row);
+        row.clear();
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        char ch = text[i];
+        if (quoted) {
+            if (ch == '"') {
+                if (i + 1 < text.size() && text[i + 1] == '"') {
+                    field += '"';
+                    ++i;
+                } else {
+                    quoted = false;
+                    afterQuote = true;
+                }
+            } else {
+                field += ch;
+            }
+            continue;
+        }
+        if (ch == ',') {
+            endField();
+        } else if (ch == '\n' || ch == '\r') {
+            if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            endRow();
+        } else if (ch == '"' && !fieldStarted) {
+            quoted = true;
+            fieldStarted = true;
+        } else {
+            if (afterQuote) throw std::runtime_error("text after a closing quote on line " + std::to_string(rows.size() + 1));
+            field += ch;
+            fieldStarted = true;
+        }
+    }
+    if (quoted) throw std::runtime_error("a quoted field is not closed");
+    if (fieldStarted || !row.empty()) endRow();
+    return rows;
+}
+
+std::vector<EnterpriseInput> ReadEnterprises(const std::string& csvText, const std::string& naics, int language) {
+    auto rows = ParseCsv(csvText);
+    if (rows.empty()) throw std::runtime_error("the file is empty: a header row is needed");
+    const auto& header = rows.front();
+    std::vector<Field> columns;
+    std::set<Field> seen;
+    for (const auto& name : header) {
+        std::string n = name;
+        while (!n.empty() && (n.back() == ' ' || n.back() == '\t')) n.pop_back();
+        while (!n.empty() && (n.front() == ' ' || n.front() == '\t')) n.erase(0, 1);
+        auto f = FieldByColumn(n);
+        if (!f) throw std::runtime_error("unknown column \"" + name + "\" (the columns are those of MyValues)");
+        if (!seen.insert(*f).second) throw std::runtime_error("column \"" + name + "\" appears twice");
+        columns.push_back(*f);
+    }
+    if (!seen.count(Field::FirmName)) throw std::runtime_error("the column FirmName is missing");
+    if (!seen.count(Field::Year)) throw std::runtime_error("the column Year is missing");
+    const bool computeTotals = !seen.count(Field::Toa) && !seen.count(Field::Ta) && !seen.count(Field::Tliab) &&
+                               !seen.count(Field::Equity1) && !seen.count(Field::TotLiabShareEq);
+
+    std::vector<EnterpriseInput> out;
+    for (size_t r = 1; r < rows.size(); ++r) {
+        if (rows[r].size() > columns.size())
+            throw std::runtime_error("row " + std::to_string(r + 1) + " has more fields than the header");
+        EnterpriseInput in;
+        for (Field f : ValueFields()) in.record[f] = "0";  // a missing amount is 0
+        for (size_t k = 0; k < columns.size(); ++k) {
+            if (columns[k] == Field::NAICS) continue;      // the industry is the one asked for
+            in.record[columns[k]] = k < rows[r].size() ? rows[r][k] : std::string();
+        }
+        in.record[Field::NAICS] = naics;
+        // Each amount as it stands once its box has been left.
+        for (Field f : ValueFields()) {
+            NumberTextResult n = CheckNumericField(in.record[f]);
+            if (!n.ok) {
+                in.ok = false;
+                in.message = Txt(kMsgNumberOutOfRange, language);
+                break;
+            }
+            in.record[f] = n.text;
+        }
+        if (in.ok && computeTotals && !subCalculateSubTotals(in.record)) {
+            in.ok = false;
+            in.message = Txt(kMsgNumberOutOfRange, language);
+        }
+        out.push_back(std::move(in));
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------- one comparison
+
+std::string CompareOne(const EnterpriseInput& input, const DatasetChoice& dataset, const std::string& naics,
+                       const std::string& industryTitle, int language, bool* ok) {
+    *ok = false;
+    if (!input.ok) return errorObject(input.record, input.message);
+    RecordTexts record = input.record;
+    subRemoveBlanksCommas(record);
+    ComparisonCheck check = CheckBeforeComparison(record);
+    if (check != ComparisonCheck::Ok) return errorObject(record, ComparisonCheckMessage(check, language));
+
+    const auto values = BuildComparisonValues(record, naics, industryTitle);
+    const std::int16_t year = *ReferenceYear(record[Field::Year]);
+    MessageCapture messages;
+    try {
+        if (!fncPrepareComparisonReport(gcnIndustry, gcnUser, "com", dataset.volume, dataset.region, year, naics,
+                                        language ? "F" : "E", values))
+            return errorObject(record, messages.last());
+        auto rs = GetRS(gcnUser, "select * from Rpt_Comparison", "read");
+        if (rs->RecordCount() == 0) return errorObject(record, Txt(904, language) + "Rpt_Comparison");
+        *ok = true;
+        return RowObject(*rs, ComparisonColumnNames());
+    } catch (const std::exception& e) {
+        return errorObject(record, Txt(904, language) + e.what());
+    }
+}
+
+// ---------------------------------------------------------------- entry
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    Options o;
+    try {
+        o = parseArgs(args);
+        if (o.command.empty()) {
+            if (o.help) {
+                out << kUsage;
+                return kExitOk;
+            }
+            throw UsageError("no command given");
+        }
+        auto allowed = kCommandOptions.find(o.command);
+        if (allowed == kCommandOptions.end()) throw UsageError("unknown command: " + o.command);
+        if (o.help) {
+            out << kCommandHelp.at(o.command);
+            return kExitOk;
+        }
+        for (const auto& kv : o.values)
+            if (!allowed->second.count(kv.first)) throw UsageError(o.command + " has no option --" + kv.first);
+        gintLanguage = static_cast<std::int16_t>(languageOf(o));
+
+        if (!o.appDir.empty()) SetAppPath(o.appDir);
+        try {
+            OpenDataStores();
+        } catch (const StartupError& e) {
+            err << "zorva-cli: cannot open the data store " << e.file() << "\n" << e.what() << "\n";
+            return kExitUsage;
+        }
+
+        if (o.command == "datasets") return cmdDatasets(o, out);
+        if (o.command == "industries") return cmdIndustries(o, out);
+        if (o.command == "compare") return cmdCompare(o, out);
+        return cmdPrepare(o, out);
+    } catch (const UsageError& e) {
+        err << "zorva-cli: " << e.what() << "\n";
+        if (o.command.empty() || !kCommandHelp.count(o.command)) err << "Try zorva-cli --help.\n";
+        else err << "Try zorva-cli " << o.command << " --help.\n";
+        return kExitUsage;
+    } catch (const DbError& e) {
+        err << "zorva-cli: " << Txt(904) << e.what() << (e.statement().empty() ? "" : "\n" + e.statement()) << "\n";
+        return kExitFailed;
+    } catch (const std::exception& e) {
+        err << "zorva-cli: " << e.what() << "\n";
+        return kExitFailed;
+    }
+}
+
+} // namespace zorva::cli

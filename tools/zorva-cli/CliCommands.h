@@ -1,0 +1,47 @@
+#pragma once
+// zorva-cli: the program's computations without a display, for power users,
+// scripts and tests. Every command goes through the same functions as the
+// screens and prints JSON on stdout, nothing else.
+
+#include "core/Catalogue.h"
+#include "enterprise/EnterpriseRecord.h"
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace zorva::cli {
+
+// Exit codes.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;   // a row or the work itself failed
+inline constexpr int kExitUsage = 2;    // bad arguments or an unreadable file
+
+// Runs one command line (without the program name). Opens the data stores of
+// the application folder (or of --app-dir) itself.
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// A CSV text: a header row and data rows (RFC 4180 quoting, LF or CRLF).
+// Throws std::runtime_error on a malformed text.
+std::vector<std::vector<std::string>> ParseCsv(const std::string& text);
+
+// The enterprises of a CSV text whose header names MyValues columns (any
+// letter case; FirmName and Year required). Entry amounts are normalised as
+// the values screen normalises a box when it is left; the five subtotals are
+// computed when none of their columns is present and otherwise taken as
+// given. Throws std::runtime_error naming what is wrong with the header.
+struct EnterpriseInput {
+    RecordTexts record;
+    bool ok = true;              // false: `message` says why (number out of range)
+    std::string message;
+};
+std::vector<EnterpriseInput> ReadEnterprises(const std::string& csvText, const std::string& naics, int language);
+
+// One comparison as the values screen requests it: the four checks, then the
+// comparison report's preparation on the open stores (gcnIndustry, gcnUser).
+// Returns the Rpt_Comparison row as a JSON object, or the error object with
+// the program's own message; *ok tells which.
+std::string CompareOne(const EnterpriseInput& input, const DatasetChoice& dataset, const std::string& naics,
+                       const std::string& industryTitle, int language, bool* ok);
+
+} // namespace zorva::cli
