@@ -1,0 +1,39 @@
+#pragma once
+// The small charts of the comparison report, drawn with QPainter into PNG
+// pictures at four times their display size (sharp in print and PDF).
+// Colours from the Okabe-Ito palette, told apart by readers with any common
+// colour-vision deficiency; every mark also differs by shape.
+
+#include "reports/ReportEngine.h"
+
+#include <string>
+#include <vector>
+
+namespace zorva::report {
+
+// Colours: the enterprise (vermillion) and the industry (blue, light blue).
+inline constexpr unsigned kEnterpriseColour = 0xD55E00;
+inline constexpr unsigned kIndustryColour = 0x0072B2;
+inline constexpr unsigned kIndustryLightColour = 0x56B4E9;
+
+// Where a value lies among the three quartile boundaries: a light-blue box
+// from Q1 to Q3, a dark-blue bar at the median, a vermillion diamond at the
+// enterprise's value. Boundaries may be in either order. The better side is
+// always on the right: for a ratio where lower is better the axis runs from
+// high to low.
+ReportImage QuartileChart(double q1, double q2, double q3, double value, bool higherIsBetter, const std::string& alt);
+
+// The legend's three marks, each alone in a small picture.
+enum class LegendMark { MiddleHalf, Median, Enterprise, IndustryBar, EnterpriseBar };
+ReportImage LegendSymbol(LegendMark mark);
+
+// Paired horizontal bars, per cent of total assets: the enterprise's bar
+// (vermillion, solid) above the industry's (blue, hatched), one pair per line.
+struct BarLine {
+    std::string label;
+    double enterprise = 0;
+    double industry = 0;
+};
+ReportImage BalanceChart(const std::vector<BarLine>& lines, Lang lang, const std::string& alt);
+
+} // namespace zorva::report

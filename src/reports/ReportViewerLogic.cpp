@@ -1,0 +1,160 @@
+#include "reports/ReportViewerLogic.h"
+
+#include "core/AppPath.h"
+#include "core/Services.h"
+#include "core/Strings.h"
+#include "reports/ReportDocument.h"
+
+#if __has_include("reports/ReportPrep.h")
+#include "reports/ReportPrep.h"
+#define ZORVA_HAVE_REPORT_PREP 1
+#endif
+
+#include <algorithm>
+#include <cctype>
+
+namespace zorva::report {
+
+ReportTypeInfo ReportTypeOf(const std::string& ReportToDisplay) {
+    std::string t = ReportToDisplay.substr(0, 3);
+    for (auto& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (t == "rat") return {ReportType::Ratios, "rpt_Ratios.rpt", 1006};
+    if (t == "bal") return {ReportType::BalanceSheet, "rpt_BalanceSheet.rpt", 1008};
+    if (t == "com") return {ReportType::Comparison, "rpt_Comparison.rpt", 1010};
+    return {};
+}
+
+std::string ReportCaption(const ReportTypeInfo& info, const std::string& Language) {
+    if (info.type == ReportType::Invalid) return {};
+    const bool french = !Language.empty() && std::toupper(static_cast<unsigned char>(Language[0])) == 'F';
+    return Txt(info.captionId, french ? 1 : 0);
+}
+
+namespace {
+Preparations DefaultPreparations() {
+    Preparations p;
+#ifdef ZORVA_HAVE_REPORT_PREP
+    p.ratios = [](ConnectionHandle& d, ConnectionHandle& w, const std::string& r, std::int16_t v,
+                  const std::string& pr, std::int16_t y, const std::string& n, const std::string& l,
+                  const std::vector<std::string>&) { return fncPrepareRatiosReport(d, w, r, v, pr, y, n, l); };
+    p.balanceSheet = [](ConnectionHandle& d, ConnectionHandle& w, const std::string& r, std::int16_t v,
+                        const std::string& pr, std::int16_t y, const std::string& n, const std::string& l,
+                        const std::vector<std::string>&) {
+        return fncPrepareBalanceSheetReport(d, w, r, v, pr, y, n, l);
+    };
+    p.comparison = [](ConnectionHandle& d, ConnectionHandle& w, const std::string& r, std::int16_t v,
+                      const std::string& pr, std::int16_t y, const std::string& n, const std::string& l,
+                      const std::vector<std::string>& a) {
+        return fncPrepareComparisonReport(d, w, r, v, pr, y, n, l, a);
+    };
+#endif
+    return p;
+}
+} // namespace
+
+Preparations& ReportPreparations() {
+    static Preparations p = DefaultPreparations();
+    return p;
+}
+
+void ResetReportPreparations() { ReportPreparations() = DefaultPreparations(); }
+
+bool FiguresAreIllustrative(ConnectionHandle& DataConn) {
+    if (!DataConn || !TableExists(DataConn, "datadescription")) return false;
+    auto rs = GetRS(DataConn, "select * from datadescription", "read");
+    for (const auto& row : rs->Rows()) {
+        for (const auto& v : row) {
+            if (v.type() != Variant::Type::Text) continue;
+            std::string s = v.toString();
+            for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (s.find("illustrat") != std::string::npos || s.find("indicatif") != std::string::npos ||
+                s.find("fictif") != std::string::npos || s.find("fictiti") != std::string::npos)
+                return true;
+        }
+    }
+    return false;
+}
+
+std::string ReportDataLocation() { return AppFile("MyData.mdb"); }
+
+int RelocateTables(Report& report, const std::string& file) {
+    int done = 0;
+    // The first table first, as the engine's users have always done.
+    try {
+        report.Table(1).SetLocation(file);
+    } catch (const ReportError&) {
+        return 0;
+    }
+    for (int i = 1;; ++i) {
+        try {
+            report.Table(i).SetLocation(file);
+            ++done;
+        } catch (const ReportError&) {
+            break;  // no such table: the end of the list
+        }
+    }
+    return done;
+}
+
+std::optional<PreparedReport> PrepareReport(ConnectionHandle& DataConn, ConnectionHandle& WriteConn,
+                                            const std::string& ReportToDisplay, std::int16_t Volume,
+                                            const std::string& Province, std::int16_t Year,
+                                            const std::string& NAICS, const std::string& Language,
+                                            const std::vector<std::string>& aComparisonValues) {
+    PreparedReport out;
+    out.info = ReportTypeOf(ReportToDisplay);
+    if (out.info.type == ReportType::Invalid) {
+        MsgBox(Txt(1400) + ReportToDisplay, MsgButtons::OK, MsgIcon::None);
+        return std::nullopt;
+    }
+    const std::string templatePath = AppFile(out.info.templateFile);
+    const PrepareFn& prepare = out.info.type == ReportType::Ratios         ? ReportPreparations().ratios
+                               : out.info.type == ReportType::BalanceSheet ? ReportPreparations().balanceSheet
+                                                                           : ReportPreparations().comparison;
+    if (!prepare) throw ReportError("The preparation of this report is not part of this build.");
+
+    Transaction tx(WriteConn);
+    const bool ready = prepare(DataConn, WriteConn, ReportToDisplay, Volume, Province, Year, NAICS, Language,
+                               aComparisonValues);
+    out.caption = ReportCaption(out.info, Language);
+    if (!ready) {
+        tx.Commit();  // the emptied tables are the state the preparation left
+        return std::nullopt;
+    }
+    auto report = Report::Open(templatePath);
+    RelocateTables(*report, ReportDataLocation());
+    RenderOptions options;
+    options.illustrative = FiguresAreIllustrative(DataConn);
+    out.rendered = report->Render(WriteConn, options);
+    tx.Commit();
+    return out;
+}
+
+bool RenderReportToFile(ConnectionHandle& DataConn, ConnectionHandle& WriteConn, const std::string& ReportToDisplay,
+                        std::int16_t Volume, const std::string& Province, std::int16_t Year,
+                        const std::string& NAICS, const std::string& Language,
+                        const std::vector<std::string>& aComparisonValues, const std::string& outPath,
+                        std::string* error) {
+    auto prepared = PrepareReport(DataConn, WriteConn, ReportToDisplay, Volume, Province, Year, NAICS, Language,
+                                  aComparisonValues);
+    if (!prepared) {
+        if (error) *error = "no report";
+        return false;
+    }
+    std::string ext = outPath.size() >= 5 ? outPath.substr(outPath.size() - 5) : outPath;
+    for (auto& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == ".html" || (ext.size() >= 4 && ext.substr(ext.size() - 4) == ".htm"))
+        return WriteHtml(prepared->rendered, outPath, error);
+    auto doc = MakeDocument(prepared->rendered);
+    return WritePdf(*doc, outPath, prepared->rendered.title, error);
+}
+
+ViewerGeometry ViewerResize(int windowWidth, int windowHeight, int viewerLeft, int backWidth) {
+    ViewerGeometry g;
+    g.viewerWidth = std::max(0, windowWidth - 200);
+    g.viewerHeight = std::max(0, windowHeight - 1200);
+    g.backLeft = g.viewerWidth + viewerLeft - backWidth;
+    return g;
+}
+
+} // namespace zorva::report

@@ -1,0 +1,155 @@
+#include "reports/frmReportViewer.h"
+
+#include "ui_frmReportViewer.h"
+
+#include "core/Globals.h"
+#include "core/Services.h"
+#include "core/Strings.h"
+#include "core/gui/QtServices.h"
+#include "reports/ReportDocument.h"
+#include "reports/ReportViewerLogic.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewWidget>
+#include <QResizeEvent>
+#include <QTextDocument>
+
+namespace zorva {
+
+namespace {
+// The hourglass while a report is prepared, put back however we leave.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+} // namespace
+
+void DisplayCrystalReport(ConnectionHandle& DataConn, ConnectionHandle& WriteConn, const std::string& ReportToDisplay,
+                          std::int16_t Volume, const std::string& Province, std::int16_t Year,
+                          const std::string& NAICS, const std::string& Language,
+                          const std::vector<std::string>& aComparisonValues) {
+    std::optional<report::PreparedReport> prepared;
+    {
+        WaitCursor wait;
+        prepared = report::PrepareReport(DataConn, WriteConn, ReportToDisplay, Volume, Province, Year, NAICS,
+                                         Language, aComparisonValues);
+    }
+    if (!prepared) return;
+    auto* viewer = new frmReportViewer(QApplication::activeWindow());
+    viewer->setWindowTitle(qs(prepared->caption));
+    {
+        WaitCursor wait;
+        viewer->SetReport(prepared->rendered);
+    }
+    viewer->exec();
+    delete viewer;
+}
+
+frmReportViewer::frmReportViewer(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::frmReportViewer>()) {
+    ui->setupUi(this);
+    setModal(true);
+    previewPrinter_.setOutputFormat(QPrinter::PdfFormat);  // laying out pages needs no printer
+    report::SetupReportPage(previewPrinter_);
+    view_ = new QPrintPreviewWidget(&previewPrinter_, this);
+    view_->setObjectName("CRViewer1");
+    view_->setGeometry(7, 49, 729, 505);
+    view_->setZoomMode(QPrintPreviewWidget::FitToWidth);
+    connect(view_, &QPrintPreviewWidget::paintRequested, this, &frmReportViewer::paint);
+    connect(ui->btnBack, &QPushButton::clicked, this, &frmReportViewer::btnBack_Click);
+    connect(ui->btnPrint, &QPushButton::clicked, this, &frmReportViewer::btnPrint_Click);
+    connect(ui->btnPdf, &QPushButton::clicked, this, &frmReportViewer::btnPdf_Click);
+    connect(ui->btnZoomIn, &QToolButton::clicked, view_, [this] { view_->zoomIn(1.25); });
+    connect(ui->btnZoomOut, &QToolButton::clicked, view_, [this] { view_->zoomOut(1.25); });
+    subLoadCaptions();
+}
+
+frmReportViewer::~frmReportViewer() = default;
+
+std::function<void()>& frmReportViewer::AfterReturn() {
+    static std::function<void()> hook;
+    return hook;
+}
+
+std::function<std::string(QWidget*)>& frmReportViewer::PdfPathChooser() {
+    static std::function<std::string(QWidget*)> chooser = [](QWidget* parent) {
+        return ss(QFileDialog::getSaveFileName(parent, qs(Txt(922)), QString(), qs(Txt(1438))));
+    };
+    return chooser;
+}
+
+void frmReportViewer::SetReport(const report::Rendered& rendered) {
+    document_ = report::MakeDocument(rendered);
+    title_ = rendered.title;
+    view_->updatePreview();
+}
+
+void frmReportViewer::subLoadCaptions() {
+    ui->btnBack->setToolTip(qs(Txt(352)));
+    ui->btnBack->setAccessibleName(qs(Txt(352)));
+    ui->btnPrint->setText(qs(Txt(924)));
+    ui->btnPrint->setAccessibleName(qs(Txt(924)));
+    ui->btnPdf->setText(qs(Txt(922)));
+    ui->btnPdf->setAccessibleName(qs(Txt(922)));
+    ui->btnZoomIn->setToolTip(qs(Txt(926)));
+    ui->btnZoomIn->setAccessibleName(qs(Txt(926)));
+    ui->btnZoomOut->setToolTip(qs(Txt(928)));
+    ui->btnZoomOut->setAccessibleName(qs(Txt(928)));
+    view_->setAccessibleName(qs(Txt(1402)));
+}
+
+void frmReportViewer::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) subLoadCaptions();
+    QDialog::changeEvent(event);
+}
+
+void frmReportViewer::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (windowState() & Qt::WindowMinimized) return;
+    const int t = report::kTwipsPerPixel;
+    auto g = report::ViewerResize(width() * t, height() * t, view_->x() * t, ui->btnBack->width() * t);
+    view_->resize(g.viewerWidth / t, g.viewerHeight / t);
+    ui->btnBack->move(g.backLeft / t, ui->btnBack->y());
+}
+
+void frmReportViewer::paint(QPrinter* printer) {
+    if (document_) document_->print(printer);
+}
+
+void frmReportViewer::btnBack_Click() {
+    hide();
+    done(QDialog::Accepted);
+    if (AfterReturn()) AfterReturn()();
+}
+
+void frmReportViewer::btnPrint_Click() {
+    if (!services().printer || !services().printer->hasDefaultPrinter()) {
+        MsgBox(Txt(920), MsgButtons::OK, MsgIcon::None);
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    report::SetupReportPage(printer);
+    printer.setDocName(qs(title_));
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted && document_) document_->print(&printer);
+}
+
+bool frmReportViewer::SaveAsPdf(const std::string& path) {
+    std::string error;
+    if (!document_ || !report::WritePdf(*document_, path, title_, &error)) {
+        MsgBox(Txt(930) + path + (error.empty() ? "" : " (" + error + ")"), MsgButtons::OK, MsgIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+void frmReportViewer::btnPdf_Click() {
+    std::string path = PdfPathChooser() ? PdfPathChooser()(this) : std::string();
+    if (path.empty()) return;
+    if (path.size() < 4 || QString::fromStdString(path.substr(path.size() - 4)).toLower() != ".pdf") path += ".pdf";
+    SaveAsPdf(path);
+}
+
+} // namespace zorva

@@ -1,0 +1,76 @@
+#pragma once
+// The report viewer: shows one prepared report, paged as it prints, with
+// zoom, Print and Save as PDF, and a Return button. Modal over its caller and
+// destroyed when it closes; DisplayCrystalReport creates it for each report.
+
+#include "core/DBTools.h"
+#include "reports/ReportEngine.h"
+
+#include <QDialog>
+#include <QPrinter>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QPrintPreviewWidget;
+class QTextDocument;
+
+namespace Ui {
+class frmReportViewer;
+}
+
+namespace zorva {
+
+// Prepares the report tables for a report type ("rat", "bal", "com"; only
+// the first three letters count, in any case), renders the template and
+// shows it modally. An unknown type gives the "Invalid Report Type: "
+// message; a preparation that finds no data shows nothing. The hourglass
+// shows while the report is prepared.
+void DisplayCrystalReport(ConnectionHandle& DataConn, ConnectionHandle& WriteConn, const std::string& ReportToDisplay,
+                          std::int16_t Volume, const std::string& Province, std::int16_t Year,
+                          const std::string& NAICS, const std::string& Language,
+                          const std::vector<std::string>& aComparisonValues);
+
+class frmReportViewer : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmReportViewer(QWidget* parent = nullptr);
+    ~frmReportViewer() override;
+
+    // The report to show.
+    void SetReport(const report::Rendered& rendered);
+    const QTextDocument* Document() const { return document_.get(); }
+    QPrintPreviewWidget* Viewer() const { return view_; }
+
+    // Called after the Return button closed the viewer: the search screen
+    // sets it to bring its window back to the normal state.
+    static std::function<void()>& AfterReturn();
+    // Asks for the PDF file's path; empty: cancelled. Replaceable in tests.
+    static std::function<std::string(QWidget* parent)>& PdfPathChooser();
+
+    void subLoadCaptions();
+    bool SaveAsPdf(const std::string& path);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private slots:
+    void btnBack_Click();
+    void btnPrint_Click();
+    void btnPdf_Click();
+
+private:
+    void paint(QPrinter* printer);
+
+    std::unique_ptr<Ui::frmReportViewer> ui;
+    QPrintPreviewWidget* view_ = nullptr;
+    QPrinter previewPrinter_;
+    std::unique_ptr<QTextDocument> document_;
+    std::string title_;
+};
+
+} // namespace zorva
