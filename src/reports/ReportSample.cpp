@@ -91,11 +91,12 @@ void CreateSampleReportTables(ConnectionHandle& cn) {
         ExecCmdInDB(cn, std::string("CREATE TABLE IF NOT EXISTS ") + t + " (" + DataColumns() + ")");
     ExecCmdInDB(cn, "CREATE TABLE IF NOT EXISTS Rpt_Ratios_Titles ([Language] TEXT, Naics TEXT, Title_LowerRight TEXT, "
                     "Year_0 TEXT, Year_1 TEXT, Year_2 TEXT, Year_3 TEXT, Title_UpperLeft TEXT, Title_LowerLeft TEXT, "
-                    "ML_Title TEXT, MM_Title TEXT)");
+                    "ML_Title TEXT, MM_Title TEXT, Title_Report TEXT, Title_Note TEXT)");
     ExecCmdInDB(cn, "CREATE TABLE IF NOT EXISTS Rpt_BalanceSheet_Titles ([Language] TEXT, Naics TEXT, "
                     "Title_LowerRight TEXT, Year_0 TEXT, Year_1 TEXT, Year_2 TEXT, Title_UpperLeft TEXT, "
-                    "Title_LowerLeft TEXT)");
-    ExecCmdInDB(cn, "CREATE TABLE IF NOT EXISTS Rpt_Comparison_Titles ([Language] TEXT, NAICS TEXT)");
+                    "Title_LowerLeft TEXT, Title_Report TEXT, Title_Note TEXT)");
+    ExecCmdInDB(cn, "CREATE TABLE IF NOT EXISTS Rpt_Comparison_Titles ([Language] TEXT, NAICS TEXT, Title_Report TEXT, "
+                    "Title_Note TEXT)");
     std::string cols = "MyFirmName TEXT, MyYear INTEGER, MyNAICS TEXT, MyIndustry TEXT, MyVol TEXT, NumberOfFirms INTEGER";
     for (const auto& [c, v] : kMyBalance) cols += ", " + c + " REAL";
     for (const char* c : {"MyOperatingRevenue", "MyGrossProfit", "MyOperatingProfit", "MyInterestExpense",
@@ -146,19 +147,27 @@ void FillSampleReport(ConnectionHandle& cn, const std::string& type, const std::
     const std::string upper = vol;
     const std::string lower = fr ? "Sociétés constituées en société, données de l'exercice" : "Incorporated businesses, fiscal-year data";
     const std::string years = fr ? "Années de référence : 2010, 2009, 2008" : "Reference years: 2010, 2009, 2008";
+    const std::string note = fr ? "Données illustratives, produites à titre de démonstration : ce ne sont pas des "
+                                  "statistiques officielles."
+                                : "Illustrative figures, generated for demonstration: they are not official statistics.";
     if (type == "rat") {
         ExecCmdInDB(cn, "DELETE FROM Rpt_Ratios_Titles");
         ExecCmdInDB(cn, "INSERT INTO Rpt_Ratios_Titles VALUES (" + Q(L) + ", " + Q(naics) + ", " + Q(years) +
                             ", '2010', '2009', '2008', '2007', " + Q(upper) + ", " + Q(lower) + ", " +
-                            Q(fr ? "Médiane, grandes entreprises" : "Median, larger enterprises") + ", " +
-                            Q(fr ? "Médiane, moyennes entreprises" : "Median, medium enterprises") + ")");
+                            Q(fr ? "Médiane" : "Median") + ", " +
+                            Q(fr ? "Médiane des années précédentes" : "Median of the previous years") + ", " +
+                            Q(fr ? "Ratios financiers" : "Financial ratios") + ", " + Q(note) + ")");
     } else if (type == "bal") {
         ExecCmdInDB(cn, "DELETE FROM Rpt_BalanceSheet_Titles");
         ExecCmdInDB(cn, "INSERT INTO Rpt_BalanceSheet_Titles VALUES (" + Q(L) + ", " + Q(naics) + ", " + Q(years) +
-                            ", '2010', '2009', '2008', " + Q(upper) + ", " + Q(lower) + ")");
+                            ", '2010', '2009', '2008', " + Q(upper) + ", " + Q(lower) + ", " +
+                            Q(fr ? "Structure du bilan (% de l'actif total)" : "Balance sheet structure (% of total assets)") +
+                            ", " + Q(note) + ")");
     } else {
         ExecCmdInDB(cn, "DELETE FROM Rpt_Comparison_Titles");
-        ExecCmdInDB(cn, "INSERT INTO Rpt_Comparison_Titles VALUES (" + Q(L) + ", " + Q(naics) + ")");
+        ExecCmdInDB(cn, "INSERT INTO Rpt_Comparison_Titles VALUES (" + Q(L) + ", " + Q(naics) + ", " +
+                            Q(fr ? "Votre entreprise comparée à son industrie" : "Your enterprise compared with its industry") +
+                            ", " + Q(note) + ")");
         ExecCmdInDB(cn, "DELETE FROM Rpt_Comparison");
         std::string cols = "MyFirmName, MyYear, MyNAICS, MyIndustry, MyVol, NumberOfFirms";
         std::string vals = Q(firmName) + ", 2010, " + Q(naics) + ", " + Q(industry) + ", " + Q(vol) + ", " +

@@ -7,7 +7,11 @@
 #include "core/Services.h"
 #include "core/Strings.h"
 #include "core/modMain.h"
+#include "reports/ReportDocument.h"
 #include "reports/ReportPrep.h"
+#include "reports/ReportViewerLogic.h"
+
+#include <QGuiApplication>
 
 #include <fstream>
 #include <map>
@@ -32,6 +36,7 @@ const char* kUsage =
     "  industries   the industries of a data set\n"
     "  compare      compare enterprises (a CSV file) with an industry\n"
     "  prepare      prepare the ratios or balance-sheet report of an industry\n"
+    "  report       render a report to a PDF or HTML file\n"
     "\n"
     "Common options:\n"
     "  --app-dir DIR  read the data stores ZOR_DATA.mdb and myData.mdb of DIR\n"
@@ -76,6 +81,16 @@ const std::map<std::string, std::string> kCommandHelp = {
      "industry for Y (default 2010) and the two years before, and prints one JSON\n"
      "object: Rpt_Data_CY, Rpt_Data_CYM1 and Rpt_Data_CYM2 (each its row or null)\n"
      "and Rpt_Ratios_Titles or Rpt_BalanceSheet_Titles (a list of rows).\n"},
+    {"report",
+     "Usage: zorva-cli report --type rat|bal|com --dataset OPTION --naics CODE [--year Y]\n"
+     "                        [--values FILE.csv] [--lang en|fr] --out FILE.pdf|FILE.html [--app-dir DIR]\n"
+     "\n"
+     "Prepares a report as the report viewer does and renders its template into\n"
+     "FILE (a PDF, or HTML when FILE ends in .html), without a display. The\n"
+     "ratios (rat) and balance-sheet (bal) reports are for Y (default 2010) and\n"
+     "the two years before; the comparison (com) is of the first enterprise of\n"
+     "FILE.csv (as for compare), for its own year. Prints one JSON object: out,\n"
+     "type, title and errors (problems shown in the report), or error.\n"},
 };
 
 const std::map<std::string, std::set<std::string>> kCommandOptions = {
@@ -83,6 +98,7 @@ const std::map<std::string, std::set<std::string>> kCommandOptions = {
     {"industries", {"lang", "dataset", "keyword"}},
     {"compare", {"lang", "dataset", "naics", "values"}},
     {"prepare", {"lang", "dataset", "naics", "type", "year"}},
+    {"report", {"lang", "dataset", "naics", "type", "year", "values", "out"}},
 };
 
 struct UsageError : std::runtime_error {
@@ -287,6 +303,88 @@ int cmdPrepare(const Options& o, std::ostream& out) {
     return kExitOk;
 }
 
+int cmdReport(const Options& o, std::ostream& out) {
+    requireOptions(o, {"type", "dataset", "naics", "out"});
+    int lang = languageOf(o);
+    const std::string type = o.get("type");
+    if (type != "rat" && type != "bal" && type != "com") throw UsageError("--type must be rat, bal or com, not " + type);
+    std::int16_t year = kCurrentYear;
+    if (o.has("year")) {
+        auto y = ReferenceYear(o.get("year"));
+        if (!y) throw UsageError("--year must be 2008, 2009 or 2010, not " + o.get("year"));
+        year = *y;
+    }
+    const DatasetChoice& c = datasetOf(o);
+    const std::string naics = o.get("naics");
+    std::vector<std::string> values;
+    if (type == "com") {
+        requireOptions(o, {"values"});
+        std::vector<EnterpriseInput> inputs;
+        try {
+            inputs = ReadEnterprises(readFile(o.get("values")), naics, lang);
+        } catch (const std::runtime_error& e) {
+            throw UsageError(o.get("values") + ": " + e.what());
+        }
+        if (inputs.empty()) throw UsageError(o.get("values") + ": no enterprise");
+        chooseDataset(c);
+        auto industry = LookupIndustry(gcnIndustry, gstrDataTable, gstrNaicsTable, naics, lang);
+        if (!industry) throw UsageError("the NAICS code " + naics + " is not an industry of the data set " + c.option);
+        RecordTexts record = inputs[0].record;
+        if (!inputs[0].ok) {
+            out << errorObject(record, inputs[0].message) << "\n";
+            return kExitFailed;
+        }
+        subRemoveBlanksCommas(record);
+        ComparisonCheck check = CheckBeforeComparison(record);
+        if (check != ComparisonCheck::Ok) {
+            out << errorObject(record, ComparisonCheckMessage(check, lang)) << "\n";
+            return kExitFailed;
+        }
+        values = BuildComparisonValues(record, naics, industry->title);
+        year = *ReferenceYear(record[Field::Year]);
+    } else {
+        subSetDataTable(c.option);
+    }
+
+    // Laying out the document and drawing the charts need a GUI application,
+    // which runs without a display.
+    std::unique_ptr<QGuiApplication> gui;
+    if (!QCoreApplication::instance()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "zorva-cli";
+        static char* argv[] = {name, nullptr};
+        gui = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    MessageCapture messages;
+    std::string error;
+    auto prepared = report::PrepareReport(gcnIndustry, gcnUser, type, c.volume, c.region, year, naics,
+                                          lang ? "F" : "E", values);
+    JsonObject result;
+    bool written = false;
+    if (!prepared) {
+        error = messages.last();
+    } else {
+        const std::string& path = o.get("out");
+        std::string ext = path.size() >= 5 ? path.substr(path.size() - 5) : path;
+        if (strcasecmp(ext.c_str(), ".html") == 0) {
+            written = report::WriteHtml(prepared->rendered, path, &error);
+        } else {
+            auto doc = report::MakeDocument(prepared->rendered);
+            written = report::WritePdf(*doc, path, prepared->rendered.title, &error);
+        }
+    }
+    if (!written) {
+        out << result.addString("error", error.empty() ? "no report" : error).str() << "\n";
+        return kExitFailed;
+    }
+    std::string errors = "[";
+    for (const auto& e : prepared->rendered.errors) errors += (errors.size() > 1 ? ", " : "") + JsonString(e);
+    result.addString("out", o.get("out")).addString("type", type).addString("title", prepared->rendered.title);
+    out << result.add("errors", errors + "]").str() << "\n";
+    return kExitOk;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- CSV
@@ -455,6 +553,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (o.command == "datasets") return cmdDatasets(o, out);
         if (o.command == "industries") return cmdIndustries(o, out);
         if (o.command == "compare") return cmdCompare(o, out);
+        if (o.command == "report") return cmdReport(o, out);
         return cmdPrepare(o, out);
     } catch (const UsageError& e) {
         err << "zorva-cli: " << e.what() << "\n";
