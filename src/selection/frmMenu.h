@@ -1,0 +1,73 @@
+#pragma once
+// The main menu: the choice of a data set (one of the three volumes for all
+// of Canada, or Volume 3 for a region, province or territory), its
+// description, and the way on to the industry search.
+
+#include "core/gui/ScreenBase.h"
+
+#include <functional>
+#include <string>
+
+class QAbstractButton;
+class QButtonGroup;
+class QRadioButton;
+
+namespace Ui {
+class frmMenu;
+}
+
+namespace zorva {
+
+class frmMenu : public ScreenBase {
+    Q_OBJECT
+public:
+    frmMenu();
+    ~frmMenu() override;
+    static frmMenu& instance() { return ScreenInstance<frmMenu>(); }
+
+    // Sets the window title and every caption in the current language and
+    // empties the description box. The search and values screens call it
+    // after a language switch, also while this screen is hidden.
+    void subLoadCaptions();
+    // True when an option is selected, after putting that choice into the
+    // data set globals (gstrDatasetCaption from the option's caption on
+    // screen); false, with the globals untouched, when none is.
+    bool fncDetermineDataset();
+    // Enables exactly the choices whose ratio table of the current year has rows.
+    void subVerifyDataAvailable();
+    // Counts the rows of a table and enables the option when there are any.
+    void subConnectToTable(const std::string& strTable, QRadioButton* optButton);
+    // Description of a choice in the current language.
+    std::string fncGetDescription(const std::string& strOptName);
+
+    // The option buttons, in catalogue order.
+    QRadioButton* Option(const std::string& optName) const;
+
+    Ui::frmMenu* const ui;
+
+protected:
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_Unload(bool& cancel) override;
+
+private:
+    void opt_Click(QAbstractButton* option);
+    void cmdSearch_Click();
+    void mnuExit_Click();
+    void mnuEnglish_Click();
+    void mnuFrench_Click();
+    void mnuContents_Click();
+    void mnuTechnical_Click();
+    void mnuAbout_Click();
+    void subApplyCaptions(int language);
+
+    QButtonGroup* mgrpDatasets;
+};
+
+// Shows the search screen once Search has determined the data set. The
+// search screen fills this in when it is built (frmSearch registers a
+// function that shows itself); while it is empty, Search sets the data set
+// globals and the main menu stays up.
+std::function<void()>& ShowSearchScreenHook();
+
+} // namespace zorva
