@@ -16,6 +16,10 @@ std::string FormatNumber(double value, int decimals, Lang lang) {
     if (std::isinf(value)) return value > 0 ? "∞" : "-∞";
     if (decimals < 0) decimals = 0;
     if (decimals > 10) decimals = 10;
+    // Halves are rounded away from zero, as accountants do (to_chars alone
+    // would round 1234.5 to the even 1234).
+    const double scale = std::pow(10.0, decimals);
+    if (std::fabs(value) * scale < 1e15) value = std::round(value * scale) / scale;
     // to_chars ignores the process locale (the GUI runs under the user's).
     char buf[512];
     auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
