@@ -1,0 +1,144 @@
+// Walks the start screen, the main menu and the about screen in English and
+// in French, as a user would (clicks and shortcut keys), and saves a picture
+// of each window into a folder. Also reports any caption that does not fit
+// its control. Usage:
+//   zorva-screenshot-walk <application folder> <output folder> [name suffix]
+
+#include "core/AppPath.h"
+#include "core/Services.h"
+#include "core/gui/QtServices.h"
+#include "core/gui/ScreenBase.h"
+#include "core/modMain.h"
+#include "screens/StartScreen.h"
+#include "screens/frmAbout.h"
+#include "screens/frmStart.h"
+#include "selection/frmMenu.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+
+#include <iostream>
+
+using namespace zorva;
+
+namespace {
+
+QString gOut;
+QString gSuffix;
+int gProblems = 0;
+
+void settle(int ms = 150) { QTest::qWait(ms); }
+
+void activate(ScreenBase& w, int before) {
+    if (!QTest::qWaitForWindowActive(&w, 3000) || !WaitForActivation(w, before, 3000)) {
+        std::cerr << "window did not become active: " << w.objectName().toStdString() << "\n";
+        ++gProblems;
+    }
+    settle();
+}
+
+// Controls whose text needs more room than they were given.
+void checkFit(QWidget* window, const char* what) {
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(window) || !(qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w))) continue;
+        QSize need = w->sizeHint();
+        if (auto* l = qobject_cast<QLabel*>(w); l && l->wordWrap()) need = QSize(0, l->heightForWidth(l->width()));
+        const QRect onWindow(w->mapTo(window, QPoint(0, 0)), w->size());
+        if (w->width() < need.width() || w->height() < need.height() || !window->rect().contains(onWindow)) {
+            std::cerr << what << ": " << w->objectName().toStdString() << " is clipped\n";
+            ++gProblems;
+        }
+    }
+}
+
+void save(QWidget* window, const QString& name) {
+    checkFit(window, name.toUtf8().constData());
+    const QString file = gOut + "/" + name + gSuffix + ".png";
+    if (!window->grab().save(file)) {
+        std::cerr << "cannot write " << file.toStdString() << "\n";
+        ++gProblems;
+    } else {
+        std::cout << file.toStdString() << "\n";
+    }
+}
+
+void clickOn(QWidget* parent, const char* name) {
+    auto* b = parent->findChild<QAbstractButton*>(QString::fromLatin1(name));
+    if (!b) {
+        std::cerr << "no control " << name << "\n";
+        ++gProblems;
+        return;
+    }
+    QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, b->rect().center());
+    settle();
+}
+
+void aboutShot(frmMenu& menu, const QString& name) {
+    QTimer::singleShot(0, [name] {
+        for (int i = 0; i < 100; ++i) {
+            auto* about = ExistingScreen<frmAbout>();
+            if (about && about->isActiveWindow() && about->ActivationCount() > 0) {
+                settle();
+                save(about, name);
+                clickOn(about, "cmdReturn");
+                return;
+            }
+            QTest::qWait(30);
+        }
+        std::cerr << "the about screen did not come up\n";
+        ++gProblems;
+    });
+    QTest::keyClick(&menu, Qt::Key_P, Qt::ControlModifier);
+    settle();
+}
+
+void walk() {
+    ShowStartScreen();
+    auto& start = frmStart::instance();
+    activate(start, 0);
+    save(&start, "start");
+
+    clickOn(&start, "cmdEnglish");
+    auto& menu = frmMenu::instance();
+    activate(menu, 0);
+    clickOn(&menu, "optVol2");
+    save(&menu, "menu-en");
+    aboutShot(menu, "about-en");
+
+    QTest::keyClick(&menu, Qt::Key_F3);
+    settle();
+    clickOn(&menu, "optNovaScotia");
+    save(&menu, "menu-fr");
+    aboutShot(menu, "about-fr");
+
+    QApplication::exit(gProblems ? 1 : 0);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::cerr << "usage: zorva-screenshot-walk <application folder> <output folder> [name suffix]\n";
+        return 2;
+    }
+    ZorvaApplication app(argc, argv);
+    InstallQtServices();
+    gOut = QString::fromLocal8Bit(argv[2]);
+    gSuffix = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+    QDir().mkpath(gOut);
+    SetAppPath(argv[1]);
+    try {
+        OpenDataStores();
+    } catch (const StartupError& e) {
+        std::cerr << e.what() << "\n";
+        return 1;
+    }
+    QTimer::singleShot(0, walk);
+    const int rc = app.exec();
+    if (gProblems) std::cerr << gProblems << " problem(s)\n";
+    return rc;
+}
