@@ -14,7 +14,7 @@ namespace zorva::report {
 
 namespace {
 
-constexpr int kScale = 4;  // pixels drawn per display pixel
+constexpr int kScale = 3;  // pixels drawn per display pixel (sharp at 288 dpi)
 
 QColor Rgb(unsigned rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The small charts of the comparison report, drawn with QPainter into PNG
-// pictures at four times their display size (sharp in print and PDF).
+// pictures at three times their display size (sharp in print and PDF).
 // Colours from the Okabe-Ito palette, told apart by readers with any common
 // colour-vision deficiency; every mark also differs by shape.
 
