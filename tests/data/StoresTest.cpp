@@ -100,6 +100,10 @@ TEST_F(StoresTest, KeywordSearchFindsTitlesWithApostrophes) {
     EXPECT_EQ(byCode["311"][2], "Fabrication");
     EXPECT_TRUE(byCode.count("3111"));
 
+    auto women = industry.rows(keywordStatementEn(kNaicsRaw, data, "women's"));
+    ASSERT_EQ(women.size(), 1u);
+    EXPECT_EQ(women[0][1], "Women's clothing stores");
+
     auto en = industry.rows(keywordStatementEn(kNaicsRaw, data, "(alcoholic"));
     ASSERT_EQ(en.size(), 1u);
     EXPECT_EQ(en[0][0], "7224");
@@ -141,6 +145,7 @@ TEST_F(StoresTest, EveryTitleInTheListsLeadsToOneIndustryAndItsSector) {
         }
     }
     EXPECT_GT(industry.count("select count(*) from " + std::string(kNaicsRaw) + " where description_french like '%''%'"), 20);
+    EXPECT_GE(industry.count("select count(*) from " + std::string(kNaicsRaw) + " where description like '%''%'"), 2);
 }
 
 TEST_F(StoresTest, TheTreeStatementAddsEveryNodeUnderAFolderAlreadyThere) {
