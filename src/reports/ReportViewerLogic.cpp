@@ -5,10 +5,7 @@
 #include "core/Strings.h"
 #include "reports/ReportDocument.h"
 
-#if __has_include("reports/ReportPrep.h")
 #include "reports/ReportPrep.h"
-#define ZORVA_HAVE_REPORT_PREP 1
-#endif
 
 #include <algorithm>
 #include <cctype>
@@ -33,7 +30,6 @@ std::string ReportCaption(const ReportTypeInfo& info, const std::string& Languag
 namespace {
 Preparations DefaultPreparations() {
     Preparations p;
-#ifdef ZORVA_HAVE_REPORT_PREP
     p.ratios = [](ConnectionHandle& d, ConnectionHandle& w, const std::string& r, std::int16_t v,
                   const std::string& pr, std::int16_t y, const std::string& n, const std::string& l,
                   const std::vector<std::string>&) { return fncPrepareRatiosReport(d, w, r, v, pr, y, n, l); };
@@ -47,7 +43,6 @@ Preparations DefaultPreparations() {
                       const std::vector<std::string>& a) {
         return fncPrepareComparisonReport(d, w, r, v, pr, y, n, l, a);
     };
-#endif
     return p;
 }
 } // namespace
