@@ -35,8 +35,12 @@ std::string JsonString(std::string_view text) {
 std::string JsonNumber(double value) {
     if (!std::isfinite(value)) return "null";
     if (value == 0) return "0";
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, value);  // shortest text that reads back exactly
+    // The shortest text that reads back as exactly the same Double; plain
+    // digits over the usual range (900000 rather than 9e+05).
+    char buf[512];
+    double a = std::fabs(value);
+    auto format = a >= 1e-6 && a < 1e21 ? std::chars_format::fixed : std::chars_format::scientific;
+    auto res = std::to_chars(buf, buf + sizeof buf, value, format);
     return std::string(buf, res.ptr);
 }
 
