@@ -77,7 +77,23 @@ void clickOn(QWidget* parent, const char* name) {
     settle();
 }
 
+// Search without a choice: the message box comes up; once it is closed the
+// menu is the active window again, and that was no activation.
+void messageBoxCheck(frmMenu& menu) {
+    const int before = menu.ActivationCount();
+    QTimer::singleShot(300, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) box->close();
+    });
+    clickOn(&menu, "cmdSearch");
+    settle(300);
+    if (!menu.isActiveWindow() || menu.ActivationCount() != before) {
+        std::cerr << "after a message box the menu is not active, or was activated again\n";
+        ++gProblems;
+    }
+}
+
 void aboutShot(frmMenu& menu, const QString& name) {
+    const int before = menu.ActivationCount();
     QTimer::singleShot(0, [name] {
         for (int i = 0; i < 100; ++i) {
             auto* about = ExistingScreen<frmAbout>();
@@ -94,6 +110,8 @@ void aboutShot(frmMenu& menu, const QString& name) {
     });
     QTest::keyClick(&menu, Qt::Key_P, Qt::ControlModifier);
     settle();
+    // Back from the about screen: an activation of the menu.
+    activate(menu, before);
 }
 
 void walk() {
@@ -105,6 +123,7 @@ void walk() {
     clickOn(&start, "cmdEnglish");
     auto& menu = frmMenu::instance();
     activate(menu, 0);
+    messageBoxCheck(menu);
     clickOn(&menu, "optVol2");
     save(&menu, "menu-en");
     aboutShot(menu, "about-en");

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVariant>
+#include <QWindow>
 
 #include <map>
 #include <vector>
@@ -25,6 +26,25 @@ namespace {
 // Posted to a screen whose activation is due.
 const QEvent::Type kActivateEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 } // namespace
+
+// A window of the program went away. Once the platform has settled, if no
+// visible window has the focus, `preferred` (the window it was opened from,
+// or the window under a message box) or else the visible main screen becomes
+// the active window, as a window manager would do; the program does not
+// count on one being there.
+static void ActivateNextWindow(QPointer<QWidget> preferred) {
+    QTimer::singleShot(0, qApp, [preferred] {
+        QWindow* focus = QGuiApplication::focusWindow();
+        if (focus && focus->isVisible()) return;
+        QWidget* next = preferred && preferred->isVisible() ? preferred.data() : nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (next) break;
+            auto* screen = qobject_cast<ScreenBase*>(w);
+            if (screen && screen->IsMainScreen() && screen->isVisible()) next = screen;
+        }
+        if (next) next->activateWindow();
+    });
+}
 
 // Watches which of the program's windows becomes active (see ScreenBase.h).
 class ActivationTracker : public QObject {
@@ -62,9 +82,16 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::WindowActivate && watched->isWidgetType()) {
+        if (!watched->isWidgetType()) return false;
+        if (event->type() == QEvent::WindowActivate) {
             auto* w = static_cast<QWidget*>(watched);
             if (w->isWindow() && !isTransient(w)) windowActivated(w);
+        } else if (event->type() == QEvent::Hide) {
+            // A message box of the program closed: the window under it is
+            // active again (no activation, it is still the last one).
+            auto* w = static_cast<QWidget*>(watched);
+            if (w->isWindow() && isTransient(w) && w->windowType() != Qt::Popup && w->windowType() != Qt::ToolTip)
+                ActivateNextWindow(last_);
         }
         return false;
     }
@@ -230,23 +257,7 @@ void ScreenBase::hideEvent(QHideEvent* e) {
     QMainWindow::hideEvent(e);
     if (e->spontaneous()) return;  // minimised: still shown as far as the program goes
     ActivationTracker::instance().forget(this);
-    if (windowHandle() && QGuiApplication::focusWindow() == windowHandle()) {
-        // The window the user was working in went away: as on any desktop,
-        // the window it was opened from (or else the visible main screen)
-        // becomes the active one, unless another window already has.
-        QPointer<QWidget> owner = parentWidget() ? parentWidget()->window() : nullptr;
-        QTimer::singleShot(0, qApp, [owner] {
-            QWidget* active = QApplication::activeWindow();
-            if (active && active->isVisible()) return;
-            QWidget* next = owner && owner->isVisible() ? owner.data() : nullptr;
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (next) break;
-                auto* screen = qobject_cast<ScreenBase*>(w);
-                if (screen && screen->IsMainScreen() && screen->isVisible()) next = screen;
-            }
-            if (next) next->activateWindow();
-        });
-    }
+    ActivateNextWindow(parentWidget() ? parentWidget()->window() : nullptr);
     emit Hidden();
 }
 

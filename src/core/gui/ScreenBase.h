@@ -30,6 +30,11 @@
 //   Leaving the application clears the active window but not the memory, so
 //   coming back to the same window is not an activation.
 //
+//   When the active window of the program is hidden or closed (a screen, or
+//   a message box), the window it was opened from, or else the visible main
+//   screen, is made active, as a window manager would do; the program does
+//   not count on one being there.
+//
 //   A due activation is posted to the screen as an event of its own and
 //   Form_Activate runs from the event loop right after Qt has finished
 //   switching the active window and the keyboard focus, so that a handler
