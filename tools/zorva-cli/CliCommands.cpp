@@ -13,6 +13,7 @@
 
 #include <QGuiApplication>
 
+#include <chrono>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -259,14 +260,7 @@ int cmdCompare(const Options& o, std::ostream& out) {
     auto industry = LookupIndustry(gcnIndustry, gstrDataTable, gstrNaicsTable, naics, lang);
     if (!industry) throw UsageError("the NAICS code " + naics + " is not an industry of the data set " + c.option);
 
-    bool allOk = true;
-    for (const auto& input : inputs) {
-        bool ok = false;
-        out << CompareOne(input, c, naics, industry->title, lang, &ok) << "\n";
-        out.flush();
-        allOk = allOk && ok;
-    }
-    return allOk ? kExitOk : kExitFailed;
+    return CompareAll(inputs, c, naics, industry->title, lang, out) == 0 ? kExitOk : kExitFailed;
 }
 
 int cmdPrepare(const Options& o, std::ostream& out) {
@@ -517,6 +511,32 @@ std::string CompareOne(const EnterpriseInput& input, const DatasetChoice& datase
     } catch (const std::exception& e) {
         return errorObject(record, Txt(904, language) + e.what());
     }
+}
+
+long CompareAll(const std::vector<EnterpriseInput>& inputs, const DatasetChoice& dataset, const std::string& naics,
+                const std::string& industryTitle, int language, std::ostream& out) {
+    using Clock = std::chrono::steady_clock;
+    constexpr auto kBatch = std::chrono::milliseconds(200);
+    long failed = 0;
+    std::unique_ptr<Transaction> batch;
+    Clock::time_point started;
+    for (const auto& input : inputs) {
+        if (!batch) {
+            batch = std::make_unique<Transaction>(gcnUser);
+            started = Clock::now();
+        }
+        bool ok = false;
+        out << CompareOne(input, dataset, naics, industryTitle, language, &ok) << "\n";
+        failed += !ok;
+        if (Clock::now() - started >= kBatch) {
+            batch->Commit();
+            batch.reset();
+            out.flush();
+        }
+    }
+    if (batch) batch->Commit();
+    out.flush();
+    return failed;
 }
 
 // ---------------------------------------------------------------- entry

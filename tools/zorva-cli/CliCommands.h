@@ -44,4 +44,12 @@ std::vector<EnterpriseInput> ReadEnterprises(const std::string& csvText, const s
 std::string CompareOne(const EnterpriseInput& input, const DatasetChoice& dataset, const std::string& naics,
                        const std::string& industryTitle, int language, bool* ok);
 
+// Every enterprise of `inputs`, one JSON line each on `out`. Each comparison
+// is its own savepoint; they are committed together in batches of about a
+// fifth of a second, so a long run neither syncs the disk for every row nor
+// keeps another copy of the program waiting. Returns the number of rows that
+// failed.
+long CompareAll(const std::vector<EnterpriseInput>& inputs, const DatasetChoice& dataset, const std::string& naics,
+                const std::string& industryTitle, int language, std::ostream& out);
+
 } // namespace zorva::cli
