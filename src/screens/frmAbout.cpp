@@ -1,10 +1,14 @@
 #include "screens/frmAbout.h"
 
+#include "core/Globals.h"
 #include "core/Strings.h"
 #include "core/gui/QtServices.h"
 #include "ui_frmAbout.h"
 
+#include <QLayout>
 #include <QShortcut>
+
+#include <algorithm>
 
 namespace zorva {
 
@@ -21,28 +25,42 @@ frmAbout::frmAbout() : ui(new Ui::frmAbout) {
 frmAbout::~frmAbout() { delete ui; }
 
 void frmAbout::Form_Load() {
-    subLoadCaptions();
+    // One size that holds the texts of either language, so that the window
+    // neither clips nor jumps when the language changes; then centred.
+    QLayout* layout = centralWidget()->layout();
+    auto measure = [&](int language, int width) {
+        subApplyCaptions(language);
+        layout->invalidate();
+        layout->activate();
+        const QSize hint = layout->totalSizeHint().expandedTo(centralWidget()->minimumSize());
+        const int w = std::max(width, hint.width());
+        return QSize(w, layout->hasHeightForWidth() ? layout->totalHeightForWidth(w) : hint.height());
+    };
+    const int other = gintLanguage != 0 ? 0 : 1;
+    const int width = std::max(measure(other, 0).width(), measure(gintLanguage, 0).width());
+    const int height = std::max(measure(other, width).height(), measure(gintLanguage, width).height());
+    setFixedSize(width, height);
     CentreOnScreen();
 }
 
 void frmAbout::Form_Activate() { subLoadCaptions(); }
 
-void frmAbout::subLoadCaptions() {
-    ui->lblTitle->setText(qs(Txt(2)));
-    ui->lblStats->setText(qs(Txt(340)));
-    ui->lblBuilding->setText(qs(Txt(574)));
-    ui->lblStreet->setText(qs(Txt(342)));
-    ui->lblProv->setText(qs(Txt(344)));
-    ui->lblSubjectMatter->setText(qs(Txt(346)));
-    ui->lblTechnical->setText(qs(Txt(348)));
-    setWindowTitle(qs(Txt(566)));
-    ui->cmdReturn->setText(qs(Txt(568)));
-    ui->lblEmail->setText(qs(Txt(570)));
-    ui->lblFax->setText(qs(Txt(1500)));
-    ui->lblIllustrative->setText(qs(Txt(914)));
-    // The window follows the length of the texts of the language.
-    if (QLayout* l = centralWidget()->layout()) l->activate();
-    adjustSize();
+void frmAbout::subLoadCaptions() { subApplyCaptions(gintLanguage); }
+
+void frmAbout::subApplyCaptions(int language) {
+    auto t = [language](int id) { return qs(Txt(id, language)); };
+    ui->lblTitle->setText(t(2));
+    ui->lblStats->setText(t(340));
+    ui->lblBuilding->setText(t(574));
+    ui->lblStreet->setText(t(342));
+    ui->lblProv->setText(t(344));
+    ui->lblSubjectMatter->setText(t(346));
+    ui->lblTechnical->setText(t(348));
+    setWindowTitle(t(566));
+    ui->cmdReturn->setText(t(568));
+    ui->lblEmail->setText(t(570));
+    ui->lblFax->setText(t(1500));
+    ui->lblIllustrative->setText(t(914));
 }
 
 void frmAbout::cmdReturn_Click() { hide(); }

@@ -31,6 +31,7 @@ protected:
 
 private:
     void cmdReturn_Click();
+    void subApplyCaptions(int language);
 };
 
 } // namespace zorva
