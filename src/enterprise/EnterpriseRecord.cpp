@@ -284,6 +284,19 @@ std::string ComparisonCheckMessage(ComparisonCheck check, int language) {
     return {};
 }
 
+int ComparisonCheckMessageId(ComparisonCheck check) {
+    switch (check) {
+    case ComparisonCheck::Ok: return 0;
+    case ComparisonCheck::YearOutOfRange: return 986;
+    case ComparisonCheck::YearNotWhole: return 916;
+    case ComparisonCheck::Unbalanced: return 550;
+    case ComparisonCheck::NoName: return 552;
+    case ComparisonCheck::NoTotalAssets: return 560;
+    case ComparisonCheck::OutOfRange: return kMsgNumberOutOfRange;
+    }
+    return 0;
+}
+
 std::vector<std::string> BuildComparisonValues(const RecordTexts& r, const std::string& naics,
                                                const std::string& industryTitle) {
     std::vector<std::string> v(kComparisonValueCount);

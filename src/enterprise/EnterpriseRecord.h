@@ -137,6 +137,9 @@ enum class ComparisonCheck {
 ComparisonCheck CheckBeforeComparison(const RecordTexts& record);
 // The message of a failed check in a language (0 English, 1 French); "" for Ok.
 std::string ComparisonCheckMessage(ComparisonCheck check, int language);
+// Its string id (English; French at id + 1): 986 for a year out of range (the
+// message is 986 + "2008" + 988 + "2010"), 916, 550, 552, 560, 918; 0 for Ok.
+int ComparisonCheckMessageId(ComparisonCheck check);
 
 // The reference year of a year text: a whole number from 2008 to 2010 with
 // blanks around it allowed; empty otherwise.

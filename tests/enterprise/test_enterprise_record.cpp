@@ -328,6 +328,7 @@ TEST(ComparisonChecks, TheTotalsMustBalanceExactly) {
     EXPECT_EQ(CheckBeforeComparison(r), ComparisonCheck::Unbalanced);
     r[Field::TotLiabShareEq] = "100.00001";  // below the fourth decimal: equal
     EXPECT_EQ(CheckBeforeComparison(r), ComparisonCheck::Ok);
+    EXPECT_EQ(ComparisonCheckMessageId(ComparisonCheck::Unbalanced), 550);
     EXPECT_EQ(ComparisonCheckMessage(ComparisonCheck::Unbalanced, 0),
               "Total Assets is not equal Total Liabilities and Shareholders' Equity");
 }
