@@ -1,71 +1,84 @@
-// Preparing each of the three reports on the shipped data store: the copy of
-// three years of an industry, the title tables and, for the comparison, the
-// enterprise's row of Rpt_Comparison. Each preparation is one transaction on
-// the user store.
+// From the call of DisplayCrystalReport to a rendered document, per report
+// type: the preparation of the report tables on the shipped data stores, the
+// template rendered in the same transaction, and the document laid out in
+// pages (what the viewer shows). Run on a copy of the application folder.
 
-#include "BenchStores.h"
+#include "CliCommands.h"
+#include "core/AppPath.h"
+#include "core/Globals.h"
+#include "core/modMain.h"
+#include "reports/ReportDocument.h"
+#include "reports/ReportViewerLogic.h"
 
-#include "core/Catalogue.h"
-#include "enterprise/EnterpriseRecord.h"
-#include "reports/ReportPrep.h"
+#include <QGuiApplication>
+#include <QTextDocument>
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+#include <filesystem>
+
+namespace fs = std::filesystem;
 using namespace zorva;
 
 namespace {
 
-struct Setup {
-    bool ok = false;
-    std::string why, naics;
-    Setup() {
-        ok = bench::OpenShippedStores(&why);
-        if (ok) naics = bench::FirstIndustry(RatioTableName(3, "ALL", 2010));
+const char* kCsv =
+    "FirmName,Year,Cash,Ar,Inv,CA,OA,Invest,Ptfl,OperatingRevenue,Sales,GrossProfit,OperatingProfit,"
+    "InterestExpense,PretaxProfit,ProfitAfterTax,AccountsPayable,Paper,Mtg,Bonds,Ol,AmtsAffil,OLiab,DefTax,"
+    "ShareC,RetEarn,OtherSur,CurrentAssets,CurrentLiabilities\n"
+    "Harbourview Fine Foods,2010,85000,121000,314000,360000,40000,50000,30000,2480000,2400000,563000,129000,"
+    "36500,101700,84300,213000,0,120000,0,102000,65000,20000,5000,50000,-25000,450000,570000,313000\n";
+
+std::vector<std::string> ComparisonValues(const std::string& naics) {
+    auto inputs = cli::ReadEnterprises(kCsv, naics, 0);
+    RecordTexts record = inputs.at(0).record;
+    subRemoveBlanksCommas(record);
+    return BuildComparisonValues(record, naics, "Oilseed and grain farming");
+}
+
+void RenderReport(benchmark::State& state, const std::string& type) {
+    const std::string naics = "1111";
+    const auto values = type == "com" ? ComparisonValues(naics) : std::vector<std::string>{};
+    for (auto _ : state) {
+        auto prepared = report::PrepareReport(gcnIndustry, gcnUser, type, 3, "NS", 2010, naics, "E", values);
+        if (!prepared) {
+            state.SkipWithError("the report was not prepared");
+            break;
+        }
+        auto doc = report::MakeDocument(prepared->rendered);
+        doc->setPageSize(QSizeF(612, 792));  // lays the document out in pages
+        benchmark::DoNotOptimize(doc->pageCount());
     }
-};
-Setup& setup() {
-    static Setup s;
-    return s;
 }
 
-void BM_PrepareRatiosReport(benchmark::State& state) {
-    if (!setup().ok) return state.SkipWithError(setup().why.c_str());
-    for (auto _ : state)
-        benchmark::DoNotOptimize(
-            fncPrepareRatiosReport(gcnIndustry, gcnUser, "rat", 3, "ALL", 2010, setup().naics, "E"));
-}
-BENCHMARK(BM_PrepareRatiosReport)->Unit(benchmark::kMillisecond);
+void BM_Ratios(benchmark::State& s) { RenderReport(s, "rat"); }
+void BM_BalanceSheet(benchmark::State& s) { RenderReport(s, "bal"); }
+void BM_Comparison(benchmark::State& s) { RenderReport(s, "com"); }
 
-void BM_PrepareBalanceSheetReport(benchmark::State& state) {
-    if (!setup().ok) return state.SkipWithError(setup().why.c_str());
-    for (auto _ : state)
-        benchmark::DoNotOptimize(
-            fncPrepareBalanceSheetReport(gcnIndustry, gcnUser, "bal", 3, "ALL", 2010, setup().naics, "F"));
-}
-BENCHMARK(BM_PrepareBalanceSheetReport)->Unit(benchmark::kMillisecond);
-
-void BM_PrepareComparisonReport(benchmark::State& state) {
-    if (!setup().ok) return state.SkipWithError(setup().why.c_str());
-    RecordTexts r;
-    InitializeValues(r, 0);
-    r[Field::FirmName] = "Benchmark Ltd";
-    r[Field::Year] = "2009";
-    const std::pair<Field, const char*> amounts[] = {
-        {Field::Cash, "50000"},        {Field::Ar, "120000"},          {Field::Inv, "80000"},
-        {Field::CA, "250000"},         {Field::AccountsPayable, "90000"}, {Field::Mtg, "150000"},
-        {Field::ShareC, "100000"},     {Field::RetEarn, "160000"},     {Field::OperatingRevenue, "900000"},
-        {Field::Sales, "880000"},      {Field::GrossProfit, "300000"}, {Field::OperatingProfit, "70000"},
-        {Field::InterestExpense, "8000"}, {Field::PretaxProfit, "62000"}, {Field::ProfitAfterTax, "48000"},
-        {Field::CurrentAssets, "250000"}, {Field::CurrentLiabilities, "110000"}};
-    for (const auto& [f, v] : amounts) r[f] = v;
-    subCalculateSubTotals(r);
-    const auto values = BuildComparisonValues(r, setup().naics, "Industry");
-    for (auto _ : state)
-        benchmark::DoNotOptimize(fncPrepareComparisonReport(gcnIndustry, gcnUser, "com", 3, "ALL", 2009,
-                                                            setup().naics, "E", values));
-}
-BENCHMARK(BM_PrepareComparisonReport)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Ratios)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(10)->ReportAggregatesOnly(true);
+BENCHMARK(BM_BalanceSheet)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(10)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Comparison)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(10)->ReportAggregatesOnly(true);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QGuiApplication app(argc, argv);
+    // A copy of the application folder: the preparations write the user store.
+    fs::path dir = fs::temp_directory_path() / "zorva-bench-reports";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    for (const auto& e : fs::directory_iterator(ZORVA_BENCH_APP_DIR))
+        if (e.is_regular_file() && (e.path().extension() == ".mdb" || e.path().extension() == ".rpt"))
+            fs::copy_file(e.path(), dir / e.path().filename());
+    SetAppPath(dir.string());
+    OpenDataStores();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    DisconnectFromDB(gcnIndustry);
+    DisconnectFromDB(gcnUser);
+    fs::remove_all(dir);
+    return 0;
+}
