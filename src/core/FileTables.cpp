@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -34,11 +35,19 @@ bool isInteger(const std::string& s) {
     return std::all_of(s.begin() + static_cast<long>(i), s.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
-bool isReal(const std::string& s) {
-    char* end = nullptr;
-    std::strtod(s.c_str(), &end);
-    return end && *end == '\0' && !s.empty() && !std::isspace(static_cast<unsigned char>(s[0]));
+// Numbers in files always use ".", whatever the process locale is.
+bool parseReal(const std::string& s, double* out) {
+    const char* b = s.data();
+    const char* e = b + s.size();
+    if (b != e && *b == '+') ++b;
+    double v = 0.0;
+    auto res = std::from_chars(b, e, v);
+    if (res.ec != std::errc() || res.ptr != e) return false;
+    if (out) *out = v;
+    return true;
 }
+
+bool isReal(const std::string& s) { return !s.empty() && parseReal(s, nullptr); }
 
 void exec(sqlite3* db, const std::string& sql) {
     char* err = nullptr;
@@ -116,7 +125,11 @@ void CreateTableFromRows(sqlite3* db, const std::string& name, const std::vector
             int p = static_cast<int>(c + 1);
             if (c >= r.size() || r[c].empty()) sqlite3_bind_null(st, p);
             else if (types[c] == "INTEGER") sqlite3_bind_int64(st, p, std::strtoll(r[c].c_str(), nullptr, 10));
-            else if (types[c] == "REAL") sqlite3_bind_double(st, p, std::strtod(r[c].c_str(), nullptr));
+            else if (types[c] == "REAL") {
+                double v = 0.0;
+                parseReal(r[c], &v);
+                sqlite3_bind_double(st, p, v);
+            }
             else sqlite3_bind_text(st, p, r[c].c_str(), static_cast<int>(r[c].size()), SQLITE_TRANSIENT);
         }
         sqlite3_step(st);

@@ -1,5 +1,6 @@
 #include "core/Variant.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -30,8 +31,11 @@ double leadingNumber(const std::string& s) {
             p = q;
         }
     }
-    std::string num(start, p);
-    return std::strtod(num.c_str(), nullptr);
+    // from_chars reads "." whatever the process locale is.
+    if (*start == '+') ++start;
+    double value = 0.0;
+    std::from_chars(start, p, value);
+    return value;
 }
 } // namespace
 
@@ -66,9 +70,13 @@ std::string FormatDouble15(double d) {
     if (d == 0.0) return "0";
     if (std::isnan(d)) return "NaN";
     if (std::isinf(d)) return d > 0 ? "Infinity" : "-Infinity";
+    // to_chars writes "." whatever the process locale is (a French desktop
+    // must not put "12,5" into a statement).
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15G", d);
-    std::string s(buf);
+    auto res = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::general, 15);
+    std::string s(buf, res.ptr);
+    for (char& c : s)
+        if (c == 'e') c = 'E';
     // Split mantissa and exponent, trim trailing zeros of the fraction.
     std::string mant = s, expo;
     auto e = s.find('E');

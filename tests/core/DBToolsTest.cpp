@@ -4,6 +4,7 @@
 #include "core/DBTools.h"
 #include "core/Globals.h"
 #include "support/AppFixture.h"
+#include "support/CommaLocale.h"
 #include "support/FakeServices.h"
 
 #include <sqlite3.h>
@@ -322,4 +323,12 @@ TEST_F(DBToolsTest, EveryWorksheetIsAReadOnlyTable) {
     EXPECT_EQ(rs->Fields("Name").toString(), "O'Neil");
     EXPECT_EQ(GetRS(cn, "select Firms from Counts where [Year] = 2010", "read")->Fields(0).toInt(), 1234);
     EXPECT_THROW(ExecCmdInDB(cn, "delete * from Counts"), DbError);
+}
+
+TEST(VariantText, ACommaLocaleChangesNothing) {
+    CommaLocaleScope comma(MakeTempDir("zorva-locale"));
+    if (!comma.active()) GTEST_SKIP() << "no locale with a decimal comma available";
+    EXPECT_EQ(Variant(12.5).toString(), "12.5");
+    EXPECT_DOUBLE_EQ(Variant("12.5").toDouble(), 12.5);
+    EXPECT_DOUBLE_EQ(Variant("-3.25e1").toDouble(), -32.5);
 }

@@ -2,6 +2,7 @@
 
 #include "ReportTestSupport.h"
 
+#include "support/CommaLocale.h"
 #include "support/AppFixture.h"
 
 #include "enterprise/EnterpriseRecord.h"
@@ -402,23 +403,10 @@ TEST_F(Comparison, ASecondCopyPreparingAtTheSameMomentCannotMixItsRows) {
     EXPECT_EQ(rows[0][0].toString(), "Acme");
 }
 
-namespace {
-// Switches LC_NUMERIC to a locale whose decimal mark is a comma; when none is
-// installed, compiles fr_FR into a temporary folder with localedef.
-const char* useCommaLocale(const std::string& scratch) {
-    for (const char* name : {"fr_CA.UTF-8", "fr_FR.UTF-8", "fr_FR.utf8", "de_DE.UTF-8"})
-        if (std::setlocale(LC_NUMERIC, name)) return name;
-    std::string cmd = "localedef -i fr_FR -f UTF-8 '" + scratch + "/fr_FR.UTF-8' >/dev/null 2>&1";
-    if (std::system(cmd.c_str()) != 0) return nullptr;
-    setenv("LOCPATH", scratch.c_str(), 1);
-    return std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") ? "fr_FR.UTF-8" : nullptr;
-}
-} // namespace
-
 TEST_F(Comparison, AFrenchProcessLocaleStillWritesPoints) {
     const char* saved = std::setlocale(LC_NUMERIC, nullptr);
     std::string previous = saved ? saved : "C";
-    if (!useCommaLocale(MakeTempDir("zorva-locale"))) GTEST_SKIP() << "no locale with a decimal comma available";
+    if (!UseCommaLocale(MakeTempDir("zorva-locale"))) GTEST_SKIP() << "no locale with a decimal comma available";
     char probe[16];
     std::snprintf(probe, sizeof probe, "%.1f", 1.5);
     EXPECT_STREQ(probe, "1,5");  // the C library now writes commas

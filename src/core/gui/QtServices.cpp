@@ -17,6 +17,7 @@
 #include <QThread>
 
 #include <chrono>
+#include <clocale>
 
 namespace zorva {
 
@@ -126,6 +127,9 @@ ZorvaApplication::ZorvaApplication(int& argc, char** argv) : QApplication(argc, 
     setApplicationName(QStringLiteral("Zorva"));
     setApplicationDisplayName(QStringLiteral("Zorva"));
     setApplicationVersion(QStringLiteral("2010.2"));
+    // Qt adopts the desktop's locale for the C library; numbers that go into
+    // statements and files must keep "." whatever the desktop's language.
+    std::setlocale(LC_NUMERIC, "C");
 }
 
 bool ZorvaApplication::notify(QObject* receiver, QEvent* event) {
