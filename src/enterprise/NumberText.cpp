@@ -1,5 +1,7 @@
 #include "enterprise/NumberText.h"
 
+#include "core/Variant.h"
+
 #include <QLocale>
 
 #include <charconv>
@@ -199,32 +201,7 @@ NumberTextResult NumberTextForm(std::string_view typed) {
     return {true, FormatTenThousandths(*v)};
 }
 
-std::string Format15(double d) {
-    if (d == 0.0) return "0";
-    if (std::isnan(d)) return "NaN";
-    if (std::isinf(d)) return d > 0 ? "Infinity" : "-Infinity";
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::general, 15);
-    std::string s(buf, res.ptr);
-    std::string mant = s, expo;
-    auto e = s.find_first_of("eE");
-    if (e != std::string::npos) {
-        mant = s.substr(0, e);
-        expo = s.substr(e);
-    }
-    if (mant.find('.') != std::string::npos) {
-        while (!mant.empty() && mant.back() == '0') mant.pop_back();
-        if (!mant.empty() && mant.back() == '.') mant.pop_back();
-    }
-    if (!expo.empty()) {
-        char sign = expo.size() > 1 && (expo[1] == '-' || expo[1] == '+') ? expo[1] : '+';
-        std::string digits = expo.substr(expo.size() > 1 && (expo[1] == '-' || expo[1] == '+') ? 2 : 1);
-        while (digits.size() > 2 && digits[0] == '0') digits.erase(0, 1);
-        if (digits.size() < 2) digits.insert(0, "0");
-        expo = std::string("E") + sign + digits;
-    }
-    return mant + expo;
-}
+std::string Format15(double d) { return FormatDouble15(d); }
 
 std::string LocaleDoubleText(double value, const NumberLocale& locale) {
     std::string s = Format15(value);

@@ -56,7 +56,8 @@ inline constexpr int kMsgNumberOutOfRange = 918;
 
 // A Double as text with up to 15 significant digits, no thousands separator
 // and "." as decimal mark: 12.5, -0.25, 100, 1E+16, 1.5E-05. What every
-// statement of the reports writes for a computed number.
+// statement of the reports writes for a computed number (FormatDouble15 of
+// the database layer).
 std::string Format15(double value);
 // The same with the locale's decimal mark (what a French desktop shows).
 std::string LocaleDoubleText(double value, const NumberLocale& locale);
