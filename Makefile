@@ -20,7 +20,7 @@ configure: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 
 build: configure
-	@cmake --build $(BUILD) -j$(JOBS)
+	@cmake --build $(BUILD) -j$(JOBS) -- --no-print-directory
 
 run: build
 	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY$$QT_QPA_PLATFORM" ]; then \
@@ -37,7 +37,7 @@ bench: build
 
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DZORVA_FUZZ=ON -DZORVA_TESTS=OFF -DZORVA_BENCH=OFF >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_jetsql
+	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_jetsql -- --no-print-directory
 	@mkdir -p fuzz/corpus && cp -n fuzz/seeds/* fuzz/corpus/ 2>/dev/null || true
 	@$(FUZZ_BUILD)/fuzz/fuzz_jetsql -max_total_time=$(FUZZ_SECONDS) fuzz/corpus
 
