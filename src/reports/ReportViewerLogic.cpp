@@ -28,6 +28,50 @@ std::string ReportCaption(const ReportTypeInfo& info, const std::string& Languag
 }
 
 namespace {
+
+// While a preparation holds the user store's write lock, its plain OK
+// messages (the comparison's "no data" message) wait until the transaction
+// has ended, so that a second copy of the program is never kept waiting
+// behind a message box. Messages that ask a question go through at once.
+class DeferredMessages : public MessageService {
+public:
+    explicit DeferredMessages(std::shared_ptr<MessageService> target) : target_(std::move(target)) {}
+    MsgAnswer show(const std::string& text, const std::string& title, MsgButtons buttons, MsgIcon icon) override {
+        if (buttons != MsgButtons::OK) return target_->show(text, title, buttons, icon);
+        pending_.push_back({text, title, icon});
+        return MsgAnswer::OK;
+    }
+    void replay() {
+        auto pending = std::move(pending_);
+        pending_.clear();
+        for (const auto& m : pending) target_->show(m.text, m.title, MsgButtons::OK, m.icon);
+    }
+private:
+    struct Pending {
+        std::string text, title;
+        MsgIcon icon;
+    };
+    std::shared_ptr<MessageService> target_;
+    std::vector<Pending> pending_;
+};
+
+// Installs a DeferredMessages for its lifetime and shows what it held when
+// it goes (also when an error leaves the preparation).
+class DeferMessagesScope {
+public:
+    DeferMessagesScope()
+        : previous_(services().messages), deferred_(std::make_shared<DeferredMessages>(previous_)) {
+        services().messages = deferred_;
+    }
+    ~DeferMessagesScope() {
+        services().messages = previous_;
+        deferred_->replay();
+    }
+private:
+    std::shared_ptr<MessageService> previous_;
+    std::shared_ptr<DeferredMessages> deferred_;
+};
+
 Preparations DefaultPreparations() {
     Preparations p;
     p.ratios = [](ConnectionHandle& d, ConnectionHandle& w, const std::string& r, std::int16_t v,
@@ -108,6 +152,7 @@ std::optional<PreparedReport> PrepareReport(ConnectionHandle& DataConn, Connecti
                                                                            : ReportPreparations().comparison;
     if (!prepare) throw ReportError("The preparation of this report is not part of this build.");
 
+    DeferMessagesScope deferMessages;  // declared first: shows its messages after the transaction
     Transaction tx(WriteConn);
     const bool ready = prepare(DataConn, WriteConn, ReportToDisplay, Volume, Province, Year, NAICS, Language,
                                aComparisonValues);

@@ -92,6 +92,33 @@ TEST_F(Viewer, PreparationWithoutDataShowsNothing) {
     EXPECT_EQ(prepared, 1);
 }
 
+TEST_F(Viewer, TheNoDataMessageWaitsUntilTheWriteLockIsReleased) {
+    ready = false;
+    ReportPreparations().comparison = [this](ConnectionHandle&, ConnectionHandle& w, const std::string&,
+                                             std::int16_t, const std::string&, std::int16_t, const std::string&,
+                                             const std::string&, const std::vector<std::string>&) {
+        ExecCmdInDB(w, "delete * from Rpt_Comparison");
+        MsgBox("This industry has no data for 2008");
+        return false;
+    };
+    bool lockHeldWhileShown = true;
+    fakes.messages->onShow = [&](const ShownMessage&) {
+        // A second copy of the program can write while the message is up.
+        ConnectionHandle other;
+        ConnectToFile(other, dir + "/myData.mdb", dir);
+        sqlite3_busy_timeout(other->handle(), 0);
+        try {
+            ExecCmdInDB(other, "BEGIN IMMEDIATE; ROLLBACK");
+            lockHeldWhileShown = false;
+        } catch (const DbError&) {
+        }
+    };
+    EXPECT_FALSE(PrepareReport(industry, user, "com", 3, "NS", 2008, "445110", "E", {"X"}));
+    ASSERT_EQ(fakes.messages->shown.size(), 1u);
+    EXPECT_EQ(fakes.messages->last().text, "This industry has no data for 2008");
+    EXPECT_FALSE(lockHeldWhileShown);
+}
+
 TEST_F(Viewer, ScreenShowsTheReportAndReturns) {
     bool returned = false;
     frmReportViewer::AfterReturn() = [&] { returned = true; };
