@@ -5,6 +5,7 @@
 #include "core/JetSql.h"
 #include "core/Services.h"
 #include "core/Strings.h"
+#include "core/Text.h"
 #include "core/UnicodeLike.h"
 
 #include <sqlite3.h>
@@ -18,19 +19,6 @@
 namespace zorva {
 
 namespace {
-
-std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-    return s;
-}
-
-// Leading and trailing blanks removed.
-std::string trimBlanks(const std::string& s) {
-    size_t a = s.find_first_not_of(' ');
-    if (a == std::string::npos) return {};
-    size_t b = s.find_last_not_of(' ');
-    return s.substr(a, b - a + 1);
-}
 
 std::string textOr(int id, const char* fallback) {
     return HasResString(id) ? Txt(id) : std::string(fallback);
@@ -160,10 +148,10 @@ void DisconnectFromDB(ConnectionHandle& connection) {
 void ConnectToFile(ConnectionHandle& connection, std::string file, std::string folder) {
     DisconnectFromDB(connection);
     if (folder == "unknown") folder = AppPath();
-    file = trimBlanks(file);
+    file = TrimBlanks(file);
     std::string kind = file.size() >= 3 ? file.substr(file.size() - 3) : file;
     if (file == "text") kind = "txt";
-    std::string k = lower(kind);
+    std::string k = AsciiLower(kind);
 
     if (k == "txt" || k == "csv") {
         sqlite3* db = openMemory();
@@ -195,7 +183,7 @@ void ConnectToFile(ConnectionHandle& connection, std::string file, std::string f
 
 std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string& statement,
                                  const std::string& mode) {
-    std::string m = lower(mode);
+    std::string m = AsciiLower(mode);
     if (m != "read" && m != "write") {
         MsgBox("Invalid use of GetRS (Invalid WriteMode: " + mode + " )", MsgButtons::OK, MsgIcon::None);
         EndProgram(1);
@@ -215,7 +203,7 @@ std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string
     if (rs->mode_ == Recordset::Mode::Write) {
         rs->table_ = SingleTableOfSelect(sql);
         if (!rs->table_.empty()) {
-            auto pos = lower(sql).find("select");
+            auto pos = AsciiLower(sql).find("select");
             std::string withId = sql.substr(0, pos + 6) + " rowid AS __zorva_rowid," + sql.substr(pos + 6);
             sqlite3_stmt* probe = nullptr;
             if (sqlite3_prepare_v2(db, withId.c_str(), -1, &probe, nullptr) == SQLITE_OK) {

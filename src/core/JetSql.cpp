@@ -1,5 +1,7 @@
 #include "core/JetSql.h"
 
+#include "core/Text.h"
+
 #include <cctype>
 #include <exception>
 
@@ -10,15 +12,7 @@ namespace {
 bool isWordStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80 || c == '$' || c == '#'; }
 bool isWordChar(unsigned char c) { return std::isalnum(c) || c == '_' || c >= 0x80 || c == '$' || c == '#'; }
 
-bool iequals(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-bool isKeyword(const SqlToken& t, std::string_view kw) { return t.kind == SqlToken::Word && iequals(t.text, kw); }
+bool isKeyword(const SqlToken& t, std::string_view kw) { return t.kind == SqlToken::Word && IEquals(t.text, kw); }
 bool isPunct(const SqlToken& t, std::string_view p) { return t.kind == SqlToken::Punct && t.text == p; }
 
 // Non-space tokens with their positions in the full token list.

@@ -1,5 +1,7 @@
 #include "enterprise/EnterpriseRecord.h"
 
+#include "core/Text.h"
+
 #include "core/Strings.h"
 
 #include <algorithm>
@@ -57,21 +59,6 @@ const FieldInfo kFields[kFieldCount] = {
 
 const FieldInfo& info(Field f) { return kFields[static_cast<int>(f)]; }
 
-bool iequals(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-std::string trimBlanks(std::string_view s) {
-    size_t a = s.find_first_not_of(' ');
-    if (a == std::string_view::npos) return {};
-    size_t b = s.find_last_not_of(' ');
-    return std::string(s.substr(a, b - a + 1));
-}
-
 // Byte offset of the code point at index `chars` of a UTF-8 text (its size when beyond).
 size_t byteOffset(std::string_view s, size_t chars) {
     size_t i = 0;
@@ -102,7 +89,7 @@ int CaptionId(Field f) { return info(f).captionId; }
 
 std::optional<Field> FieldByColumn(std::string_view column) {
     for (int i = 0; i < kFieldCount; ++i)
-        if (iequals(column, kFields[i].column)) return static_cast<Field>(i);
+        if (IEquals(column, kFields[i].column)) return static_cast<Field>(i);
     return std::nullopt;
 }
 
@@ -249,7 +236,7 @@ void subRemoveBlanksCommas(RecordTexts& record) {
 // ---------------------------------------------------------------- comparison
 
 std::optional<std::int16_t> ReferenceYear(std::string_view yearText) {
-    std::string t = trimBlanks(yearText);
+    std::string t = TrimBlanks(yearText);
     if (t.size() != 4 || !std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
     int y = std::stoi(t);
@@ -304,7 +291,7 @@ std::vector<std::string> BuildComparisonValues(const RecordTexts& r, const std::
     auto year = ReferenceYear(r[Field::Year]);
     v[1] = year ? std::to_string(*year) : r[Field::Year];
     v[2] = naics;
-    v[3] = trimBlanks(industryTitle);
+    v[3] = TrimBlanks(industryTitle);
     // Cash ... AccountsPayable (rows 4 to 20 of the record) go to indices 4
     // to 20; Paper ... CurrentLiabilities (rows 21 to 35) to 22 to 36, so
     // index 21 stays empty.

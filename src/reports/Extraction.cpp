@@ -3,6 +3,8 @@
 
 #include "reports/ReportPrep.h"
 
+#include "core/Text.h"
+
 #include "core/Catalogue.h"
 #include "enterprise/NumberText.h"
 #include "reports/ReportSql.h"
@@ -21,13 +23,6 @@ std::string quotedValue(const Variant& v) {
     case Variant::Type::Real: return "'" + Format15(v.toDouble()) + "'";
     default: return "'" + SqlQuote(v.toString()) + "'";
     }
-}
-
-std::string trimBlanks(const std::string& s) {
-    size_t a = s.find_first_not_of(' ');
-    if (a == std::string::npos) return {};
-    size_t b = s.find_last_not_of(' ');
-    return s.substr(a, b - a + 1);
 }
 
 } // namespace
@@ -87,7 +82,7 @@ void subExtractIndustryData(ConnectionHandle& DataConn, ConnectionHandle& WriteC
             auto d = GetRS(DataConn, "select Description_French from " + table + " where Naics = '" + code + "'",
                            "read");
             if (d->RecordCount() > 0 && !d->Fields(0).isNull()) {
-                std::string title = trimBlanks(SqlQuote(d->Fields(0).toString()));
+                std::string title = TrimBlanks(SqlQuote(d->Fields(0).toString()));
                 ExecCmdInDB(WriteConn, "Update " + target + " Set IndustryDescription = '" + title + "'");
             }
         }

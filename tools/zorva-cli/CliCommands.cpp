@@ -263,17 +263,20 @@ int cmdCompare(const Options& o, std::ostream& out) {
     return CompareAll(inputs, c, naics, industry->title, lang, out) == 0 ? kExitOk : kExitFailed;
 }
 
+// --year, 2010 when absent.
+std::int16_t yearOption(const Options& o) {
+    if (!o.has("year")) return kCurrentYear;
+    auto y = ReferenceYear(o.get("year"));
+    if (!y) throw UsageError("--year must be 2008, 2009 or 2010, not " + o.get("year"));
+    return *y;
+}
+
 int cmdPrepare(const Options& o, std::ostream& out) {
     requireOptions(o, {"type", "dataset", "naics"});
     int lang = languageOf(o);
     const std::string type = o.get("type");
     if (type != "rat" && type != "bal") throw UsageError("--type must be rat or bal, not " + type);
-    std::int16_t year = kCurrentYear;
-    if (o.has("year")) {
-        auto y = ReferenceYear(o.get("year"));
-        if (!y) throw UsageError("--year must be 2008, 2009 or 2010, not " + o.get("year"));
-        year = *y;
-    }
+    const std::int16_t year = yearOption(o);
     const DatasetChoice& c = datasetOf(o);
     subSetDataTable(c.option);
     const std::string naics = o.get("naics");
@@ -302,12 +305,7 @@ int cmdReport(const Options& o, std::ostream& out) {
     int lang = languageOf(o);
     const std::string type = o.get("type");
     if (type != "rat" && type != "bal" && type != "com") throw UsageError("--type must be rat, bal or com, not " + type);
-    std::int16_t year = kCurrentYear;
-    if (o.has("year")) {
-        auto y = ReferenceYear(o.get("year"));
-        if (!y) throw UsageError("--year must be 2008, 2009 or 2010, not " + o.get("year"));
-        year = *y;
-    }
+    std::int16_t year = yearOption(o);
     const DatasetChoice& c = datasetOf(o);
     const std::string naics = o.get("naics");
     std::vector<std::string> values;

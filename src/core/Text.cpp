@@ -1,0 +1,28 @@
+#include "core/Text.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace zorva {
+
+std::string TrimBlanks(std::string_view s) {
+    size_t a = s.find_first_not_of(' ');
+    if (a == std::string_view::npos) return {};
+    size_t b = s.find_last_not_of(' ');
+    return std::string(s.substr(a, b - a + 1));
+}
+
+std::string AsciiLower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+bool IEquals(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+} // namespace zorva

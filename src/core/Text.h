@@ -1,0 +1,16 @@
+#pragma once
+// Small text helpers shared by the database layer and the logic units.
+
+#include <string>
+#include <string_view>
+
+namespace zorva {
+
+// Leading and trailing blanks (spaces) removed.
+std::string TrimBlanks(std::string_view s);
+// ASCII letters in lower case.
+std::string AsciiLower(std::string s);
+// Equal without regard to the case of ASCII letters.
+bool IEquals(std::string_view a, std::string_view b);
+
+} // namespace zorva
