@@ -3,6 +3,7 @@
 #include "core/AppPath.h"
 #include "core/Services.h"
 #include "core/Strings.h"
+#include "core/Text.h"
 #include "reports/ReportDocument.h"
 
 #include "reports/ReportPrep.h"
@@ -13,8 +14,7 @@
 namespace zorva::report {
 
 ReportTypeInfo ReportTypeOf(const std::string& ReportToDisplay) {
-    std::string t = ReportToDisplay.substr(0, 3);
-    for (auto& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string t = AsciiLower(ReportToDisplay.substr(0, 3));
     if (t == "rat") return {ReportType::Ratios, "rpt_Ratios.rpt", 1006};
     if (t == "bal") return {ReportType::BalanceSheet, "rpt_BalanceSheet.rpt", 1008};
     if (t == "com") return {ReportType::Comparison, "rpt_Comparison.rpt", 1010};
@@ -104,8 +104,7 @@ bool FiguresAreIllustrative(ConnectionHandle& DataConn) {
     for (const auto& row : rs->Rows()) {
         for (const auto& v : row) {
             if (v.type() != Variant::Type::Text) continue;
-            std::string s = v.toString();
-            for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            const std::string s = AsciiLower(v.toString());
             if (s.find("illustrat") != std::string::npos || s.find("indicatif") != std::string::npos ||
                 s.find("fictif") != std::string::npos || s.find("fictiti") != std::string::npos)
                 return true;
@@ -181,8 +180,7 @@ bool RenderReportToFile(ConnectionHandle& DataConn, ConnectionHandle& WriteConn,
         if (error) *error = "no report";
         return false;
     }
-    std::string ext = outPath.size() >= 5 ? outPath.substr(outPath.size() - 5) : outPath;
-    for (auto& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string ext = AsciiLower(outPath.size() >= 5 ? outPath.substr(outPath.size() - 5) : outPath);
     if (ext == ".html" || (ext.size() >= 4 && ext.substr(ext.size() - 4) == ".htm"))
         return WriteHtml(prepared->rendered, outPath, error);
     auto doc = MakeDocument(prepared->rendered);
