@@ -1,0 +1,7 @@
+#include "selection/frmIndustryDefinitions.h"
+
+namespace zorva {
+
+void gsubOpenIndustryDef(const std::string&) {}
+
+} // namespace zorva
