@@ -7,6 +7,7 @@
 #include "core/gui/QtServices.h"
 #include "core/modMain.h"
 #include "screens/frmAbout.h"
+#include "selection/frmSearch.h"
 #include "ui_frmMenu.h"
 
 #include <QButtonGroup>
@@ -15,11 +16,6 @@
 #include <algorithm>
 
 namespace zorva {
-
-std::function<void()>& ShowSearchScreenHook() {
-    static std::function<void()> hook;
-    return hook;
-}
 
 frmMenu::frmMenu() : ui(new Ui::frmMenu), mgrpDatasets(new QButtonGroup(this)) {
     ui->setupUi(this);
@@ -124,10 +120,8 @@ void frmMenu::cmdSearch_Click() {
         MsgBox(Txt(480));
         return;
     }
-    if (auto& showSearch = ShowSearchScreenHook()) {
-        hide();
-        showSearch();
-    }
+    hide();
+    frmSearch::instance().Show();
 }
 
 void frmMenu::mnuExit_Click() { close(); }

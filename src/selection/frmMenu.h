@@ -5,7 +5,6 @@
 
 #include "core/gui/ScreenBase.h"
 
-#include <functional>
 #include <string>
 
 class QAbstractButton;
@@ -63,13 +62,5 @@ private:
 
     QButtonGroup* mgrpDatasets;
 };
-
-// Shows the search screen once Search has determined the data set; the main
-// menu hides itself first. The search screen fills it in with a function that
-// shows itself. Fill it from code that is sure to be linked into the program
-// (a static initialiser alone is not: the linker drops an object file of a
-// static library that nothing refers to). While it is empty, Search sets the
-// data set globals and the main menu stays up.
-std::function<void()>& ShowSearchScreenHook();
 
 } // namespace zorva

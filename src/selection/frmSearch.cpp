@@ -15,7 +15,6 @@ void frmSearch::subFormatGrid() {}
 void frmSearch::cmdContinue_Click() {}
 std::string frmSearch::ChosenNaics() const { return {}; }
 std::string frmSearch::ChosenTitle() const { return {}; }
-
-void RegisterSearchScreen() {}
+void frmSearch::ChooseCode(const std::string&) {}
 
 } // namespace zorva

@@ -35,11 +35,10 @@ public:
     // (txtIndName); both empty when nothing is chosen.
     std::string ChosenNaics() const;
     std::string ChosenTitle() const;
+    // Chooses an industry by its code, as choosing it in the code list does.
+    void ChooseCode(const std::string& code);
 
     Ui::frmSearch* const ui;
 };
-
-// Fills the main menu's Search hook with a function that shows this screen.
-void RegisterSearchScreen();
 
 } // namespace zorva

@@ -9,6 +9,7 @@
 #include "screens/frmAbout.h"
 #include "screens/frmStart.h"
 #include "selection/frmMenu.h"
+#include "selection/frmSearch.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -219,7 +220,6 @@ TEST_F(MainMenu, SearchWithoutAChoiceAsksForOne) {
 
 TEST_F(MainMenu, SearchWithAChoiceSetsTheDataSetAndHandsOverToTheSearchScreen) {
     auto& m = menu();
-    // Until the search screen is registered the menu stays.
     Click(option(m, "optNovaScotia"));
     Click(Child<QPushButton>(&m, "cmdSearch"));
     EXPECT_TRUE(fakes.messages->empty());
@@ -228,15 +228,14 @@ TEST_F(MainMenu, SearchWithAChoiceSetsTheDataSetAndHandsOverToTheSearchScreen) {
     EXPECT_EQ(gstrRegion, "NS");
     EXPECT_EQ(gstrNaicsTable, "ZORVA_NAICS_Description_Ind_Raw");
     EXPECT_EQ(gstrDatasetCaption, "Nova Scotia");
-    EXPECT_TRUE(m.isVisible());
+    // The menu is hidden and the search screen shown.
+    EXPECT_FALSE(m.isVisible());
+    EXPECT_TRUE(frmSearch::instance().isVisible());
 
-    // With a search screen: the menu is hidden and the search screen shown.
-    int shown = 0;
-    ShowSearchScreenHook() = [&] { ++shown; };
+    ShowAndActivate(m);
     Press(&m, Qt::Key_F3);
     Click(option(m, "optVol1"));
     Click(Child<QPushButton>(&m, "cmdSearch"));
-    EXPECT_EQ(shown, 1);
     EXPECT_FALSE(m.isVisible());
     EXPECT_EQ(gstrDataTable, "ZORVA_Vol1_ALL_2010_Final_Ratios");
     EXPECT_EQ(gintVolume, 1);

@@ -81,7 +81,6 @@ Availability ScreensTest::availability() const {
 void ScreensTest::SetUp() {
     ResetGlobals();
     fakes = InstallFakes();
-    ShowSearchScreenHook() = nullptr;
     appDir = MakeTempDir("zorva screens");  // a blank in the path on purpose
     industryFile = appDir + "/ZOR_DATA.mdb";
     MakeIndustryStore(industryFile, availability());
@@ -100,7 +99,6 @@ void ScreensTest::SetUp() {
 
 void ScreensTest::TearDown() {
     DestroyAllScreens();
-    ShowSearchScreenHook() = nullptr;
     ResetGlobals();
 }
 
