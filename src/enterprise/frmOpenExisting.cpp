@@ -1,10 +1,92 @@
 #include "enterprise/frmOpenExisting.h"
 
+#include "core/Globals.h"
+#include "core/Strings.h"
+#include "core/gui/QtServices.h"
+#include "enterprise/RecordStore.h"
+#include "enterprise/frmMyValues.h"
+#include "selection/frmSearch.h"
+#include "ui_frmOpenExisting.h"
+
+#include <QHeaderView>
+#include <QTableWidget>
+
 namespace zorva {
 
-frmOpenExisting::frmOpenExisting() : ui(nullptr) { setAttribute(Qt::WA_DeleteOnClose); }
-frmOpenExisting::~frmOpenExisting() = default;
+frmOpenExisting::frmOpenExisting() : ui(new Ui::frmOpenExisting) {
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    ui->dbgFirms->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    ui->dbgFirms->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    connect(ui->cmdOpen, &QPushButton::clicked, this, &frmOpenExisting::cmdOpen_Click);
+    // A double click on a row, or Enter on it.
+    connect(ui->dbgFirms, &QTableWidget::activated, this, [this] { cmdOpen_Click(); });
+}
 
-bool frmOpenExisting::fncLoadFirms() { return false; }
+frmOpenExisting::~frmOpenExisting() { delete ui; }
+
+void frmOpenExisting::Form_Activate() {
+    CentreOnScreen();
+    subLoadCaptions();
+    fncLoadFirms();
+}
+
+void frmOpenExisting::subLoadCaptions() {
+    ui->lblQuestion->setText(qs(Txt(526)));
+    setWindowTitle(qs(Txt(528)));
+    ui->cmdOpen->setText(qs(Txt(530)));
+    ui->dbgFirms->setAccessibleName(ui->lblQuestion->text());
+}
+
+bool frmOpenExisting::fncLoadFirms() {
+    QTableWidget* grid = ui->dbgFirms;
+    // The chosen row survives a reload.
+    QString chosenName, chosenYear;
+    if (grid->currentRow() >= 0 && grid->item(grid->currentRow(), 1)) {
+        chosenName = grid->item(grid->currentRow(), 0)->text();
+        chosenYear = grid->item(grid->currentRow(), 1)->text();
+    }
+    auto rs = store::ListFirms(gcnUser, gintLanguage);
+    grid->clearContents();
+    grid->setRowCount(static_cast<int>(rs->RecordCount()));
+    grid->setHorizontalHeaderLabels({qs(rs->FieldName(0)), qs(rs->FieldName(1))});
+    int current = 0;
+    int row = 0;
+    for (const auto& values : rs->Rows()) {
+        const QString name = qs(values[0].toString()), year = qs(values[1].toString());
+        grid->setItem(row, 0, new QTableWidgetItem(name));
+        grid->setItem(row, 1, new QTableWidgetItem(year));
+        if (name == chosenName && year == chosenYear) current = row;
+        ++row;
+    }
+    if (row == 0) return false;
+    grid->setCurrentCell(current, 0);
+    grid->show();
+    ui->AdodcFirms->show();
+    grid->setFocus();
+    return true;
+}
+
+void frmOpenExisting::cmdOpen_Click() {
+    if (ui->dbgFirms->currentRow() < 0 || !ui->dbgFirms->isVisible()) return;
+    frmSearch::instance().hide();
+    subOpenRecord();
+}
+
+void frmOpenExisting::subOpenRecord() {
+    QTableWidget* grid = ui->dbgFirms;
+    const int row = grid->currentRow();
+    if (row < 0 || !grid->item(row, 0) || !grid->item(row, 1)) return;
+    const std::string name = ss(grid->item(row, 0)->text());
+    const auto year = ReferenceYear(ss(grid->item(row, 1)->text()));
+    hide();
+    gblnKeepValues = true;
+    std::optional<RecordTexts> record;
+    if (year) record = store::LoadRecord(gcnUser, name, *year);
+    frmMyValues& values = frmMyValues::instance();
+    values.Show();
+    if (record) values.subShowStoredRecord(*record);
+    close();
+}
 
 } // namespace zorva
