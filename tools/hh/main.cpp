@@ -1,73 +1,51 @@
-// The program's help viewer: shows one help file (HTML under the names the
-// program has always used, *.chm) in its own window, optionally at a topic.
+// The program's help viewer: shows one help file of the application folder
+// (built by zorva-helpbuild, kept under the *.chm names) in its own window.
 //
-//   hh FILE               opens the file at its beginning
-//   hh FILE --topic N     opens it at the topic N (an anchor named "topic-N")
-//   hh                    an empty viewer
+//   hh FILE               opens the file at its first topic
+//   hh FILE --topic N     opens it at topic N (an unknown N: the first topic, with a note)
+//   hh                    an empty viewer saying that no file was named
 //
-// Links between help files and to topics work inside the viewer; links to the
-// web open in the desktop's browser.
+// A missing or unreadable file is reported in the file's language.
+
+#include "HelpWindow.h"
 
 #include <QApplication>
-#include <QDesktopServices>
-#include <QFileInfo>
-#include <QKeySequence>
-#include <QMainWindow>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
-#include <QShortcut>
-#include <QTextBrowser>
-#include <QToolBar>
-#include <QUrl>
+#include <QTranslator>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    app.setApplicationName(QStringLiteral("Zorva Help"));
+    app.setApplicationName(QStringLiteral("hh"));
 
     QString file;
-    QString topic;
+    int topic = -1;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--topic") && i + 1 < args.size()) topic = args[++i];
-        else if (file.isEmpty()) file = args[i];
-    }
-    const bool french = QFileInfo(file).fileName().contains(QLatin1String("_Fre"));
-
-    QMainWindow window;
-    auto* browser = new QTextBrowser(&window);
-    browser->setObjectName(QStringLiteral("helpText"));
-    browser->setOpenLinks(true);
-    browser->setOpenExternalLinks(true);
-    browser->setAccessibleName(french ? QStringLiteral("Aide") : QStringLiteral("Help"));
-    window.setCentralWidget(browser);
-
-    auto* bar = window.addToolBar(french ? QStringLiteral("Navigation") : QStringLiteral("Navigation"));
-    bar->setObjectName(QStringLiteral("navigation"));
-    QAction* back = bar->addAction(french ? QStringLiteral("Précédent") : QStringLiteral("Back"), browser,
-                                   &QTextBrowser::backward);
-    back->setShortcut(QKeySequence::Back);
-    QAction* home = bar->addAction(french ? QStringLiteral("Sommaire") : QStringLiteral("Contents"), browser,
-                                   &QTextBrowser::home);
-    home->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Home));
-    QObject::connect(browser, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
-    back->setEnabled(false);
-    new QShortcut(QKeySequence::Close, &window, [&window] { window.close(); });
-
-    if (!file.isEmpty()) {
-        QFileInfo info(file);
-        if (!info.isFile()) {
-            QMessageBox::warning(nullptr, QStringLiteral("Zorva"),
-                                 (french ? QStringLiteral("Le fichier d'aide est introuvable : ")
-                                         : QStringLiteral("The help file was not found: ")) + file);
-            return 1;
+        if (args[i] == QLatin1String("--topic") && i + 1 < args.size()) {
+            bool ok = false;
+            topic = args[++i].toInt(&ok);
+            if (!ok) topic = -2;  // not a number: an unknown topic
+        } else if (file.isEmpty()) {
+            file = args[i];
         }
-        QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
-        if (!topic.isEmpty()) url.setFragment(QStringLiteral("topic-") + topic);
-        browser->setSource(url, QTextDocument::HtmlResource);
     }
-    QObject::connect(browser, &QTextBrowser::sourceChanged, &window,
-                     [&window, browser] { window.setWindowTitle(browser->documentTitle()); });
-    window.setWindowTitle(browser->documentTitle().isEmpty() ? QStringLiteral("Zorva") : browser->documentTitle());
-    window.resize(820, 640);
+    const hh::Lang lang = file.isEmpty() ? hh::Lang::English : hh::LanguageOf(file);
+
+    // Qt's own dialogs (print, file) in the file's language.
+    QTranslator qtTexts;
+    if (lang == hh::Lang::French &&
+        qtTexts.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtTexts);
+
+    hh::HelpWindow window;
+    if (!window.openFile(file, topic == -2 ? 0 : topic)) {
+        QMessageBox box(QMessageBox::Warning, hh::Tr(lang, hh::Text::WindowTitle), window.errorText(), QMessageBox::Ok);
+        box.exec();
+        return 1;
+    }
     window.show();
     return app.exec();
 }

@@ -1,0 +1,311 @@
+// Builds one help file of the application folder from its Markdown sources.
+//
+//   zorva-helpbuild LANG SOURCE_DIR RATIOS OUT
+//
+// LANG is "en" or "fr". Every *.md file of SOURCE_DIR is read in name order.
+// A topic starts at a line
+//     <!-- topic N -->          or     <!-- topic N in P -->
+// (N its number, P the topic it is listed under in the contents) and runs to
+// the next such line. A line "<!-- title: TEXT -->" names the whole file.
+// Inside the Markdown:
+//     {{text ID}}        the string ID of the program's string table, in LANG
+//     {{formula KEY}}    the formula of the ratio KEY of RATIOS, in words
+//     {{better KEY}}     which direction of the ratio KEY is the better one
+//     {{line-items}}     (alone on a line) the definitions of the 32 line items,
+//                        exactly as the values screen shows them
+// Pictures are embedded as data: URIs; a link "#topic-N" must name a topic of
+// the same file. Any fault stops the build with a message naming the source.
+//
+// The output is one self-contained HTML file: each topic is a
+// <div class="topic" id="topic-N"> between the markers <!--topic:N:P--> and
+// <!--/topic-->, which the help viewer reads.
+
+#include "core/Strings.h"
+#include "enterprise/EnterpriseRecord.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMap>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTextDocument>
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace {
+
+using zorva::Field;
+
+struct Fault : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+int gLang = 0;  // 0 English, 1 French
+
+QString text(int id) { return QString::fromStdString(zorva::LoadResString(id + gLang)).trimmed(); }
+
+// The ratios: key, string id of the name, formula over MyValues columns, better direction.
+struct Ratio {
+    QString key;
+    int nameId = 0;
+    QString formula;
+    QString better;
+};
+
+QMap<QString, Ratio> readRatios(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) throw Fault("cannot read " + path.toStdString());
+    QMap<QString, Ratio> ratios;
+    int lineNo = 0;
+    for (const QByteArray& raw : f.readAll().split('\n')) {
+        ++lineNo;
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.isEmpty() || line.startsWith('#')) continue;
+        const QStringList cols = line.split('\t', Qt::SkipEmptyParts);
+        if (cols.size() != 4 || (cols[3] != "higher" && cols[3] != "lower"))
+            throw Fault(path.toStdString() + ":" + std::to_string(lineNo) + ": expected KEY<TAB>NAME_ID<TAB>FORMULA<TAB>higher|lower");
+        ratios.insert(cols[0], Ratio{cols[0], cols[1].toInt(), cols[2], cols[3]});
+    }
+    return ratios;
+}
+
+// A formula over column names in the reader's words: "ProfitAfterTax / OperatingRevenue * 100"
+// becomes "Net profit (after tax) ÷ Operating revenue × 100".
+QString formulaInWords(const QString& formula) {
+    QString out;
+    static const QRegularExpression token(R"(\s*([A-Za-z][A-Za-z0-9]*|[0-9.]+|[-+*/()])\s*)");
+    int pos = 0;
+    while (pos < formula.size()) {
+        auto m = token.match(formula, pos, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
+        if (!m.hasMatch()) throw Fault("cannot read the formula " + formula.toStdString());
+        const QString t = m.captured(1);
+        pos = m.capturedEnd(0);
+        if (t[0].isLetter()) {
+            auto field = zorva::FieldByColumn(t.toStdString());
+            if (!field || !zorva::IsValueField(*field)) throw Fault("unknown line item in a formula: " + t.toStdString());
+            out += text(zorva::CaptionId(*field));
+        } else if (t == "*") out += QStringLiteral(" × ");
+        else if (t == "/") out += QStringLiteral(" ÷ ");
+        else if (t == "-") out += QStringLiteral(" − ");
+        else if (t == "+") out += QStringLiteral(" + ");
+        else out += t;
+    }
+    return out;
+}
+
+QString escapeMarkdown(QString s) {
+    s.replace('\\', "\\\\").replace('*', "\\*").replace('_', "\\_").replace('<', "&lt;");
+    return s;
+}
+
+// The 32 definitions: a heading with the box's caption, then the paragraphs.
+QString lineItemsHtml() {
+    QString html;
+    int k = 0;
+    for (Field f : zorva::ValueFields()) {
+        const int id = 1100 + 4 * k++;
+        html += "<h2>" + text(zorva::CaptionId(f)).toHtmlEscaped() + "</h2>\n";
+        html += "<p><i>" + text(id).toHtmlEscaped() + "</i></p>\n";
+        const QStringList paragraphs = QString::fromStdString(zorva::LoadResString(id + 2 + gLang)).split("\n\n");
+        for (const QString& p : paragraphs) {
+            if (p.trimmed().isEmpty()) continue;
+            const bool sub = p.startsWith(' ');
+            html += QString("<p style=\"margin-left:%1px\">").arg(sub ? 36 : 0) + p.trimmed().toHtmlEscaped() + "</p>\n";
+        }
+    }
+    return html;
+}
+
+QString bodyOf(const QString& html) {
+    const int open = html.indexOf("<body");
+    const int start = html.indexOf('>', open) + 1;
+    const int end = html.lastIndexOf("</body>");
+    return html.mid(start, end - start).trimmed();
+}
+
+QString markdownToHtml(const QString& md) {
+    QTextDocument doc;
+    doc.setMarkdown(md);
+    return bodyOf(doc.toHtml());
+}
+
+QString embedPictures(QString html, const QString& baseDir, const QString& source) {
+    static const QRegularExpression img(R"re(<img src="([^"]+)"([^>]*)>)re");
+    QString out;
+    int last = 0;
+    auto it = img.globalMatch(html);
+    while (it.hasNext()) {
+        auto m = it.next();
+        out += html.mid(last, m.capturedStart() - last);
+        last = m.capturedEnd();
+        const QString src = m.captured(1);
+        if (src.startsWith("data:") || src.contains("://")) { out += m.captured(0); continue; }
+        const QString path = QDir(baseDir).filePath(src);
+        QFile f(path);
+        QImage picture(path);
+        if (!f.open(QIODevice::ReadOnly) || picture.isNull())
+            throw Fault(source.toStdString() + ": the picture " + src.toStdString() + " cannot be read");
+        const QString mime = path.endsWith(".png", Qt::CaseInsensitive) ? "image/png" : "image/jpeg";
+        const int width = qMin(picture.width(), 680);
+        out += QString("<img src=\"data:%1;base64,%2\" width=\"%3\" height=\"%4\"%5>")
+                   .arg(mime, QString::fromLatin1(f.readAll().toBase64()))
+                   .arg(width)
+                   .arg(picture.height() * width / picture.width())
+                   .arg(m.captured(2));
+    }
+    return out + html.mid(last);
+}
+
+struct Topic {
+    int id = 0;
+    int parent = 0;
+    QString source;
+    QString markdown;
+};
+
+QString expand(const QString& md, const QMap<QString, Ratio>& ratios, const QString& source) {
+    static const QRegularExpression directive(R"(\{\{(text|formula|better) ([A-Za-z0-9]+)\}\})");
+    QString out;
+    int last = 0;
+    auto it = directive.globalMatch(md);
+    while (it.hasNext()) {
+        auto m = it.next();
+        out += md.mid(last, m.capturedStart() - last);
+        last = m.capturedEnd();
+        const QString kind = m.captured(1), arg = m.captured(2);
+        if (kind == "text") {
+            bool ok = false;
+            const int id = arg.toInt(&ok);
+            if (!ok || !zorva::HasResString(id)) throw Fault(source.toStdString() + ": no string " + arg.toStdString());
+            out += escapeMarkdown(text(id));
+            continue;
+        }
+        if (!ratios.contains(arg)) throw Fault(source.toStdString() + ": no ratio " + arg.toStdString());
+        const Ratio& r = ratios[arg];
+        if (kind == "formula") out += escapeMarkdown(formulaInWords(r.formula));
+        else if (gLang == 0) out += r.better == "higher" ? "the higher, the better" : "the lower, the better";
+        else out += r.better == "higher" ? "plus il est élevé, mieux c'est" : "plus il est bas, mieux c'est";
+    }
+    return out + md.mid(last);
+}
+
+QString topicHtml(const Topic& t, const QMap<QString, Ratio>& ratios, const QString& baseDir) {
+    QString html;
+    QString chunk;
+    const QStringList lines = t.markdown.split('\n');
+    auto flush = [&] {
+        if (!chunk.trimmed().isEmpty()) html += markdownToHtml(expand(chunk, ratios, t.source)) + "\n";
+        chunk.clear();
+    };
+    for (const QString& line : lines) {
+        if (line.trimmed() == "{{line-items}}") {
+            flush();
+            html += lineItemsHtml();
+        } else {
+            chunk += line + '\n';
+        }
+    }
+    flush();
+    return embedPictures(html, baseDir, t.source);
+}
+
+const char* kStyle =
+    "body{font-family:sans-serif;line-height:1.4;margin:12px} h1{color:#1f3b63;font-size:x-large}"
+    " h2{color:#1f3b63;font-size:large} h3{color:#1f3b63} td,th{padding:3px 8px;vertical-align:top}"
+    " th{background:#e8eef5;text-align:left} code,pre{background:#f1f4f8}"
+    " .topic{border-bottom:1px solid #c8d3e0;margin-bottom:24px}";
+
+void build(const QString& lang, const QString& sourceDir, const QString& ratiosPath, const QString& outPath) {
+    gLang = lang == "fr" ? 1 : 0;
+    const QMap<QString, Ratio> ratios = readRatios(ratiosPath);
+    QDir dir(sourceDir);
+    const QStringList files = dir.entryList({"*.md"}, QDir::Files, QDir::Name);
+    if (files.isEmpty()) throw Fault("no Markdown file in " + sourceDir.toStdString());
+
+    static const QRegularExpression topicLine(R"(^<!-- topic (\d+)(?: in (\d+))? -->\s*$)");
+    static const QRegularExpression titleLine(R"(^<!-- title: (.+) -->\s*$)");
+    QString title;
+    QList<Topic> topics;
+    for (const QString& name : files) {
+        QFile f(dir.filePath(name));
+        if (!f.open(QIODevice::ReadOnly)) throw Fault("cannot read " + f.fileName().toStdString());
+        int lineNo = 0;
+        bool inCode = false;  // markers inside a fenced code block are examples
+        for (const QString& line : QString::fromUtf8(f.readAll()).split('\n')) {
+            ++lineNo;
+            if (line.trimmed().startsWith("```")) inCode = !inCode;
+            auto tm = inCode ? QRegularExpressionMatch() : topicLine.match(line);
+            if (tm.hasMatch()) {
+                topics.append(Topic{tm.captured(1).toInt(), tm.captured(2).toInt(),
+                                    name + ":" + QString::number(lineNo), {}});
+                continue;
+            }
+            auto ti = inCode ? QRegularExpressionMatch() : titleLine.match(line);
+            if (ti.hasMatch()) { title = ti.captured(1); continue; }
+            if (topics.isEmpty()) {
+                if (!line.trimmed().isEmpty())
+                    throw Fault((name + ":" + QString::number(lineNo)).toStdString() + ": text before the first topic");
+                continue;
+            }
+            topics.last().markdown += line + '\n';
+        }
+    }
+    if (title.isEmpty()) throw Fault("no <!-- title: ... --> line in " + sourceDir.toStdString());
+
+    QSet<int> ids;
+    for (const Topic& t : topics) {
+        if (ids.contains(t.id)) throw Fault(t.source.toStdString() + ": topic " + std::to_string(t.id) + " twice");
+        ids.insert(t.id);
+    }
+    for (const Topic& t : topics)
+        if (t.parent != 0 && !ids.contains(t.parent))
+            throw Fault(t.source.toStdString() + ": no topic " + std::to_string(t.parent) + " to list it under");
+
+    QString out = "<!DOCTYPE html>\n<html lang=\"" + lang + "\"><head><meta charset=\"utf-8\"><title>" +
+                  title.toHtmlEscaped() + "</title>\n<style>" + kStyle + "</style></head>\n<body>\n";
+    static const QRegularExpression localLink(R"(href="#topic-(\d+)\")");
+    for (const Topic& t : topics) {
+        const QString html = topicHtml(t, ratios, sourceDir);
+        auto links = localLink.globalMatch(html);
+        while (links.hasNext()) {
+            const int target = links.next().captured(1).toInt();
+            if (!ids.contains(target))
+                throw Fault(t.source.toStdString() + ": a link to topic " + std::to_string(target) + ", which does not exist");
+        }
+        out += QString("<!--topic:%1:%2-->\n<div class=\"topic\" id=\"topic-%1\">\n").arg(t.id).arg(t.parent) + html +
+               "\n</div>\n<!--/topic-->\n";
+    }
+    out += "</body></html>\n";
+
+    const QString tmp = outPath + ".tmp";
+    QFile f(tmp);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(out.toUtf8()) < 0 || !f.flush())
+        throw Fault("cannot write " + tmp.toStdString());
+    f.close();
+    QFile::remove(outPath);
+    if (!QFile::rename(tmp, outPath)) throw Fault("cannot write " + outPath.toStdString());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 5 || (args[1] != "en" && args[1] != "fr")) {
+        std::fprintf(stderr, "usage: zorva-helpbuild en|fr SOURCE_DIR RATIOS OUT\n");
+        return 2;
+    }
+    try {
+        build(args[1], args[2], args[3], args[4]);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "zorva-helpbuild: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
