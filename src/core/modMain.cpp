@@ -102,4 +102,10 @@ bool LaunchHelpTopic(const std::string& helpFile, long topic) {
     return startViewer({file, "--topic", std::to_string(topic)});
 }
 
+bool gsubLaunchHelpTopic(const std::string& which, long topic) {
+    const std::string name = HelpFileName(which, gintLanguage);
+    if (name.empty()) return gsubLaunchHelpFile(which);
+    return LaunchHelpTopic(name, topic);
+}
+
 } // namespace zorva

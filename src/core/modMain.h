@@ -42,5 +42,9 @@ std::string HelpFileName(const std::string& which, int language);  // "Contents"
 bool gsubLaunchHelpFile(const std::string& which);
 // Starts the help viewer on one topic of a help file of the application folder.
 bool LaunchHelpTopic(const std::string& helpFile, long topic);
+// Starts the help viewer on a topic (HelpTopic::k..., core/HelpTopics.h) of the
+// concepts ("Contents") or technical ("Tech") help of the current language:
+// what a screen's F1 calls. Any other argument: as gsubLaunchHelpFile.
+bool gsubLaunchHelpTopic(const std::string& which, long topic);
 
 } // namespace zorva
