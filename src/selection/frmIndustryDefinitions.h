@@ -1,15 +1,38 @@
 #pragma once
 // The industry definition window: the definition text of one industry, with
-// Print. Modeless, refilled in place while open, destroyed when closed.
+// Print. Modeless, refilled in place while open, destroyed when closed (Back,
+// Escape or the close box). Its captions are set when it is created, in the
+// language of that moment; each lookup fills its heading and text in the
+// language of the lookup.
 
 #include "core/gui/ScreenBase.h"
 
 #include <string>
+
+namespace Ui {
+class frmIndustryDefinitions;
+}
 
 namespace zorva {
 
 // Fills and shows the definition window for one NAICS code in the current
 // language (creating the window when it does not exist).
 void gsubOpenIndustryDef(const std::string& code);
+
+class frmIndustryDefinitions : public ScreenBase {
+    Q_OBJECT
+public:
+    frmIndustryDefinitions();
+    ~frmIndustryDefinitions() override;
+    static frmIndustryDefinitions& instance() { return ScreenInstance<frmIndustryDefinitions>(); }
+
+    void cmdContinue_Click();
+    void cmdPrint_Click();
+
+    Ui::frmIndustryDefinitions* const ui;
+
+protected:
+    void Form_Load() override;
+};
 
 } // namespace zorva

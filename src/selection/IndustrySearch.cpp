@@ -1,0 +1,155 @@
+#include "selection/IndustrySearch.h"
+
+#include "core/Strings.h"
+#include "core/Text.h"
+
+#include <unordered_map>
+
+namespace zorva {
+
+namespace {
+
+const char* const kTopFolders[] = {"IndTOTALL", "IndMANAGE"};
+const char* const kFinanceFolder = "IndTFINANC";
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+    if (from.empty()) return text;
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+std::string Column(const std::vector<Variant>& row, int index) {
+    return index >= 0 && index < static_cast<int>(row.size()) ? row[static_cast<std::size_t>(index)].toString()
+                                                              : std::string();
+}
+
+} // namespace
+
+std::string CodeListStatement(const std::string& dataTable) {
+    return "select NAICS from " + dataTable + " order by NAICS";
+}
+
+std::string TitleListStatement(const std::string& dataTable, const std::string& naicsTable, int language) {
+    if (language != 0)
+        return "select n.description_french as dsc from " + dataTable + " f inner join " + naicsTable +
+               " N on f.naics = N.NAICS order by n.description_french";
+    return "select n.description as dsc from " + dataTable + " f inner join " + naicsTable +
+           " N on f.naics = N.NAICS order by n.description";
+}
+
+std::string TitleLookupStatement(const std::string& dataTable, const std::string& naicsTable,
+                                 const std::string& title, int language) {
+    const std::string join = naicsTable + " N " + "inner join " + dataTable + " F on N.NAICS = F.NAICS) " +
+                             "left join tblTreeview T on N.Parent = T.Nodekey ";
+    if (language != 0)
+        return "select F.NAICS, N.description_french, T.inddescf from (" + join + "where N.description_french = '" +
+               SqlQuote(title) + "'";
+    return "select F.NAICS, N.description, T.inddesce from (" + join + "where N.description = '" + SqlQuote(title) +
+           "'";
+}
+
+std::string TreeFoldersStatement() { return "select * from tblTreeview order by sequence"; }
+
+std::string TreeIndustriesStatement(const std::string& dataTable, const std::string& naicsTable) {
+    return "select * from " + naicsTable + " N inner join " + dataTable + " F on N.NAICS = F.NAICS order by sequence";
+}
+
+std::vector<std::string> ReadCodeList(ConnectionHandle& connection, const std::string& dataTable) {
+    auto rs = GetRS(connection, CodeListStatement(dataTable), "read");
+    std::vector<std::string> codes;
+    codes.reserve(rs->Rows().size());
+    const int field = rs->FieldIndex("NAICS");
+    for (const auto& row : rs->Rows()) codes.push_back(Column(row, field));
+    rs->Close();
+    return codes;
+}
+
+std::vector<std::string> ReadTitleList(ConnectionHandle& connection, const std::string& dataTable,
+                                       const std::string& naicsTable, int language) {
+    auto rs = GetRS(connection, TitleListStatement(dataTable, naicsTable, language), "read");
+    std::vector<std::string> titles;
+    titles.reserve(rs->Rows().size());
+    const int field = rs->FieldIndex("Dsc");
+    for (const auto& row : rs->Rows()) titles.push_back(Column(row, field));
+    rs->Close();
+    return titles;
+}
+
+std::optional<IndustryRow> LookupByTitle(ConnectionHandle& connection, const std::string& dataTable,
+                                         const std::string& naicsTable, const std::string& title, int language) {
+    auto rs = GetRS(connection, TitleLookupStatement(dataTable, naicsTable, title, language), "read");
+    if (rs->RecordCount() == 0) return std::nullopt;
+    // When two industries share a title, the first row wins.
+    const auto& row = rs->Rows().front();
+    IndustryRow found{Column(row, 0), Column(row, 1), Column(row, 2)};
+    rs->Close();
+    return found;
+}
+
+std::string SectorCaption(const std::string& sector, int language) { return Txt(524, language) + ": " + sector; }
+
+std::string CodeCaption(const std::string& code, int language) { return Txt(408, language) + ": " + code; }
+
+std::string CodeCaptionInLanguage(const std::string& caption, int language) {
+    return language != 0 ? ReplaceAll(caption, "NAICS", "SCIAN") : ReplaceAll(caption, "SCIAN", "NAICS");
+}
+
+std::string CodeOfNodeKey(const std::string& key) { return ReplaceAll(key, "Ind", ""); }
+
+std::vector<SectorNode> BuildSectorTree(const Recordset& folders, const Recordset& industries,
+                                        const std::string& naicsTable, int language) {
+    std::vector<SectorNode> nodes;
+    nodes.reserve(folders.Rows().size() + industries.Rows().size());
+    // Keys are matched without regard to letter case, as the store does;
+    // a node's parent is the key of its folder as that folder was added.
+    std::unordered_map<std::string, std::string> keys;
+    auto add = [&](std::string key, const std::string& parent, std::string text, bool industry) {
+        const std::string lower = AsciiLower(key);
+        if (keys.count(lower)) return;
+        // A folder that is not (yet) in the tree: the node stands at the top.
+        const auto folder = parent.empty() ? keys.end() : keys.find(AsciiLower(parent));
+        std::string parentKey = folder == keys.end() ? std::string() : folder->second;
+        keys.emplace(lower, key);
+        nodes.push_back({std::move(key), std::move(parentKey), std::move(text), industry});
+    };
+
+    const bool volumeOne = IEquals(TrimBlanks(naicsTable), kNaicsDetailed);
+    {
+        const int key = folders.FieldIndex("NodeKey");
+        const int parent = folders.FieldIndex("Parent");
+        const int text = folders.FieldIndex(language != 0 ? "IndDescF" : "IndDescE");
+        for (const auto& row : folders.Rows()) {
+            const std::string nodeKey = TrimBlanks(Column(row, key));
+            bool top = false;
+            for (const char* t : kTopFolders) top = top || IEquals(nodeKey, t);
+            if (top) {
+                add(nodeKey, "", TrimBlanks(Column(row, text)), false);
+            } else if (IEquals(nodeKey, kFinanceFolder)) {
+                if (volumeOne) add(nodeKey, TrimBlanks(Column(row, parent)), Column(row, text), false);
+            } else {
+                add(nodeKey, TrimBlanks(Column(row, parent)), Column(row, text), false);
+            }
+        }
+    }
+    {
+        const int key = industries.FieldIndex("NodeKey");
+        const int parent = industries.FieldIndex("Parent");
+        const int text = industries.FieldIndex(language != 0 ? "Description_french" : "Description");
+        for (const auto& row : industries.Rows())
+            add(TrimBlanks(Column(row, key)), TrimBlanks(Column(row, parent)), Column(row, text), true);
+    }
+    return nodes;
+}
+
+std::vector<SectorNode> LoadSectorTree(ConnectionHandle& connection, const std::string& dataTable,
+                                       const std::string& naicsTable, int language) {
+    auto folders = GetRS(connection, TreeFoldersStatement(), "read");
+    auto industries = GetRS(connection, TreeIndustriesStatement(dataTable, naicsTable), "read");
+    auto nodes = BuildSectorTree(*folders, *industries, naicsTable, language);
+    folders->Close();
+    industries->Close();
+    return nodes;
+}
+
+} // namespace zorva

@@ -1,0 +1,78 @@
+#pragma once
+// What the industry search screen asks the industry data store, and the texts
+// it shows for a chosen industry. The screen reads its controls, calls these
+// and writes the results back; tests and benchmarks call them directly.
+//
+// Every statement joins the data set's ratio table (gstrDataTable, alias F)
+// so that only the industries of the data set are offered, with the data
+// set's NAICS description table (gstrNaicsTable, alias N) for titles, tree
+// places and order, and tblTreeview (alias T) for the sector folders. A text
+// the user typed or picked is spliced with its quotes doubled.
+//
+// The sector tree: every folder of tblTreeview in `sequence` order, then every
+// industry of the data set in `sequence` order under its folder. "IndTOTALL"
+// and "IndMANAGE" (in any letter case) are the top-level folders; the finance
+// folder "IndTFINANC" belongs to Volume 1 only (the detailed description
+// table). An industry's key is "Ind" + its code.
+
+#include "core/Catalogue.h"
+#include "core/DBTools.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zorva {
+
+// ------------------------------------------------------------------ statements
+// The code list: every code of the data set, ascending.
+std::string CodeListStatement(const std::string& dataTable);
+// The title list: every title of the data set in the language, by title.
+std::string TitleListStatement(const std::string& dataTable, const std::string& naicsTable, int language);
+// One industry by its title in the language (code, title, sector).
+std::string TitleLookupStatement(const std::string& dataTable, const std::string& naicsTable,
+                                 const std::string& title, int language);
+// The folders of the tree, and the industries of the data set, by sequence.
+std::string TreeFoldersStatement();
+std::string TreeIndustriesStatement(const std::string& dataTable, const std::string& naicsTable);
+// The key word statement is KeywordStatement of core/Catalogue.h; the code
+// lookup is LookupStatement there.
+
+// ---------------------------------------------------------------------- lists
+std::vector<std::string> ReadCodeList(ConnectionHandle& connection, const std::string& dataTable);
+std::vector<std::string> ReadTitleList(ConnectionHandle& connection, const std::string& dataTable,
+                                       const std::string& naicsTable, int language);
+// The first industry whose title in the language is `title`; empty when none.
+std::optional<IndustryRow> LookupByTitle(ConnectionHandle& connection, const std::string& dataTable,
+                                         const std::string& naicsTable, const std::string& title, int language);
+
+// ------------------------------------------------------ the chosen industry
+// "Sector: " + sector in the language (just the prefix and ": " without one).
+std::string SectorCaption(const std::string& sector, int language);
+// "NAICS: " + code in English, "SCIAN: " + code in French.
+std::string CodeCaption(const std::string& code, int language);
+// A code caption already on screen, made to follow the language: every
+// "SCIAN" becomes "NAICS" in English, every "NAICS" becomes "SCIAN" in French.
+std::string CodeCaptionInLanguage(const std::string& caption, int language);
+// The code of a tree key: the key with every "Ind" removed.
+std::string CodeOfNodeKey(const std::string& key);
+
+// ------------------------------------------------------------------- the tree
+struct SectorNode {
+    std::string key;     // trimmed NodeKey
+    std::string parent;  // key of the enclosing folder; "" for a top-level node
+    std::string text;
+    bool industry = false;  // a paper (an industry) rather than a folder
+};
+
+// The nodes of the tree in the order they are added, each after its parent.
+// A node whose folder is not in the tree stands at the top level, and a key
+// that is already in the tree is not added twice, so that no industry of the
+// data set is lost to an inconsistent store.
+std::vector<SectorNode> BuildSectorTree(const Recordset& folders, const Recordset& industries,
+                                        const std::string& naicsTable, int language);
+// Opens the two statements and builds the tree.
+std::vector<SectorNode> LoadSectorTree(ConnectionHandle& connection, const std::string& dataTable,
+                                       const std::string& naicsTable, int language);
+
+} // namespace zorva
