@@ -157,14 +157,19 @@ Field frmMyValues::fieldOf(QObject* box) const { return static_cast<Field>(box->
 // ---------------------------------------------------------------- life
 
 void frmMyValues::Form_Load() {
-    // One size that holds either language's captions, then centred.
+    // Room for either language's captions, so that a switch never clips or
+    // resizes the window; then centred.
+    QLayout* layout = centralWidget()->layout();
+    auto measure = [&](int language) {
+        subApplyCaptions(language);
+        layout->invalidate();
+        layout->activate();
+        return layout->totalSizeHint();
+    };
     const int other = gintLanguage != 0 ? 0 : 1;
-    subApplyCaptions(other);
-    centralWidget()->layout()->activate();
-    const QSize otherSize = sizeHint();
-    subApplyCaptions(gintLanguage);
-    centralWidget()->layout()->activate();
-    resize(sizeHint().expandedTo(otherSize) + QSize(24, 0));
+    const QSize need = measure(other).expandedTo(measure(gintLanguage));
+    centralWidget()->setMinimumSize(need);
+    resize(sizeHint().expandedTo(minimumSizeHint()));
     CentreOnScreen();
     mblnDataChanged = false;
     subLoadToolbarToolTip();
