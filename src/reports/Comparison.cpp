@@ -10,6 +10,7 @@
 #include "enterprise/EnterpriseRecord.h"
 #include "enterprise/NumberText.h"
 #include "reports/Ranking.h"
+#include "reports/RatioTable.h"
 #include "reports/ReportSql.h"
 
 #include <array>
@@ -66,32 +67,6 @@ const std::array<Line, 25> kLines = {{
     {iCurrentLiabilities, "MyCurrentLiabilities", "CURLiab", "VarianceCurrL"},
 }};
 
-// The fifteen ratios: value column, quartile prefix, rank column suffix.
-struct Ratio {
-    const char* column;
-    const char* quartiles;
-    const char* rank;
-    bool lowerIsBetter;  // ranked with the exception variants
-};
-const std::array<Ratio, 15> kRatios = {{
-    {"MyNPM", "NPM", "NPM", false},
-    {"MyPPM", "PPM", "PPM", false},
-    {"MyOPM", "OPM", "OPM", false},
-    {"MyGPM", "GPM", "GPM", false},
-    {"MyORTNOA", "ORTTNOA", "ORTNOA", false},
-    {"MyRONOA", "RNOA", "RONOA", false},
-    {"MyPPTA", "PPA", "PPA", false},
-    {"MyROCE", "RCE", "RCE", false},
-    {"MyROE", "RE", "RE", false},
-    {"MyRT", "RT", "RT", false},
-    {"MyIT", "IT", "IT", false},
-    {"MyWC", "WC", "WC", false},
-    {"MyDE", "DE", "DE", true},
-    {"MyLTA", "LTA", "LTA", true},
-    {"MyIC", "IC", "IC", false},
-}};
-constexpr int kROE = 8, kDE = 12;
-
 // The industry's copied figures of statement G (after NumberOfFirms).
 const std::array<const char*, 21> kIndustryFigures = {
     "PPAQ2", "LTAQ2", "NPMQ2", "PPMQ2", "OPMQ2", "GPMQ2", "ORTTNOAQ2", "RNOAQ2", "RCEQ2", "REQ2", "RTQ2",
@@ -121,9 +96,9 @@ const std::vector<std::string>& ComparisonColumnNames() {
         for (const char* a : {"MyOperatingRevenue", "MyGrossProfit", "MyOperatingProfit", "MyInterestExpense",
                               "MyPretaxProfit", "MyProfitAfterTax"})
             n.push_back(a);
-        for (const Ratio& r : kRatios) n.push_back(r.column);
-        for (const Ratio& r : kRatios) n.push_back(std::string("Better") + r.rank);
-        for (const Ratio& r : kRatios) n.push_back(std::string("Worse") + r.rank);
+        for (const auto& r : report::Ratios()) n.push_back(r.valueColumn);
+        for (const auto& r : report::Ratios()) n.push_back(r.betterColumn);
+        for (const auto& r : report::Ratios()) n.push_back(r.worseColumn);
         for (const Line& l : kLines) n.push_back(l.variance);
         n.push_back("MyVol");
         n.push_back("NumberOfFirms");
@@ -188,52 +163,42 @@ bool fncPrepareComparisonReport(ConnectionHandle& DataConn, ConnectionHandle& Wr
     for (size_t k = 0; k < items.size(); ++k) a += items[k] + (k + 1 < items.size() ? ", " : ")");
     ExecCmdInDB(WriteConn, a);
 
-    // B: the fifteen ratios.
-    const double noa = Ta - at(iInvest) - at(iPtfl) - at(iAccountsPayable);
-    const double equity = at(iEquity1);
-    const bool negativeEquity = equity < 0;
-    const double debt = at(iMtg) + at(iBonds) + at(iOl) + at(iPaper) + at(iAmtsAffil);
-    const std::array<double, 15> ratio = {
-        fncCalcRatio(at(iProfitAfterTax), at(iOperatingRevenue)) * 100,
-        fncCalcRatio(at(iPretaxProfit), at(iOperatingRevenue)) * 100,
-        fncCalcRatio(at(iOperatingProfit), at(iOperatingRevenue)) * 100,
-        fncCalcRatio(at(iGrossProfit), at(iSales)) * 100,
-        fncCalcRatio(at(iOperatingRevenue), noa) * 100,
-        fncCalcRatio(at(iOperatingProfit), noa) * 100,
-        fncCalcRatio(at(iPretaxProfit), Ta) * 100,
-        fncCalcRatio(at(iInterestExpense) + at(iProfitAfterTax),
-                     at(iMtg) + equity + at(iBonds) + at(iOl) + at(iPaper) + at(iAmtsAffil)) * 100,
-        negativeEquity ? 0.0 : fncCalcRatio(at(iProfitAfterTax), equity) * 100,
-        fncCalcRatio(at(iOperatingRevenue), at(iAr)),
-        fncCalcRatio(at(iSales) - at(iGrossProfit), at(iInv)),
-        fncCalcRatio(at(iCurrentAssets), at(iCurrentLiabilities)),
-        negativeEquity ? 0.0 : fncCalcRatio(debt, equity),
-        fncCalcRatio(at(iTliab), Ta),
-        fncCalcRatio(at(iInterestExpense) + at(iPretaxProfit), at(iInterestExpense)),
-    };
+    // B: the fifteen ratios, computed as the ratio table says.
+    const auto& ratios = report::Ratios();
+    const bool negativeEquity = at(iEquity1) < 0;
+    std::vector<double> ratio;
+    for (const auto& r : ratios) {
+        double value = 0;
+        if (!(r.equityRule && negativeEquity))
+            value = fncCalcRatio(report::QuantityValue(r.numerator, at), report::QuantityValue(r.denominator, at));
+        ratio.push_back(r.percent ? value * 100 : value);
+    }
     std::string b = "Update rpt_comparison Set ";
-    for (size_t k = 0; k < kRatios.size(); ++k)
-        b += (k ? ", " : "") + std::string(kRatios[k].column) + " = " + SqlDouble(ratio[k]);
+    for (size_t k = 0; k < ratios.size(); ++k)
+        b += (k ? ", " : "") + std::string(ratios[k].valueColumn) + " = " + SqlDouble(ratio[k]);
     ExecCmdInDB(WriteConn, b);
 
-    // C and D: the ranks against the industry's quartiles.
-    std::array<double, 15> better{}, worse{};
-    for (size_t k = 0; k < kRatios.size(); ++k) {
-        if (negativeEquity && (k == kROE || k == kDE)) continue;  // both ranks 0
-        const std::string q = kRatios[k].quartiles;
+    // C and D: the ranks against the ratio's own quartiles. The ratio is
+    // ranked as the decimal it stands for, so that one exactly at a boundary
+    // does not pass it through the noise of binary division.
+    std::vector<double> better(ratios.size(), 0.0), worse(ratios.size(), 0.0);
+    for (size_t k = 0; k < ratios.size(); ++k) {
+        if (negativeEquity && ratios[k].equityRule) continue;  // both ranks 0
+        const std::string q = ratios[k].code;
         const double q1 = quartile(q + "Q1"), q2 = quartile(q + "Q2"), q3 = quartile(q + "Q3");
-        if (kRatios[k].lowerIsBetter) {
-            better[k] = fncExceptionCalcBetter(q1, q2, q3, ratio[k]);
-            worse[k] = fncExceptionCalcWorse(q1, q2, q3, ratio[k]);
+        const double mine = RoundForRanking(ratio[k]);
+        if (!ratios[k].higherIsBetter) {
+            better[k] = fncExceptionCalcBetter(q1, q2, q3, mine);
+            worse[k] = fncExceptionCalcWorse(q1, q2, q3, mine);
         } else {
-            better[k] = fncCalcBetter(q1, q2, q3, ratio[k]);
-            worse[k] = fncCalcWorse(q1, q2, q3, ratio[k]);
+            better[k] = fncCalcBetter(q1, q2, q3, mine);
+            worse[k] = fncCalcWorse(q1, q2, q3, mine);
         }
     }
     std::string c = "Update rpt_comparison Set ", d = "Update rpt_comparison Set ";
-    for (size_t k = 0; k < kRatios.size(); ++k) {
-        c += (k ? ", " : "") + std::string("Better") + kRatios[k].rank + " = " + SqlDouble(better[k]);
-        d += (k ? ", " : "") + std::string("Worse") + kRatios[k].rank + " = " + SqlDouble(worse[k]);
+    for (size_t k = 0; k < ratios.size(); ++k) {
+        c += (k ? ", " : "") + std::string(ratios[k].betterColumn) + " = " + SqlDouble(better[k]);
+        d += (k ? ", " : "") + std::string(ratios[k].worseColumn) + " = " + SqlDouble(worse[k]);
     }
     ExecCmdInDB(WriteConn, c);
     ExecCmdInDB(WriteConn, d);

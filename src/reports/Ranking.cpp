@@ -1,5 +1,6 @@
 #include "reports/Ranking.h"
 
+#include <charconv>
 #include <cmath>
 #include <stdexcept>
 
@@ -35,6 +36,15 @@ double fncExceptionCalcWorse(double dblQ1, double dblQ2, double dblQ3, double db
     if (dblQ2 != 0 && dblmyRatio > dblQ2) rank = 50;
     if (dblQ1 != 0 && dblmyRatio > dblQ1) rank = 75;
     return rank;
+}
+
+double RoundForRanking(double ratio) {
+    if (!std::isfinite(ratio) || ratio == 0) return ratio;
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, ratio, std::chars_format::scientific, 11);
+    double out = ratio;
+    std::from_chars(buf, res.ptr, out);
+    return out;
 }
 
 double fncCalcRatio(double dblNumerator, double dblDenominator) {

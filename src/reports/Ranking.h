@@ -19,6 +19,13 @@ double fncCalcWorse(double dblQ1, double dblQ2, double dblQ3, double dblmyRatio)
 double fncExceptionCalcBetter(double dblQ1, double dblQ2, double dblQ3, double dblmyRatio);
 double fncExceptionCalcWorse(double dblQ1, double dblQ2, double dblQ3, double dblmyRatio);
 
+// A computed ratio as the decimal it stands for: the amounts are exact
+// decimals, so 29 / 1,000 x 100 is 2.9 even though the division in binary
+// gives 2.9000000000000004. Rounded to 12 significant digits, far beyond the
+// few decimals of a published boundary, so that a ratio exactly at a boundary
+// compares equal to it (and does not pass it) while any real difference stays.
+double RoundForRanking(double ratio);
+
 // dblNumerator / dblDenominator, or 0 when either is 0. A quotient beyond the
 // range of a Double throws std::overflow_error.
 double fncCalcRatio(double dblNumerator, double dblDenominator);

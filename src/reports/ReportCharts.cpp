@@ -67,14 +67,20 @@ QBrush Hatch(unsigned rgb) {
 
 } // namespace
 
-ReportImage QuartileChart(double q1, double q2, double q3, double value, bool higherIsBetter, const std::string& alt) {
+ReportImage QuartileChart(std::optional<double> q1, std::optional<double> q2, std::optional<double> q3, double value,
+                          bool higherIsBetter, const std::string& alt) {
     const int w = 130, h = 16;
     QImage img = Canvas(w, h);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(kScale, kScale);
 
-    double lo = std::min({q1, q2, q3, value}), hi = std::max({q1, q2, q3, value});
+    double lo = value, hi = value;
+    for (const auto& q : {q1, q2, q3}) {
+        if (!q) continue;
+        lo = std::min(lo, *q);
+        hi = std::max(hi, *q);
+    }
     if (!(hi > lo)) {
         lo -= 1;
         hi += 1;
@@ -93,14 +99,18 @@ ReportImage QuartileChart(double q1, double q2, double q3, double value, bool hi
     p.setPen(QPen(QColor(0x99, 0x99, 0x99), 0.8));
     p.drawLine(QPointF(left, mid), QPointF(right, mid));
     // The middle half of the industry.
-    double a = std::min(x(q1), x(q3)), b = std::max(x(q1), x(q3));
-    p.setPen(QPen(Rgb(kIndustryColour), 0.8));
-    p.setBrush(Rgb(kIndustryLightColour));
-    p.drawRect(QRectF(a, mid - 4, std::max(b - a, 1.0), 8));
+    if (q1 && q3) {
+        double a = std::min(x(*q1), x(*q3)), b = std::max(x(*q1), x(*q3));
+        p.setPen(QPen(Rgb(kIndustryColour), 0.8));
+        p.setBrush(Rgb(kIndustryLightColour));
+        p.drawRect(QRectF(a, mid - 4, std::max(b - a, 1.0), 8));
+    }
     // The median.
-    p.setPen(Qt::NoPen);
-    p.setBrush(Rgb(kIndustryColour));
-    p.drawRect(QRectF(x(q2) - 1.2, mid - 6.5, 2.4, 13));
+    if (q2) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(Rgb(kIndustryColour));
+        p.drawRect(QRectF(x(*q2) - 1.2, mid - 6.5, 2.4, 13));
+    }
     // The enterprise.
     Diamond(p, QPointF(x(value), mid), 4.5);
     p.end();

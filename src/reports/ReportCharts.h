@@ -6,6 +6,7 @@
 
 #include "reports/ReportEngine.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,10 +19,12 @@ inline constexpr unsigned kIndustryLightColour = 0x56B4E9;
 
 // Where a value lies among the three quartile boundaries: a light-blue box
 // from Q1 to Q3, a dark-blue bar at the median, a vermillion diamond at the
-// enterprise's value. Boundaries may be in either order. The better side is
+// enterprise's value. Boundaries may be in either order; one that was not
+// published is left out (the box needs both Q1 and Q3). The better side is
 // always on the right: for a ratio where lower is better the axis runs from
 // high to low.
-ReportImage QuartileChart(double q1, double q2, double q3, double value, bool higherIsBetter, const std::string& alt);
+ReportImage QuartileChart(std::optional<double> q1, std::optional<double> q2, std::optional<double> q3, double value,
+                          bool higherIsBetter, const std::string& alt);
 
 // The legend's three marks, each alone in a small picture.
 enum class LegendMark { MiddleHalf, Median, Enterprise, IndustryBar, EnterpriseBar };

@@ -8,8 +8,96 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QTextOption>
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextFrame>
+#include <QTextTable>
+
+#include <algorithm>
+#include <vector>
 
 namespace zorva::report {
+
+namespace {
+
+// The page the document is laid out on, in the document's units (96 per
+// inch): a Letter page less the 5 mm margins of SetupReportPage, so that
+// printing scales it onto the printable area alike in both directions.
+constexpr double kUnitsPerMm = 96 / 25.4;
+const QSizeF kPageSize((215.9 - 10) * kUnitsPerMm, (279.4 - 10) * kUnitsPerMm);
+constexpr double kPageMarginMm = 15;
+
+void CollectTables(QTextFrame* frame, std::vector<QTextTable*>& out) {
+    for (QTextFrame* child : frame->childFrames()) {
+        if (auto* t = qobject_cast<QTextTable*>(child)) out.push_back(t);
+        CollectTables(child, out);
+    }
+}
+
+// Vertical extent of a table row's text, in document coordinates.
+std::pair<qreal, qreal> RowExtent(QTextDocument& doc, QTextTable* table, int row) {
+    qreal top = 1e300, bottom = -1e300;
+    for (int c = 0; c < table->columns(); ++c) {
+        QTextTableCell cell = table->cellAt(row, c);
+        if (cell.row() != row || cell.column() != c) continue;
+        for (QTextBlock b = doc.findBlock(cell.firstPosition()); b.isValid() && b.position() <= cell.lastPosition();
+             b = b.next()) {
+            const QRectF r = doc.documentLayout()->blockBoundingRect(b);
+            top = std::min(top, r.top());
+            bottom = std::max(bottom, r.bottom());
+        }
+    }
+    return {top, bottom};
+}
+
+// A table row is never split across pages: before a row that would be, an
+// empty row fills the rest of the page, so that the row starts the next page
+// whole (below the repeated heading rows). The layout itself splits a row
+// whenever one of its cells begins on the page.
+void KeepRowsTogether(QTextDocument& doc) {
+    const qreal pageHeight = doc.pageSize().height();
+    const qreal bottomMargin = doc.rootFrame()->frameFormat().bottomMargin();
+    constexpr qreal kRowPadding = 2;  // the templates' cell padding above the text
+    for (int pass = 0; pass < 200; ++pass) {
+        std::vector<QTextTable*> tables;
+        CollectTables(doc.rootFrame(), tables);
+        bool moved = false;
+        for (QTextTable* table : tables) {
+            for (int r = table->format().headerRowCount(); r < table->rows() && !moved; ++r) {
+                auto [top, bottom] = RowExtent(doc, table, r);
+                const int page = static_cast<int>(top / pageHeight);
+                if (top > bottom || page == static_cast<int>((bottom - 0.01) / pageHeight)) continue;
+                const qreal pageBottom = (page + 1) * pageHeight - bottomMargin;
+                table->insertRows(r, 1);
+                for (int c = 0; c < table->columns(); ++c) {
+                    QTextTableCell cell = table->cellAt(r, c);
+                    if (cell.row() != r || cell.column() != c) continue;
+                    QTextTableCellFormat cf;
+                    cf.setTopPadding(0);
+                    cf.setBottomPadding(6);
+                    cf.setLeftPadding(0);
+                    cf.setRightPadding(0);
+                    cell.setFormat(cf);
+                    // The empty line ends just above the page's bottom, the row
+                    // (with its padding) just below it.
+                    QTextCursor cursor = cell.firstCursorPosition();
+                    QTextBlockFormat f;
+                    f.setLineHeight(std::max<qreal>(1, pageBottom - (top - kRowPadding) - 3), QTextBlockFormat::FixedHeight);
+                    f.setTopMargin(0);
+                    f.setBottomMargin(0);
+                    cursor.setBlockFormat(f);
+                }
+                moved = true;
+            }
+            if (moved) break;
+        }
+        if (!moved) return;
+    }
+}
+
+} // namespace
 
 std::unique_ptr<QTextDocument> MakeDocument(const Rendered& rendered) {
     auto doc = std::make_unique<QTextDocument>();
@@ -18,7 +106,19 @@ std::unique_ptr<QTextDocument> MakeDocument(const Rendered& rendered) {
     font.setStyleStrategy(QFont::PreferNoShaping);
     doc->setDefaultFont(font);
     doc->setDocumentMargin(0);
+    // Lines break between words only: a word or a number that does not fit
+    // widens its column instead of being cut ("Bes t", "1," over "045.3").
+    QTextOption option = doc->defaultTextOption();
+    option.setWrapMode(QTextOption::WordWrap);
+    doc->setDefaultTextOption(option);
     doc->setHtml(QString::fromStdString(rendered.html));
+    // Laid out in pages here, so that rows can be kept whole; printing
+    // scales the pages onto the printer's.
+    QTextFrameFormat root = doc->rootFrame()->frameFormat();
+    root.setMargin(kPageMarginMm * kUnitsPerMm);
+    doc->rootFrame()->setFrameFormat(root);
+    doc->setPageSize(kPageSize);
+    KeepRowsTogether(*doc);
     if (!rendered.title.empty()) doc->setMetaInformation(QTextDocument::DocumentTitle, QString::fromStdString(rendered.title));
     return doc;
 }

@@ -14,10 +14,14 @@ namespace zorva::report {
 struct Rendered;
 
 // The document of a rendered report, with the reports' font (text shaping
-// off, so that "fi" stays two letters in the PDF and can be searched).
+// off, so that "fi" stays two letters in the PDF and can be searched), laid
+// out in Letter pages with 15 mm margins: lines break between words only, a
+// table row is never split across pages and heading rows (<thead>) repeat on
+// every page of their table. The charts are given to the document as images,
+// not decoded from the HTML.
 std::unique_ptr<QTextDocument> MakeDocument(const Rendered& rendered);
 
-// Letter pages with 5 mm margins; printing a document adds 2 cm of its own.
+// Letter pages with 5 mm margins, onto which the document's pages are scaled.
 void SetupReportPage(QPagedPaintDevice& device);
 
 // Writes the document to a PDF file; false with the reason in *error.

@@ -361,6 +361,7 @@ Rendered Report::Render(const ConnectionHandle& open, const RenderOptions& optio
     RegisterModifiers();
     ReportData data;
     data.illustrative = options.illustrative;
+    data.comparisonValues = options.comparisonValues;
 
     // Read the tables: one connection per location, the caller's where it fits.
     std::map<std::string, ConnectionHandle> connections;

@@ -89,6 +89,9 @@ class ReportData {
 public:
     Lang lang = Lang::English;
     bool illustrative = false;
+    // The enterprise's comparison values (37 texts) when the report is a
+    // comparison prepared from them; empty otherwise.
+    std::vector<std::string> comparisonValues;
     std::vector<TableData> tables;
 
     // The table of that name (letter case ignored), or nullptr when the
@@ -144,6 +147,8 @@ struct Rendered {
 struct RenderOptions {
     // The figures are illustrative: the ILLUSTRATIVE section is shown.
     bool illustrative = false;
+    // The comparison values the report was prepared from (see ReportData).
+    std::vector<std::string> comparisonValues;
 };
 
 class Report {

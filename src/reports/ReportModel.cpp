@@ -3,7 +3,9 @@
 #include "core/Strings.h"
 #include "reports/ReportCharts.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace zorva::report {
 
@@ -11,7 +13,8 @@ namespace {
 
 constexpr int kHigherBetter = 1418, kLowerBetter = 1420, kBetterThanAbout = 1422, kOfEnterprises = 1424,
               kLowestQuarter = 1426, kNotRanked = 1428, kCurrentItems = 1430, kYourEnterprise = 1432,
-              kIndustry = 1434, kBalanceChartAlt = 1436;
+              kIndustry = 1434, kBalanceChartAlt = 1436, kNotMeaningful = 1440, kBelowMedian = 1442,
+              kAboveMedian = 1444, kAtMedian = 1446, kFormulasTitle = 1448, kFormulaNote = 1902, kFormula = 1904;
 
 int LangOffset(Lang lang) { return lang == Lang::French ? 1 : 0; }
 
@@ -40,6 +43,27 @@ std::string Formatted(const ReportData& data, const std::string& table, const st
     }
 }
 
+// A number as shown with `decimals` places.
+double Shown(double value, int decimals) {
+    std::string text = FormatNumber(value, decimals, Lang::English);
+    text.erase(std::remove(text.begin(), text.end(), ','), text.end());  // thousands groups
+    return ParseNumber(text).value_or(value);
+}
+
+// A published boundary: present, a number and not 0 (0 stands for "not
+// published" in the industry's data).
+std::optional<double> Boundary(const ReportData& data, const std::string& table, const std::string& column) {
+    auto v = data.Number(table, column);
+    if (v && *v == 0) return std::nullopt;
+    return v;
+}
+// A boundary as the reports show it: "–" when it was not published.
+std::string BoundaryText(const ReportData& data, const std::string& table, const std::string& column, int decimals) {
+    auto v = data.Number(table, column);
+    if (v && *v == 0) return NullMarker();
+    return Formatted(data, table, column, decimals, Form::Number);
+}
+
 const char* kYearTables[] = {"Rpt_Data_CY", "Rpt_Data_CYM1", "Rpt_Data_CYM2"};
 
 void FillRatioNames(Dict& row, const RatioDef& r, Lang lang, int index) {
@@ -51,7 +75,27 @@ void FillRatioNames(Dict& row, const RatioDef& r, Lang lang, int index) {
     row.Set("UNIT", r.group == RatioGroup::Profitability ? "%" : "");
 }
 
+// How each ratio is computed, written from the table the comparison computes
+// with: FORMULA rows (NAME, TEXT), DEFINITION rows of the named quantities.
+void FillFormulas(ReportData& data, Dict& top) {
+    const Lang lang = data.lang;
+    top.Set("FORMULAS_TITLE", Name(kFormulasTitle, lang));
+    top.Set("FORMULA_HEAD", Name(kFormula, lang));
+    top.Set("FORMULAS_NOTE", Name(kFormulaNote, lang));
+    for (const auto& r : Ratios()) {
+        Dict f = top.AddSection("FORMULA");
+        f.Set("NAME", Name(r.nameId, lang));
+        f.Set("TEXT", FormulaText(r, LangOffset(lang)));
+    }
+    for (const auto& [name, definition] : NamedQuantities(LangOffset(lang))) {
+        Dict f = top.AddSection("DEFINITION");
+        f.Set("NAME", name);
+        f.Set("TEXT", definition);
+    }
+}
+
 void FillRatios(ReportData& data, Dict& top) {
+    FillFormulas(data, top);
     int i = 0;
     for (RatioGroup g : {RatioGroup::Profitability, RatioGroup::Efficiency, RatioGroup::Liquidity}) {
         Dict group = top.AddSection("GROUP");
@@ -63,8 +107,8 @@ void FillRatios(ReportData& data, Dict& top) {
             for (int y = 0; y < 3; ++y) {
                 for (int q = 1; q <= 3; ++q) {
                     row.SetMarked("Y" + std::to_string(y) + "_Q" + std::to_string(q),
-                                  Formatted(data, kYearTables[y], std::string(r.code) + "Q" + std::to_string(q),
-                                            RatioDecimals(r), Form::Number));
+                                  BoundaryText(data, kYearTables[y], std::string(r.code) + "Q" + std::to_string(q),
+                                               RatioDecimals(r)));
                 }
             }
         }
@@ -91,6 +135,44 @@ void FillBalanceSheet(ReportData& data, Dict& top) {
     }
 }
 
+// True when a ratio's denominator is zero, so that the 0 stored for it (the
+// safe quotient's answer) is no ratio at all. Read from the enterprise's
+// amounts when the report has them; otherwise from the stored row, where the
+// balance-sheet amounts are kept as percentages of total assets (zero exactly
+// when the amount is) and sales not at all: there a stored 0 with a non-zero
+// numerator also tells of a zero denominator.
+bool DenominatorIsZero(const ReportData& data, const RatioDef& r) {
+    const std::string C = "Rpt_Comparison";
+    if (data.comparisonValues.size() > static_cast<size_t>(cv::CurrentLiabilities)) {
+        bool ok = true;
+        auto amount = [&](int i) {
+            auto v = ParseNumber(data.comparisonValues[static_cast<size_t>(i)]);
+            ok = ok && v.has_value();
+            return v.value_or(0.0);
+        };
+        const double d = QuantityValue(r.denominator, amount);
+        // The amounts are in ten-thousandths: anything smaller is the noise of summing them.
+        if (ok) return std::fabs(d) < 0.00005;
+    }
+    auto stored = [&](const Quantity& q, bool* known) {
+        double largest = 0;
+        const double sum = QuantityValue(q, [&](int i) {
+            const char* col = AmountColumn(i);
+            auto v = col ? data.Number(C, col) : std::nullopt;
+            if (!v) *known = false;
+            largest = std::max(largest, std::fabs(v.value_or(0.0)));
+            return v.value_or(0.0);
+        });
+        return std::fabs(sum) <= 1e-9 * largest ? 0.0 : sum;
+    };
+    bool denKnown = true, numKnown = true;
+    const double den = stored(r.denominator, &denKnown);
+    if (denKnown) return den == 0;
+    const double num = stored(r.numerator, &numKnown);
+    auto value = data.Number(C, r.valueColumn);
+    return numKnown && num != 0 && value && *value == 0;
+}
+
 void FillComparison(ReportData& data, Dict& top) {
     const std::string C = "Rpt_Comparison";
     const Lang lang = data.lang;
@@ -103,7 +185,7 @@ void FillComparison(ReportData& data, Dict& top) {
         why = ErrorMarker(C + ".MyYear = " + FormatNumber(*year, 0, Lang::English));
         data.errors.push_back(C + ".MyYear = " + FormatNumber(*year, 0, Lang::English));
     }
-    auto equity = data.Number(C, "MyEquity1");
+    auto equity = data.Number(C, "MyEquity1");  // in % of total assets: the sign is the amount's
     const bool negativeEquity = equity && *equity < 0;
 
     top.SetMarked("LEGEND_MIDDLE_HALF", data.AddImage(LegendSymbol(LegendMark::MiddleHalf)));
@@ -123,36 +205,45 @@ void FillComparison(ReportData& data, Dict& top) {
             Dict row = group.AddSection("RATIO");
             FillRatioNames(row, r, lang, i++);
             const int dec = RatioDecimals(r);
-            row.SetMarked("VALUE", Formatted(data, C, r.valueColumn, dec, Form::Number));
-            std::string q[3];
+            const RatioState state = negativeEquity && r.equityRule ? RatioState::NotRanked
+                                     : DenominatorIsZero(data, r)   ? RatioState::NotMeaningful
+                                                                    : RatioState::Ranked;
+            row.SetMarked("VALUE", state == RatioState::Ranked ? Formatted(data, C, r.valueColumn, dec, Form::Number)
+                                                               : NullMarker());
             std::optional<double> qv[3];
             for (int k = 0; k < 3; ++k) {
                 const std::string col = std::string(r.code) + "Q" + std::to_string(k + 1);
                 if (yearTable.empty()) {
-                    q[k] = why;
+                    row.SetMarked("Q" + std::to_string(k + 1), why);
                 } else {
-                    q[k] = Formatted(data, yearTable, col, dec, Form::Number);
-                    qv[k] = data.Number(yearTable, col);
+                    row.SetMarked("Q" + std::to_string(k + 1), BoundaryText(data, yearTable, col, dec));
+                    qv[k] = Boundary(data, yearTable, col);
                 }
-                row.SetMarked("Q" + std::to_string(k + 1), q[k]);
             }
+            const Published published{qv[0].has_value(), qv[1].has_value(), qv[2].has_value()};
             auto better = data.Number(C, r.betterColumn);
+            auto worse = data.Number(C, r.worseColumn);
             row.SetMarked("BETTER", better ? FormatPercent(*better, 0, lang) : data.Text(C, r.betterColumn));
             row.SetMarked("WORSE", Formatted(data, C, r.worseColumn, 0, Form::Percent));
-
-            const bool published = qv[0] && qv[1] && qv[2] && (*qv[0] != 0 || *qv[1] != 0 || *qv[2] != 0);
-            const bool equityRule = negativeEquity && (std::string(r.code) == "RE" || std::string(r.code) == "DE");
-            if (!better) row.SetMarked("STANDING", data.Text(C, r.betterColumn));
-            else row.Set("STANDING", StandingText(*better, published && !equityRule, lang));
+            if (state == RatioState::Ranked && (!better || !worse)) {
+                row.SetMarked("STANDING", better ? data.Text(C, r.worseColumn) : data.Text(C, r.betterColumn));
+            } else {
+                const std::string words =
+                    StandingText(r, better.value_or(0), worse.value_or(0), published, state, lang);
+                if (words.empty()) row.SetMarked("STANDING", NullMarker());
+                else row.Set("STANDING", words);
+            }
 
             auto value = data.Number(C, r.valueColumn);
-            if (published && value && !equityRule)
-                row.SetMarked("CHART", data.AddImage(QuartileChart(*qv[0], *qv[1], *qv[2], *value, r.higherIsBetter,
+            if (state == RatioState::Ranked && value && (published.q1 || published.q2 || published.q3))
+                row.SetMarked("CHART", data.AddImage(QuartileChart(qv[0], qv[1], qv[2], *value, r.higherIsBetter,
                                                                    Name(r.nameId, lang))));
             else
                 row.SetMarked("CHART", NullMarker());
         }
     }
+
+    FillFormulas(data, top);
 
     std::vector<BarLine> bars;
     int k = 0;
@@ -169,9 +260,14 @@ void FillComparison(ReportData& data, Dict& top) {
             else row.ShowSection("ITEM");
             row.SetMarked("MINE", Formatted(data, C, l.enterpriseColumn, 1, Form::Percent));
             row.SetMarked("INDUSTRY_PCT", Formatted(data, C, l.industryColumn, 1, Form::Percent));
-            row.SetMarked("VARIANCE", Formatted(data, C, l.varianceColumn, 1, Form::Signed));
             auto mine = data.Number(C, l.enterpriseColumn);
             auto ind = data.Number(C, l.industryColumn);
+            // The variance of the two percentages as shown (3.8% against 4.5%
+            // is -0.7), so that the three figures of a line always agree.
+            if (mine && ind && data.Number(C, l.varianceColumn))
+                row.Set("VARIANCE", FormatSigned(Shown(*mine, 1) - Shown(*ind, 1), 1, lang));
+            else
+                row.SetMarked("VARIANCE", Formatted(data, C, l.varianceColumn, 1, Form::Signed));
             if (!l.total && mine && ind) bars.push_back({Name(l.nameId, lang), *mine, *ind});
         }
     }
@@ -183,38 +279,6 @@ void FillComparison(ReportData& data, Dict& top) {
 }
 
 } // namespace
-
-const std::vector<RatioDef>& Ratios() {
-    using G = RatioGroup;
-    static const std::vector<RatioDef> ratios = {
-        {"NPM", 106, G::Profitability, true, "MyNPM", "BetterNPM", "WorseNPM"},
-        {"PPM", 108, G::Profitability, true, "MyPPM", "BetterPPM", "WorsePPM"},
-        {"OPM", 110, G::Profitability, true, "MyOPM", "BetterOPM", "WorseOPM"},
-        {"GPM", 112, G::Profitability, true, "MyGPM", "BetterGPM", "WorseGPM"},
-        {"ORTTNOA", 114, G::Profitability, true, "MyORTNOA", "BetterORTNOA", "WorseORTNOA"},
-        {"RNOA", 116, G::Profitability, true, "MyRONOA", "BetterRONOA", "WorseRONOA"},
-        {"PPA", 118, G::Profitability, true, "MyPPTA", "BetterPPA", "WorsePPA"},
-        {"RCE", 120, G::Profitability, true, "MyROCE", "BetterRCE", "WorseRCE"},
-        {"RE", 122, G::Profitability, true, "MyROE", "BetterRE", "WorseRE"},
-        {"RT", 126, G::Efficiency, true, "MyRT", "BetterRT", "WorseRT"},
-        {"IT", 128, G::Efficiency, true, "MyIT", "BetterIT", "WorseIT"},
-        {"WC", 132, G::Liquidity, true, "MyWC", "BetterWC", "WorseWC"},
-        {"DE", 134, G::Liquidity, false, "MyDE", "BetterDE", "WorseDE"},
-        {"LTA", 136, G::Liquidity, false, "MyLTA", "BetterLTA", "WorseLTA"},
-        {"IC", 138, G::Liquidity, true, "MyIC", "BetterIC", "WorseIC"},
-    };
-    return ratios;
-}
-
-int RatioGroupNameId(RatioGroup group) {
-    switch (group) {
-    case RatioGroup::Profitability: return 104;
-    case RatioGroup::Efficiency: return 124;
-    default: return 130;
-    }
-}
-
-int RatioDecimals(const RatioDef& ratio) { return ratio.group == RatioGroup::Profitability ? 1 : 2; }
 
 const std::vector<BalanceLineDef>& BalanceLines() {
     static const std::vector<BalanceLineDef> lines = {
@@ -256,11 +320,25 @@ std::string YearTable(int year) {
     }
 }
 
-std::string StandingText(double betterRank, bool ranked, Lang lang) {
-    if (!ranked) return Name(kNotRanked, lang);
-    if (betterRank <= 0) return Name(kLowestQuarter, lang);
-    return Txt(kBetterThanAbout, LangOffset(lang)) + FormatPercent(betterRank, 0, lang) +
-           Txt(kOfEnterprises, LangOffset(lang));
+std::string StandingText(const RatioDef& ratio, double better, double worse, Published published, RatioState state,
+                         Lang lang) {
+    switch (state) {
+    case RatioState::NotRanked: return Name(kNotRanked, lang);
+    case RatioState::NotMeaningful:
+        return Name(kNotMeaningful, lang) + " (" + DenominatorName(ratio, LangOffset(lang)) + " = 0)";
+    case RatioState::Ranked: break;
+    }
+    if (published.q1 && published.q2 && published.q3) {
+        if (better <= 0) return Name(kLowestQuarter, lang);
+        return Txt(kBetterThanAbout, LangOffset(lang)) + FormatPercent(better, 0, lang) +
+               Txt(kOfEnterprises, LangOffset(lang));
+    }
+    if (!published.q2) return {};
+    // The ranks say on which side of the median the ratio lies: better
+    // reaches 50 only past it, worse only short of it.
+    if (better >= 50) return Name(ratio.higherIsBetter ? kAboveMedian : kBelowMedian, lang);
+    if (worse >= 50) return Name(ratio.higherIsBetter ? kBelowMedian : kAboveMedian, lang);
+    return Name(kAtMedian, lang);
 }
 
 void FillBuiltIn(const std::string& kind, ReportData& data, Dict& top) {

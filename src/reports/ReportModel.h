@@ -5,28 +5,13 @@
 // engine fills these rows for a template whose header says REPORT ratios,
 // balancesheet or comparison.
 
+#include "reports/RatioTable.h"
 #include "reports/ReportEngine.h"
 
 #include <string>
 #include <vector>
 
 namespace zorva::report {
-
-enum class RatioGroup { Profitability, Efficiency, Liquidity };
-
-struct RatioDef {
-    const char* code;        // prefix of the quartile columns (NPM -> NPMQ1, NPMQ2, NPMQ3)
-    int nameId;              // string id of the ratio's name
-    RatioGroup group;
-    bool higherIsBetter;     // false for debt to equity and liabilities to assets
-    const char* valueColumn; // the enterprise's ratio in Rpt_Comparison
-    const char* betterColumn;
-    const char* worseColumn;
-};
-const std::vector<RatioDef>& Ratios();
-int RatioGroupNameId(RatioGroup group);
-// Decimals shown: one for the percentages, two for the other ratios.
-int RatioDecimals(const RatioDef& ratio);
 
 struct BalanceLineDef {
     int nameId;                   // string id of the line's caption
@@ -42,11 +27,27 @@ const std::vector<BalanceLineDef>& BalanceLines();
 // Rpt_Data_CYM1 for 2009, Rpt_Data_CYM2 for 2008; empty for any other year.
 std::string YearTable(int year);
 
-// The sentence that says where a ratio stands, from its Better rank (0, 25,
-// 50, 75): "better than about 50% of enterprises in the industry".
-// `ranked` false: the ratio was not ranked (no quartile published, or
-// negative equity).
-std::string StandingText(double betterRank, bool ranked, Lang lang);
+// How a ratio of the comparison can be read.
+enum class RatioState {
+    Ranked,         // placed among the quartiles the industry published
+    NotMeaningful,  // its denominator is zero: the stored 0 is no ratio at all
+    NotRanked,      // return on equity or debt to equity with negative equity
+};
+// Which of the ratio's three boundaries were published (a boundary of 0 or
+// Null was not).
+struct Published {
+    bool q1 = false, q2 = false, q3 = false;
+};
+
+// The words that say where a ratio stands, from its stored ranks (0, 25, 50,
+// 75): with all three boundaries "better than about 50% of enterprises in the
+// industry" or "in the lowest quarter ..."; with the median but not both
+// other boundaries "below the median", "above the median" or "at the median"
+// (the value, not its merit: the arrow says which way is better); nothing
+// without a median. "not meaningful (operating revenue = 0)" and "not ranked"
+// for the other states.
+std::string StandingText(const RatioDef& ratio, double better, double worse, Published published, RatioState state,
+                         Lang lang);
 
 // Fills the rows and charts of a report kind ("ratios", "balancesheet",
 // "comparison") into the top dictionary. Unknown kinds add an error.

@@ -164,6 +164,7 @@ std::optional<PreparedReport> PrepareReport(ConnectionHandle& DataConn, Connecti
     RelocateTables(*report, ReportDataLocation());
     RenderOptions options;
     options.illustrative = FiguresAreIllustrative(DataConn);
+    if (out.info.type == ReportType::Comparison) options.comparisonValues = aComparisonValues;
     out.rendered = report->Render(WriteConn, options);
     tx.Commit();
     return out;
