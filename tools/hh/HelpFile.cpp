@@ -180,20 +180,31 @@ QList<Match> HelpFile::find(const QString& query) const {
         plain_.clear();
         for (const Topic& t : topics_) plain_.append(plainText(t));
     }
-    QList<Match> inTitle, inText;
+    QList<Match> inTitle;
+    QList<QPair<int, Match>> inText;  // with the number of occurrences
     for (int i = 0; i < topics_.size(); ++i) {
         const QString folded = Fold(plain_[i]);
         if (!std::all_of(words.begin(), words.end(), [&](const QString& w) { return folded.contains(w); })) continue;
-        const int at = folded.indexOf(words.first());
-        const int from = std::max(0, at - 40);
+        // The snippet comes from the topic's text, after its title line.
+        const int body = std::max(0, int(plain_[i].indexOf('\n')) + 1);
+        int at = folded.indexOf(words.first(), body);
+        if (at < 0) at = folded.indexOf(words.first());
+        int from = std::max(body, at - 40);
+        if (from > body) {  // start at a word
+            const int blank = plain_[i].indexOf(QRegularExpression("\\s"), from);
+            if (blank >= 0 && blank < at) from = blank + 1;
+        }
         QString snippet = plain_[i].mid(from, 110).simplified();
-        if (from > 0) snippet.prepend(QStringLiteral("…"));
+        if (from > body) snippet.prepend(QStringLiteral("…"));
         Match m{topics_[i].id, topics_[i].title, snippet};
         const QString title = Fold(topics_[i].title);
         if (std::all_of(words.begin(), words.end(), [&](const QString& w) { return title.contains(w); })) inTitle.append(m);
-        else inText.append(m);
+        else inText.append({int(Occurrences(plain_[i], query).size()), m});
     }
-    return inTitle + inText;
+    // The topics that speak most of the words first.
+    std::stable_sort(inText.begin(), inText.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const auto& m : inText) inTitle.append(m.second);
+    return inTitle;
 }
 
 } // namespace hh

@@ -13,12 +13,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QStyledItemDelegate>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -34,6 +36,42 @@ namespace {
 
 constexpr int kTopicRole = Qt::UserRole;
 constexpr int kHeadingRole = Qt::UserRole + 1;
+constexpr int kSnippetRole = Qt::UserRole + 2;
+
+// A search result: the topic's title in bold, the words around the match below it.
+class ResultDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem opt(option);
+        initStyleOption(&opt, index);
+        opt.text.clear();
+        opt.widget->style()->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
+        const QRect r = option.rect.adjusted(4, 2, -4, -2);
+        QFont bold = option.font;
+        bold.setBold(true);
+        const bool selected = option.state & QStyle::State_Selected;
+        painter->save();
+        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->setFont(bold);
+        const int titleHeight = QFontMetrics(bold).height();
+        painter->drawText(r.adjusted(0, 0, 0, -(r.height() - titleHeight)), Qt::AlignLeft | Qt::TextSingleLine,
+                          index.data(Qt::DisplayRole).toString());
+        painter->setFont(option.font);
+        if (!selected) painter->setPen(option.palette.color(QPalette::PlaceholderText));
+        painter->drawText(r.adjusted(0, titleHeight, 0, 0), Qt::AlignLeft | Qt::TextWordWrap,
+                          index.data(kSnippetRole).toString());
+        painter->restore();
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const int width = std::max(80, option.rect.width() > 0 ? option.rect.width() - 8 : 240);
+        QFont bold = option.font;
+        bold.setBold(true);
+        const QRect snippet = QFontMetrics(option.font).boundingRect(QRect(0, 0, width, 1000), Qt::TextWordWrap,
+                                                                      index.data(kSnippetRole).toString());
+        return QSize(width, QFontMetrics(bold).height() + snippet.height() + 6);
+    }
+};
 
 // The topic text: pictures come from the help file by number.
 class TopicBrowser : public QTextBrowser {
@@ -121,6 +159,9 @@ HelpWindow::HelpWindow(QWidget* parent) : QMainWindow(parent) {
     results_ = new QListWidget(findPage);
     results_->setObjectName(QStringLiteral("lstResults"));
     results_->setWordWrap(true);
+    results_->setAlternatingRowColors(true);
+    results_->setItemDelegate(new ResultDelegate(results_));
+    results_->setUniformItemSizes(false);
     resultsLabel_->setBuddy(results_);
     findLayout->addWidget(findLabel_);
     findLayout->addLayout(findRow);
@@ -351,11 +392,13 @@ void HelpWindow::updateHistoryActions() {
 
 int HelpWindow::find(const QString& query) {
     side_->setCurrentIndex(1);
+    if (findBox_->text() != query) findBox_->setText(query);
     results_->clear();
     const QList<Match> matches = file_.find(query);
     for (const Match& m : matches) {
-        auto* item = new QListWidgetItem(m.title + QStringLiteral("\n") + m.snippet, results_);
+        auto* item = new QListWidgetItem(m.title, results_);
         item->setData(kTopicRole, m.topic);
+        item->setData(kSnippetRole, m.snippet);
         item->setToolTip(m.snippet);
     }
     if (matches.isEmpty() && !query.trimmed().isEmpty()) {

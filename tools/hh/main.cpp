@@ -3,6 +3,7 @@
 //
 //   hh FILE               opens the file at its first topic
 //   hh FILE --topic N     opens it at topic N (an unknown N: the first topic, with a note)
+//   hh FILE --find WORDS  opens it with the topics holding WORDS listed
 //   hh                    an empty viewer saying that no file was named
 //
 // A missing or unreadable file is reported in the file's language.
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
     app.setApplicationName(QStringLiteral("hh"));
 
     QString file;
+    QString words;
     int topic = -1;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
@@ -27,6 +29,8 @@ int main(int argc, char** argv) {
             bool ok = false;
             topic = args[++i].toInt(&ok);
             if (!ok) topic = -2;  // not a number: an unknown topic
+        } else if (args[i] == QLatin1String("--find") && i + 1 < args.size()) {
+            words = args[++i];
         } else if (file.isEmpty()) {
             file = args[i];
         }
@@ -45,6 +49,10 @@ int main(int argc, char** argv) {
         QMessageBox box(QMessageBox::Warning, hh::Tr(lang, hh::Text::WindowTitle), window.errorText(), QMessageBox::Ok);
         box.exec();
         return 1;
+    }
+    if (!words.isEmpty()) {
+        window.find(words);
+        window.showTopic(window.currentTopic(), -1, words);  // the words marked in the topic shown
     }
     window.show();
     return app.exec();

@@ -35,6 +35,7 @@
 #include <QTextDocument>
 
 #include <cstdio>
+#include <unistd.h>
 #include <stdexcept>
 
 namespace {
@@ -131,8 +132,14 @@ QString bodyOf(const QString& html) {
 QString markdownToHtml(const QString& md) {
     QTextDocument doc;
     doc.setMarkdown(md);
-    return bodyOf(doc.toHtml());
+    // Tables with single rules rather than the doubled ones of the default.
+    return bodyOf(doc.toHtml())
+        .replace(QStringLiteral("<table border=\"1\" cellspacing=\"2\">"),
+                 QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\" "
+                                "style=\"border-collapse:collapse; border-color:#b8c4d2; margin-top:6px; margin-bottom:6px\">"));
 }
+
+constexpr int kPictureWidth = 660;
 
 QString embedPictures(QString html, const QString& baseDir, const QString& source) {
     static const QRegularExpression img(R"re(<img src="([^"]+)"([^>]*)>)re");
@@ -150,12 +157,22 @@ QString embedPictures(QString html, const QString& baseDir, const QString& sourc
         QImage picture(path);
         if (!f.open(QIODevice::ReadOnly) || picture.isNull())
             throw Fault(source.toStdString() + ": the picture " + src.toStdString() + " cannot be read");
-        const QString mime = path.endsWith(".png", Qt::CaseInsensitive) ? "image/png" : "image/jpeg";
-        const int width = qMin(picture.width(), 680);
+        // Wider pictures are scaled down smoothly here, so that the viewer
+        // shows them at their own size and without blurred letters.
+        QByteArray bytes = f.readAll();
+        QString mime = path.endsWith(".png", Qt::CaseInsensitive) ? "image/png" : "image/jpeg";
+        if (picture.width() > kPictureWidth) {
+            picture = picture.scaledToWidth(kPictureWidth, Qt::SmoothTransformation);
+            QBuffer buffer(&bytes);
+            bytes.clear();
+            buffer.open(QIODevice::WriteOnly);
+            picture.save(&buffer, "PNG");
+            mime = "image/png";
+        }
         out += QString("<img src=\"data:%1;base64,%2\" width=\"%3\" height=\"%4\"%5>")
-                   .arg(mime, QString::fromLatin1(f.readAll().toBase64()))
-                   .arg(width)
-                   .arg(picture.height() * width / picture.width())
+                   .arg(mime, QString::fromLatin1(bytes.toBase64()))
+                   .arg(picture.width())
+                   .arg(picture.height())
                    .arg(m.captured(2));
     }
     return out + html.mid(last);
@@ -295,6 +312,13 @@ void build(const QString& lang, const QString& sourceDir, const QString& ratiosP
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // No session here: a private runtime folder keeps Qt from warning about it.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QString runtime = QDir::tempPath() + "/zorva-helpbuild-" + QString::number(getuid());
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    }
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() != 5 || (args[1] != "en" && args[1] != "fr")) {
