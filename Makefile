@@ -3,13 +3,14 @@
 #   make test   the same set-up, then every test, headless
 #   make bench  the benchmarks
 #   make fuzz   the statement translator under libFuzzer (FUZZ_SECONDS, default 60)
+#   make two-copies  two copies on one user store at once, five rounds (ctest runs one)
 
 BUILD       ?= build
 JOBS        ?= $(shell nproc)
 FUZZ_BUILD  ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test bench fuzz clean
+.PHONY: all deps configure build run test bench fuzz clean two-copies
 
 all: build
 
@@ -34,6 +35,9 @@ bench: build
 	@set -e; for b in $(BUILD)/bench/bench_*; do \
 	  [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; \
 	  QT_QPA_PLATFORM=offscreen "$$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+
+two-copies: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ZORVA_TWO_COPIES_ROUNDS=5 tests/test_concurrency
 
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DZORVA_FUZZ=ON -DZORVA_TESTS=OFF -DZORVA_BENCH=OFF >/dev/null

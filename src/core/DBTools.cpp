@@ -12,13 +12,47 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace zorva {
 
+bool DbError::damaged() const {
+    const int primary = code_ & 0xff;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+bool DbError::notWritable() const {
+    const int primary = code_ & 0xff;
+    return primary == SQLITE_READONLY || primary == SQLITE_CANTOPEN || primary == SQLITE_PERM ||
+           primary == SQLITE_AUTH;
+}
+
 namespace {
+
+long long steadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Another copy holds the write lock: wait in short steps (the turnstile of
+// Transaction keeps the waits fair), up to kBusyLimitMs in all.
+int busyHandler(void* arg, int count) {
+    auto* cn = static_cast<Connection*>(arg);
+    const long long now = steadyMs();
+    if (count == 0) cn->busySince = now;
+    if (now - cn->busySince >= kBusyLimitMs) return 0;
+    std::this_thread::sleep_for(std::chrono::microseconds(count < 50 ? 500 : 2000));
+    return 1;
+}
 
 std::string textOr(int id, const char* fallback) {
     return HasResString(id) ? Txt(id) : std::string(fallback);
@@ -34,7 +68,7 @@ bool looksLikeAccessFile(const std::string& path) {
 }
 
 [[noreturn]] void throwSqlite(sqlite3* db, const std::string& statement, const std::string& file) {
-    throw DbError(db ? sqlite3_errmsg(db) : "database error", statement, file);
+    throw DbError(db ? sqlite3_errmsg(db) : "database error", statement, file, db ? sqlite3_extended_errcode(db) : 0);
 }
 
 sqlite3* openMemory() {
@@ -46,18 +80,18 @@ sqlite3* openMemory() {
     return db;
 }
 
-sqlite3* openDatabaseFile(const std::string& file, bool* readOnly) {
+sqlite3* openDatabaseFile(const std::string& file, OpenMode mode, bool* readOnly) {
     namespace fs = std::filesystem;
     std::error_code ec;
     if (!fs::is_regular_file(file, ec))
-        throw DbError("Could not find file '" + file + "'.", {}, file);
+        throw DbError("Could not find file '" + file + "'.", {}, file, SQLITE_CANTOPEN);
     if (looksLikeAccessFile(file))
         throw DbError(textOr(912, "This file is a Microsoft Access database, which this version cannot open: ") + file,
                       {}, file);
     sqlite3* db = nullptr;
-    *readOnly = false;
-    int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    if (rc == SQLITE_READONLY || rc == SQLITE_CANTOPEN || rc == SQLITE_PERM) {
+    *readOnly = mode == OpenMode::ReadOnly;
+    int rc = sqlite3_open_v2(file.c_str(), &db, *readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
+    if (!*readOnly && (rc == SQLITE_READONLY || rc == SQLITE_CANTOPEN || rc == SQLITE_PERM)) {
         sqlite3_close_v2(db);
         db = nullptr;
         rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
@@ -65,20 +99,27 @@ sqlite3* openDatabaseFile(const std::string& file, bool* readOnly) {
     }
     if (rc != SQLITE_OK) {
         std::string msg = db ? sqlite3_errmsg(db) : "cannot open";
+        const int code = db ? sqlite3_extended_errcode(db) : rc;
         sqlite3_close_v2(db);
-        throw DbError("The database '" + file + "' cannot be opened: " + msg, {}, file);
+        throw DbError("The database '" + file + "' cannot be opened: " + msg, {}, file, code);
     }
+    sqlite3_extended_result_codes(db, 1);
     // Reading the schema makes SQLite look at the file: a file that is not a
     // database is refused here rather than at the first query.
     char* err = nullptr;
     if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) != SQLITE_OK) {
         std::string msg = err ? err : "not a database";
+        const int code = sqlite3_extended_errcode(db);
         sqlite3_free(err);
         sqlite3_close_v2(db);
-        throw DbError("The file '" + file + "' is not a valid database: " + msg, {}, file);
+        const int primary = code & 0xff;
+        if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
+            throw DbError("The file '" + file + "' is not a valid database: " + msg, {}, file, code);
+        throw DbError("The database '" + file + "' cannot be opened: " + msg, {}, file, code);
     }
-    // Another copy of the program writing at the same moment is waited for.
-    sqlite3_busy_timeout(db, 10000);
+    if (sqlite3_db_readonly(db, "main") == 1) *readOnly = true;
+    // A store opened for reading only cannot be changed by any statement.
+    if (*readOnly) sqlite3_exec(db, "PRAGMA query_only = ON", nullptr, nullptr, nullptr);
     return db;
 }
 
@@ -130,14 +171,93 @@ void requireOpen(const ConnectionHandle& cn, const std::string& statement) {
 
 } // namespace
 
+namespace {
+// Holds the writers' turnstile of a store while this copy waits for the write
+// lock (see Transaction in DBTools.h). Without a turnstile file (a store in a
+// folder where none can be made) only the busy handler's waiting remains.
+class TurnstilePass {
+public:
+    explicit TurnstilePass(Connection& cn) {
+        const int fd = cn.turnstile();
+        if (fd < 0) return;
+        const long long start = steadyMs();
+        while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK && errno != EINTR) return;
+            // The holder waits for the write lock, bounded by kBusyLimitMs.
+            if (steadyMs() - start >= kBusyLimitMs) return;
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        fd_ = fd;
+    }
+    ~TurnstilePass() {
+        if (fd_ >= 0) ::flock(fd_, LOCK_UN);
+    }
+    TurnstilePass(const TurnstilePass&) = delete;
+    TurnstilePass& operator=(const TurnstilePass&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+bool writableDatabase(const ConnectionHandle& cn) {
+    return cn && cn->handle() && cn->kind() == Connection::Kind::Database && !cn->readOnly();
+}
+
+// A statement that manages transactions or the connection itself runs as it is.
+bool controlsTransactions(const std::string& sql) {
+    size_t i = 0;
+    while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i;
+    size_t j = i;
+    while (j < sql.size() && std::isalpha(static_cast<unsigned char>(sql[j]))) ++j;
+    const std::string word = AsciiLower(sql.substr(i, j - i));
+    for (const char* w : {"begin", "commit", "end", "rollback", "savepoint", "release", "pragma", "vacuum", "attach",
+                          "detach"})
+        if (word == w) return true;
+    return false;
+}
+
+// A change made outside any transaction gets one of its own, so that it takes
+// the same fair road to the write lock as a transaction does.
+class ImplicitWrite {
+public:
+    explicit ImplicitWrite(const ConnectionHandle& cn) {
+        if (writableDatabase(cn) && sqlite3_get_autocommit(cn->handle())) tx_.emplace(cn);
+    }
+    void done() {
+        if (tx_) tx_->Commit();
+    }
+
+private:
+    std::optional<Transaction> tx_;
+};
+} // namespace
+
 // ---------------------------------------------------------------- Connection
 
 Connection::Connection(sqlite3* db, Kind kind, std::string source)
     : db_(db), kind_(kind), source_(std::move(source)) {
     RegisterUnicodeLike(db_);
+    // Another copy of the program writing at the same moment is waited for.
+    if (kind_ == Kind::Database) sqlite3_busy_handler(db_, busyHandler, this);
 }
 
-Connection::~Connection() { sqlite3_close_v2(db_); }
+Connection::~Connection() {
+    sqlite3_close_v2(db_);
+    if (turnstile_ >= 0) ::close(turnstile_);
+}
+
+int Connection::turnstile() {
+    if (turnstile_ == -2) {
+        turnstile_ = -1;
+        if (kind_ == Kind::Database && !readOnly()) {
+            // Locking needs no write access: a file another account made serves too.
+            const std::string path = source_ + "-writers";
+            turnstile_ = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+            if (turnstile_ < 0) turnstile_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        }
+    }
+    return turnstile_;
+}
 
 // ---------------------------------------------------------------- operations
 
@@ -145,7 +265,7 @@ void DisconnectFromDB(ConnectionHandle& connection) {
     if (connection) connection.reset();
 }
 
-void ConnectToFile(ConnectionHandle& connection, std::string file, std::string folder) {
+void ConnectToFile(ConnectionHandle& connection, std::string file, std::string folder, OpenMode mode) {
     DisconnectFromDB(connection);
     if (folder == "unknown") folder = AppPath();
     file = TrimBlanks(file);
@@ -170,7 +290,7 @@ void ConnectToFile(ConnectionHandle& connection, std::string file, std::string f
         connection = cn;
     } else if (k == "mdb") {
         bool ro = false;
-        sqlite3* db = openDatabaseFile(file, &ro);
+        sqlite3* db = openDatabaseFile(file, mode, &ro);
         auto cn = std::make_shared<Connection>(db, Connection::Kind::Database, file);
         cn->setReadOnly(ro);
         cn->connectionString = "Data Source=" + file;
@@ -246,6 +366,8 @@ void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement) {
     requireOpen(connection, statement);
     sqlite3* db = connection->handle();
     std::string sql = JetToSQLite(statement);
+    std::optional<ImplicitWrite> write;
+    if (!controlsTransactions(sql)) write.emplace(connection);
     const char* tail = sql.c_str();
     while (tail && *tail) {
         const char* next = nullptr;
@@ -258,6 +380,7 @@ void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement) {
         if (rc != SQLITE_DONE) throwSqlite(db, statement, connection->source());
         tail = next;
     }
+    if (write) write->done();
 }
 
 long RowsAffected(const ConnectionHandle& connection) {
@@ -293,15 +416,17 @@ void execOrThrow(const ConnectionHandle& cn, const std::string& sql) {
     if (sqlite3_exec(cn->handle(), sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
         std::string msg = err ? err : "transaction failed";
         sqlite3_free(err);
-        throw DbError(msg, sql, cn->source());
+        throw DbError(msg, sql, cn->source(), sqlite3_extended_errcode(cn->handle()));
     }
 }
 int savepointCounter = 0;
+
 } // namespace
 
 Transaction::Transaction(ConnectionHandle connection) : cn_(std::move(connection)) {
     requireOpen(cn_, "BEGIN IMMEDIATE");
     if (sqlite3_get_autocommit(cn_->handle())) {
+        TurnstilePass pass(*cn_);
         execOrThrow(cn_, "BEGIN IMMEDIATE");
     } else {
         savepoint_ = "zorva_sp" + std::to_string(++savepointCounter);
@@ -324,6 +449,110 @@ void Transaction::Commit() {
     if (!open_) return;
     execOrThrow(cn_, savepoint_.empty() ? std::string("COMMIT") : "RELEASE " + savepoint_);
     open_ = false;
+}
+
+// ---------------------------------------------------------------- store checks
+
+namespace {
+std::uint32_t bigEndian(const unsigned char* p, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = 0; i < bytes; ++i) v = (v << 8) | p[i];
+    return v;
+}
+
+[[noreturn]] void throwDamaged(const std::string& file, const std::string& detail) {
+    throw DbError("The file '" + file + "' is damaged: " + detail, {}, file, SQLITE_CORRUPT);
+}
+} // namespace
+
+void CheckStoreIntact(const ConnectionHandle& connection) {
+    requireOpen(connection, "PRAGMA quick_check");
+    if (connection->kind() != Connection::Kind::Database) return;
+    namespace fs = std::filesystem;
+    const std::string& file = connection->source();
+    std::error_code ec;
+    const auto size = fs::file_size(file, ec);
+    if (ec) throw DbError("The file '" + file + "' cannot be read: " + ec.message(), {}, file, SQLITE_CANTOPEN);
+    unsigned char head[100] = {};
+    {
+        std::ifstream in(file, std::ios::binary);
+        in.read(reinterpret_cast<char*>(head), sizeof head);
+        if (in.gcount() < static_cast<std::streamsize>(sizeof head) ||
+            std::memcmp(head, "SQLite format 3", 16) != 0)
+            throwDamaged(file, "it is not a database, or its beginning is missing");
+    }
+    std::uint32_t pageSize = bigEndian(head + 16, 2);
+    if (pageSize == 1) pageSize = 65536;
+    if (pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0)
+        throwDamaged(file, "its header is not valid");
+    if (size % pageSize != 0) throwDamaged(file, "its size is not a whole number of pages (it was cut off)");
+    // The header's page count holds when it was written by this SQLite
+    // (change counter = "valid for" number) and no log is waiting to be
+    // copied into the file.
+    const std::uint32_t pages = bigEndian(head + 28, 4);
+    const bool countValid = bigEndian(head + 24, 4) == bigEndian(head + 92, 4);
+    const auto walSize = fs::file_size(file + "-wal", ec);
+    const bool walPending = !ec && walSize > 32;
+    if (countValid && !walPending && pages > 0 && size < static_cast<std::uintmax_t>(pages) * pageSize)
+        throwDamaged(file, "it is shorter than its header says (it was cut off)");
+
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(connection->handle(), "PRAGMA quick_check(1)", -1, &st, nullptr) != SQLITE_OK)
+        throwSqlite(connection->handle(), "PRAGMA quick_check", file);
+    const int rc = sqlite3_step(st);
+    std::string result;
+    if (rc == SQLITE_ROW && sqlite3_column_text(st, 0))
+        result = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    const int code = sqlite3_extended_errcode(connection->handle());
+    const std::string msg = sqlite3_errmsg(connection->handle());
+    sqlite3_finalize(st);
+    if (rc != SQLITE_ROW) {
+        if ((code & 0xff) == SQLITE_CORRUPT || (code & 0xff) == SQLITE_NOTADB) throwDamaged(file, msg);
+        throw DbError(msg, "PRAGMA quick_check", file, code);
+    }
+    if (result != "ok") throwDamaged(file, result);
+}
+
+void CheckStoreWritable(const ConnectionHandle& connection) {
+    requireOpen(connection, "PRAGMA user_version");
+    const std::string& file = connection->source();
+    if (connection->kind() != Connection::Kind::Database || connection->readOnly() ||
+        sqlite3_db_readonly(connection->handle(), "main") == 1)
+        throw DbError("The file '" + file + "' can only be read, not written.", {}, file, SQLITE_READONLY);
+    auto rs = GetRS(const_cast<ConnectionHandle&>(connection), "PRAGMA user_version", "read");
+    const std::int64_t version = rs->RecordCount() ? rs->Fields(0).toInt() : 0;
+    // Rewriting the header's user version with its own value changes nothing
+    // but is a real write: the journal or log is made and the file written.
+    Transaction tx(connection);
+    execOrThrow(connection, "PRAGMA user_version = " + std::to_string(version));
+    tx.Commit();
+}
+
+std::string JournalMode(const ConnectionHandle& connection) {
+    if (!connection || !connection->handle()) return {};
+    sqlite3_stmt* st = nullptr;
+    std::string mode;
+    if (sqlite3_prepare_v2(connection->handle(), "PRAGMA journal_mode", -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0))
+        mode = AsciiLower(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    return mode;
+}
+
+std::string UseWriteAheadLog(const ConnectionHandle& connection) {
+    if (!writableDatabase(connection)) return JournalMode(connection);
+    std::string mode = JournalMode(connection);
+    if (mode == "wal") return mode;
+    // Another copy with the file open in the old mode: do not wait for it.
+    sqlite3* db = connection->handle();
+    sqlite3_busy_timeout(db, 200);
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA journal_mode = WAL", -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0))
+        mode = AsciiLower(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    sqlite3_busy_handler(db, busyHandler, connection.get());
+    return mode;
 }
 
 // ---------------------------------------------------------------- Recordset
@@ -399,6 +628,7 @@ void Recordset::Update() {
     requireWritable("update");
     sqlite3* db = cn_->handle();
     const std::string table = quoteIdent(table_);
+    ImplicitWrite write(cn_);
     if (pending_ == Pending::Edit) {
         const auto& orig = rows_[static_cast<size_t>(pos_)];
         std::string sql = "UPDATE " + table + " SET ";
@@ -429,6 +659,7 @@ void Recordset::Update() {
         if (sqlite3_changes(db) == 0)
             throw DbError("Row cannot be located for updating. Some values may have been changed since it was last read.",
                           statement_);
+        write.done();
         rows_[static_cast<size_t>(pos_)] = editRow_;
     } else {
         std::string cols, qs;
@@ -467,6 +698,7 @@ void Recordset::Update() {
             }
             sqlite3_finalize(rd);
         }
+        write.done();
         rows_.push_back(std::move(row));
         rowids_.push_back(id);
         pos_ = static_cast<long>(rows_.size()) - 1;
@@ -478,6 +710,7 @@ void Recordset::Delete() {
     requireWritable("delete");
     if (Eof() || pos_ < 0) throw DbError("Either BOF or EOF is True, or the current record has been deleted.", statement_);
     sqlite3* db = cn_->handle();
+    ImplicitWrite write(cn_);
     std::string sql = "DELETE FROM " + quoteIdent(table_) + " WHERE rowid = ?";
     const auto& orig = rows_[static_cast<size_t>(pos_)];
     for (size_t i = 0; i < names_.size(); ++i)
@@ -493,6 +726,7 @@ void Recordset::Delete() {
     if (sqlite3_changes(db) == 0)
         throw DbError("Row cannot be located for deleting. Some values may have been changed since it was last read.",
                       statement_);
+    write.done();
     rows_.erase(rows_.begin() + pos_);
     rowids_.erase(rowids_.begin() + pos_);
     pending_ = Pending::None;

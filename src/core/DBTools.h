@@ -27,13 +27,20 @@ namespace zorva {
 
 class DbError : public std::runtime_error {
 public:
-    DbError(const std::string& what, std::string statement = {}, std::string file = {})
-        : std::runtime_error(what), statement_(std::move(statement)), file_(std::move(file)) {}
+    DbError(const std::string& what, std::string statement = {}, std::string file = {}, int code = 0)
+        : std::runtime_error(what), statement_(std::move(statement)), file_(std::move(file)), code_(code) {}
     const std::string& statement() const { return statement_; }
     const std::string& file() const { return file_; }
+    // SQLite's extended result code, 0 when the layer itself raised the error.
+    int code() const { return code_; }
+    // The file is damaged or is not a database at all.
+    bool damaged() const;
+    // The file, its folder or its journal cannot be written.
+    bool notWritable() const;
 private:
     std::string statement_;
     std::string file_;
+    int code_ = 0;
 };
 
 // An open connection. Held through a ConnectionHandle; an empty handle means
@@ -56,11 +63,17 @@ public:
     // ("Data Source=..." and so on); informative only.
     std::string connectionString;
 
+    // Writers' turnstile of a database file (see Transaction); -1 when none.
+    int turnstile();
+    // Start of the current wait for another copy's write lock (busy handler).
+    long long busySince = 0;
+
 private:
     sqlite3* db_;
     Kind kind_;
     std::string source_;
     bool readOnly_ = false;
+    int turnstile_ = -2;  // -2: not opened yet
 };
 using ConnectionHandle = std::shared_ptr<Connection>;
 
@@ -130,7 +143,11 @@ private:
 };
 
 void DisconnectFromDB(ConnectionHandle& connection);
-void ConnectToFile(ConnectionHandle& connection, std::string file, std::string folder);
+// How a database file ("mdb") is opened. ReadOnly is for stores the program
+// must never change (the industry data store): no statement can write them.
+enum class OpenMode { ReadWrite, ReadOnly };
+void ConnectToFile(ConnectionHandle& connection, std::string file, std::string folder,
+                   OpenMode mode = OpenMode::ReadWrite);
 std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string& statement,
                                  const std::string& mode);
 void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement);
@@ -140,9 +157,20 @@ long RowsAffected(const ConnectionHandle& connection);
 
 // All of a set of statements take effect together or not at all. Begins an
 // immediate (write-locking) transaction; rolls back unless Commit() was called.
-// A second program preparing a report at the same time waits for ours.
 // Inside a transaction already open on the connection it becomes a savepoint,
 // so a preparation can run on its own or inside a caller's transaction.
+//
+// Two copies of the program on the same user store: the store is kept in
+// write-ahead-log mode, so readers never wait for the writer nor the writer
+// for readers; only writers wait for each other. A copy that wants to write
+// while the other writes waits (polling every millisecond or two, up to
+// kBusyLimitMs). So that a copy that writes again and again cannot keep the
+// other out, a waiting copy first takes the writers' turnstile, a lock file
+// beside the store ("<store>-writers"), and holds it until it has the write
+// lock: the copy that just committed must pass the same turnstile before it
+// can begin again, so the waiting copy goes first.
+// Statements run by ExecCmdInDB and changes made through a write recordset
+// outside any transaction take the same road.
 class Transaction {
 public:
     explicit Transaction(ConnectionHandle connection);
@@ -155,6 +183,24 @@ private:
     bool open_ = false;
     std::string savepoint_;  // non-empty when nested
 };
+
+// How long a copy waits for another copy's write lock before giving up.
+inline constexpr int kBusyLimitMs = 30000;
+
+// Start-up checks of a database file opened by ConnectToFile, each throwing
+// DbError (damaged() or notWritable() tells which):
+// the file is whole: its size fits its header and SQLite's quick check finds
+// nothing wrong;
+void CheckStoreIntact(const ConnectionHandle& connection);
+// the file can be written, with its journal or write-ahead log beside it: a
+// real write (the header's user version rewritten with its own value) is
+// committed.
+void CheckStoreWritable(const ConnectionHandle& connection);
+// Puts the database in write-ahead-log mode when it is not (best effort:
+// another copy having it open in the old mode keeps it there). Returns the
+// journal mode in force afterwards, in lower case ("wal", "delete", ...).
+std::string UseWriteAheadLog(const ConnectionHandle& connection);
+std::string JournalMode(const ConnectionHandle& connection);
 
 // True when the table exists on the connection (without raising an error).
 bool TableExists(const ConnectionHandle& connection, const std::string& table);

@@ -7,6 +7,7 @@
 #include "core/Strings.h"
 
 #include <filesystem>
+#include <new>
 
 namespace zorva {
 
@@ -16,16 +17,34 @@ std::string both(int id) {
     return HasResString(id) ? LoadResString(id) + "\n" + LoadResString(id + 1) : std::string();
 }
 
-void openStore(ConnectionHandle& cn, const std::string& name) {
+// The start-up message: what is wrong with the file, in both languages (no
+// language has been chosen yet), the database's own words, what to do.
+std::string startupMessage(int headlineId, const std::string& path, const std::string& detail, int adviceId) {
+    std::string msg = LoadResString(headlineId) + path + "\n" + LoadResString(headlineId + 1) + path;
+    msg += "\n\n" + detail;
+    msg += "\n\n" + both(adviceId);
+    return msg;
+}
+
+// Opens a data store, checks that it is whole and, for the user store, that
+// it can be written with its write-ahead log beside it.
+void openStore(ConnectionHandle& cn, const std::string& name, bool writable) {
     const std::string path = AppFile(name);
     try {
-        ConnectToFile(cn, path, "unknown");
+        ConnectToFile(cn, path, "unknown", writable ? OpenMode::ReadWrite : OpenMode::ReadOnly);
+        CheckStoreIntact(cn);
+        if (writable) {
+            UseWriteAheadLog(cn);
+            CheckStoreWritable(cn);
+        }
     } catch (const DbError& e) {
-        std::string msg = HasResString(900) ? LoadResString(900) + path + "\n" + LoadResString(901) + path
-                                             : "A data file is missing or cannot be read: " + path;
-        msg += "\n\n" + std::string(e.what());
-        if (HasResString(902)) msg += "\n\n" + both(902);
-        throw StartupError(msg, path);
+        DisconnectFromDB(cn);
+        std::error_code ec;
+        if (!std::filesystem::exists(path, ec))
+            throw StartupError(startupMessage(900, path, e.what(), 902), path);
+        if (e.damaged()) throw StartupError(startupMessage(1524, path, e.what(), 1526), path);
+        if (writable && e.notWritable()) throw StartupError(startupMessage(1520, path, e.what(), 1522), path);
+        throw StartupError(startupMessage(900, path, e.what(), 902), path);
     }
 }
 
@@ -52,19 +71,29 @@ bool startViewer(const std::vector<std::string>& arguments) {
 } // namespace
 
 void OpenDataStores() {
-    openStore(gcnIndustry, kIndustryStore);
-    openStore(gcnUser, kUserStore);
+    openStore(gcnIndustry, kIndustryStore, false);
+    openStore(gcnUser, kUserStore, true);
     gblnKeepValues = false;
     gstrHelpViewer = AppFile(kHelpViewer);
 }
 
 std::string FatalErrorText(const std::exception& error) {
-    std::string text = (HasResString(904) ? Txt(904) : std::string("A database operation failed: ")) + error.what();
-    if (auto* db = dynamic_cast<const DbError*>(&error)) {
+    // Worded by what failed.
+    int headline = 1534;  // an operation of the program
+    const auto* db = dynamic_cast<const DbError*>(&error);
+    if (db && db->damaged()) headline = 1528;
+    else if (db && db->notWritable()) headline = 1536;
+    else if (db && (db->code() & 0xff) == 5 /* SQLITE_BUSY */) headline = 1538;
+    else if (db) headline = 904;
+    else if (dynamic_cast<const std::filesystem::filesystem_error*>(&error)) headline = 1530;
+    else if (dynamic_cast<const std::bad_alloc*>(&error)) headline = 1532;
+    std::string text = Txt(headline);
+    if (headline != 1532) text += error.what();
+    if (db) {
         if (!db->statement().empty()) text += "\n\n" + db->statement();
         else if (!db->file().empty() && text.find(db->file()) == std::string::npos) text += "\n\n" + db->file();
     }
-    if (HasResString(906)) text += "\n\n" + Txt(906);
+    text += "\n\n" + Txt(906);
     return text;
 }
 

@@ -13,7 +13,6 @@
 
 #include <QGuiApplication>
 
-#include <chrono>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -281,10 +280,16 @@ int cmdPrepare(const Options& o, std::ostream& out) {
     subSetDataTable(c.option);
     const std::string naics = o.get("naics");
     const std::string L = lang ? "F" : "E";
+    // Prepared and read back in one write transaction, as the report viewer
+    // does: another copy preparing at the same moment cannot mix its rows in.
+    Transaction tx(gcnUser);
     bool ok = type == "rat"
                   ? fncPrepareRatiosReport(gcnIndustry, gcnUser, type, c.volume, c.region, year, naics, L)
                   : fncPrepareBalanceSheetReport(gcnIndustry, gcnUser, type, c.volume, c.region, year, naics, L);
-    if (!ok) return kExitFailed;
+    if (!ok) {
+        tx.Commit();
+        return kExitFailed;
+    }
 
     JsonObject result;
     for (const char* t : kReportDataTables) {
@@ -296,6 +301,7 @@ int cmdPrepare(const Options& o, std::ostream& out) {
     std::string list = "[";
     for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) list += (list.size() > 1 ? ", " : "") + RowObject(*rs);
     result.add(titles, list + "]");
+    tx.Commit();
     out << result.str() << "\n";
     return kExitOk;
 }
@@ -499,10 +505,16 @@ std::string CompareOne(const EnterpriseInput& input, const DatasetChoice& datase
     const std::int16_t year = *ReferenceYear(record[Field::Year]);
     MessageCapture messages;
     try {
+        // The row is read back inside the preparation's own write
+        // transaction: another copy cannot put its rows in between.
+        Transaction tx(gcnUser);
         if (!fncPrepareComparisonReport(gcnIndustry, gcnUser, "com", dataset.volume, dataset.region, year, naics,
-                                        language ? "F" : "E", values))
+                                        language ? "F" : "E", values)) {
+            tx.Commit();
             return errorObject(record, messages.last());
+        }
         auto rs = GetRS(gcnUser, "select * from Rpt_Comparison", "read");
+        tx.Commit();
         if (rs->RecordCount() == 0) return errorObject(record, Txt(904, language) + "Rpt_Comparison");
         *ok = true;
         return RowObject(*rs, ComparisonColumnNames());
@@ -513,26 +525,12 @@ std::string CompareOne(const EnterpriseInput& input, const DatasetChoice& datase
 
 long CompareAll(const std::vector<EnterpriseInput>& inputs, const DatasetChoice& dataset, const std::string& naics,
                 const std::string& industryTitle, int language, std::ostream& out) {
-    using Clock = std::chrono::steady_clock;
-    constexpr auto kBatch = std::chrono::milliseconds(200);
     long failed = 0;
-    std::unique_ptr<Transaction> batch;
-    Clock::time_point started;
     for (const auto& input : inputs) {
-        if (!batch) {
-            batch = std::make_unique<Transaction>(gcnUser);
-            started = Clock::now();
-        }
         bool ok = false;
         out << CompareOne(input, dataset, naics, industryTitle, language, &ok) << "\n";
         failed += !ok;
-        if (Clock::now() - started >= kBatch) {
-            batch->Commit();
-            batch.reset();
-            out.flush();
-        }
     }
-    if (batch) batch->Commit();
     out.flush();
     return failed;
 }

@@ -45,10 +45,9 @@ std::string CompareOne(const EnterpriseInput& input, const DatasetChoice& datase
                        const std::string& industryTitle, int language, bool* ok);
 
 // Every enterprise of `inputs`, one JSON line each on `out`. Each comparison
-// is its own savepoint; they are committed together in batches of about a
-// fifth of a second, so a long run neither syncs the disk for every row nor
-// keeps another copy of the program waiting. Returns the number of rows that
-// failed.
+// (its preparation and the reading of its row) is one write transaction of
+// its own, so another copy of the program using the same user store never
+// waits longer than one comparison. Returns the number of rows that failed.
 long CompareAll(const std::vector<EnterpriseInput>& inputs, const DatasetChoice& dataset, const std::string& naics,
                 const std::string& industryTitle, int language, std::ostream& out);
 

@@ -60,6 +60,17 @@ public:
         int rc = sqlite3_step(st);
         if (rc != SQLITE_DONE && rc != SQLITE_ROW) throw DbFailure(path_ + ": " + sqlite3_errmsg(db_));
     }
+    std::string text(const std::string& sql) {
+        sqlite3_stmt* st = prepare(sql);
+        std::string v;
+        int rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW && sqlite3_column_text(st, 0)) v = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        std::string err = sqlite3_errmsg(db_);
+        sqlite3_finalize(st);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) throw DbFailure(path_ + ": " + err);
+        return v;
+    }
+    sqlite3* handle() { return db_; }
     long long scalar(const std::string& sql) {
         sqlite3_stmt* st = prepare(sql);
         long long v = 0;
@@ -127,6 +138,23 @@ long long insertRows(Db& db, const std::string& tableName, const Table& t) {
     return n;
 }
 
+// The user store is kept in write-ahead-log mode (stored in the file): two
+// copies of the program then read while one writes, and the writer never
+// waits for readers. A copy of the program that has the store open in the
+// old mode keeps the switch from happening now; the next build makes it.
+std::string useWriteAheadLog(Db& db) {
+    sqlite3_busy_timeout(db.handle(), 200);
+    std::string mode;
+    try {
+        mode = db.text("PRAGMA journal_mode = WAL");
+    } catch (const DbFailure&) {
+        mode = db.text("PRAGMA journal_mode");
+    }
+    sqlite3_busy_timeout(db.handle(), 5000);
+    for (auto& c : mode) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return mode;
+}
+
 // A file next to target that does not exist yet.
 std::string temporaryPath(const std::string& target) {
     return target + ".tmp-" + std::to_string(::getpid());
@@ -136,6 +164,8 @@ void removeQuietly(const std::string& path) {
     std::error_code ec;
     fs::remove(path, ec);
     fs::remove(path + "-journal", ec);
+    fs::remove(path + "-wal", ec);
+    fs::remove(path + "-shm", ec);
 }
 
 // Every table of the user store with its layout: the schema tables and the
@@ -287,6 +317,7 @@ bool updateUserStore(const UserSource& src, const std::string& outPath, Diagnost
                 db.exec("BEGIN");
                 createUserStore(db, src, summary);
                 db.exec("COMMIT");
+                useWriteAheadLog(db);
                 summary.tables = db.scalar("select count(*) from sqlite_master where type = 'table'");
                 db.close();
             }
@@ -294,9 +325,12 @@ bool updateUserStore(const UserSource& src, const std::string& outPath, Diagnost
             return publish(tmp, outPath, true, diags);
         }
         Db db(outPath, SQLITE_OPEN_READWRITE);
-        // A file that is not a database is left exactly as it is.
+        // A file that is not a database, or a damaged one, is left exactly as
+        // it is: rebuilding tables of a damaged file could lose saved records.
         try {
             db.scalar("select count(*) from sqlite_master");
+            const std::string check = db.text("PRAGMA quick_check(1)");
+            if (check != "ok") throw DbFailure("damaged: " + check);
         } catch (const DbFailure& e) {
             diags.error(outPath, 0, 0, std::string("not a usable database, left untouched: ") + e.what());
             return false;
@@ -311,6 +345,7 @@ bool updateUserStore(const UserSource& src, const std::string& outPath, Diagnost
         }
         summary.tables = db.scalar("select count(*) from sqlite_master where type = 'table'");
         summary.userRecords = db.scalar("select count(*) from " + quoteIdentifier(kUserRecordsTable));
+        summary.journalMode = useWriteAheadLog(db);
         return true;
     } catch (const std::exception& e) {
         diags.error(outPath, 0, 0, std::string("updating the user data store failed: ") + e.what());

@@ -10,7 +10,8 @@
 // existing one is brought up to date in one transaction: missing tables and
 // columns are added, tables the program rewrites at every report get the
 // layout of the schema (keeping their rows), the reference tables get the
-// shipped rows, and MyValues rows are never touched.
+// shipped rows, and MyValues rows are never touched. A damaged store is left
+// untouched. The user store is put in write-ahead-log mode.
 
 #include "Diagnostics.h"
 #include "Validate.h"
@@ -26,6 +27,7 @@ struct StoreSummary {
     std::vector<std::string> columnsAdded;// user store: "Table.Column"
     std::vector<std::string> tablesRebuilt;
     long long userRecords = 0;            // rows of MyValues after the update
+    std::string journalMode;              // user store: journal mode after the update ("wal")
     long long tables = 0;                 // tables in the store
     long long rows = 0;                   // rows written
 };
