@@ -47,10 +47,19 @@ void RenderReport(benchmark::State& state, const std::string& type) {
             break;
         }
         auto doc = report::MakeDocument(prepared->rendered);
-        doc->setPageSize(QSizeF(612, 792));  // lays the document out in pages
-        benchmark::DoNotOptimize(doc->pageCount());
+        benchmark::DoNotOptimize(doc->pageCount());  // laid out in pages by MakeDocument
     }
 }
+
+// The comparison up to the rendered HTML and charts, without the document.
+void BM_ComparisonPrepared(benchmark::State& state) {
+    const auto values = ComparisonValues("1111");
+    for (auto _ : state) {
+        auto prepared = report::PrepareReport(gcnIndustry, gcnUser, "com", 3, "NS", 2010, "1111", "E", values);
+        benchmark::DoNotOptimize(prepared.has_value());
+    }
+}
+BENCHMARK(BM_ComparisonPrepared)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(10)->ReportAggregatesOnly(true);
 
 void BM_Ratios(benchmark::State& s) { RenderReport(s, "rat"); }
 void BM_BalanceSheet(benchmark::State& s) { RenderReport(s, "bal"); }

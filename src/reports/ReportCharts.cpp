@@ -26,13 +26,9 @@ QImage Canvas(int w, int h) {
     return img;
 }
 
-ReportImage Finish(const QImage& img, int w, int h, const std::string& alt) {
-    QByteArray bytes;
-    QBuffer buf(&bytes);
-    buf.open(QIODevice::WriteOnly);
-    img.save(&buf, "PNG");
+ReportImage Finish(QImage img, int w, int h, const std::string& alt) {
     ReportImage out;
-    out.png.assign(bytes.constData(), static_cast<size_t>(bytes.size()));
+    out.image = std::make_shared<const QImage>(std::move(img));
     out.width = w;
     out.height = h;
     out.alt = alt;

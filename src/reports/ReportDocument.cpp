@@ -3,6 +3,9 @@
 #include "reports/ReportEngine.h"
 
 #include <QFile>
+#include <QImage>
+#include <QUrl>
+#include <QVariant>
 #include <QFont>
 #include <QMarginsF>
 #include <QPageLayout>
@@ -58,13 +61,17 @@ std::pair<qreal, qreal> RowExtent(QTextDocument& doc, QTextTable* table, int row
 // whenever one of its cells begins on the page.
 void KeepRowsTogether(QTextDocument& doc) {
     const qreal pageHeight = doc.pageSize().height();
-    const qreal bottomMargin = doc.rootFrame()->frameFormat().bottomMargin();
+    const qreal bottomMargin = doc.documentMargin();
     constexpr qreal kRowPadding = 2;  // the templates' cell padding above the text
     for (int pass = 0; pass < 200; ++pass) {
         std::vector<QTextTable*> tables;
         CollectTables(doc.rootFrame(), tables);
         bool moved = false;
         for (QTextTable* table : tables) {
+            // Only a table that runs over a page end can have a split row.
+            const QRectF extent = doc.documentLayout()->frameBoundingRect(table);
+            if (static_cast<int>(extent.top() / pageHeight) == static_cast<int>((extent.bottom() - 0.01) / pageHeight))
+                continue;
             for (int r = table->format().headerRowCount(); r < table->rows() && !moved; ++r) {
                 auto [top, bottom] = RowExtent(doc, table, r);
                 const int page = static_cast<int>(top / pageHeight);
@@ -105,18 +112,20 @@ std::unique_ptr<QTextDocument> MakeDocument(const Rendered& rendered) {
     font.setPointSizeF(9);
     font.setStyleStrategy(QFont::PreferNoShaping);
     doc->setDefaultFont(font);
-    doc->setDocumentMargin(0);
+    // Laid out in pages here (the page size is set once the content is in,
+    // so that it is laid out once), so that rows can be kept whole; printing
+    // scales the pages onto the printer's.
+    doc->setDocumentMargin(kPageMarginMm * kUnitsPerMm);
     // Lines break between words only: a word or a number that does not fit
     // widens its column instead of being cut ("Bes t", "1," over "045.3").
     QTextOption option = doc->defaultTextOption();
     option.setWrapMode(QTextOption::WordWrap);
     doc->setDefaultTextOption(option);
+    for (size_t i = 0; i < rendered.images.size(); ++i)
+        if (rendered.images[i].image)
+            doc->addResource(QTextDocument::ImageResource, QUrl(QString::fromStdString(ImageUrl(i))),
+                             QVariant(*rendered.images[i].image));
     doc->setHtml(QString::fromStdString(rendered.html));
-    // Laid out in pages here, so that rows can be kept whole; printing
-    // scales the pages onto the printer's.
-    QTextFrameFormat root = doc->rootFrame()->frameFormat();
-    root.setMargin(kPageMarginMm * kUnitsPerMm);
-    doc->rootFrame()->setFrameFormat(root);
     doc->setPageSize(kPageSize);
     KeepRowsTogether(*doc);
     if (!rendered.title.empty()) doc->setMetaInformation(QTextDocument::DocumentTitle, QString::fromStdString(rendered.title));
@@ -151,7 +160,8 @@ bool WriteHtml(const Rendered& rendered, const std::string& path, std::string* e
         if (error) *error = f.errorString().toStdString();
         return false;
     }
-    QByteArray bytes(rendered.html.data(), static_cast<qsizetype>(rendered.html.size()));
+    const std::string html = HtmlWithEmbeddedImages(rendered);
+    QByteArray bytes(html.data(), static_cast<qsizetype>(html.size()));
     if (f.write(bytes) != bytes.size()) {
         if (error) *error = f.errorString().toStdString();
         return false;

@@ -10,6 +10,9 @@
 #include <ctemplate/template_modifiers.h>
 #include <sqlite3.h>
 
+#include <QBuffer>
+#include <QImage>
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -201,6 +204,25 @@ std::string Base64(const std::string& bytes) {
         out += '=';
     }
     return out;
+}
+
+std::string ImageUrl(size_t index) { return "zorva-image:" + std::to_string(index); }
+
+std::string HtmlWithEmbeddedImages(const Rendered& rendered) {
+    std::string html = rendered.html;
+    for (size_t i = rendered.images.size(); i-- > 0;) {
+        const std::string url = "\"" + ImageUrl(i) + "\"";
+        QByteArray bytes;
+        if (rendered.images[i].image) {
+            QBuffer buf(&bytes);
+            buf.open(QIODevice::WriteOnly);
+            rendered.images[i].image->save(&buf, "PNG");
+        }
+        const std::string data =
+            "\"data:image/png;base64," + Base64(std::string(bytes.constData(), static_cast<size_t>(bytes.size()))) + "\"";
+        for (size_t p = 0; (p = html.find(url, p)) != std::string::npos; p += data.size()) html.replace(p, url.size(), data);
+    }
+    return html;
 }
 
 // ---------------------------------------------------------------- tables
@@ -498,7 +520,7 @@ Rendered Report::Render(const ConnectionHandle& open, const RenderOptions& optio
             size_t n = static_cast<size_t>(std::atoi(inner.c_str() + 4));
             if (n < data.Images().size()) {
                 const ReportImage& img = data.Images()[n];
-                html += "<img src=\"data:image/png;base64," + Base64(img.png) + "\" width=\"" +
+                html += "<img src=\"" + ImageUrl(n) + "\" width=\"" +
                         std::to_string(img.width) + "\" height=\"" + std::to_string(img.height) + "\" alt=\"" +
                         HtmlEscape(img.alt) + "\" />";
             }
@@ -510,6 +532,7 @@ Rendered Report::Render(const ConnectionHandle& open, const RenderOptions& optio
         }
     }
     result.html = std::move(html);
+    result.images = data.Images();
 
     std::smatch m;
     static const std::regex titleRe("<title>([^<]*)</title>", std::regex::icase);

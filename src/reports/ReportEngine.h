@@ -38,6 +38,8 @@
 #include <string>
 #include <vector>
 
+class QImage;
+
 namespace ctemplate {
 class TemplateDictionary;
 }
@@ -77,12 +79,16 @@ struct TableData {
 std::string ErrorMarker(const std::string& message);
 std::string NullMarker();
 
-// A picture drawn for the report (PNG bytes), shown at width x height pixels.
+// A picture drawn for the report, shown at width x height pixels (drawn at a
+// multiple of that size, so that it stays sharp in print). The rendered HTML
+// refers to it as ImageUrl(index); the document takes the picture itself and
+// only an HTML file gets it encoded as PNG.
 struct ReportImage {
-    std::string png;
+    std::shared_ptr<const QImage> image;
     int width = 0, height = 0;
     std::string alt;
 };
+std::string ImageUrl(size_t index);
 
 // What the built-in rows and charts read and write.
 class ReportData {
@@ -142,6 +148,7 @@ struct Rendered {
     std::string title;                // the document's <title>
     Lang lang = Lang::English;
     std::vector<std::string> errors;  // problems shown in the report
+    std::vector<ReportImage> images;  // the pictures, by index of ImageUrl
 };
 
 struct RenderOptions {
@@ -197,5 +204,7 @@ TemplateNames ScanTemplateNames(const std::string& text);
 
 // Base64 of bytes (for pictures embedded in the HTML).
 std::string Base64(const std::string& bytes);
+// The rendered HTML with every picture embedded as PNG data (for a file).
+std::string HtmlWithEmbeddedImages(const Rendered& rendered);
 
 } // namespace zorva::report

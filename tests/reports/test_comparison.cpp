@@ -6,6 +6,7 @@
 #include "support/AppFixture.h"
 
 #include "enterprise/EnterpriseRecord.h"
+#include "reports/RatioTable.h"
 #include "reports/ReportPrep.h"
 
 #include <algorithm>
@@ -429,4 +430,54 @@ TEST_F(Comparison, AFrenchProcessLocaleStillWritesPoints) {
     EXPECT_EQ(num("VarianceCash"), 2.3);  // 12.55 - 10.25 written with 15 digits
     EXPECT_EQ(num("A11"), 10.25);
     EXPECT_EQ(stores.userValue("select * from Rpt_Data_CY", "A11").toDouble(), 10.25);
+}
+
+TEST_F(Comparison, ARatioExactlyAtABoundaryDoesNotPassIt) {
+    // 29 / 1,000 x 100 is 2.9000000000000004 in binary, 36 / 1,000 x 100 just under 3.6.
+    for (const auto& [profit, median] : {std::pair<const char*, const char*>{"29", "2.9"}, {"36", "3.6"}}) {
+        ExecCmdInDB(stores.industry, std::string("update ZORVA_Vol3_NS_2010_Final_Ratios set NPMQ1 = 1, NPMQ2 = ") +
+                                         median + ", NPMQ3 = 9");
+        set(Field::OperatingRevenue, "1000");
+        set(Field::ProfitAfterTax, profit);
+        ASSERT_TRUE(compare());
+        EXPECT_EQ(num("BetterNPM"), 25) << profit << " passes only Q1";
+        EXPECT_EQ(num("WorseNPM"), 25) << profit << " is below Q3 only";
+    }
+}
+
+TEST_F(Comparison, EachRatioIsRankedAgainstItsOwnQuartiles) {
+    // Fifteen ratios far apart from one another.
+    for (const auto& [f, v] : std::vector<std::pair<Field, const char*>>{
+             {Field::Cash, "100"}, {Field::Ar, "150"}, {Field::Inv, "200"}, {Field::CA, "300"}, {Field::OA, "50"},
+             {Field::Invest, "120"}, {Field::Ptfl, "80"}, {Field::AccountsPayable, "100"}, {Field::Paper, "20"},
+             {Field::Mtg, "130"}, {Field::Bonds, "40"}, {Field::Ol, "60"}, {Field::AmtsAffil, "30"},
+             {Field::OLiab, "10"}, {Field::DefTax, "10"}, {Field::ShareC, "200"}, {Field::RetEarn, "350"},
+             {Field::OtherSur, "50"}, {Field::OperatingRevenue, "2300"}, {Field::Sales, "1700"},
+             {Field::GrossProfit, "610"}, {Field::OperatingProfit, "170"}, {Field::InterestExpense, "13"},
+             {Field::PretaxProfit, "140"}, {Field::ProfitAfterTax, "97"}, {Field::CurrentAssets, "550"},
+             {Field::CurrentLiabilities, "190"}})
+        set(f, v);
+    ASSERT_EQ(record[Field::TotLiabShareEq], record[Field::Ta]);
+    ASSERT_TRUE(compare());
+    const auto& ratios = report::Ratios();
+    std::vector<double> mine;
+    for (const auto& r : ratios) mine.push_back(num(r.valueColumn));
+    // Each ratio's own quartiles hold it between Q1 and the median (a band of
+    // a few per cent); any other ratio's quartiles lie wholly above or below it.
+    std::string update = "update ZORVA_Vol3_NS_2010_Final_Ratios set ";
+    for (size_t k = 0; k < ratios.size(); ++k) {
+        for (size_t j = 0; j < ratios.size(); ++j)
+            if (j != k) ASSERT_GT(std::abs(mine[j] / mine[k] - 1), 0.03) << ratios[k].code << " " << ratios[j].code;
+        const double s = ratios[k].higherIsBetter ? 1 : -1;
+        const double q[3] = {mine[k] * (1 - 0.01 * s), mine[k] * (1 + 0.01 * s), mine[k] * (1 + 0.02 * s)};
+        for (int i = 0; i < 3; ++i)
+            update += (k || i ? ", " : "") + std::string(ratios[k].code) + "Q" + std::to_string(i + 1) + " = " +
+                      FormatDouble15(q[i]);
+    }
+    ExecCmdInDB(stores.industry, update);
+    ASSERT_TRUE(compare());
+    for (const auto& r : ratios) {
+        EXPECT_EQ(num(r.betterColumn), 25) << r.betterColumn;
+        EXPECT_EQ(num(r.worseColumn), 50) << r.worseColumn;
+    }
 }
