@@ -9,6 +9,7 @@
 #include "core/DBTools.h"
 #include "core/Globals.h"
 #include "core/HelpTopics.h"
+#include "core/modMain.h"
 #include "core/Strings.h"
 #include "enterprise/EnterpriseRecord.h"
 #include "reports/ReportPrep.h"
@@ -171,6 +172,21 @@ TEST_F(HelpRatios, FormulasOfTheHelpAreTheComparisons) {
     EXPECT_EQ(checked, 15);
 }
 
+using HelpLaunchTopic = AppFixture;
+
+// A screen's F1: its topic of the concepts help, in the current language.
+TEST_F(HelpLaunchTopic, OpensTheScreensTopicInTheCurrentLanguage) {
+    gintLanguage = 1;
+    ASSERT_TRUE(gsubLaunchHelpTopic("Contents", HelpTopic::kValues));
+    gintLanguage = 0;
+    ASSERT_TRUE(gsubLaunchHelpTopic("Tech", HelpTopic::kMessages));
+    ASSERT_EQ(fakes.processes->started.size(), 2u);
+    EXPECT_EQ(fakes.processes->started[0].arguments,
+              (std::vector<std::string>{appDir + "/ZORV_ConceptsHelp_Fre.chm", "--topic", "1300"}));
+    EXPECT_EQ(fakes.processes->started[1].arguments,
+              (std::vector<std::string>{appDir + "/ZORV_Tech_Help_Eng.chm", "--topic", "2400"}));
+}
+
 // The viewer, offscreen: opens at a topic, says when a topic is unknown or a
 // file missing, and its find box leads to the one topic holding a word.
 TEST(HelpViewer, OpensAtATopicAndFindsTheTopicHoldingAWord) {
@@ -204,6 +220,13 @@ TEST(HelpViewer, OpensAtATopicAndFindsTheTopicHoldingAWord) {
         }
     }
     EXPECT_EQ(w.windowTitle().section(" - ", 0, 0), "Aide de VELMO");
+
+    // The topic shown, saved as PDF.
+    const QString pdf = QString::fromStdString(MakeTempDir("zorva-help")) + "/topic.pdf";
+    ASSERT_TRUE(w.saveTopicAsPdf(pdf));
+    QFile written(pdf);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(written.read(5) == "%PDF-");
 
     // Back returns to the topic shown before.
     ASSERT_TRUE(w.showTopic(1600));
