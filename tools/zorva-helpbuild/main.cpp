@@ -132,8 +132,10 @@ QString bodyOf(const QString& html) {
 QString markdownToHtml(const QString& md) {
     QTextDocument doc;
     doc.setMarkdown(md);
-    // Tables with single rules rather than the doubled ones of the default.
+    // Tables with single rules rather than the doubled ones of the default;
+    // long lines of code wrap instead of widening the page.
     return bodyOf(doc.toHtml())
+        .replace(QStringLiteral("<pre style=\""), QStringLiteral("<pre style=\" white-space:pre-wrap;"))
         .replace(QStringLiteral("<table border=\"1\" cellspacing=\"2\">"),
                  QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\" "
                                 "style=\"border-collapse:collapse; border-color:#b8c4d2; margin-top:6px; margin-bottom:6px\">"));
