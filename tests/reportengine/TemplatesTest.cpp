@@ -115,6 +115,18 @@ TEST_F(Templates, ComparisonReportInBothLanguages) {
     keepPdf(fr, "comparison-fr");
 }
 
+TEST_F(Templates, AVarianceAgreesWithTheTwoPercentagesShown) {
+    report::FillSampleReport(user, "com", "E");
+    // Stored at full precision: 3.75 - 4.54 = -0.79, shown as 3.8% and 4.5%.
+    ExecCmdInDB(user, "UPDATE Rpt_Comparison SET MyInv = 3.75, A13 = 4.54, VarianceInvent = -0.79, "
+                      "MyCash = 10.04, A11 = 10.05, VarianceCash = -0.01");
+    auto rpt = report::Report::Open(templatePath("rpt_Comparison.rpt"));
+    report::RelocateTables(*rpt, report::ReportDataLocation());
+    const std::string html = rpt->Render().html;
+    for (const char* shown : {">3.8%<", ">4.5%<", ">-0.7<", ">10.0%<", ">10.1%<", ">-0.1<"})
+        EXPECT_NE(html.find(shown), std::string::npos) << shown;
+}
+
 TEST_F(Templates, EnterpriseNameIsEscapedEverywhere) {
     Rendered r = render("com", "E", "O'Brien & <Sons> \"Fine\" Foods");
     expectClean(r);
