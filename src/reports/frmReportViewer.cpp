@@ -15,7 +15,10 @@
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QResizeEvent>
+#include <QStyle>
 #include <QTextDocument>
+
+#include <algorithm>
 
 namespace zorva {
 
@@ -87,6 +90,11 @@ void frmReportViewer::SetReport(const report::Rendered& rendered) {
 }
 
 void frmReportViewer::subLoadCaptions() {
+    // The Return button carries its word, with the arrow beside it.
+    ui->btnBack->setText(qs(Txt(352)));
+    ui->btnBack->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
+    ui->btnBack->resize(ui->btnBack->sizeHint().width(), ui->btnBack->height());
+    subArrange();
     ui->btnBack->setToolTip(qs(Txt(352)));
     ui->btnBack->setAccessibleName(qs(Txt(352)));
     ui->btnPrint->setText(qs(Txt(924)));
@@ -107,10 +115,17 @@ void frmReportViewer::changeEvent(QEvent* event) {
 
 void frmReportViewer::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
+    subArrange();
+}
+
+void frmReportViewer::subArrange() {
     if (windowState() & Qt::WindowMinimized) return;
     const int t = report::kTwipsPerPixel;
     auto g = report::ViewerResize(width() * t, height() * t, view_->x() * t, ui->btnBack->width() * t);
-    view_->resize(g.viewerWidth / t, g.viewerHeight / t);
+    // The rule's height is of the window with its title bar and frame; the
+    // report reaches down to the window's bottom margin, so that no empty
+    // strip stays below it.
+    view_->resize(g.viewerWidth / t, std::max(0, height() - view_->y() - view_->x()));
     ui->btnBack->move(g.backLeft / t, ui->btnBack->y());
 }
 

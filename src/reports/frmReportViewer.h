@@ -65,6 +65,8 @@ private slots:
 
 private:
     void paint(QPrinter* printer);
+    // Lays out the report and the Return button for the window's size.
+    void subArrange();
 
     std::unique_ptr<Ui::frmReportViewer> ui;
     QPrintPreviewWidget* view_ = nullptr;

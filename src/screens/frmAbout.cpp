@@ -18,6 +18,10 @@ frmAbout::frmAbout() : ui(new Ui::frmAbout) {
     // Closing the window ends this instance; Return only hides it.
     setAttribute(Qt::WA_DeleteOnClose);
     connect(ui->cmdReturn, &QPushButton::clicked, this, &frmAbout::cmdReturn_Click);
+    // Each telephone line is read as one line in either language: the
+    // window is made wide enough for the longer one instead of wrapping it.
+    ui->lblSubjectMatter->setWordWrap(false);
+    ui->lblTechnical->setWordWrap(false);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &frmAbout::cmdReturn_Click);
 }

@@ -11,7 +11,11 @@
 #include "ui_frmMenu.h"
 
 #include <QButtonGroup>
+#include <QKeyEvent>
 #include <QRadioButton>
+#include <QShortcut>
+
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -26,7 +30,26 @@ frmMenu::frmMenu() : ui(new Ui::frmMenu), mgrpDatasets(new QButtonGroup(this)) {
     // The nineteen options form one group although they sit in two boxes.
     mgrpDatasets->setExclusive(true);
     for (const auto& choice : Catalogue()) mgrpDatasets->addButton(Option(choice.option));
+    // A click, the arrow keys and assistive technology's Toggle action all
+    // choose an option: each shows its description. A click on the option
+    // already chosen shows it too (after a language switch emptied the box).
     connect(mgrpDatasets, &QButtonGroup::buttonClicked, this, &frmMenu::opt_Click);
+    connect(mgrpDatasets, &QButtonGroup::buttonToggled, this, [this](QAbstractButton* option, bool checked) {
+        if (checked) opt_Click(option);
+    });
+    // The arrow keys go through the options in reading order: the left box
+    // top to bottom, then the right box top to bottom (the order of the form).
+    for (QAbstractButton* option : findChildren<QRadioButton*>(QRegularExpression(QStringLiteral("^opt")))) {
+        mlstReadingOrder.push_back(static_cast<QRadioButton*>(option));
+        option->installEventFilter(this);
+    }
+    // Enter runs Search, as the screen's default action.
+    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* enter = new QShortcut(QKeySequence(key), this);
+        connect(enter, &QShortcut::activated, this, [this] {
+            if (ui->cmdSearch->isEnabled()) ui->cmdSearch->click();
+        });
+    }
 
     connect(ui->cmdSearch, &QPushButton::clicked, this, &frmMenu::cmdSearch_Click);
     connect(ui->mnuExit, &QAction::triggered, this, &frmMenu::mnuExit_Click);
@@ -83,6 +106,7 @@ void frmMenu::subApplyCaptions(int language) {
     // Names for assistive technology: the boxes carry their headings.
     ui->Shape1->setAccessibleName(ui->lblCanada->text());
     ui->Shape2->setAccessibleName(ui->lblRegProvTerr->text());
+    for (QRadioButton* option : mlstReadingOrder) subExplainAvailability(option, language);
 }
 
 void frmMenu::subVerifyDataAvailable() {
@@ -92,6 +116,40 @@ void frmMenu::subVerifyDataAvailable() {
 
 void frmMenu::subConnectToTable(const std::string& strTable, QRadioButton* optButton) {
     optButton->setEnabled(CountTableRows(gcnIndustry, strTable) != 0);
+    subExplainAvailability(optButton, gintLanguage);
+}
+
+void frmMenu::subExplainAvailability(QRadioButton* optButton, int language) {
+    // A greyed-out choice says why, to the eye and to a screen reader.
+    const QString why = optButton->isEnabled() ? QString() : qs(Txt(1540, language));
+    optButton->setToolTip(why);
+    optButton->setAccessibleDescription(why);
+}
+
+bool frmMenu::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const int step = key == Qt::Key_Down || key == Qt::Key_Right ? 1
+                         : key == Qt::Key_Up || key == Qt::Key_Left  ? -1
+                                                                     : 0;
+        auto it = std::find(mlstReadingOrder.begin(), mlstReadingOrder.end(), watched);
+        if (step != 0 && it != mlstReadingOrder.end()) {
+            // The next option that can be chosen, going round at the ends.
+            const int n = static_cast<int>(mlstReadingOrder.size());
+            int i = static_cast<int>(it - mlstReadingOrder.begin());
+            for (int k = 0; k < n; ++k) {
+                i = (i + step + n) % n;
+                QRadioButton* next = mlstReadingOrder[static_cast<size_t>(i)];
+                if (next->isEnabled() && next->isVisible()) {
+                    next->setFocus(Qt::TabFocusReason);
+                    next->setChecked(true);
+                    break;
+                }
+            }
+            return true;
+        }
+    }
+    return ScreenBase::eventFilter(watched, event);
 }
 
 std::string frmMenu::fncGetDescription(const std::string& strOptName) {

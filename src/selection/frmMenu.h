@@ -6,6 +6,7 @@
 #include "core/gui/ScreenBase.h"
 
 #include <string>
+#include <vector>
 
 class QAbstractButton;
 class QButtonGroup;
@@ -48,6 +49,7 @@ protected:
     void Form_Load() override;
     void Form_Activate() override;
     void Form_Unload(bool& cancel) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void opt_Click(QAbstractButton* option);
@@ -59,8 +61,10 @@ private:
     void mnuTechnical_Click();
     void mnuAbout_Click();
     void subApplyCaptions(int language);
+    void subExplainAvailability(QRadioButton* optButton, int language);
 
     QButtonGroup* mgrpDatasets;
+    std::vector<QRadioButton*> mlstReadingOrder;  // the options as the form lays them out
 };
 
 } // namespace zorva

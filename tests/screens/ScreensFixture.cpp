@@ -58,6 +58,12 @@ void AddRatioRows(const std::string& file, const std::string& table, int rows) {
 void MakeIndustryStore(const std::string& file, const Availability& rows) {
     sqlite3* db = open(file);
     exec(db, "create table datadescription (optname text, descriptione text, descriptionf text)");
+    // What the search screen reads when the main menu hands over to it.
+    exec(db, "create table tblTreeview (NodeKey text, Parent text, sequence integer, IndDescE text, IndDescF text)");
+    for (const char* t : {kNaicsDetailed, kNaicsRaw})
+        exec(db, std::string("create table ") + t +
+                     " (NAICS text, Description text, Description_french text, Parent text, NodeKey text, "
+                     "sequence integer, definitione text, definitionf text)");
     for (const auto& choice : Catalogue()) {
         const std::string opt = choice.option;
         exec(db, "insert into datadescription values ('" + opt + "', 'English description of " + opt +

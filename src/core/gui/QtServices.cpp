@@ -7,6 +7,9 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QPushButton>
+#include <QTranslator>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrinter>
@@ -26,6 +29,7 @@ namespace {
 class QtMessages : public MessageService {
 public:
     MsgAnswer show(const std::string& text, const std::string& title, MsgButtons buttons, MsgIcon icon) override {
+        FollowProgramLanguage();
         QMessageBox box(QApplication::activeWindow());
         box.setWindowTitle(title.empty() ? ApplicationTitle() : qs(title));
         box.setText(qs(text));
@@ -46,6 +50,11 @@ public:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
             break;
         }
+        // The program's own questions answer in the program's language, with
+        // or without Qt's translations installed.
+        for (auto [which, id] : {std::pair{QMessageBox::Ok, 1542}, std::pair{QMessageBox::Cancel, 1544},
+                                 std::pair{QMessageBox::Yes, 1546}, std::pair{QMessageBox::No, 1548}})
+            if (QAbstractButton* b = box.button(which)) b->setText(qs(Txt(id)));
         switch (box.exec()) {
         case QMessageBox::Ok: return MsgAnswer::OK;
         case QMessageBox::Yes: return MsgAnswer::Yes;
@@ -112,6 +121,32 @@ public:
 
 } // namespace
 
+// Qt's own texts (standard buttons, print and file dialogs, context menus of
+// text boxes) in the program's language: Qt's French translations are
+// installed while gintLanguage is French and removed when it is English.
+void FollowProgramLanguage() {
+    static int installedLanguage = 0;
+    static QTranslator* translator = nullptr;
+    static bool busy = false;
+    const int wanted = gintLanguage != 0 ? 1 : 0;
+    if (wanted == installedLanguage || busy || !QCoreApplication::instance()) return;
+    busy = true;
+    installedLanguage = wanted;
+    if (wanted) {
+        if (!translator) {
+            translator = new QTranslator(QCoreApplication::instance());
+            if (!translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+                delete translator;
+                translator = nullptr;
+            }
+        }
+        if (translator) QCoreApplication::installTranslator(translator);
+    } else if (translator) {
+        QCoreApplication::removeTranslator(translator);
+    }
+    busy = false;
+}
+
 void InstallQtServices() {
     services().messages = std::make_shared<QtMessages>();
     services().processes = std::make_shared<QtProcesses>();
@@ -125,7 +160,8 @@ QString ApplicationTitle() {
 
 ZorvaApplication::ZorvaApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Zorva"));
-    setApplicationDisplayName(QStringLiteral("Zorva"));
+    // No display name: the window system would add it to every title bar,
+    // and the titles are exactly the program's texts.
     setApplicationVersion(QStringLiteral("2010.2"));
     // Qt adopts the desktop's locale for the C library; numbers that go into
     // statements and files must keep "." whatever the desktop's language.
@@ -133,6 +169,10 @@ ZorvaApplication::ZorvaApplication(int& argc, char** argv) : QApplication(argc, 
 }
 
 bool ZorvaApplication::notify(QObject* receiver, QEvent* event) {
+    // A language switch is an assignment of gintLanguage anywhere: Qt's own
+    // texts follow before the next event is handled (a dialog being shown,
+    // a key pressed in it).
+    FollowProgramLanguage();
     try {
         return QApplication::notify(receiver, event);
     } catch (const ProgramEnded&) {

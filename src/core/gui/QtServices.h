@@ -9,6 +9,12 @@ namespace zorva {
 // Installs the Qt message box, process, printer and clock services.
 void InstallQtServices();
 
+// Installs or removes Qt's own French translations (standard buttons, print
+// and file dialogs) so that they follow gintLanguage. Called before every
+// event the application handles and before every message box, so no screen
+// needs to call it after changing the language.
+void FollowProgramLanguage();
+
 // Title of the program's message boxes: the product name in the current language.
 QString ApplicationTitle();
 
