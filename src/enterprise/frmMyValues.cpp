@@ -108,6 +108,15 @@ frmMyValues::frmMyValues() : ui(new Ui::frmMyValues) {
         previous = label;
     }
     setTabOrder(previous, ui->btnBack);
+    previous = ui->btnBack;
+    // The toolbar can be reached with Tab too: Delete and Clear all have no menu item.
+    for (QAction* action : ui->tbToolbar->actions()) {
+        QWidget* button = ui->tbToolbar->widgetForAction(action);
+        if (!button || action->isSeparator()) continue;
+        button->setFocusPolicy(Qt::TabFocus);
+        setTabOrder(previous, button);
+        previous = button;
+    }
 
     connect(ui->txtFirmName, &QLineEdit::textEdited, this, [this] { mblnDataChanged = true; });
     connect(ui->cboYear, &QComboBox::editTextChanged, this, [this] { mblnDataChanged = true; });

@@ -167,9 +167,10 @@ TEST_F(ValuesTest, ASaveThatFailsKeepsTheStoredRecord) {
 
 TEST_F(ValuesTest, ToolbarAndMenuCommandsFinishTheBoxBeingTyped) {
     Child<QLineEdit>(&screen(), "txtFirmName")->setText("Acme");
-    const struct { const char* typed; double stored; } cases[] = {{"-", 0}, {"12", 12}};
+    const struct { const char* typed; double stored; } cases[] = {{"-", 0}, {"12", 12}, {"-.25", -0.25}};
     for (const auto& c : cases) {
         focus(box(Field::Cash));
+        box(Field::Cash)->selectAll();
         type(c.typed);
         ASSERT_EQ(QApplication::focusWidget(), box(Field::Cash));
         key(Qt::Key_S, Qt::ControlModifier);
