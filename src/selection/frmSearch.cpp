@@ -19,9 +19,11 @@
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QStyle>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace zorva {
@@ -87,6 +89,9 @@ frmSearch::frmSearch() : ui(new Ui::frmSearch) {
     ui->dbgridKeywordResults->setModel(mKeywordResults);
     ui->dbgridKeywordResults->verticalHeader()->hide();
     ui->dbgridKeywordResults->horizontalHeader()->setHighlightSections(false);
+    // Long titles scroll sideways rather than being cut short.
+    ui->TreeView1->header()->setStretchLastSection(false);
+    ui->TreeView1->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 
     const QStyle* st = style();
     ui->btnBack->setIcon(st->standardIcon(QStyle::SP_ArrowBack));
@@ -146,10 +151,15 @@ void frmSearch::Form_Load() {
     // Big enough for the captions of either language with all four search
     // frames in their place, so that neither a language switch nor a change of
     // search mode has to grow the window; then in the middle of the display.
-    subApplyCaptions(gintLanguage != 0 ? 0 : 1);
-    QSize other = sizeHint();
-    subApplyCaptions(gintLanguage);
-    resize(sizeHint().expandedTo(other));
+    auto measure = [this](int language) {
+        subApplyCaptions(language);
+        // Layouts that were never laid out keep stale hints: ask afresh.
+        for (QWidget* w : findChildren<QWidget*>()) w->updateGeometry();
+        for (QLayout* layout : findChildren<QLayout*>()) layout->invalidate();
+        return sizeHint();
+    };
+    const QSize other = measure(gintLanguage != 0 ? 0 : 1);
+    resize(measure(gintLanguage).expandedTo(other));
     CentreOnScreen();
     mblnRefreshOnActivate = true;
 }
@@ -368,9 +378,15 @@ void frmSearch::cmdKeyword_Click() {
 }
 
 void frmSearch::subFormatGrid() {
-    const int columns = mKeywordResults->columnCount();
-    for (int c = 0; c < columns && c < 3; ++c)
+    // The code column at its width; the title and sector columns at least at
+    // theirs, sharing whatever width the grid has beyond them.
+    QHeaderView* header = ui->dbgridKeywordResults->horizontalHeader();
+    header->setMinimumSectionSize(kGridWidths[0] / kTwipsPerPixel);
+    const int columns = std::min(mKeywordResults->columnCount(), 3);
+    for (int c = 0; c < columns; ++c) {
         ui->dbgridKeywordResults->setColumnWidth(c, kGridWidths[c] / kTwipsPerPixel);
+        header->setSectionResizeMode(c, c == 0 ? QHeaderView::Fixed : QHeaderView::Stretch);
+    }
 }
 
 void frmSearch::dbgridKeywordResults_Click(const QModelIndex& index) {

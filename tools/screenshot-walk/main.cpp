@@ -1,6 +1,7 @@
-// Walks the start screen, the main menu and the about screen in English and
-// in French, as a user would (clicks and shortcut keys), and saves a picture
-// of each window into a folder. Also reports any caption that does not fit
+// Walks the start screen, the main menu, the about screen, the industry
+// search in each of its four modes, the industry definition window and the
+// values screens in English and in French, as a user would (clicks and
+// shortcut keys), and saves a picture of each window into a folder. Also reports any caption that does not fit
 // its control. Usage:
 //   zorva-screenshot-walk <application folder> <output folder> [name suffix]
 
@@ -12,10 +13,18 @@
 #include "screens/StartScreen.h"
 #include "screens/frmAbout.h"
 #include "screens/frmStart.h"
+#include "selection/frmIndustryDefinitions.h"
 #include "selection/frmMenu.h"
+#include "selection/frmSearch.h"
+#include "ValuesWalk.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QDir>
 #include <QLabel>
 #include <QTest>
@@ -114,7 +123,103 @@ void aboutShot(frmMenu& menu, const QString& name) {
     activate(menu, before);
 }
 
-void walk() {
+template <class T>
+T* child(QWidget* parent, const char* name) {
+    auto* w = parent->findChild<T*>(QString::fromLatin1(name));
+    if (!w) {
+        std::cerr << "no control " << name << "\n";
+        ++gProblems;
+    }
+    return w;
+}
+
+void check(bool ok, const char* what) {
+    if (!ok) {
+        std::cerr << what << "\n";
+        ++gProblems;
+    }
+}
+
+// Main menu, a data set, Search; then each search mode with an industry
+// chosen, the definition window and the values screens; back to the menu.
+void searchWalk(frmMenu& menu, const QString& lang) {
+    clickOn(&menu, "optVol1");
+    auto* existing = ExistingScreen<frmSearch>();
+    const int before = existing ? existing->ActivationCount() : 0;
+    clickOn(&menu, "cmdSearch");
+    auto& search = frmSearch::instance();
+    activate(search, before);
+
+    // The tree: a sector opened with the keyboard, an industry chosen.
+    auto* tree = child<QTreeWidget>(&search, "TreeView1");
+    tree->setFocus();
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        if ((*it)->data(0, Qt::UserRole).toString() == "Ind11") tree->setCurrentItem(*it);
+    QTest::keyClick(tree, Qt::Key_Right);
+    QTest::keyClick(tree, Qt::Key_Down);
+    QTest::keyClick(tree, Qt::Key_Down);
+    settle();
+    check(!search.ChosenNaics().empty(), "the tree chose no industry");
+    save(&search, "search-tree-" + lang);
+
+    // Key word.
+    clickOn(&search, "optKeyword");
+    QTest::keyClicks(child<QLineEdit>(&search, "txtKeyword"), lang == "fr" ? "elevage" : "farming");
+    QTest::keyClick(child<QLineEdit>(&search, "txtKeyword"), Qt::Key_Return);
+    settle();
+    auto* grid = child<QTableView>(&search, "dbgridKeywordResults");
+    grid->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(grid, Qt::Key_Down);
+    settle();
+    check(grid->isVisible() && !search.ChosenNaics().empty(), "the key word search chose no industry");
+    save(&search, "search-keyword-" + lang);
+
+    // Code list, chosen by typing the code.
+    clickOn(&search, "optNAICScode");
+    auto* codes = child<QComboBox>(&search, "cboNAICScodes");
+    codes->setFocus();
+    QTest::keyClicks(codes, "1111");
+    settle();
+    check(search.ChosenNaics() == "1111", "the code list did not choose 1111");
+    save(&search, "search-code-" + lang);
+
+    // Title list, chosen with the arrow keys.
+    clickOn(&search, "optNAICSTitle");
+    auto* titles = child<QComboBox>(&search, "cboNAICSTitle");
+    titles->setFocus();
+    for (int i = 0; i < 5; ++i) QTest::keyClick(titles, Qt::Key_Down);
+    settle();
+    check(!search.ChosenNaics().empty(), "the title list chose no industry");
+    save(&search, "search-title-" + lang);
+
+    // The definition of the chosen industry, then Back.
+    QTest::keyClick(&search, Qt::Key_D, Qt::ControlModifier);
+    settle();
+    auto* definition = ExistingScreen<frmIndustryDefinitions>();
+    if (definition) {
+        activate(*definition, 0);
+        save(definition, "definition-" + lang);
+        const int back = search.ActivationCount();
+        clickOn(definition, "cmdContinue");
+        activate(search, back);
+    } else {
+        check(false, "the definition window did not come up");
+    }
+
+    // The values screens, from the search screen with an industry chosen.
+    zorva::walk::WalkValuesScreens(save, lang);
+
+    // Back to the main menu.
+    const int menuBefore = menu.ActivationCount();
+    if (search.isVisible()) {
+        QTest::keyClick(&search, Qt::Key_R, Qt::ControlModifier);
+    } else {
+        menu.Show();
+    }
+    activate(menu, menuBefore);
+}
+
+void walkAll() {
     ShowStartScreen();
     auto& start = frmStart::instance();
     activate(start, 0);
@@ -127,12 +232,14 @@ void walk() {
     clickOn(&menu, "optVol2");
     save(&menu, "menu-en");
     aboutShot(menu, "about-en");
+    searchWalk(menu, "en");
 
     QTest::keyClick(&menu, Qt::Key_F3);
     settle();
     clickOn(&menu, "optNovaScotia");
     save(&menu, "menu-fr");
     aboutShot(menu, "about-fr");
+    searchWalk(menu, "fr");
 
     QApplication::exit(gProblems ? 1 : 0);
 }
@@ -156,7 +263,7 @@ int main(int argc, char** argv) {
         std::cerr << e.what() << "\n";
         return 1;
     }
-    QTimer::singleShot(0, walk);
+    QTimer::singleShot(0, walkAll);
     const int rc = app.exec();
     if (gProblems) std::cerr << gProblems << " problem(s)\n";
     return rc;
