@@ -141,6 +141,37 @@ TEST_F(RebuildTest, AFileThatIsNotADatabaseIsLeftAlone) {
     EXPECT_EQ(readText(store), "my notes, not a database");
 }
 
+TEST_F(RebuildTest, StoresGainTheWriteAheadLogKeepingTheirRowsAndDamagedOnesAreLeftAlone) {
+    // A new store is made in the log mode.
+    update();
+    EXPECT_EQ(Sql(store).rows("PRAGMA journal_mode")[0][0], "wal");
+    // A store of an older version, in the rollback-journal mode, gains it and
+    // keeps its saved record.
+    {
+        Sql user(store, false);
+        user.exec("PRAGMA journal_mode = DELETE");
+        user.exec(kSaveRecord);
+    }
+    EXPECT_EQ(update().journalMode, "wal");
+    long page = 0;
+    {
+        Sql user(store, false);
+        EXPECT_EQ(user.rows("PRAGMA journal_mode")[0][0], "wal");
+        EXPECT_EQ(user.rows("select FirmName from MyValues")[0][0], "Boulangerie d'Anne");
+        page = std::stol(user.rows("select rootpage from sqlite_master where name = 'MyValues'")[0][0]);
+        user.exec("PRAGMA wal_checkpoint(TRUNCATE)");
+    }
+    // A damaged store (zeros over the page of the saved records) is left as it is.
+    std::string bytes = readText(store);
+    std::fill_n(bytes.begin() + (page - 1) * 4096, 4096, '\0');
+    writeText(store, bytes);
+    StoreSummary s;
+    Diagnostics d;
+    EXPECT_FALSE(updateUserStore(source, store, d, s));
+    EXPECT_TRUE(d.contains("left untouched")) << d.text();
+    EXPECT_TRUE(readText(store) == bytes);
+}
+
 // ------------------------------------------------------------ the tool itself
 
 struct ToolRun {
