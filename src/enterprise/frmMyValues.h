@@ -46,7 +46,7 @@ public:
     void subLoadToolbarToolTip();
     void subFillYears();
 
-    // The record (Part of the enterprise record's procedures on the controls).
+    // The enterprise record's procedures, on the controls.
     void subCalculateSubTotals();
     bool fncCheckNumericField(QLineEdit* box);
     void subInitializeValues();
