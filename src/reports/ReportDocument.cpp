@@ -81,17 +81,17 @@ void KeepRowsTogether(QTextDocument& doc) {
                 for (int c = 0; c < table->columns(); ++c) {
                     QTextTableCell cell = table->cellAt(r, c);
                     if (cell.row() != r || cell.column() != c) continue;
+                    // An empty line, and below it padding that reaches a little
+                    // past the page's end: the next row then starts the next page.
                     QTextTableCellFormat cf;
                     cf.setTopPadding(0);
-                    cf.setBottomPadding(6);
                     cf.setLeftPadding(0);
                     cf.setRightPadding(0);
+                    cf.setBottomPadding(std::max<qreal>(0, pageBottom - (top - kRowPadding)) + 4);
                     cell.setFormat(cf);
-                    // The empty line ends just above the page's bottom, the row
-                    // (with its padding) just below it.
                     QTextCursor cursor = cell.firstCursorPosition();
                     QTextBlockFormat f;
-                    f.setLineHeight(std::max<qreal>(1, pageBottom - (top - kRowPadding) - 3), QTextBlockFormat::FixedHeight);
+                    f.setLineHeight(1, QTextBlockFormat::FixedHeight);
                     f.setTopMargin(0);
                     f.setBottomMargin(0);
                     cursor.setBlockFormat(f);
