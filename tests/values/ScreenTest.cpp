@@ -7,6 +7,8 @@
 #include "core/Globals.h"
 #include "core/Strings.h"
 #include "enterprise/LineItemDefinitions.h"
+#include "enterprise/RecordStore.h"
+#include "selection/frmMenu.h"
 #include "enterprise/frmOpenExisting.h"
 #include "reports/frmReportViewer.h"
 #include <QComboBox>
@@ -57,9 +59,34 @@ TEST_F(ValuesTest, OpensAfreshWithTheIndustryAndAnEmptyRecord) {
     Settle();
     EXPECT_EQ(Child<QLabel>(&screen(), "lblFirmName")->text().toStdString(), Txt(545 - 1, 1));
     EXPECT_EQ(Child<QAction>(&screen(), "tbCompare")->toolTip().toStdString(), Txt(948, 1));
+    // The hidden main menu follows the switch.
+    EXPECT_EQ(Child<QPushButton>(&frmMenu::instance(), "cmdSearch")->text().toStdString(), Txt(504, 1));
     const auto clipped = ClippedWidgets(&screen());
     EXPECT_TRUE(clipped.empty()) << (clipped.empty() ? "" : clipped.front());
 
+}
+
+// Windows that come up over the screen (about, the list of stored records)
+// never cost what is typed, however often the user goes back and forth.
+TEST_F(ValuesTest, WindowsOverTheScreenKeepTheRecord) {
+    enter(Field::Cash, "5");
+    WhileModal([&] { Child<QAction>(&screen(), "mnuAbout")->trigger(); }, [](ScreenBase& about) { about.close(); });
+    EXPECT_EQ(box(Field::Cash)->text(), "5");
+
+    store::SaveRecord(gcnUser, RecordTexts(screen().fncRecordFromControls()), 2010);
+    Child<QAction>(&screen(), "tbOpen")->trigger();
+    Settle();
+    QPointer<frmOpenExisting> list = ExistingScreen<frmOpenExisting>();
+    ASSERT_TRUE(list && list->isVisible());
+    for (int i = 0; i < 2; ++i) {
+        int before = screen().ActivationCount();
+        screen().activateWindow();
+        ASSERT_TRUE(WaitForActivation(screen(), before));
+        before = list->ActivationCount();
+        list->activateWindow();
+        ASSERT_TRUE(WaitForActivation(*list, before));
+    }
+    EXPECT_EQ(box(Field::Cash)->text(), "5");
 }
 
 TEST_F(ValuesTest, ALabelShowsItsDefinitionByMouseKeyboardOrAssistiveTechnology) {
