@@ -10,6 +10,8 @@
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPainter>
+#include <QPalette>
 #include <QPdfWriter>
 #include <QTextOption>
 #include <QAbstractTextDocumentLayout>
@@ -132,6 +134,37 @@ std::unique_ptr<QTextDocument> MakeDocument(const Rendered& rendered) {
     return doc;
 }
 
+void PrintDocument(QTextDocument& document, QPagedPaintDevice& device) {
+    QPainter painter(&device);
+    if (!painter.isActive()) return;
+    const QSizeF page = document.pageSize();
+    // The document's pages scaled onto the device's printable area.
+    painter.scale(device.width() / page.width(), device.height() / page.height());
+    // In the document's units (96 a inch), as the painter is scaled to them.
+    QFont numberFont = document.defaultFont();
+    numberFont.setPixelSize(qRound(numberFont.pointSizeF() * 96 / 72));
+    const qreal margin = document.documentMargin();
+    for (int i = 0; i < document.pageCount(); ++i) {
+        if (i > 0) device.newPage();
+        painter.save();
+        painter.translate(0, -i * page.height());
+        const QRectF view(0, i * page.height(), page.width(), page.height());
+        painter.setClipRect(view);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = view;
+        context.palette.setColor(QPalette::Text, Qt::black);
+        document.documentLayout()->draw(&painter, context);
+        painter.restore();
+        // The page number at the right, in the bottom margin.
+        painter.save();
+        painter.setFont(numberFont);
+        painter.setPen(QColor(0x44, 0x44, 0x44));
+        painter.drawText(QRectF(0, page.height() - margin, page.width() - margin, margin / 2),
+                         Qt::AlignRight | Qt::AlignVCenter, QString::number(i + 1));
+        painter.restore();
+    }
+}
+
 void SetupReportPage(QPagedPaintDevice& device) {
     device.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
                                      QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter));
@@ -150,7 +183,7 @@ bool WritePdf(QTextDocument& document, const std::string& path, const std::strin
     writer.setTitle(QString::fromStdString(title));
     writer.setCreator("Zorva");
     SetupReportPage(writer);
-    document.print(&writer);
+    PrintDocument(document, writer);
     return true;
 }
 

@@ -24,7 +24,12 @@ std::unique_ptr<QTextDocument> MakeDocument(const Rendered& rendered);
 // Letter pages with 5 mm margins, onto which the document's pages are scaled.
 void SetupReportPage(QPagedPaintDevice& device);
 
-// Writes the document to a PDF file; false with the reason in *error.
+// Prints the document's pages onto the device's printable area (set up with
+// SetupReportPage), each with its number at the bottom right. QTextDocument::
+// print() draws a document laid out in pages without page numbers.
+void PrintDocument(QTextDocument& document, QPagedPaintDevice& device);
+
+// Writes the document to a PDF file (PrintDocument); false with the reason in *error.
 bool WritePdf(QTextDocument& document, const std::string& path, const std::string& title, std::string* error);
 // Writes the report's HTML (pictures embedded) to a file.
 bool WriteHtml(const Rendered& rendered, const std::string& path, std::string* error);
