@@ -20,9 +20,11 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 using namespace zorva;
 using namespace zorva::test;
@@ -183,6 +185,51 @@ TEST(TwoCopies, ReportPreparationsAtTheSameMomentGiveTheReportsPreparedAlone) {
         }
         EXPECT_EQ(integrityOf(app + "/myData.mdb"), "ok") << "round " << round;
     }
+}
+
+// The waiting policy cannot starve a copy: while one connection writes
+// transaction after transaction (each about as long as a report's
+// preparation), another that asks for the write lock gets it after at most
+// a couple of them, not when the first has finished.
+TEST(TwoCopies, AWriterWaitingForTheLockGetsItWhileTheOtherKeepsWriting) {
+    const std::string dir = MakeTempDir("zorva-turnstile");
+    const std::string store = dir + "/myData.mdb";
+    {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(store.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        sqlite3_exec(db,
+                     "PRAGMA journal_mode = WAL; CREATE TABLE Rpt_Data_CY (NAICS TEXT, Copy INTEGER);"
+                     "CREATE TABLE Source (NAICS TEXT);"
+                     "WITH RECURSIVE n(v) AS (SELECT 1 UNION ALL SELECT v + 1 FROM n WHERE v < 400) "
+                     "INSERT INTO Source SELECT 'x' || v FROM n",
+                     nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    ConnectionHandle busy, waiting;
+    ConnectToFile(busy, store, dir);
+    ConnectToFile(waiting, store, dir);
+    constexpr int kTransactions = 400;
+    std::atomic<int> committed{0};
+    std::thread writer([&] {
+        for (int i = 0; i < kTransactions; ++i) {
+            Transaction tx(busy);
+            ExecCmdInDB(busy, "delete * from Rpt_Data_CY");
+            ExecCmdInDB(busy, "insert into Rpt_Data_CY select NAICS, 1 from Source");
+            tx.Commit();
+            ++committed;
+        }
+    });
+    while (committed < 10) std::this_thread::yield();
+    const int before = committed;
+    int passed = -1;
+    {
+        Transaction tx(waiting);
+        passed = committed - before;
+        ExecCmdInDB(waiting, "insert into Rpt_Data_CY values ('y', 2)");
+        tx.Commit();
+    }
+    writer.join();
+    EXPECT_LE(passed, 3) << "the waiting copy got the lock only after " << passed << " of the other's transactions";
 }
 
 // One copy of the program preparing reports as the report viewer does (the
