@@ -144,10 +144,7 @@ frmMyValues::frmMyValues() : ui(new Ui::frmMyValues) {
     connect(ui->mnuFrench, &QAction::triggered, this, [this] { subSwitchLanguage(1); });
     connect(ui->mnuContents, &QAction::triggered, this, [] { gsubLaunchHelpFile("Contents"); });
     connect(ui->mnuTechnical, &QAction::triggered, this, [] { gsubLaunchHelpFile("Tech"); });
-    connect(ui->mnuAbout, &QAction::triggered, this, [this] {
-        gblnKeepValues = true;  // the record stays when the about screen closes
-        frmAbout::instance().ShowModal(this);
-    });
+    connect(ui->mnuAbout, &QAction::triggered, this, [this] { frmAbout::instance().ShowModal(this); });
 }
 
 frmMyValues::~frmMyValues() { delete ui; }
@@ -194,8 +191,11 @@ void frmMyValues::Form_Activate() {
         subLoadCaptions();
         ui->txtFirmName->setFocus();
         ui->txtFirmName->selectAll();
+        mblnDataChanged = false;
     }
-    mblnDataChanged = false;
+    // A kept record keeps its changed flag: a stored record just opened and a
+    // record just compared have been marked unchanged by those commands, and
+    // changes typed before a window came over the screen are still unsaved.
 }
 
 void frmMyValues::hideEvent(QHideEvent* e) {

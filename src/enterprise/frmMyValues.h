@@ -14,11 +14,11 @@
 // recompute the subtotals first, since a toolbar button or a menu does not
 // take the focus away from the box being typed in.
 //
-// Activation: a screen shown afresh (after having been hidden) starts a new
-// record unless gblnKeepValues says to keep its contents (a stored record
-// being opened, the comparison report, the definition window, the about
-// screen); coming back from a window that stayed over it never loses what is
-// typed. Every activation marks the record unchanged.
+// Activation: a screen shown afresh (after having been hidden) starts a new,
+// unchanged record unless gblnKeepValues says to keep its contents (a stored
+// record being opened, the comparison report, the definition window); coming
+// back from a window that stayed over it (about, the list, a definition)
+// neither loses what is typed nor forgets that it is unsaved.
 
 #include "core/gui/ScreenBase.h"
 #include "enterprise/EnterpriseRecord.h"

@@ -74,8 +74,10 @@ TEST_F(ValuesTest, WindowsOverTheScreenKeepTheRecord) {
     enter(Field::Cash, "5");
     WhileModal([&] { Child<QAction>(&screen(), "mnuAbout")->trigger(); }, [](ScreenBase& about) { about.close(); });
     EXPECT_EQ(box(Field::Cash)->text(), "5");
+    EXPECT_TRUE(screen().DataChanged()) << "still unsaved";
 
     store::SaveRecord(gcnUser, RecordTexts(screen().fncRecordFromControls()), 2010);
+    fakes.messages->answer(MsgAnswer::No);  // keep the changes unsaved for now
     Child<QAction>(&screen(), "tbOpen")->trigger();
     Settle();
     QPointer<frmOpenExisting> list = ExistingScreen<frmOpenExisting>();
@@ -89,6 +91,7 @@ TEST_F(ValuesTest, WindowsOverTheScreenKeepTheRecord) {
         ASSERT_TRUE(WaitForActivation(*list, before));
     }
     EXPECT_EQ(box(Field::Cash)->text(), "5");
+    EXPECT_TRUE(screen().DataChanged());
 }
 
 TEST_F(ValuesTest, ALabelShowsItsDefinitionByMouseKeyboardOrAssistiveTechnology) {
