@@ -9,6 +9,7 @@
 #include "ui_frmOpenExisting.h"
 
 #include <QHeaderView>
+#include <QShortcut>
 #include <QTableWidget>
 
 namespace zorva {
@@ -21,6 +22,8 @@ frmOpenExisting::frmOpenExisting() : ui(new Ui::frmOpenExisting) {
     connect(ui->cmdOpen, &QPushButton::clicked, this, &frmOpenExisting::cmdOpen_Click);
     // A double click on a row, or Enter on it.
     connect(ui->dbgFirms, &QTableWidget::activated, this, [this] { cmdOpen_Click(); });
+    // Escape closes the list, as it would a dialog.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] { close(); });
 }
 
 frmOpenExisting::~frmOpenExisting() { delete ui; }
