@@ -1,6 +1,7 @@
 #include "enterprise/frmMyValues.h"
 
 #include "core/Globals.h"
+#include "core/HelpTopics.h"
 #include "core/Services.h"
 #include "core/Strings.h"
 #include "core/gui/QtServices.h"
@@ -142,7 +143,7 @@ frmMyValues::frmMyValues() : ui(new Ui::frmMyValues) {
     });
     connect(ui->mnuEnglish, &QAction::triggered, this, [this] { subSwitchLanguage(0); });
     connect(ui->mnuFrench, &QAction::triggered, this, [this] { subSwitchLanguage(1); });
-    connect(ui->mnuContents, &QAction::triggered, this, [] { gsubLaunchHelpFile("Contents"); });
+    connect(ui->mnuContents, &QAction::triggered, this, [] { gsubLaunchHelpTopic("Contents", HelpTopic::kValues); });
     connect(ui->mnuTechnical, &QAction::triggered, this, [] { gsubLaunchHelpFile("Tech"); });
     connect(ui->mnuAbout, &QAction::triggered, this, [this] { frmAbout::instance().ShowModal(this); });
 }

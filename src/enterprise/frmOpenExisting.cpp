@@ -1,7 +1,9 @@
 #include "enterprise/frmOpenExisting.h"
 
 #include "core/Globals.h"
+#include "core/HelpTopics.h"
 #include "core/Strings.h"
+#include "core/gui/HelpKey.h"
 #include "core/gui/QtServices.h"
 #include "enterprise/RecordStore.h"
 #include "enterprise/frmMyValues.h"
@@ -24,6 +26,7 @@ frmOpenExisting::frmOpenExisting() : ui(new Ui::frmOpenExisting) {
     connect(ui->dbgFirms, &QTableWidget::activated, this, [this] { cmdOpen_Click(); });
     // Escape closes the list, as it would a dialog.
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] { close(); });
+    InstallHelpKey(this, HelpTopic::kOpenExisting);
 }
 
 frmOpenExisting::~frmOpenExisting() { delete ui; }

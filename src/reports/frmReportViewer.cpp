@@ -3,8 +3,10 @@
 #include "ui_frmReportViewer.h"
 
 #include "core/Globals.h"
+#include "core/HelpTopics.h"
 #include "core/Services.h"
 #include "core/Strings.h"
+#include "core/gui/HelpKey.h"
 #include "core/gui/QtServices.h"
 #include "reports/ReportDocument.h"
 #include "reports/ReportViewerLogic.h"
@@ -53,6 +55,7 @@ void DisplayCrystalReport(ConnectionHandle& DataConn, ConnectionHandle& WriteCon
 
 frmReportViewer::frmReportViewer(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::frmReportViewer>()) {
     ui->setupUi(this);
+    InstallHelpKey(this, HelpTopic::kReportViewer);
     setModal(true);
     previewPrinter_.setOutputFormat(QPrinter::PdfFormat);  // laying out pages needs no printer
     report::SetupReportPage(previewPrinter_);

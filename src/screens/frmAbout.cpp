@@ -1,7 +1,9 @@
 #include "screens/frmAbout.h"
 
 #include "core/Globals.h"
+#include "core/HelpTopics.h"
 #include "core/Strings.h"
+#include "core/gui/HelpKey.h"
 #include "core/gui/QtServices.h"
 #include "ui_frmAbout.h"
 
@@ -14,6 +16,7 @@ namespace zorva {
 
 frmAbout::frmAbout() : ui(new Ui::frmAbout) {
     ui->setupUi(this);
+    InstallHelpKey(this, HelpTopic::kAbout);
     setWindowFlag(Qt::Dialog);
     // Closing the window ends this instance; Return only hides it.
     setAttribute(Qt::WA_DeleteOnClose);

@@ -1,8 +1,10 @@
 #include "selection/frmIndustryDefinitions.h"
 
 #include "core/Globals.h"
+#include "core/HelpTopics.h"
 #include "core/Services.h"
 #include "core/Strings.h"
+#include "core/gui/HelpKey.h"
 #include "core/gui/QtServices.h"
 #include "selection/IndustryDefinition.h"
 #include "ui_frmIndustryDefinitions.h"
@@ -32,6 +34,7 @@ frmIndustryDefinitions::frmIndustryDefinitions() : ui(new Ui::frmIndustryDefinit
     connect(ui->cmdPrint, &QPushButton::clicked, this, &frmIndustryDefinitions::cmdPrint_Click);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &frmIndustryDefinitions::cmdContinue_Click);
+    InstallHelpKey(this, HelpTopic::kIndustryDefinition);
 }
 
 frmIndustryDefinitions::~frmIndustryDefinitions() { delete ui; }

@@ -2,6 +2,7 @@
 
 #include "core/Catalogue.h"
 #include "core/Globals.h"
+#include "core/HelpTopics.h"
 #include "core/Services.h"
 #include "core/Strings.h"
 #include "core/gui/QtServices.h"
@@ -196,7 +197,7 @@ void frmMenu::mnuFrench_Click() {
     subLoadCaptions();
 }
 
-void frmMenu::mnuContents_Click() { gsubLaunchHelpFile("Contents"); }
+void frmMenu::mnuContents_Click() { gsubLaunchHelpTopic("Contents", HelpTopic::kMainMenu); }
 
 void frmMenu::mnuTechnical_Click() { gsubLaunchHelpFile("Tech"); }
 

@@ -2,6 +2,7 @@
 
 #include "core/Catalogue.h"
 #include "core/Globals.h"
+#include "core/HelpTopics.h"
 #include "core/Services.h"
 #include "core/Strings.h"
 #include "core/Text.h"
@@ -559,7 +560,7 @@ void frmSearch::mnuAbout_Click() {
     frmAbout::instance().ShowModal(this);
 }
 
-void frmSearch::mnuContents_Click() { gsubLaunchHelpFile("Contents"); }
+void frmSearch::mnuContents_Click() { gsubLaunchHelpTopic("Contents", HelpTopic::kSearch); }
 void frmSearch::mnuTechnical_Click() { gsubLaunchHelpFile("Tech"); }
 
 void frmSearch::mnuEnglish_Click() { subSwitchLanguage(0); }
