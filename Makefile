@@ -3,14 +3,17 @@
 #   make test   the same set-up, then every test, headless
 #   make bench  the benchmarks
 #   make fuzz   the statement translator under libFuzzer (FUZZ_SECONDS, default 60)
+#   make fuzz-numbers  the number reading and key filter of the enterprise record, likewise
 #   make two-copies  two copies on one user store at once, five rounds (ctest runs one)
+#   make killed-saves  a copy saving enterprises killed 200 times (KILLS); nothing saved is lost (ctest kills 10)
 
 BUILD       ?= build
 JOBS        ?= $(shell nproc)
 FUZZ_BUILD  ?= build-fuzz
 FUZZ_SECONDS ?= 60
+KILLS       ?= 200
 
-.PHONY: all deps configure build run test bench fuzz clean two-copies
+.PHONY: all deps configure build run test bench fuzz fuzz-numbers clean two-copies killed-saves
 
 all: build
 
@@ -39,11 +42,20 @@ bench: build
 two-copies: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ZORVA_TWO_COPIES_ROUNDS=5 tests/test_concurrency
 
+killed-saves: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ZORVA_KILLED_SAVES=$(KILLS) tests/test_killedsaves
+
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DZORVA_FUZZ=ON -DZORVA_TESTS=OFF -DZORVA_BENCH=OFF >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_jetsql -- --no-print-directory
 	@mkdir -p fuzz/corpus && cp -n fuzz/seeds/* fuzz/corpus/ 2>/dev/null || true
 	@$(FUZZ_BUILD)/fuzz/fuzz_jetsql -max_total_time=$(FUZZ_SECONDS) fuzz/corpus
+
+fuzz-numbers: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DZORVA_FUZZ=ON -DZORVA_TESTS=OFF -DZORVA_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_numbertext -- --no-print-directory
+	@mkdir -p $(FUZZ_BUILD)/corpus-numbertext && cp -n fuzz/seeds-numbertext/* $(FUZZ_BUILD)/corpus-numbertext/ 2>/dev/null || true
+	@$(FUZZ_BUILD)/fuzz/fuzz_numbertext -max_total_time=$(FUZZ_SECONDS) $(FUZZ_BUILD)/corpus-numbertext
 
 clean:
 	@rm -rf $(BUILD) $(FUZZ_BUILD)
