@@ -180,7 +180,7 @@ void frmMenu::cmdSearch_Click() {
         return;
     }
     hide();
-    frmSearch::instance().Show();
+    frmSearch::instance().EnterFromMainMenu();
 }
 
 void frmMenu::mnuExit_Click() { close(); }

@@ -544,6 +544,11 @@ void frmSearch::mnuReturn_Click() {
     frmMenu::instance().Show();
 }
 
+void frmSearch::EnterFromMainMenu() {
+    mblnRefreshOnActivate = true;
+    Show();
+}
+
 void frmSearch::mnuExit_Click() { close(); }
 
 void frmSearch::mnuDefinition_Click() {

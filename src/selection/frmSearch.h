@@ -64,6 +64,10 @@ public:
     // (txtIndName); both empty when nothing is chosen.
     std::string ChosenNaics() const;
     std::string ChosenTitle() const;
+    // Shows the screen as entered from the main menu: it starts afresh, also
+    // when it was left for the values screen (whose Return to Main Menu does
+    // not reset it), so that no industry of another data set stays chosen.
+    void EnterFromMainMenu();
     // Chooses an industry by its code, as choosing it in the code list does.
     void ChooseCode(const std::string& code);
 

@@ -278,6 +278,18 @@ TEST_F(SearchTest, ReturnFromAReportKeepsEverythingReturnToTheMenuStartsAfresh) 
     EXPECT_EQ(Chosen(again), kNothing);
     EXPECT_TRUE(Find<QWidget>(&again, "fraTreeView")->isVisible());
     EXPECT_FALSE(Find<QWidget>(&again, "fraNAICScode")->isVisible());
+
+    // Left for the values screen, whose Return to Main Menu keeps the search
+    // screen as it was: entering it from the menu with another data set
+    // still starts afresh.
+    again.ChooseCode("111");
+    Click(Find<QAbstractButton>(&again, "optCompareNew"));
+    Click(Find<QAbstractButton>(&again, "cmdContinue"));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frmMyValues::instance()));
+    Settle();
+    Press(Qt::Key_R, Qt::ControlModifier);
+    auto& other = Enter("optVol2");
+    EXPECT_EQ(Chosen(other), kNothing);
 }
 
 TEST_F(SearchTest, DefinitionWindowComesAndGoesWithoutLosingTheChoice) {
