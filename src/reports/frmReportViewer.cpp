@@ -133,7 +133,7 @@ void frmReportViewer::subArrange() {
 }
 
 void frmReportViewer::paint(QPrinter* printer) {
-    if (document_) document_->print(printer);
+    if (document_) report::PrintDocument(*document_, *printer);
 }
 
 void frmReportViewer::btnBack_Click() {
@@ -151,7 +151,7 @@ void frmReportViewer::btnPrint_Click() {
     report::SetupReportPage(printer);
     printer.setDocName(qs(title_));
     QPrintDialog dialog(&printer, this);
-    if (dialog.exec() == QDialog::Accepted && document_) document_->print(&printer);
+    if (dialog.exec() == QDialog::Accepted && document_) report::PrintDocument(*document_, printer);
 }
 
 bool frmReportViewer::SaveAsPdf(const std::string& path) {
