@@ -133,6 +133,20 @@ frmMyValues::frmMyValues() : ui(new Ui::frmMyValues) {
     connect(ui->mnuSave, &QAction::triggered, this, [this] { subSave_Firm_Record(false); });
     connect(ui->mnuOpen, &QAction::triggered, this, &frmMyValues::subOpen_Existing_Firm_Record);
     connect(ui->mnuReport, &QAction::triggered, this, &frmMyValues::subView_Comparison_Report);
+    // The trend report: after Compare on the toolbar, after the comparison in the View menu.
+    tbTrend = new QAction(this);
+    tbTrend->setObjectName("tbTrend");
+    tbTrend->setIcon(st->standardIcon(QStyle::SP_FileDialogDetailedView));
+    ui->tbToolbar->insertAction(ui->tbClear, tbTrend);
+    mnuTrend = new QAction(this);
+    mnuTrend->setObjectName("mnuTrend");
+    ui->mnuView->insertAction(nullptr, mnuTrend);
+    if (QWidget* button = ui->tbToolbar->widgetForAction(tbTrend)) {
+        button->setFocusPolicy(Qt::TabFocus);
+        setTabOrder(ui->tbToolbar->widgetForAction(ui->tbCompare), button);
+    }
+    connect(tbTrend, &QAction::triggered, this, &frmMyValues::subView_Trend_Report);
+    connect(mnuTrend, &QAction::triggered, this, &frmMyValues::subView_Trend_Report);
     connect(ui->mnuReturn, &QAction::triggered, this, [this] { subReturn(false); });
     connect(ui->mnuReturnSearch, &QAction::triggered, this, [this] { subReturn(true); });
     connect(ui->btnBack, &QPushButton::clicked, this, [this] { subReturn(true); });
@@ -261,6 +275,7 @@ void frmMyValues::subApplyCaptions(int language) {
     ui->mnuView->setTitle(t(460));
     ui->mnuDefinition->setText(t(334));
     ui->mnuReport->setText(t(540));
+    if (mnuTrend) mnuTrend->setText(t(2056));
     ui->mnuLanguage->setTitle(t(500));
     ui->mnuEnglish->setText("English");
     ui->mnuFrench->setText(QString::fromUtf8("Français"));
@@ -282,6 +297,10 @@ void frmMyValues::subLoadToolbarToolTip() {
         tool.action->setToolTip(qs(Txt(tool.id)));
     }
     ui->btnBack->setToolTip(qs(Txt(352)));
+    if (tbTrend) {
+        tbTrend->setText(qs(Txt(2058)));
+        tbTrend->setToolTip(qs(Txt(2058)));
+    }
 }
 
 void frmMyValues::subFillYears() {
@@ -665,6 +684,25 @@ void frmMyValues::subView_Comparison_Report() {
     DisplayCrystalReport(gcnIndustry, gcnUser, "com", gintVolume, gstrRegion, *ReferenceYear(r[Field::Year]), naics,
                          LanguageLetter(), values);
     mblnDataChanged = false;
+}
+
+void frmMyValues::subView_Trend_Report() {
+    QCoreApplication::processEvents();
+    if (!fncFinishEditing()) return;
+    RecordTexts r = fncRecordFromControls();
+    zorva::subRemoveBlanksCommas(r);
+    if (!store::VerifyFirmName(r[Field::FirmName], gintLanguage)) {
+        MsgBox(Txt(store::kMsgInvalidName));
+        return;
+    }
+    gblnKeepValues = true;
+    const bool changed = mblnDataChanged;
+    const std::string naics = frmSearch::instance().ChosenNaics();
+    const auto values = BuildComparisonValues(r, naics, ss(ui->lblIndustry->text()));
+    // The trend reads the saved years; the record on screen stays as it is.
+    DisplayCrystalReport(gcnIndustry, gcnUser, "tre", gintVolume, gstrRegion,
+                         ReferenceYear(r[Field::Year]).value_or(2010), naics, LanguageLetter(), values);
+    mblnDataChanged = changed;
 }
 
 } // namespace zorva

@@ -59,6 +59,11 @@ public:
     NewResult subStart_New_Firm_Record();
     void subOpen_Existing_Firm_Record();
     void subView_Comparison_Report();
+    // The trend report of the years saved under the name on screen.
+    void subView_Trend_Report();
+    // Toolbar button and View menu item of the trend report.
+    QAction* tbTrend = nullptr;
+    QAction* mnuTrend = nullptr;
 
     // Puts a stored record on screen (the open-existing list's last step):
     // year, the industry chosen now on the search screen, the values as

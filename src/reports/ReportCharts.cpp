@@ -113,6 +113,96 @@ ReportImage QuartileChart(std::optional<double> q1, std::optional<double> q2, st
     return Finish(img, w, h, alt);
 }
 
+ReportImage TrendChart(const std::vector<TrendPoint>& points, bool higherIsBetter, Lang lang, const std::string& alt) {
+    const int w = 170, h = 64;
+    QImage img = Canvas(w, h);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(kScale, kScale);
+
+    std::optional<double> lo, hi;
+    for (const auto& pt : points)
+        for (const auto& v : {pt.mine, pt.q1, pt.q2, pt.q3}) {
+            if (!v) continue;
+            lo = lo ? std::min(*lo, *v) : *v;
+            hi = hi ? std::max(*hi, *v) : *v;
+        }
+    if (!lo) {
+        p.end();
+        return Finish(img, w, h, alt);
+    }
+    double a = *lo, b = *hi;
+    if (!(b > a)) {
+        a -= 1;
+        b += 1;
+    }
+    const double pad = (b - a) * 0.1;
+    a -= pad;
+    b += pad;
+    const QFont font = ChartFont(7.5);
+    p.setFont(font);
+    const QFontMetricsF fm(font);
+    const double labelW = fm.horizontalAdvance("-0000.0") + 2;
+    const double left = labelW + 4, right = w - 10, top = 4, bottom = h - fm.height() - 3;
+    auto y = [&](double v) {
+        const double t = (v - a) / (b - a);
+        return bottom - (higherIsBetter ? t : 1 - t) * (bottom - top);
+    };
+    const size_t n = points.size();
+    auto x = [&](size_t i) { return n < 2 ? (left + right) / 2 : left + 8 + i * (right - left - 16) / (n - 1); };
+
+    // Frame, the two ends of the scale and the years.
+    p.setPen(QPen(QColor(0x99, 0x99, 0x99), 0.6));
+    p.drawLine(QPointF(left, top), QPointF(left, bottom));
+    p.drawLine(QPointF(left, bottom), QPointF(right, bottom));
+    p.setPen(QColor(0x44, 0x44, 0x44));
+    const int decimals = (b - a) < 10 ? 2 : (b - a) < 100 ? 1 : 0;
+    for (double v : {a + pad, b - pad}) {
+        const QString t = QString::fromStdString(FormatNumber(v, decimals, lang));
+        p.drawText(QRectF(0, y(v) - fm.height() / 2, labelW, fm.height()), Qt::AlignRight | Qt::AlignVCenter, t);
+        p.setPen(QPen(QColor(0xDD, 0xDD, 0xDD), 0.5));
+        p.drawLine(QPointF(left, y(v)), QPointF(right, y(v)));
+        p.setPen(QColor(0x44, 0x44, 0x44));
+    }
+    for (size_t i = 0; i < n; ++i)
+        p.drawText(QRectF(x(i) - 20, bottom + 1, 40, fm.height()), Qt::AlignHCenter | Qt::AlignTop,
+                   QString::number(points[i].year));
+
+    // The middle half of the industry: a band through the years where both boundaries are published.
+    p.setPen(Qt::NoPen);
+    p.setBrush(Rgb(kIndustryLightColour));
+    for (size_t i = 0; i + 1 < n; ++i) {
+        const auto &u = points[i], &v = points[i + 1];
+        if (!(u.q1 && u.q3 && v.q1 && v.q3)) continue;
+        QPolygonF band({QPointF(x(i), y(*u.q1)), QPointF(x(i + 1), y(*v.q1)), QPointF(x(i + 1), y(*v.q3)),
+                        QPointF(x(i), y(*u.q3))});
+        p.drawPolygon(band);
+    }
+    for (size_t i = 0; i < n; ++i) {  // a year alone: its band as a short bar
+        const auto& u = points[i];
+        const bool joined = (i > 0 && points[i - 1].q1 && points[i - 1].q3) || (i + 1 < n && points[i + 1].q1 && points[i + 1].q3);
+        if (u.q1 && u.q3 && !joined) p.drawRect(QRectF(x(i) - 4, std::min(y(*u.q1), y(*u.q3)), 8, std::fabs(y(*u.q1) - y(*u.q3))));
+    }
+    // A series as a line between consecutive years that have a value, and a mark at each.
+    auto series = [&](auto get, QColor colour, auto mark) {
+        p.setPen(QPen(colour, 1.4));
+        p.setBrush(Qt::NoBrush);
+        for (size_t i = 0; i + 1 < n; ++i)
+            if (get(points[i]) && get(points[i + 1]))
+                p.drawLine(QPointF(x(i), y(*get(points[i]))), QPointF(x(i + 1), y(*get(points[i + 1]))));
+        for (size_t i = 0; i < n; ++i)
+            if (get(points[i])) mark(QPointF(x(i), y(*get(points[i]))));
+    };
+    series([](const TrendPoint& t) { return t.q2; }, Rgb(kIndustryColour), [&](QPointF c) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(Rgb(kIndustryColour));
+        p.drawRect(QRectF(c.x() - 2.5, c.y() - 2.5, 5, 5));
+    });
+    series([](const TrendPoint& t) { return t.mine; }, Rgb(kEnterpriseColour), [&](QPointF c) { Diamond(p, c, 3.5); });
+    p.end();
+    return Finish(img, w, h, alt);
+}
+
 ReportImage LegendSymbol(LegendMark mark) {
     const int w = 16, h = 12;
     QImage img = Canvas(w, h);
@@ -140,6 +230,18 @@ ReportImage LegendSymbol(LegendMark mark) {
         p.setPen(QPen(Rgb(kIndustryColour), 0.8));
         p.setBrush(Hatch(kIndustryColour));
         p.drawRect(QRectF(1, 2, 14, 8));
+        break;
+    case LegendMark::MedianLine:
+        p.setPen(QPen(Rgb(kIndustryColour), 1.4));
+        p.drawLine(QPointF(0, 6), QPointF(16, 6));
+        p.setPen(Qt::NoPen);
+        p.setBrush(Rgb(kIndustryColour));
+        p.drawRect(QRectF(5.5, 3.5, 5, 5));
+        break;
+    case LegendMark::EnterpriseLine:
+        p.setPen(QPen(Rgb(kEnterpriseColour), 1.4));
+        p.drawLine(QPointF(0, 6), QPointF(16, 6));
+        Diamond(p, QPointF(8, 6), 3.5);
         break;
     }
     p.end();

@@ -26,8 +26,21 @@ inline constexpr unsigned kIndustryLightColour = 0x56B4E9;
 ReportImage QuartileChart(std::optional<double> q1, std::optional<double> q2, std::optional<double> q3, double value,
                           bool higherIsBetter, const std::string& alt);
 
+// One year of a ratio's trend: the enterprise's value (none when no record
+// of that year was saved, or the ratio means nothing then) and the industry's
+// published boundaries of the same year.
+struct TrendPoint {
+    int year = 0;
+    std::optional<double> mine, q1, q2, q3;
+};
+// A ratio over the years: the middle half of the industry as a light-blue
+// band, the industry median as a dark-blue line with square marks, the
+// enterprise as a vermillion line with diamonds. The better side is up: for a
+// ratio where lower is better the axis runs from high (bottom) to low (top).
+ReportImage TrendChart(const std::vector<TrendPoint>& points, bool higherIsBetter, Lang lang, const std::string& alt);
+
 // The legend's three marks, each alone in a small picture.
-enum class LegendMark { MiddleHalf, Median, Enterprise, IndustryBar, EnterpriseBar };
+enum class LegendMark { MiddleHalf, Median, Enterprise, IndustryBar, EnterpriseBar, MedianLine, EnterpriseLine };
 ReportImage LegendSymbol(LegendMark mark);
 
 // Paired horizontal bars, per cent of total assets: the enterprise's bar

@@ -384,6 +384,7 @@ Rendered Report::Render(const ConnectionHandle& open, const RenderOptions& optio
     ReportData data;
     data.illustrative = options.illustrative;
     data.comparisonValues = options.comparisonValues;
+    data.savedYears = options.savedYears;
 
     // Read the tables: one connection per location, the caller's where it fits.
     std::map<std::string, ConnectionHandle> connections;

@@ -98,6 +98,9 @@ public:
     // The enterprise's comparison values (37 texts) when the report is a
     // comparison prepared from them; empty otherwise.
     std::vector<std::string> comparisonValues;
+    // The enterprise's saved years (year, 37 comparison values), oldest
+    // first, when the report is a trend; empty otherwise.
+    std::vector<std::pair<int, std::vector<std::string>>> savedYears;
     std::vector<TableData> tables;
 
     // The table of that name (letter case ignored), or nullptr when the
@@ -156,6 +159,8 @@ struct RenderOptions {
     bool illustrative = false;
     // The comparison values the report was prepared from (see ReportData).
     std::vector<std::string> comparisonValues;
+    // The enterprise's saved years, for a trend (see ReportData).
+    std::vector<std::pair<int, std::vector<std::string>>> savedYears;
 };
 
 class Report {

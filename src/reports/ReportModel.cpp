@@ -1,6 +1,8 @@
 #include "reports/ReportModel.h"
 
 #include "core/Strings.h"
+#include "reports/DollarGaps.h"
+#include "reports/Ranking.h"
 #include "reports/ReportCharts.h"
 
 #include <algorithm>
@@ -14,7 +16,9 @@ namespace {
 constexpr int kHigherBetter = 1418, kLowerBetter = 1420, kBetterThanAbout = 1422, kOfEnterprises = 1424,
               kLowestQuarter = 1426, kNotRanked = 1428, kCurrentItems = 1430, kYourEnterprise = 1432,
               kIndustry = 1434, kBalanceChartAlt = 1436, kNotMeaningful = 1440, kBelowMedian = 1442,
-              kAboveMedian = 1444, kAtMedian = 1446, kFormulasTitle = 1448, kFormulaNote = 1902, kFormula = 1904;
+              kAboveMedian = 1444, kAtMedian = 1446, kFormulasTitle = 1448, kFormulaNote = 1902, kFormula = 1904,
+              kSummaryTitle = 2024, kStandsBest = 2026, kStandsWorst = 2028, kAgainstMedian = 2030,
+              kNoneBetter = 2032, kNoneWeaker = 2034, kGapsTitle = 2036, kGapsNote = 2038, kChangeNeeded = 2040;
 
 int LangOffset(Lang lang) { return lang == Lang::French ? 1 : 0; }
 
@@ -173,6 +177,65 @@ bool DenominatorIsZero(const ReportData& data, const RatioDef& r) {
     return numKnown && num != 0 && value && *value == 0;
 }
 
+// A ranked ratio beside its industry's median, for the summary and the gaps.
+struct Standing {
+    const RatioDef* ratio = nullptr;
+    double value = 0, median = 0;
+    double better = 0, worse = 0;
+    double score = 0;  // distance from the median in the better direction, per spread of the middle half
+    std::string words;  // the position column's words
+    std::string gap;    // the dollar-gap sentence, for a ratio on the weaker side
+};
+
+std::string ShownRatio(const RatioDef& r, double v, Lang lang) {
+    return r.percent ? FormatPercent(v, RatioDecimals(r), lang) : FormatNumber(v, RatioDecimals(r), lang);
+}
+
+// The summary at the top: the three ratios on the better side of the median
+// where the enterprise stands best, the three on the weaker side where it
+// stands worst, each by its position words and its distance from the median.
+void FillSummary(const std::vector<Standing>& standings, Lang lang, Dict& top) {
+    top.Set("SUMMARY_TITLE", Name(kSummaryTitle, lang));
+    top.Set("BEST_TITLE", Name(kStandsBest, lang));
+    top.Set("WORST_TITLE", Name(kStandsWorst, lang));
+    top.Set("GAP_TEXT", "");  // shown only in the rows that have a gap
+    std::vector<const Standing*> best, worst;
+    for (const auto& s : standings) {
+        const double side = s.score;
+        if (side > 0) best.push_back(&s);
+        else if (side < 0) worst.push_back(&s);
+    }
+    std::stable_sort(best.begin(), best.end(), [](const Standing* a, const Standing* b) {
+        return a->better != b->better ? a->better > b->better : a->score > b->score;
+    });
+    std::stable_sort(worst.begin(), worst.end(), [](const Standing* a, const Standing* b) {
+        return a->worse != b->worse ? a->worse > b->worse : a->score < b->score;
+    });
+    auto fill = [&](const std::vector<const Standing*>& list, const char* section, int noneId) {
+        if (list.empty()) {
+            Dict none = top.AddSection(section);
+            none.Set("NAME", "");
+            none.Set("TEXT", Name(noneId, lang));
+        }
+        for (size_t k = 0; k < list.size() && k < 3; ++k) {
+            const Standing& s = *list[k];
+            Dict row = top.AddSection(section);
+            std::string text = Txt(kAgainstMedian, LangOffset(lang));
+            auto put = [&](const std::string& key, const std::string& v) {
+                for (size_t p = 0; (p = text.find(key, p)) != std::string::npos; p += v.size()) text.replace(p, key.size(), v);
+            };
+            put("{V}", ShownRatio(*s.ratio, s.value, lang));
+            put("{M}", ShownRatio(*s.ratio, s.median, lang));
+            put("{P}", s.words);
+            row.Set("NAME", Name(s.ratio->nameId, lang));
+            row.Set("TEXT", text);
+            if (!s.gap.empty()) row.AddSection("HAS_GAP").Set("GAP_TEXT", s.gap);
+        }
+    };
+    fill(best, "BEST", kNoneBetter);
+    fill(worst, "WORST", kNoneWeaker);
+}
+
 void FillComparison(ReportData& data, Dict& top) {
     const std::string C = "Rpt_Comparison";
     const Lang lang = data.lang;
@@ -195,6 +258,13 @@ void FillComparison(ReportData& data, Dict& top) {
     top.SetMarked("LEGEND_INDUSTRY_BAR", data.AddImage(LegendSymbol(LegendMark::IndustryBar)));
     top.Set("YOUR_ENTERPRISE", Name(kYourEnterprise, lang));
     top.Set("INDUSTRY", Name(kIndustry, lang));
+
+    const auto amounts = AmountsOf(data.comparisonValues);
+    std::vector<Standing> standings;
+    std::optional<Dict> gaps;  // shown once there is a gap
+    top.Set("GAPS_TITLE", Name(kGapsTitle, lang));
+    top.Set("GAPS_NOTE", Name(kGapsNote, lang));
+    top.Set("CHANGE_NEEDED", Name(kChangeNeeded, lang));
 
     int i = 0;
     for (RatioGroup g : {RatioGroup::Profitability, RatioGroup::Efficiency, RatioGroup::Liquidity}) {
@@ -235,6 +305,30 @@ void FillComparison(ReportData& data, Dict& top) {
             }
 
             auto value = data.Number(C, r.valueColumn);
+            if (state == RatioState::Ranked && value && qv[1] && better && worse) {
+                Standing s;
+                s.ratio = &r;
+                s.value = *value;
+                s.median = *qv[1];
+                s.better = *better;
+                s.worse = *worse;
+                double spread = qv[0] && qv[2] ? std::fabs(*qv[2] - *qv[0]) : 0;
+                if (spread == 0) spread = std::fabs(*qv[1]);
+                const double ahead = r.higherIsBetter ? RoundForRanking(*value) - s.median
+                                                      : s.median - RoundForRanking(*value);
+                s.score = ahead / spread;
+                s.words = StandingText(r, *better, *worse, published, state, lang);
+                if (amounts) {
+                    if (auto gap = GapToMedian(r, *amounts, s.median)) {
+                        s.gap = GapText(r, *gap, s.median, lang);
+                        if (!gaps) gaps = top.AddSection("GAPS");
+                        Dict g = gaps->AddSection("GAP_ROW");
+                        g.Set("NAME", Name(r.nameId, lang));
+                        g.Set("TEXT", s.gap);
+                    }
+                }
+                if (ahead != 0) standings.push_back(s);
+            }
             if (state == RatioState::Ranked && value && (published.q1 || published.q2 || published.q3))
                 row.SetMarked("CHART", data.AddImage(QuartileChart(qv[0], qv[1], qv[2], *value, r.higherIsBetter,
                                                                    Name(r.nameId, lang))));
@@ -243,6 +337,7 @@ void FillComparison(ReportData& data, Dict& top) {
         }
     }
 
+    FillSummary(standings, lang, top);
     FillFormulas(data, top);
 
     std::vector<BarLine> bars;
@@ -276,6 +371,112 @@ void FillComparison(ReportData& data, Dict& top) {
     else
         top.SetMarked("BALANCE_CHART", NullMarker());
     top.Set("BALANCE_CHART_TITLE", Name(kBalanceChartAlt, lang));
+}
+
+// The amounts of the balance-sheet lines, in the order of BalanceLines().
+constexpr int kLineAmounts[] = {cv::Cash, cv::Ar, cv::Inv, cv::CA, cv::OA, cv::Toa, cv::Invest, cv::Ptfl, cv::Ta,
+                                cv::AccountsPayable, cv::Paper, cv::Mtg, cv::Bonds, cv::Ol, cv::AmtsAffil,
+                                cv::OLiab, cv::DefTax, cv::Tliab, cv::ShareC, cv::RetEarn, cv::OtherSur,
+                                cv::Equity1, cv::TotLiabShareEq, cv::CurrentAssets, cv::CurrentLiabilities};
+
+// The enterprise's saved years beside the industry of each year: the fifteen
+// ratios with a chart each, and the balance-sheet structure. With fewer than
+// two saved years, the words that say how to add one.
+void FillTrend(ReportData& data, Dict& top) {
+    const Lang lang = data.lang;
+    const int o = LangOffset(lang);
+    const auto& cvs = data.comparisonValues;
+    top.Set("FIRM_NAME", !data.savedYears.empty() ? data.savedYears.back().second[0] : cvs.empty() ? "" : cvs[0]);
+    top.Set("FIRM_NAICS", cvs.size() > 3 ? cvs[2] : "");
+    top.Set("FIRM_INDUSTRY", cvs.size() > 3 ? cvs[3] : "");
+    top.Set("TREND_SUBTITLE", Name(2058, lang));
+    top.SetMarked("LEGEND_MIDDLE_HALF", data.AddImage(LegendSymbol(LegendMark::MiddleHalf)));
+    top.SetMarked("LEGEND_MEDIAN", data.AddImage(LegendSymbol(LegendMark::MedianLine)));
+    top.SetMarked("LEGEND_ENTERPRISE", data.AddImage(LegendSymbol(LegendMark::EnterpriseLine)));
+    top.Set("YOUR_ENTERPRISE", Name(kYourEnterprise, lang));
+    top.Set("INDUSTRY", Name(kIndustry, lang));
+
+    struct Year {
+        int year;
+        Amounts amounts;
+        std::string table;
+    };
+    std::vector<Year> years;
+    std::string listed;
+    for (const auto& [y, values] : data.savedYears) {
+        auto a = AmountsOf(values);
+        if (!a) continue;
+        years.push_back({y, *a, YearTable(y)});
+        listed += (listed.empty() ? "" : ", ") + std::to_string(y);
+    }
+    if (years.size() < 2) {
+        std::string text = Txt(2052, o);
+        const std::string list = listed.empty() ? Name(2054, lang) : listed;
+        text.replace(text.find("{Y}"), 3, list);
+        top.AddSection("ONE_YEAR").Set("TEXT", text);
+        // The rows' names are not shown: filled empty so that none counts as unknown.
+        for (const char* name : {"YEAR", "GROUP_NAME", "NAME", "DIRECTION_ARROW", "ROW_SHADE", "MINE", "MEDIAN",
+                                 "CHART", "PART_NAME", "ROW_STYLE", "INDUSTRY_PCT"})
+            top.Set(name, "");
+        return;
+    }
+    Dict trend = top.AddSection("TREND");
+    for (const auto& y : years) trend.AddSection("YEAR_HEAD").Set("YEAR", std::to_string(y.year));
+
+    int i = 0;
+    for (RatioGroup g : {RatioGroup::Profitability, RatioGroup::Efficiency, RatioGroup::Liquidity}) {
+        Dict group = trend.AddSection("GROUP");
+        group.Set("GROUP_NAME", Name(RatioGroupNameId(g), lang));
+        for (const auto& r : Ratios()) {
+            if (r.group != g) continue;
+            Dict row = group.AddSection("RATIO");
+            FillRatioNames(row, r, lang, i++);
+            const int dec = RatioDecimals(r);
+            std::vector<TrendPoint> points;
+            for (const auto& y : years) {
+                TrendPoint pt;
+                pt.year = y.year;
+                if (!(r.equityRule && y.amounts[static_cast<size_t>(cv::Equity1)] < 0))
+                    pt.mine = RatioValue(r, y.amounts);
+                pt.q1 = Boundary(data, y.table, std::string(r.code) + "Q1");
+                pt.q2 = Boundary(data, y.table, std::string(r.code) + "Q2");
+                pt.q3 = Boundary(data, y.table, std::string(r.code) + "Q3");
+                Dict cell = row.AddSection("CELL");
+                if (pt.mine) cell.Set("MINE", FormatNumber(*pt.mine, dec, lang));
+                else cell.SetMarked("MINE", NullMarker());
+                cell.SetMarked("MEDIAN", BoundaryText(data, y.table, std::string(r.code) + "Q2", dec));
+                points.push_back(pt);
+            }
+            std::string alt = Txt(2060, o);
+            alt.replace(alt.find("{R}"), 3, Name(r.nameId, lang));
+            row.SetMarked("CHART", data.AddImage(TrendChart(points, r.higherIsBetter, lang, alt)));
+        }
+    }
+
+    int k = 0;
+    for (int part = 0; part < 3; ++part) {
+        Dict section = trend.AddSection("PART");
+        section.Set("PART_NAME", Name(part == 0 ? 150 : part == 1 ? 170 : kCurrentItems, lang));
+        const auto& lines = BalanceLines();
+        for (size_t l = 0; l < lines.size(); ++l) {
+            if (lines[l].part != part) continue;
+            Dict row = section.AddSection("LINE");
+            row.Set("NAME", Name(lines[l].nameId, lang));
+            row.Set("ROW_STYLE", lines[l].total ? "total" : "item");
+            row.Set("ROW_SHADE", k++ % 2 ? "odd" : "even");
+            if (lines[l].total) row.ShowSection("TOTAL");
+            else row.ShowSection("ITEM");
+            for (const auto& y : years) {
+                Dict cell = row.AddSection("CELL");
+                const double ta = y.amounts[static_cast<size_t>(cv::Ta)];
+                if (ta != 0)
+                    cell.Set("MINE", FormatPercent(y.amounts[static_cast<size_t>(kLineAmounts[l])] / ta * 100, 1, lang));
+                else
+                    cell.SetMarked("MINE", NullMarker());
+                cell.SetMarked("INDUSTRY_PCT", Formatted(data, y.table, lines[l].industryColumn, 1, Form::Percent));
+            }
+        }
+    }
 }
 
 } // namespace
@@ -345,6 +546,7 @@ void FillBuiltIn(const std::string& kind, ReportData& data, Dict& top) {
     if (kind == "ratios") FillRatios(data, top);
     else if (kind == "balancesheet") FillBalanceSheet(data, top);
     else if (kind == "comparison") FillComparison(data, top);
+    else if (kind == "trend") FillTrend(data, top);
     else data.errors.push_back("REPORT " + kind + "?");
 }
 

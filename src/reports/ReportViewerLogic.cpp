@@ -7,6 +7,7 @@
 #include "reports/ReportDocument.h"
 
 #include "reports/ReportPrep.h"
+#include "reports/Trend.h"
 
 #include <algorithm>
 #include <cctype>
@@ -18,6 +19,7 @@ ReportTypeInfo ReportTypeOf(const std::string& ReportToDisplay) {
     if (t == "rat") return {ReportType::Ratios, "rpt_Ratios.rpt", 1006};
     if (t == "bal") return {ReportType::BalanceSheet, "rpt_BalanceSheet.rpt", 1008};
     if (t == "com") return {ReportType::Comparison, "rpt_Comparison.rpt", 1010};
+    if (t == "tre") return {ReportType::Trend, "rpt_Trend.rpt", 2050};
     return {};
 }
 
@@ -87,6 +89,7 @@ Preparations DefaultPreparations() {
                       const std::vector<std::string>& a) {
         return fncPrepareComparisonReport(d, w, r, v, pr, y, n, l, a);
     };
+    p.trend = fncPrepareTrendReport;
     return p;
 }
 } // namespace
@@ -113,7 +116,8 @@ bool FiguresAreIllustrative(ConnectionHandle& DataConn) {
     return false;
 }
 
-std::string ReportDataLocation() { return AppFile("MyData.mdb"); }
+// The report tables are those of the user store the program opened.
+std::string ReportDataLocation() { return UserStorePath(); }
 
 int RelocateTables(Report& report, const std::string& file) {
     int done = 0;
@@ -148,6 +152,7 @@ std::optional<PreparedReport> PrepareReport(ConnectionHandle& DataConn, Connecti
     const std::string templatePath = AppFile(out.info.templateFile);
     const PrepareFn& prepare = out.info.type == ReportType::Ratios         ? ReportPreparations().ratios
                                : out.info.type == ReportType::BalanceSheet ? ReportPreparations().balanceSheet
+                               : out.info.type == ReportType::Trend        ? ReportPreparations().trend
                                                                            : ReportPreparations().comparison;
     if (!prepare) throw ReportError("The preparation of this report is not part of this build.");
 
@@ -164,7 +169,9 @@ std::optional<PreparedReport> PrepareReport(ConnectionHandle& DataConn, Connecti
     RelocateTables(*report, ReportDataLocation());
     RenderOptions options;
     options.illustrative = FiguresAreIllustrative(DataConn);
-    if (out.info.type == ReportType::Comparison) options.comparisonValues = aComparisonValues;
+    if (out.info.type == ReportType::Comparison || out.info.type == ReportType::Trend)
+        options.comparisonValues = aComparisonValues;
+    if (out.info.type == ReportType::Trend) options.savedYears = SavedYearsOf(WriteConn, aComparisonValues);
     out.rendered = report->Render(WriteConn, options);
     tx.Commit();
     return out;

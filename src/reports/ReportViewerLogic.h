@@ -14,7 +14,7 @@
 
 namespace zorva::report {
 
-enum class ReportType { Invalid, Ratios, BalanceSheet, Comparison };
+enum class ReportType { Invalid, Ratios, BalanceSheet, Comparison, Trend };
 
 struct ReportTypeInfo {
     ReportType type = ReportType::Invalid;
@@ -23,7 +23,7 @@ struct ReportTypeInfo {
 };
 
 // The type named by the first three letters of ReportToDisplay, in any case:
-// "rat", "bal", "com".
+// "rat", "bal", "com", "tre" (the enterprise's saved years).
 ReportTypeInfo ReportTypeOf(const std::string& ReportToDisplay);
 // The window caption of a type: French when the first letter of Language,
 // upper-cased, is "F".
@@ -36,7 +36,7 @@ using PrepareFn = std::function<bool(ConnectionHandle& DataConn, ConnectionHandl
                                      const std::string& Province, std::int16_t Year, const std::string& NAICS,
                                      const std::string& Language, const std::vector<std::string>& aComparisonValues)>;
 struct Preparations {
-    PrepareFn ratios, balanceSheet, comparison;
+    PrepareFn ratios, balanceSheet, comparison, trend;
 };
 Preparations& ReportPreparations();
 void ResetReportPreparations();
