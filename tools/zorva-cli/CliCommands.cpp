@@ -82,14 +82,16 @@ const std::map<std::string, std::string> kCommandHelp = {
      "object: Rpt_Data_CY, Rpt_Data_CYM1 and Rpt_Data_CYM2 (each its row or null)\n"
      "and Rpt_Ratios_Titles or Rpt_BalanceSheet_Titles (a list of rows).\n"},
     {"report",
-     "Usage: zorva-cli report --type rat|bal|com --dataset OPTION --naics CODE [--year Y]\n"
-     "                        [--values FILE.csv] [--lang en|fr] --out FILE.pdf|FILE.html [--app-dir DIR]\n"
+     "Usage: zorva-cli report --type rat|bal|com|trend --dataset OPTION --naics CODE [--year Y]\n"
+     "                        [--values FILE.csv] [--name NAME] [--lang en|fr] --out FILE.pdf|FILE.html [--app-dir DIR]\n"
      "\n"
      "Prepares a report as the report viewer does and renders its template into\n"
      "FILE (a PDF, or HTML when FILE ends in .html), without a display. The\n"
      "ratios (rat) and balance-sheet (bal) reports are for Y (default 2010) and\n"
      "the two years before; the comparison (com) is of the first enterprise of\n"
-     "FILE.csv (as for compare), for its own year. Prints one JSON object: out,\n"
+     "FILE.csv (as for compare), for its own year. The trend is of the years\n"
+     "saved in the user store under NAME (or the name of FILE.csv's first\n"
+     "enterprise), letter case aside. Prints one JSON object: out,\n"
      "type, title and errors (problems shown in the report), or error.\n"},
 };
 
@@ -98,7 +100,7 @@ const std::map<std::string, std::set<std::string>> kCommandOptions = {
     {"industries", {"lang", "dataset", "keyword"}},
     {"compare", {"lang", "dataset", "naics", "values"}},
     {"prepare", {"lang", "dataset", "naics", "type", "year"}},
-    {"report", {"lang", "dataset", "naics", "type", "year", "values", "out"}},
+    {"report", {"lang", "dataset", "naics", "type", "year", "values", "name", "out"}},
 };
 
 struct UsageError : std::runtime_error {
@@ -309,13 +311,23 @@ int cmdPrepare(const Options& o, std::ostream& out) {
 int cmdReport(const Options& o, std::ostream& out) {
     requireOptions(o, {"type", "dataset", "naics", "out"});
     int lang = languageOf(o);
-    const std::string type = o.get("type");
-    if (type != "rat" && type != "bal" && type != "com") throw UsageError("--type must be rat, bal or com, not " + type);
+    std::string type = o.get("type");
+    if (type == "trend") type = "tre";
+    if (type != "rat" && type != "bal" && type != "com" && type != "tre")
+        throw UsageError("--type must be rat, bal, com or trend, not " + type);
     std::int16_t year = yearOption(o);
     const DatasetChoice& c = datasetOf(o);
     const std::string naics = o.get("naics");
     std::vector<std::string> values;
-    if (type == "com") {
+    if (type == "tre" && o.has("name")) {
+        chooseDataset(c);
+        auto industry = LookupIndustry(gcnIndustry, gstrDataTable, gstrNaicsTable, naics, lang);
+        if (!industry) throw UsageError("the NAICS code " + naics + " is not an industry of the data set " + c.option);
+        RecordTexts record;
+        InitializeValues(record, lang);
+        record[Field::FirmName] = o.get("name");
+        values = BuildComparisonValues(record, naics, industry->title);
+    } else if (type == "com" || type == "tre") {
         requireOptions(o, {"values"});
         std::vector<EnterpriseInput> inputs;
         try {
@@ -334,12 +346,12 @@ int cmdReport(const Options& o, std::ostream& out) {
         }
         subRemoveBlanksCommas(record);
         ComparisonCheck check = CheckBeforeComparison(record);
-        if (check != ComparisonCheck::Ok) {
+        if (check != ComparisonCheck::Ok && type == "com") {
             out << errorObject(record, ComparisonCheckMessage(check, lang)) << "\n";
             return kExitFailed;
         }
         values = BuildComparisonValues(record, naics, industry->title);
-        year = *ReferenceYear(record[Field::Year]);
+        year = ReferenceYear(record[Field::Year]).value_or(year);
     } else {
         subSetDataTable(c.option);
     }
