@@ -420,6 +420,7 @@ void FillTrend(ReportData& data, Dict& top) {
             top.Set(name, "");
         return;
     }
+    top.Set("TEXT", "");  // the words of a single year, not shown
     Dict trend = top.AddSection("TREND");
     for (const auto& y : years) trend.AddSection("YEAR_HEAD").Set("YEAR", std::to_string(y.year));
 
