@@ -4,6 +4,7 @@
 // structure and the industry's own figures, as one row of Rpt_Comparison.
 
 #include "reports/ReportPrep.h"
+#include "reports/BatchComparison.h"
 
 #include "core/Services.h"
 #include "core/Strings.h"
@@ -14,6 +15,9 @@
 #include "reports/ReportSql.h"
 
 #include <array>
+#include <charconv>
+#include <cstdlib>
+#include <cmath>
 #include <optional>
 
 namespace zorva {
@@ -87,6 +91,42 @@ std::array<double, kComparisonValueCount> readAmounts(const std::vector<std::str
     return a;
 }
 
+// A computed Double as the table keeps it: the 15 significant digits a
+// statement carries, read back.
+double Stored(double value) {
+    if (value == 0 || !std::isfinite(value)) return value == 0 ? 0.0 : value;
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+    double back = 0;
+    std::from_chars(buf, res.ptr, back);
+    return back;
+}
+
+// An industry figure as the table keeps it once copied with SqlNumber into a
+// REAL column (or the INTEGER column NumberOfFirms): Null, a whole number in
+// an INTEGER column, otherwise a real number.
+Variant StoredFigure(const Variant& figure, const std::string& column, bool integerColumn) {
+    const std::string literal = SqlNumber(figure, column);
+    if (literal == "NULL") return Variant();
+    double d = 0;
+    auto res = std::from_chars(literal.data(), literal.data() + literal.size(), d);
+    if (res.ec != std::errc()) d = std::strtod(literal.c_str(), nullptr);
+    if (integerColumn && std::isfinite(d) && std::floor(d) == d && std::fabs(d) < 9.2e18)
+        return Variant(static_cast<std::int64_t>(d));
+    return Variant(d);
+}
+
+// A value of the row written into a statement.
+std::string SqlLiteral(const Variant& v) {
+    switch (v.type()) {
+    case Variant::Type::Null: return "NULL";
+    case Variant::Type::Integer: return std::to_string(v.toInt());
+    case Variant::Type::Real: return SqlDouble(v.toDouble());
+    case Variant::Type::Text: return "'" + SqlQuote(v.toString()) + "'";
+    }
+    return "NULL";
+}
+
 } // namespace
 
 const std::vector<std::string>& ComparisonColumnNames() {
@@ -113,57 +153,28 @@ std::string NoDataMessage(const std::string& Language, int year) {
     return Txt(994, LanguageIndex(Language)) + std::to_string(year);
 }
 
-bool fncPrepareComparisonReport(ConnectionHandle& DataConn, ConnectionHandle& WriteConn,
-                                const std::string& ReportToDisplay, std::int16_t Volume,
-                                const std::string& Province, std::int16_t Year, const std::string& NAICS,
-                                const std::string& Language, const std::vector<std::string>& aComparisonValues) {
-    // Everything that could refuse the comparison is checked before the first statement.
-    if (!KnownYear(Year)) return RefuseYear(Language);
-    RequireDataSet(Volume, Province);
+ComparisonRow ComputeComparisonRow(const std::vector<std::string>& aComparisonValues, std::int16_t Year,
+                                   const IndustryFigures& industry, const Variant& MyVol) {
     if (aComparisonValues.size() < kComparisonValueCount)
         throw ReportArgumentError("The comparison needs 37 values, not " + std::to_string(aComparisonValues.size()) + ".");
     const auto v = readAmounts(aComparisonValues);
     auto at = [&](int i) { return v[static_cast<size_t>(i)]; };
     const double Ta = at(iTa);
-    if (Ta == 0) {
-        MsgBox(Txt(560, LanguageIndex(Language)), MsgButtons::OK, MsgIcon::None);
-        return false;
-    }
-
-    Transaction tx(WriteConn);
-    subExtractIndustryData(DataConn, WriteConn, ReportToDisplay, Volume, Province, 2010, NAICS, Language);
-    ExecCmdInDB(WriteConn, "delete * from Rpt_Comparison");
-
-    auto industry = GetRS(WriteConn, "select * from " + ReportDataTableOfYear(Year), "read");
-    if (industry->RecordCount() == 0 || industry->Fields("NumberOfFirms").isNull()) {
-        tx.Commit();  // the fresh extraction and the emptied comparison stay
-        MsgBox(NoDataMessage(Language, Year), MsgButtons::OK, MsgIcon::None);
-        return false;
-    }
-    auto figure = [&](const std::string& column) { return NumberValue(industry->Fields(column), column); };
+    auto figure = [&](const std::string& column) { return NumberValue(industry(column), column); };
     auto quartile = [&](const std::string& column) { return figure(column).value_or(0.0); };  // Null: not published
 
-    // A: identification, percentages of total assets and the six amounts.
-    auto pct = [&](int i) { return SqlDouble(at(i) / Ta * 100); };
-    std::string a =
-        "Insert into Rpt_comparison (MyFirmName, MyYear, MyNAICS, MyIndustry, MyCash, MyAr, MyInv, MyCA, MyOA, MyToa, "
-        "MyInvest, MyPtfl, MyTa, MyOperatingRevenue, MyGrossProfit, "
-        "MyOperatingProfit, MyInterestExpense, MyPretaxProfit, MyProfitAfterTax, MyAccountsPayable, MyPaper, MyMtg, "
-        "MyBonds, MyOl, MyAmtsAffil, MyOLiab, MyDefTax, MyTliab, MyShareC, "
-        "MyRetEarn, MyOtherSur, MyEquity1,MyTotLiabShareEq,MyCurrentAssets,MyCurrentLiabilities) "
-        "VALUES ('" +
-        SqlQuote(aComparisonValues[iName]) + "', " + std::to_string(Year) + ", '" +
-        SqlQuote(aComparisonValues[iNaics]) + "', '" + SqlQuote(aComparisonValues[iIndustry]) + "', ";
-    std::vector<std::string> items;
-    for (int i = iCash; i <= iTa; ++i) items.push_back(pct(i));
+    ComparisonRow row;
+    row.reserve(ComparisonColumnNames().size());
+    // Identification, percentages of total assets and the six amounts.
+    row.emplace_back(aComparisonValues[iName]);
+    row.emplace_back(static_cast<std::int64_t>(Year));
+    row.emplace_back(aComparisonValues[iNaics]);
+    row.emplace_back(aComparisonValues[iIndustry]);
+    for (const Line& l : kLines) row.emplace_back(Stored(at(l.amount) / Ta * 100));
     for (int i : {iOperatingRevenue, iGrossProfit, iOperatingProfit, iInterestExpense, iPretaxProfit, iProfitAfterTax})
-        items.push_back(SqlDouble(at(i)));
-    items.push_back(pct(iAccountsPayable));
-    for (int i = iPaper; i <= iCurrentLiabilities; ++i) items.push_back(pct(i));
-    for (size_t k = 0; k < items.size(); ++k) a += items[k] + (k + 1 < items.size() ? ", " : ")");
-    ExecCmdInDB(WriteConn, a);
+        row.emplace_back(Stored(at(i)));
 
-    // B: the fifteen ratios, computed as the ratio table says.
+    // The fifteen ratios, computed as the ratio table says.
     const auto& ratios = report::Ratios();
     const bool negativeEquity = at(iEquity1) < 0;
     std::vector<double> ratio;
@@ -173,14 +184,11 @@ bool fncPrepareComparisonReport(ConnectionHandle& DataConn, ConnectionHandle& Wr
             value = fncCalcRatio(report::QuantityValue(r.numerator, at), report::QuantityValue(r.denominator, at));
         ratio.push_back(r.percent ? value * 100 : value);
     }
-    std::string b = "Update rpt_comparison Set ";
-    for (size_t k = 0; k < ratios.size(); ++k)
-        b += (k ? ", " : "") + std::string(ratios[k].valueColumn) + " = " + SqlDouble(ratio[k]);
-    ExecCmdInDB(WriteConn, b);
+    for (double r : ratio) row.emplace_back(Stored(r));
 
-    // C and D: the ranks against the ratio's own quartiles. The ratio is
-    // ranked as the decimal it stands for, so that one exactly at a boundary
-    // does not pass it through the noise of binary division.
+    // The ranks against the ratio's own quartiles. The ratio is ranked as the
+    // decimal it stands for, so that one exactly at a boundary does not pass
+    // it through the noise of binary division.
     std::vector<double> better(ratios.size(), 0.0), worse(ratios.size(), 0.0);
     for (size_t k = 0; k < ratios.size(); ++k) {
         if (negativeEquity && ratios[k].equityRule) continue;  // both ranks 0
@@ -195,43 +203,72 @@ bool fncPrepareComparisonReport(ConnectionHandle& DataConn, ConnectionHandle& Wr
             worse[k] = fncCalcWorse(q1, q2, q3, mine);
         }
     }
-    std::string c = "Update rpt_comparison Set ", d = "Update rpt_comparison Set ";
-    for (size_t k = 0; k < ratios.size(); ++k) {
-        c += (k ? ", " : "") + std::string(ratios[k].betterColumn) + " = " + SqlDouble(better[k]);
-        d += (k ? ", " : "") + std::string(ratios[k].worseColumn) + " = " + SqlDouble(worse[k]);
-    }
-    ExecCmdInDB(WriteConn, c);
-    ExecCmdInDB(WriteConn, d);
+    for (double b : better) row.emplace_back(Stored(b));
+    for (double w : worse) row.emplace_back(Stored(w));
 
-    // E: variances from the industry's structure; a Null industry figure gives a Null variance.
-    std::string e = "Update rpt_comparison Set ";
-    for (size_t k = 0; k < kLines.size(); ++k) {
-        auto ind = figure(kLines[k].industry);
-        std::string value = ind ? SqlDouble(at(kLines[k].amount) / Ta * 100 - *ind) : "NULL";
-        std::string name = kLines[k].variance;
-        e += (k ? ", " : "") + name + (name == "VarianceAP" ? "  = " : " = ") + value;
+    // Variances from the industry's structure; a Null industry figure gives a Null variance.
+    for (const Line& l : kLines) {
+        auto ind = figure(l.industry);
+        row.push_back(ind ? Variant(Stored(at(l.amount) / Ta * 100 - *ind)) : Variant());
     }
-    ExecCmdInDB(WriteConn, e);
 
-    // F: the data set's title.
+    // The data set's title, the industry's count, medians and profit
+    // distribution, and its structure.
+    row.push_back(MyVol);
+    row.push_back(StoredFigure(industry("NumberOfFirms"), "NumberOfFirms", true));
+    for (const char* col : kIndustryFigures) row.push_back(StoredFigure(industry(col), col, false));
+    for (const Line& l : kLines) row.push_back(StoredFigure(industry(l.industry), l.industry, false));
+    return row;
+}
+
+Variant ComparisonVolumeTitle(ConnectionHandle& WriteConn, std::int16_t Volume, const std::string& Province,
+                              const std::string& Language) {
     const std::string L = SqlQuote(FirstLetter(Language));
-    const std::string region = SqlQuote(RegionName(WriteConn, Province, LanguageIndex(Language)));
-    ExecCmdInDB(WriteConn, "Update Rpt_Comparison T, (select * from Volume_Descriptions where Volume = " +
-                               std::to_string(Volume) + " and [Language] = '" + L + "' ) D " +
-                               "Set T.MyVol = D.Title1 + ' - " + region + "'");
+    auto d = GetRS(WriteConn, "select Title1 from Volume_Descriptions where Volume = " + std::to_string(Volume) +
+                                  " and [Language] = '" + L + "'",
+                   "read");
+    if (d->RecordCount() == 0 || d->Fields("Title1").isNull()) return Variant();
+    return Variant(d->Fields("Title1").toString() + " - " + RegionName(WriteConn, Province, LanguageIndex(Language)));
+}
 
-    // G: the industry's count, medians and profit distribution; H: its structure.
-    std::string g = "Update rpt_comparison Set NumberOfFirms = " +
-                    SqlNumber(industry->Fields("NumberOfFirms"), "NumberOfFirms");
-    for (const char* col : kIndustryFigures)
-        g += std::string(col) == "RCEQ2" ? ",RCEQ2 = " + SqlNumber(industry->Fields(col), col)
-                                         : ", " + std::string(col) + " = " + SqlNumber(industry->Fields(col), col);
-    ExecCmdInDB(WriteConn, g);
-    std::string h = "Update rpt_comparison Set ";
-    for (size_t k = 0; k < kLines.size(); ++k)
-        h += (k ? ", " : "") + std::string(kLines[k].industry) + " = " +
-             SqlNumber(industry->Fields(kLines[k].industry), kLines[k].industry);
-    ExecCmdInDB(WriteConn, h);
+bool fncPrepareComparisonReport(ConnectionHandle& DataConn, ConnectionHandle& WriteConn,
+                                const std::string& ReportToDisplay, std::int16_t Volume,
+                                const std::string& Province, std::int16_t Year, const std::string& NAICS,
+                                const std::string& Language, const std::vector<std::string>& aComparisonValues) {
+    // Everything that could refuse the comparison is checked before the first statement.
+    if (!KnownYear(Year)) return RefuseYear(Language);
+    RequireDataSet(Volume, Province);
+    if (aComparisonValues.size() < kComparisonValueCount)
+        throw ReportArgumentError("The comparison needs 37 values, not " + std::to_string(aComparisonValues.size()) + ".");
+    const auto v = readAmounts(aComparisonValues);
+    if (v[iTa] == 0) {
+        MsgBox(Txt(560, LanguageIndex(Language)), MsgButtons::OK, MsgIcon::None);
+        return false;
+    }
+
+    Transaction tx(WriteConn);
+    subExtractIndustryData(DataConn, WriteConn, ReportToDisplay, Volume, Province, 2010, NAICS, Language);
+    ExecCmdInDB(WriteConn, "delete * from Rpt_Comparison");
+
+    auto industry = GetRS(WriteConn, "select * from " + ReportDataTableOfYear(Year), "read");
+    if (industry->RecordCount() == 0 || industry->Fields("NumberOfFirms").isNull()) {
+        tx.Commit();  // the fresh extraction and the emptied comparison stay
+        MsgBox(NoDataMessage(Language, Year), MsgButtons::OK, MsgIcon::None);
+        return false;
+    }
+    const ComparisonRow row = ComputeComparisonRow(
+        aComparisonValues, Year,
+        [&](const std::string& column) { return industry->HasField(column) ? industry->Fields(column) : Variant(); },
+        ComparisonVolumeTitle(WriteConn, Volume, Province, Language));
+
+    // One row, every column at once.
+    const auto& names = ComparisonColumnNames();
+    std::string columns, values;
+    for (size_t k = 0; k < names.size(); ++k) {
+        columns += (k ? ", " : "") + names[k];
+        values += (k ? ", " : "") + SqlLiteral(row[k]);
+    }
+    ExecCmdInDB(WriteConn, "Insert into Rpt_Comparison (" + columns + ") VALUES (" + values + ")");
 
     FillComparisonTitles(WriteConn, Language, aComparisonValues[iNaics]);
     tx.Commit();

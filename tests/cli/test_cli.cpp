@@ -4,6 +4,9 @@
 #include "support/AppFixture.h"
 #include "support/FixtureStores.h"
 
+#include "enterprise/EnterpriseRecord.h"
+#include "reports/ReportPrep.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -209,7 +212,18 @@ TEST_F(Cli, ComparesEachEnterprise) {
     EXPECT_EQ(b.value("MyYear").toInt(), 2009);
     EXPECT_EQ(b.value("NumberOfFirms").toInt(), 109);
     EXPECT_EQ(b.value("MyNPM").toDouble(), 5);
-    // Every number of the last row reads back as exactly the stored Double.
+    // Every number of the last row reads back as exactly the Double the
+    // comparison report's preparation stores for the same enterprise.
+    RecordTexts rec;
+    InitializeValues(rec, 0);
+    rec[Field::FirmName] = "O'Hara, Sons";
+    rec[Field::Year] = "2009";
+    for (auto [f, v] : {std::pair{Field::Cash, "500"}, {Field::Ar, "500"}, {Field::AccountsPayable, "700"},
+                        {Field::ShareC, "300"}, {Field::OperatingRevenue, "1000"}, {Field::ProfitAfterTax, "50"}})
+        rec[f] = v;
+    ASSERT_TRUE(subCalculateSubTotals(rec));
+    ASSERT_TRUE(fncPrepareComparisonReport(stores.industry, stores.user, "com", 3, "NS", 2009, "111", "E",
+                                           BuildComparisonValues(rec, "111", "Crop production")));
     auto rs = GetRS(stores.user, "select * from Rpt_Comparison", "read");
     ASSERT_EQ(rs->RecordCount(), 1);
     int numbers = 0;

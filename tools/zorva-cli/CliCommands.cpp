@@ -7,11 +7,14 @@
 #include "core/Services.h"
 #include "core/Strings.h"
 #include "core/modMain.h"
+#include "enterprise/RecordStore.h"
+#include "reports/BatchComparison.h"
 #include "reports/ReportDocument.h"
 #include "reports/ReportPrep.h"
 #include "reports/ReportViewerLogic.h"
 
 #include <QGuiApplication>
+#include <QStringDecoder>
 
 #include <fstream>
 #include <map>
@@ -37,6 +40,7 @@ const char* kUsage =
     "  compare      compare enterprises (a CSV file) with an industry\n"
     "  prepare      prepare the ratios or balance-sheet report of an industry\n"
     "  report       render a report to a PDF or HTML file\n"
+    "  import       store many enterprises (a CSV file) in the user store\n"
     "\n"
     "Common options:\n"
     "  --app-dir DIR  read the data stores ZOR_DATA.mdb and myData.mdb of DIR\n"
@@ -74,6 +78,15 @@ const std::map<std::string, std::string> kCommandHelp = {
      "printed: the Rpt_Comparison row as a JSON object, or\n"
      "{\"FirmName\": ..., \"Year\": ..., \"error\": \"<message>\"}.\n"
      "Exit status 0 when every row succeeded, 1 when any failed.\n"},
+    {"import",
+     "Usage: zorva-cli import --values FILE.csv [--replace|--skip] [--lang en|fr] [--app-dir DIR]\n"
+     "\n"
+     "Stores the enterprises of FILE.csv (one per row, the columns as for compare)\n"
+     "in the user store in one transaction. A row whose name and year are already\n"
+     "stored is refused, or replaces the stored one with --replace, or is left out\n"
+     "with --skip. One JSON object per row: line, FirmName, Year and status\n"
+     "(saved, replaced, skipped or refused, with its reason). Nothing is stored\n"
+     "when the file cannot be read. Exit status 0 when no row was refused, 1 else.\n"},
     {"prepare",
      "Usage: zorva-cli prepare --type rat|bal --dataset OPTION --naics CODE [--year Y] [--lang en|fr] [--app-dir DIR]\n"
      "\n"
@@ -99,6 +112,7 @@ const std::map<std::string, std::set<std::string>> kCommandOptions = {
     {"datasets", {"lang"}},
     {"industries", {"lang", "dataset", "keyword"}},
     {"compare", {"lang", "dataset", "naics", "values"}},
+    {"import", {"lang", "values", "replace", "skip"}},
     {"prepare", {"lang", "dataset", "naics", "type", "year"}},
     {"report", {"lang", "dataset", "naics", "type", "year", "values", "name", "out"}},
 };
@@ -130,6 +144,8 @@ Options parseArgs(const std::vector<std::string>& args) {
             if (eq != std::string::npos) {
                 value = name.substr(eq + 1);
                 name = name.substr(0, eq);
+            } else if (name == "replace" || name == "skip") {
+                value = "yes";  // options without a value
             } else {
                 if (i + 1 >= args.size()) throw UsageError("option --" + name + " needs a value");
                 value = args[++i];
@@ -395,17 +411,83 @@ int cmdReport(const Options& o, std::ostream& out) {
     return kExitOk;
 }
 
+int cmdImport(const Options& o, std::ostream& out) {
+    requireOptions(o, {"values"});
+    if (o.has("replace") && o.has("skip")) throw UsageError("give --replace or --skip, not both");
+    const int lang = languageOf(o);
+    const std::string& path = o.get("values");
+    std::vector<EnterpriseInput> inputs;
+    try {
+        inputs = ReadEnterprises(readFile(path), "", lang);
+    } catch (const std::runtime_error& e) {
+        throw UsageError(path + ": " + e.what());
+    }
+    long refused = 0;
+    std::vector<std::string> lines;
+    Transaction tx(gcnUser);
+    for (const auto& in : inputs) {
+        RecordTexts record = in.record;
+        subRemoveBlanksCommas(record);
+        const auto year = ReferenceYear(record[Field::Year]);
+        std::string status, reason;
+        if (!in.ok) reason = in.message;
+        else if (!store::VerifyFirmName(record[Field::FirmName], lang)) reason = Txt(store::kMsgInvalidName, lang);
+        else if (!year) reason = Txt(986, lang) + "2008 - 2010";
+        if (reason.empty()) {
+            const bool exists = store::RecordExists(gcnUser, record[Field::FirmName], *year);
+            if (exists && !o.has("replace") && !o.has("skip")) reason = Txt(1800, lang);
+            else if (exists && o.has("skip")) status = "skipped";
+            else {
+                store::SaveRecord(gcnUser, record, *year);
+                status = exists ? "replaced" : "saved";
+            }
+        }
+        JsonObject line;
+        line.add("line", Json(in.line)).addString("FirmName", record[Field::FirmName]);
+        auto n = ParseNumber(record[Field::Year]);
+        line.add("Year", n ? NumberJson(*n) : Json(record[Field::Year]));
+        if (!reason.empty()) {
+            ++refused;
+            line.addString("status", "refused").addString("reason", reason);
+        } else {
+            line.addString("status", status);
+        }
+        lines.push_back(line.str());
+    }
+    tx.Commit();
+    for (const auto& l : lines) out << l << "\n";
+    return refused ? kExitFailed : kExitOk;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- CSV
 
-std::vector<std::vector<std::string>> ParseCsv(const std::string& input) {
+void RequireUtf8(const std::string& text) {
+    QStringDecoder whole(QStringDecoder::Utf8);
+    QString decoded = whole.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    if (!whole.hasError()) return;
+    long line = 1;
+    for (size_t start = 0; start <= text.size(); ++line) {
+        size_t end = std::min(text.find('\n', start), text.size());
+        QStringDecoder d(QStringDecoder::Utf8);
+        decoded = d.decode(QByteArrayView(text.data() + start, static_cast<qsizetype>(end - start)));
+        if (d.hasError())
+            throw std::runtime_error("line " + std::to_string(line) +
+                                     " is not UTF-8 text; save the file with the UTF-8 encoding");
+        start = end + 1;
+    }
+    throw std::runtime_error("the file is not UTF-8 text; save it with the UTF-8 encoding");
+}
+
+std::vector<std::vector<std::string>> ParseCsv(const std::string& input, std::vector<long>* lineOfRow) {
     std::string text = input;
     if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);  // byte order mark
     std::vector<std::vector<std::string>> rows;
     std::vector<std::string> row;
     std::string field;
     bool quoted = false, fieldStarted = false, afterQuote = false;
+    long line = 1, rowLine = 1;
     auto endField = [&] {
         row.push_back(field);
         field.clear();
@@ -414,7 +496,10 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& input) {
     auto endRow = [&] {
         endField();
         // A line with nothing on it is skipped.
-        if (!(row.size() == 1 && row[0].empty())) rows.push_back(row);
+        if (!(row.size() == 1 && row[0].empty())) {
+            rows.push_back(row);
+            if (lineOfRow) lineOfRow->push_back(rowLine);
+        }
         row.clear();
     };
     for (size_t i = 0; i < text.size(); ++i) {
@@ -430,6 +515,7 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& input) {
                 }
             } else {
                 field += ch;
+                line += ch == '\n';
             }
             continue;
         }
@@ -438,11 +524,12 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& input) {
         } else if (ch == '\n' || ch == '\r') {
             if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
             endRow();
+            rowLine = ++line;
         } else if (ch == '"' && !fieldStarted) {
             quoted = true;
             fieldStarted = true;
         } else {
-            if (afterQuote) throw std::runtime_error("text after a closing quote on line " + std::to_string(rows.size() + 1));
+            if (afterQuote) throw std::runtime_error("text after a closing quote on line " + std::to_string(line));
             field += ch;
             fieldStarted = true;
         }
@@ -453,7 +540,9 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& input) {
 }
 
 std::vector<EnterpriseInput> ReadEnterprises(const std::string& csvText, const std::string& naics, int language) {
-    auto rows = ParseCsv(csvText);
+    RequireUtf8(csvText);
+    std::vector<long> lineOfRow;
+    auto rows = ParseCsv(csvText, &lineOfRow);
     if (rows.empty()) throw std::runtime_error("the file is empty: a header row is needed");
     const auto& header = rows.front();
     std::vector<Field> columns;
@@ -475,8 +564,9 @@ std::vector<EnterpriseInput> ReadEnterprises(const std::string& csvText, const s
     std::vector<EnterpriseInput> out;
     for (size_t r = 1; r < rows.size(); ++r) {
         if (rows[r].size() > columns.size())
-            throw std::runtime_error("row " + std::to_string(r + 1) + " has more fields than the header");
+            throw std::runtime_error("line " + std::to_string(lineOfRow[r]) + " has more fields than the header");
         EnterpriseInput in;
+        in.line = lineOfRow[r];
         for (Field f : ValueFields()) in.record[f] = "0";  // a missing amount is 0
         for (size_t k = 0; k < columns.size(); ++k) {
             if (columns[k] == Field::NAICS) continue;      // the industry is the one asked for
@@ -537,10 +627,35 @@ std::string CompareOne(const EnterpriseInput& input, const DatasetChoice& datase
 
 long CompareAll(const std::vector<EnterpriseInput>& inputs, const DatasetChoice& dataset, const std::string& naics,
                 const std::string& industryTitle, int language, std::ostream& out) {
+    // The industry is read once; each enterprise's row is then computed in
+    // memory by the same computation that fills Rpt_Comparison.
+    const ComparisonBatch batch(gcnIndustry, gcnUser, dataset.volume, dataset.region, naics, language ? "F" : "E");
     long failed = 0;
+    std::string line;
     for (const auto& input : inputs) {
         bool ok = false;
-        out << CompareOne(input, dataset, naics, industryTitle, language, &ok) << "\n";
+        if (!input.ok) {
+            line = errorObject(input.record, input.message);
+        } else {
+            RecordTexts record = input.record;
+            subRemoveBlanksCommas(record);
+            ComparisonCheck check = CheckBeforeComparison(record);
+            if (check != ComparisonCheck::Ok) {
+                line = errorObject(record, ComparisonCheckMessage(check, language));
+            } else {
+                try {
+                    std::string message;
+                    auto row = batch.Compare(BuildComparisonValues(record, naics, industryTitle),
+                                             *ReferenceYear(record[Field::Year]), &message);
+                    ok = row.has_value();
+                    line = ok ? RowObject(batch.TableColumns(), *row, batch.RowIndexOfTableColumn())
+                              : errorObject(record, message);
+                } catch (const std::exception& e) {
+                    line = errorObject(record, Txt(904, language) + e.what());
+                }
+            }
+        }
+        out << line << '\n';
         failed += !ok;
     }
     out.flush();
@@ -582,6 +697,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (o.command == "industries") return cmdIndustries(o, out);
         if (o.command == "compare") return cmdCompare(o, out);
         if (o.command == "report") return cmdReport(o, out);
+        if (o.command == "import") return cmdImport(o, out);
         return cmdPrepare(o, out);
     } catch (const UsageError& e) {
         err << "zorva-cli: " << e.what() << "\n";

@@ -23,9 +23,12 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
 // A CSV text: a header row and data rows (RFC 4180 quoting, LF or CRLF).
 // Throws std::runtime_error on a malformed text.
-std::vector<std::vector<std::string>> ParseCsv(const std::string& text);
+// lineOfRow, when given, receives the line on which each row starts.
+std::vector<std::vector<std::string>> ParseCsv(const std::string& text, std::vector<long>* lineOfRow = nullptr);
+// Throws std::runtime_error naming the first line that is not UTF-8 text.
+void RequireUtf8(const std::string& text);
 
-// The enterprises of a CSV text whose header names MyValues columns (any
+// The enterprises of a CSV text (UTF-8, else std::runtime_error) whose header names MyValues columns (any
 // letter case; FirmName and Year required). Entry amounts are normalised as
 // the values screen normalises a box when it is left; the five subtotals are
 // computed when none of their columns is present and otherwise taken as
@@ -33,6 +36,7 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text);
 struct EnterpriseInput {
     RecordTexts record;
     bool ok = true;              // false: `message` says why (number out of range)
+    long line = 0;               // the line of the file where its row starts
     std::string message;
 };
 std::vector<EnterpriseInput> ReadEnterprises(const std::string& csvText, const std::string& naics, int language);
@@ -44,10 +48,11 @@ std::vector<EnterpriseInput> ReadEnterprises(const std::string& csvText, const s
 std::string CompareOne(const EnterpriseInput& input, const DatasetChoice& dataset, const std::string& naics,
                        const std::string& industryTitle, int language, bool* ok);
 
-// Every enterprise of `inputs`, one JSON line each on `out`. Each comparison
-// (its preparation and the reading of its row) is one write transaction of
-// its own, so another copy of the program using the same user store never
-// waits longer than one comparison. Returns the number of rows that failed.
+// Every enterprise of `inputs`, one JSON line each on `out`, the same row or
+// error object as CompareOne gives. The industry's figures are extracted and
+// read once (one short write transaction); the rows are then computed in
+// memory, so Rpt_Comparison is left as it was. Returns the number of rows
+// that failed.
 long CompareAll(const std::vector<EnterpriseInput>& inputs, const DatasetChoice& dataset, const std::string& naics,
                 const std::string& industryTitle, int language, std::ostream& out);
 

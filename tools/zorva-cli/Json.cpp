@@ -1,67 +1,55 @@
 #include "Json.h"
 
-#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <strings.h>
 
 namespace zorva::cli {
 
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (char ch : text) {
-        unsigned char c = static_cast<unsigned char>(ch);
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        default:
-            if (c < 0x20 || c == 0x7F) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += ch;
-            }
-        }
-    }
-    return out + "\"";
+namespace {
+
+// Appends without looking for an existing key: the callers' keys are distinct.
+void append(Json& object, std::string key, Json value) {
+    auto& members = *object.get_ptr<Json::object_t*>();
+    static_cast<std::vector<Json::object_t::value_type>&>(members).emplace_back(std::move(key), std::move(value));
 }
 
-std::string JsonNumber(double value) {
-    if (!std::isfinite(value)) return "null";
-    if (value == 0) return "0";
-    // The shortest text that reads back as exactly the same Double; plain
-    // digits over the usual range (900000 rather than 9e+05).
-    char buf[512];
-    double a = std::fabs(value);
-    auto format = a >= 1e-6 && a < 1e21 ? std::chars_format::fixed : std::chars_format::scientific;
-    auto res = std::to_chars(buf, buf + sizeof buf, value, format);
-    return std::string(buf, res.ptr);
+} // namespace
+
+std::string Dump(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+Json NumberJson(double value) {
+    if (!std::isfinite(value)) return nullptr;
+    // A whole number is written without ".0" (100, not 100.0).
+    if (std::floor(value) == value && std::fabs(value) < 9007199254740992.0)
+        return static_cast<std::int64_t>(value);
+    return value;
 }
 
-std::string JsonValue(const Variant& v) {
+Json ToJson(const Variant& v) {
     switch (v.type()) {
-    case Variant::Type::Null: return "null";
-    case Variant::Type::Integer: return std::to_string(v.toInt());
-    case Variant::Type::Real: return JsonNumber(v.toDouble());
-    case Variant::Type::Text: return JsonString(v.toString());
+    case Variant::Type::Null: return nullptr;
+    case Variant::Type::Integer: return v.toInt();
+    case Variant::Type::Real: return NumberJson(v.toDouble());
+    case Variant::Type::Text: return v.toString();
     }
-    return "null";
+    return nullptr;
 }
 
-JsonObject& JsonObject::add(std::string_view key, const std::string& rawJson) {
-    if (!body_.empty()) body_ += ", ";
-    body_ += JsonString(key) + ": " + rawJson;
+std::string JsonString(std::string_view text) { return Dump(Json(std::string(text))); }
+std::string JsonNumber(double value) { return Dump(NumberJson(value)); }
+std::string JsonValue(const Variant& v) { return Dump(ToJson(v)); }
+
+JsonObject& JsonObject::add(std::string_view key, Json value) {
+    object_[std::string(key)] = std::move(value);
     return *this;
 }
 
+JsonObject& JsonObject::add(std::string_view key, const std::string& rawJson) {
+    return add(key, Json::parse(rawJson));
+}
+
 std::string RowObject(const Recordset& rs, const std::vector<std::string>& spellings) {
-    JsonObject o;
+    Json o = Json::object();
     for (int f = 0; f < rs.FieldCount(); ++f) {
         std::string name = rs.FieldName(f);
         for (const auto& s : spellings)
@@ -69,9 +57,17 @@ std::string RowObject(const Recordset& rs, const std::vector<std::string>& spell
                 name = s;
                 break;
             }
-        o.addValue(name, rs.Fields(f));
+        append(o, name, ToJson(rs.Fields(f)));
     }
-    return o.str();
+    return Dump(o);
+}
+
+std::string RowObject(const std::vector<std::string>& names, const std::vector<Variant>& values,
+                      const std::vector<size_t>& order) {
+    Json o = Json::object();
+    o.get_ptr<Json::object_t*>()->reserve(order.size());
+    for (size_t k = 0; k < order.size(); ++k) append(o, names[k], ToJson(values[order[k]]));
+    return Dump(o);
 }
 
 } // namespace zorva::cli

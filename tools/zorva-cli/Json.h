@@ -1,7 +1,12 @@
 #pragma once
-// The little JSON the command-line tool writes: one object per line.
+// The JSON the command-line tool writes, one object per line, through
+// nlohmann::json: keys in the order added, texts escaped as JSON requires
+// (bytes that are not UTF-8 become U+FFFD, so a line is always valid JSON),
+// numbers as the shortest text that reads back as exactly the same Double.
 
 #include "core/DBTools.h"
+
+#include <nlohmann/json.hpp>
 
 #include <string>
 #include <string_view>
@@ -9,30 +14,41 @@
 
 namespace zorva::cli {
 
-// A JSON string literal (quotes, backslashes and control characters escaped;
-// other characters as UTF-8).
+using Json = nlohmann::ordered_json;
+
+// A JSON string literal.
 std::string JsonString(std::string_view text);
 // A number that reads back as exactly the same Double; null for NaN and infinities.
 std::string JsonNumber(double value);
 // Null, a whole number, a real number or a text.
 std::string JsonValue(const Variant& value);
+// The same as a JSON value.
+Json ToJson(const Variant& value);
+Json NumberJson(double value);
+// One line of output.
+std::string Dump(const Json& value);
 
 // Builds one object, keys in the order added.
 class JsonObject {
 public:
     JsonObject& add(std::string_view key, const std::string& rawJson);
-    JsonObject& addString(std::string_view key, std::string_view text) { return add(key, JsonString(text)); }
-    JsonObject& addValue(std::string_view key, const Variant& v) { return add(key, JsonValue(v)); }
-    JsonObject& addBool(std::string_view key, bool b) { return add(key, b ? "true" : "false"); }
-    std::string str() const { return body_.empty() ? "{}" : "{" + body_ + "}"; }
+    JsonObject& add(std::string_view key, Json value);
+    JsonObject& addString(std::string_view key, std::string_view text) { return add(key, Json(std::string(text))); }
+    JsonObject& addValue(std::string_view key, const Variant& v) { return add(key, ToJson(v)); }
+    JsonObject& addBool(std::string_view key, bool b) { return add(key, Json(b)); }
+    std::string str() const { return Dump(object_); }
 
 private:
-    std::string body_;
+    Json object_ = Json::object();
 };
 
 // The current row of a recordset as an object. Field names are written as
 // they come, or in the spelling of `spellings` when one matches without
 // regard to letter case.
 std::string RowObject(const Recordset& rs, const std::vector<std::string>& spellings = {});
+
+// An object of values[order[k]] under names[k], for k in order.
+std::string RowObject(const std::vector<std::string>& names, const std::vector<Variant>& values,
+                      const std::vector<size_t>& order);
 
 } // namespace zorva::cli
