@@ -5,6 +5,7 @@
 #   make fuzz   the statement translator under libFuzzer (FUZZ_SECONDS, default 60)
 #   make fuzz-numbers  the number reading and key filter of the enterprise record, likewise
 #   make two-copies  two copies on one user store at once, five rounds (ctest runs one)
+#   make package     the Debian package $(BUILD)/zorva_<version>_<arch>.deb
 #   make killed-saves  a copy saving enterprises killed 200 times (KILLS); nothing saved is lost (ctest kills 10)
 
 BUILD       ?= build
@@ -13,7 +14,7 @@ FUZZ_BUILD  ?= build-fuzz
 FUZZ_SECONDS ?= 60
 KILLS       ?= 200
 
-.PHONY: all deps configure build run test bench fuzz fuzz-numbers clean two-copies killed-saves
+.PHONY: all deps configure build run test bench fuzz fuzz-numbers clean two-copies killed-saves package
 
 all: build
 
@@ -44,6 +45,9 @@ two-copies: build
 
 killed-saves: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ZORVA_KILLED_SAVES=$(KILLS) tests/test_killedsaves
+
+package: build
+	@cd $(BUILD) && cpack -G DEB >/dev/null && ls -1 $(CURDIR)/$(BUILD)/zorva_*.deb
 
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DZORVA_FUZZ=ON -DZORVA_TESTS=OFF -DZORVA_BENCH=OFF >/dev/null

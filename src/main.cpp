@@ -1,6 +1,7 @@
 // Zorva / Velmo: compares an enterprise's financial statements with the
 // published benchmarks of its industry.
 
+#include "core/AppPath.h"
 #include "core/Services.h"
 #include "core/Strings.h"
 #include "core/gui/QtServices.h"
@@ -9,9 +10,47 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <string>
+
+namespace {
+
+std::string usage() { return zorva::LoadResString(1566) + "\n\n" + zorva::LoadResString(1567) + "\n"; }
+
+// The program's own options; anything else is left to Qt. Returns an exit
+// status when the program should end at once, -1 to go on.
+int readOptions(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            std::cout << usage();
+            return 0;
+        }
+        std::string file;
+        if (a == "--user-store") {
+            if (i + 1 >= argc || !*argv[i + 1]) {
+                std::cerr << usage();
+                return 2;
+            }
+            file = argv[++i];
+        } else if (a.rfind("--user-store=", 0) == 0) {
+            file = a.substr(13);
+            if (file.empty()) {
+                std::cerr << usage();
+                return 2;
+            }
+        } else {
+            continue;
+        }
+        zorva::SetUserStorePath(file);
+    }
+    return -1;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     using namespace zorva;
+    if (const int status = readOptions(argc, argv); status >= 0) return status;
     const bool platformChosen = std::getenv("QT_QPA_PLATFORM") && *std::getenv("QT_QPA_PLATFORM");
     const bool display = (std::getenv("DISPLAY") && *std::getenv("DISPLAY")) ||
                          (std::getenv("WAYLAND_DISPLAY") && *std::getenv("WAYLAND_DISPLAY"));
@@ -23,6 +62,8 @@ int main(int argc, char** argv) {
     }
 
     ZorvaApplication app(argc, argv);
+    // Ties the windows to the installed menu entry (its name and icon).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.zorva.Zorva"));
     InstallQtServices();
     try {
         OpenDataStores();

@@ -5,6 +5,7 @@
 #include "core/Globals.h"
 #include "core/Services.h"
 #include "core/Strings.h"
+#include "core/UserStoreSetup.h"
 
 #include <filesystem>
 #include <new>
@@ -28,8 +29,7 @@ std::string startupMessage(int headlineId, const std::string& path, const std::s
 
 // Opens a data store, checks that it is whole and, for the user store, that
 // it can be written with its write-ahead log beside it.
-void openStore(ConnectionHandle& cn, const std::string& name, bool writable) {
-    const std::string path = AppFile(name);
+void openStore(ConnectionHandle& cn, const std::string& path, bool writable, int writeAdviceId = 1522) {
     try {
         ConnectToFile(cn, path, "unknown", writable ? OpenMode::ReadWrite : OpenMode::ReadOnly);
         CheckStoreIntact(cn);
@@ -43,9 +43,23 @@ void openStore(ConnectionHandle& cn, const std::string& name, bool writable) {
         if (!std::filesystem::exists(path, ec))
             throw StartupError(startupMessage(900, path, e.what(), 902), path);
         if (e.damaged()) throw StartupError(startupMessage(1524, path, e.what(), 1526), path);
-        if (writable && e.notWritable()) throw StartupError(startupMessage(1520, path, e.what(), 1522), path);
+        if (writable && e.notWritable()) throw StartupError(startupMessage(1520, path, e.what(), writeAdviceId), path);
         throw StartupError(startupMessage(900, path, e.what(), 902), path);
     }
+}
+
+// A user store outside the application folder (the user's data folder of an
+// installed program, or one chosen by the user) is made on first use and kept
+// up to date from the reference sources shipped in the application folder.
+void prepareOutsideStore(const std::string& path) {
+    const std::string sources = AppFile(kUserSourceFolder);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(sources, ec)) return;  // nothing to make it from: opening will say so
+    const UserStoreSetup setup = PrepareUserStore(path, sources);
+    // An existing store that could not be brought up to date (busy, damaged,
+    // read-only) is opened as it is: the checks of openStore say what is wrong.
+    if (!setup.problem.empty() && !std::filesystem::exists(path, ec))
+        throw StartupError(startupMessage(1520, path, setup.problem, 1562), path);
 }
 
 bool helpFileUsable(const std::string& path) {
@@ -71,10 +85,13 @@ bool startViewer(const std::vector<std::string>& arguments) {
 } // namespace
 
 void OpenDataStores() {
-    openStore(gcnIndustry, kIndustryStore, false);
-    openStore(gcnUser, kUserStore, true);
+    openStore(gcnIndustry, AppFile(kIndustryStore), false);
+    const std::string userStore = UserStorePath();
+    const bool outside = userStore != AppFile(kUserStore);
+    if (outside) prepareOutsideStore(userStore);
+    openStore(gcnUser, userStore, true, outside ? 1562 : 1522);
     gblnKeepValues = false;
-    gstrHelpViewer = AppFile(kHelpViewer);
+    gstrHelpViewer = HelperProgram(kHelpViewer);
 }
 
 std::string FatalErrorText(const std::exception& error) {

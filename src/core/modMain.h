@@ -22,8 +22,10 @@ inline constexpr const char* kUserStore = "myData.mdb";
 inline constexpr const char* kHelpViewer = "hh";
 inline constexpr int kCurrentYear = 2010;
 
-// Opens the industry and the user data store of the application folder into
-// gcnIndustry and gcnUser, clears gblnKeepValues and fixes gstrHelpViewer.
+// Opens the industry data store of the application folder and the user data
+// store (UserStorePath(), core/AppPath.h) into gcnIndustry and gcnUser, clears
+// gblnKeepValues and fixes gstrHelpViewer. A user store outside the
+// application folder is created or brought up to date first.
 // Throws StartupError naming the file and what to do.
 void OpenDataStores();
 

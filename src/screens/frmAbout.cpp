@@ -1,5 +1,6 @@
 #include "screens/frmAbout.h"
 
+#include "core/AppPath.h"
 #include "core/Globals.h"
 #include "core/HelpTopics.h"
 #include "core/Strings.h"
@@ -68,6 +69,9 @@ void frmAbout::subApplyCaptions(int language) {
     ui->lblEmail->setText(t(570));
     ui->lblFax->setText(t(1500));
     ui->lblIllustrative->setText(t(914));
+    // Where saved enterprises go: the user's data folder once installed, or
+    // the file chosen with --user-store.
+    ui->lblUserStore->setText(t(1560).trimmed() + "\n" + qs(UserStorePath()));
 }
 
 void frmAbout::cmdReturn_Click() { hide(); }

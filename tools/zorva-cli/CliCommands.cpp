@@ -44,7 +44,11 @@ const char* kUsage =
     "\n"
     "Common options:\n"
     "  --app-dir DIR  read the data stores ZOR_DATA.mdb and myData.mdb of DIR\n"
-    "                 (default: the folder of this program)\n"
+    "                 (default: the program's application folder)\n"
+    "  --user-store FILE  use FILE as the user data store (made if missing), as\n"
+    "                 the program's --user-store; also the variable ZORVA_USER_STORE\n"
+    "                 (default: myData.mdb of the application folder, or\n"
+    "                 ~/.local/share/zorva/myData.mdb for an installed program)\n"
     "  --lang en|fr   language of texts and messages (default en)\n"
     "  --help         this text, or a command's own help after its name\n"
     "\n"
@@ -124,6 +128,7 @@ struct UsageError : std::runtime_error {
 struct Options {
     std::string command;
     std::string appDir;
+    std::string userStore;
     bool help = false;
     std::map<std::string, std::string> values;
     bool has(const std::string& k) const { return values.count(k) != 0; }
@@ -151,6 +156,7 @@ Options parseArgs(const std::vector<std::string>& args) {
                 value = args[++i];
             }
             if (name == "app-dir") o.appDir = value;
+            else if (name == "user-store") o.userStore = value;
             else if (o.values.count(name)) throw UsageError("option --" + name + " given twice");
             else o.values[name] = value;
             continue;
@@ -686,6 +692,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         gintLanguage = static_cast<std::int16_t>(languageOf(o));
 
         if (!o.appDir.empty()) SetAppPath(o.appDir);
+        if (!o.userStore.empty()) SetUserStorePath(o.userStore);
         try {
             OpenDataStores();
         } catch (const StartupError& e) {
