@@ -371,3 +371,71 @@ TEST_F(Cli, AFailingPreparationSaysSoOnStderr) {
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("Volume_Descriptions"), std::string::npos) << r.err;
 }
+
+// ---------------------------------------------------------------- text encoding
+
+TEST_F(Cli, AFileThatIsNotUtf8IsRefusedNamingItsLine) {
+    // "Café" written in Latin-1 on the third line.
+    CliRun r = compare(std::string(kHeader) + "Acme,2010,125,875,600,400,3,1\nCaf\xE9,2010,125,875,600,400,3,1\n");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("line 3 is not UTF-8"), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, NamesWithAccentsAndQuotesComeOutAsValidJson) {
+    CliRun r = compare(std::string(kHeader) + "\"Caf\xC3\xA9 \"\"Zo\xC3\xA9\"\"\",2010,125,875,600,400,3,1\n");
+    ASSERT_EQ(r.objects.size(), 1u) << r.out;
+    EXPECT_EQ(str(r.objects[0], "MyFirmName"), "Café \"Zoé\"");
+    EXPECT_TRUE(r.allLinesAreJson);
+}
+
+// ---------------------------------------------------------------- import
+
+TEST_F(Cli, ImportStoresManyEnterprisesWithTheReplaceRuleAndNamesEachRefusedLine) {
+    const std::string file = writeCsv(std::string(kHeader) +
+                                      "Acme,2010,125,875,600,400,3,1\n"
+                                      "\n"
+                                      "Bravo,2011,1,0,0,1,0,0\n"
+                                      ",2009,1,0,0,1,0,0\n"
+                                      "\"O'Hara,\nSons\",2009,500,500,700,300,1000,50\n"
+                                      "Delta,2008,1e999,0,0,0,0,0\n");
+    struct Case {
+        QStringList flags;
+        int code;
+        std::vector<std::string> statuses;  // of the lines 2, 4, 5, 6, 8
+        double acmeCash;
+    };
+    ExecCmdInDB(stores.user, "insert into MyValues (FirmName, Year, Cash) values ('ACME', 2010, 7)");
+    const std::vector<Case> cases = {
+        {{}, 1, {"refused", "refused", "refused", "saved", "refused"}, 7},
+        {{"--skip"}, 1, {"skipped", "refused", "refused", "skipped", "refused"}, 7},
+        {{"--replace"}, 1, {"replaced", "refused", "refused", "replaced", "refused"}, 125},
+    };
+    for (const Case& c : cases) {
+        CliRun r = runCli(base(QStringList{"import", "--values", QString::fromStdString(file)} + c.flags));
+        EXPECT_EQ(r.code, c.code) << r.err;
+        ASSERT_EQ(r.objects.size(), 5u) << r.out;
+        const int lines[] = {2, 4, 5, 6, 8};
+        for (size_t k = 0; k < 5; ++k) {
+            EXPECT_EQ(r.objects[k].value("line").toInt(), lines[k]);
+            EXPECT_EQ(str(r.objects[k], "status"), c.statuses[k]) << c.flags.join(' ').toStdString() << " " << k;
+            EXPECT_EQ(r.objects[k].contains("reason"), c.statuses[k] == "refused");
+        }
+        auto rs = GetRS(stores.user, "select Cash from MyValues where lower(FirmName) = 'acme' and Year = 2010", "read");
+        ASSERT_EQ(rs->RecordCount(), 1);
+        EXPECT_EQ(rs->Fields(0).toDouble(), c.acmeCash);
+    }
+    auto count = GetRS(stores.user, "select count(*) from MyValues", "read");
+    EXPECT_EQ(count->Fields(0).toInt(), 2);  // Acme and O'Hara
+}
+
+TEST_F(Cli, ImportWritesNothingWhenTheFileCannotBeRead) {
+    for (const std::string& text : {std::string("Name,Year\nAcme,2010\n"), std::string(kHeader) + "Acme,2010\nCaf\xE9,2010\n",
+                                    std::string(""), std::string(kHeader) + "\"Acme,2010\n"}) {
+        CliRun r = runCli(base({"import", "--values", QString::fromStdString(writeCsv(text))}));
+        EXPECT_EQ(r.code, 2) << text;
+        EXPECT_EQ(r.out, "");
+        auto count = GetRS(stores.user, "select count(*) from MyValues", "read");
+        EXPECT_EQ(count->Fields(0).toInt(), 0) << text;
+    }
+}
