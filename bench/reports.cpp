@@ -7,6 +7,7 @@
 #include "core/AppPath.h"
 #include "core/Globals.h"
 #include "core/modMain.h"
+#include "enterprise/RecordStore.h"
 #include "reports/ReportDocument.h"
 #include "reports/ReportViewerLogic.h"
 
@@ -37,9 +38,21 @@ std::vector<std::string> ComparisonValues(const std::string& naics) {
     return BuildComparisonValues(record, naics, "Oilseed and grain farming");
 }
 
+// The enterprise saved for 2008, 2009 and 2010 (the trend reads the saved years).
+void SaveThreeYears() {
+    auto inputs = cli::ReadEnterprises(kCsv, "1111", 0);
+    RecordTexts record = inputs.at(0).record;
+    subRemoveBlanksCommas(record);
+    for (std::int16_t y : {2008, 2009, 2010}) {
+        record[Field::Year] = std::to_string(y);
+        store::SaveRecord(gcnUser, record, y);
+    }
+}
+
 void RenderReport(benchmark::State& state, const std::string& type) {
     const std::string naics = "1111";
-    const auto values = type == "com" ? ComparisonValues(naics) : std::vector<std::string>{};
+    const auto values = type == "com" || type == "tre" ? ComparisonValues(naics) : std::vector<std::string>{};
+    if (type == "tre") SaveThreeYears();
     for (auto _ : state) {
         auto prepared = report::PrepareReport(gcnIndustry, gcnUser, type, 3, "NS", 2010, naics, "E", values);
         if (!prepared) {
@@ -64,10 +77,13 @@ BENCHMARK(BM_ComparisonPrepared)->Unit(benchmark::kMillisecond)->Iterations(3)->
 void BM_Ratios(benchmark::State& s) { RenderReport(s, "rat"); }
 void BM_BalanceSheet(benchmark::State& s) { RenderReport(s, "bal"); }
 void BM_Comparison(benchmark::State& s) { RenderReport(s, "com"); }
+// The trend of three saved years: 15 charts and the structure of each year.
+void BM_Trend(benchmark::State& s) { RenderReport(s, "tre"); }
 
 BENCHMARK(BM_Ratios)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(10)->ReportAggregatesOnly(true);
 BENCHMARK(BM_BalanceSheet)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(10)->ReportAggregatesOnly(true);
 BENCHMARK(BM_Comparison)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(10)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Trend)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(10)->ReportAggregatesOnly(true);
 
 } // namespace
 
