@@ -10,6 +10,7 @@
 #include "enterprise/RecordStore.h"
 #include "reports/BatchComparison.h"
 #include "reports/ReportDocument.h"
+#include "reports/ReportExport.h"
 #include "reports/ReportPrep.h"
 #include "reports/ReportViewerLogic.h"
 
@@ -100,10 +101,12 @@ const std::map<std::string, std::string> kCommandHelp = {
      "and Rpt_Ratios_Titles or Rpt_BalanceSheet_Titles (a list of rows).\n"},
     {"report",
      "Usage: zorva-cli report --type rat|bal|com|trend --dataset OPTION --naics CODE [--year Y]\n"
-     "                        [--values FILE.csv] [--name NAME] [--lang en|fr] --out FILE.pdf|FILE.html [--app-dir DIR]\n"
+     "                        [--values FILE.csv] [--name NAME] [--lang en|fr] --out FILE.pdf|.html|.csv|.xlsx [--app-dir DIR]\n"
      "\n"
      "Prepares a report as the report viewer does and renders its template into\n"
-     "FILE (a PDF, or HTML when FILE ends in .html), without a display. The\n"
+     "FILE (a PDF, or HTML when FILE ends in .html), without a display. A FILE\n"
+     "ending in .csv or .xlsx receives every table of the report with its\n"
+     "headings and titles, numbers as numbers with the decimals shown. The\n"
      "ratios (rat) and balance-sheet (bal) reports are for Y (default 2010) and\n"
      "the two years before; the comparison (com) is of the first enterprise of\n"
      "FILE.csv (as for compare), for its own year. The trend is of the years\n"
@@ -399,7 +402,9 @@ int cmdReport(const Options& o, std::ostream& out) {
     } else {
         const std::string& path = o.get("out");
         std::string ext = path.size() >= 5 ? path.substr(path.size() - 5) : path;
-        if (strcasecmp(ext.c_str(), ".html") == 0) {
+        if (report::IsExportPath(path)) {
+            written = report::WriteExport(prepared->rendered, path, &error);
+        } else if (strcasecmp(ext.c_str(), ".html") == 0) {
             written = report::WriteHtml(prepared->rendered, path, &error);
         } else {
             auto doc = report::MakeDocument(prepared->rendered);
