@@ -9,11 +9,14 @@
 #include "core/gui/HelpKey.h"
 #include "core/gui/QtServices.h"
 #include "reports/ReportDocument.h"
+#include "reports/ReportExport.h"
 #include "reports/ReportViewerLogic.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QEvent>
 #include <QFileDialog>
+#include <QMenu>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QResizeEvent>
@@ -67,6 +70,16 @@ frmReportViewer::frmReportViewer(QWidget* parent) : QDialog(parent), ui(std::mak
     connect(ui->btnBack, &QPushButton::clicked, this, &frmReportViewer::btnBack_Click);
     connect(ui->btnPrint, &QPushButton::clicked, this, &frmReportViewer::btnPrint_Click);
     connect(ui->btnPdf, &QPushButton::clicked, this, &frmReportViewer::btnPdf_Click);
+    // Export: a menu of the two file types.
+    mnuExport_ = new QMenu(this);
+    mnuExport_->setObjectName("mnuExport");
+    QAction* csv = mnuExport_->addAction(QString());
+    csv->setObjectName("mnuExportCsv");
+    connect(csv, &QAction::triggered, this, [this] { mnuExport_Click(".csv"); });
+    QAction* xlsx = mnuExport_->addAction(QString());
+    xlsx->setObjectName("mnuExportXlsx");
+    connect(xlsx, &QAction::triggered, this, [this] { mnuExport_Click(".xlsx"); });
+    ui->btnExport->setMenu(mnuExport_);
     connect(ui->btnZoomIn, &QToolButton::clicked, view_, [this] { view_->zoomIn(1.25); });
     connect(ui->btnZoomOut, &QToolButton::clicked, view_, [this] { view_->zoomOut(1.25); });
     subLoadCaptions();
@@ -86,7 +99,16 @@ std::function<std::string(QWidget*)>& frmReportViewer::PdfPathChooser() {
     return chooser;
 }
 
+std::function<std::string(QWidget*, const std::string&)>& frmReportViewer::ExportPathChooser() {
+    static std::function<std::string(QWidget*, const std::string&)> chooser = [](QWidget* parent,
+                                                                              const std::string& filter) {
+        return ss(QFileDialog::getSaveFileName(parent, qs(Txt(1802)), QString(), qs(filter)));
+    };
+    return chooser;
+}
+
 void frmReportViewer::SetReport(const report::Rendered& rendered) {
+    rendered_ = rendered;
     document_ = report::MakeDocument(rendered);
     title_ = rendered.title;
     view_->updatePreview();
@@ -104,6 +126,11 @@ void frmReportViewer::subLoadCaptions() {
     ui->btnPrint->setAccessibleName(qs(Txt(924)));
     ui->btnPdf->setText(qs(Txt(922)));
     ui->btnPdf->setAccessibleName(qs(Txt(922)));
+    ui->btnExport->setText(qs(Txt(1802)));
+    ui->btnExport->setAccessibleName(qs(Txt(1802)));
+    mnuExport_->setAccessibleName(qs(Txt(1802)));
+    mnuExport_->actions()[0]->setText(qs(Txt(1804)));
+    mnuExport_->actions()[1]->setText(qs(Txt(1806)));
     ui->btnZoomIn->setToolTip(qs(Txt(926)));
     ui->btnZoomIn->setAccessibleName(qs(Txt(926)));
     ui->btnZoomOut->setToolTip(qs(Txt(928)));
@@ -168,6 +195,27 @@ void frmReportViewer::btnPdf_Click() {
     if (path.empty()) return;
     if (path.size() < 4 || QString::fromStdString(path.substr(path.size() - 4)).toLower() != ".pdf") path += ".pdf";
     SaveAsPdf(path);
+}
+
+bool frmReportViewer::Export(const std::string& path) {
+    std::string error;
+    bool ok = false;
+    {
+        WaitCursor wait;
+        ok = report::WriteExport(rendered_, path, &error);
+    }
+    if (!ok) MsgBox(Txt(1812) + path + (error.empty() ? "" : " (" + error + ")"), MsgButtons::OK, MsgIcon::Exclamation);
+    return ok;
+}
+
+void frmReportViewer::mnuExport_Click(const std::string& extension) {
+    const int filterId = extension == ".csv" ? 1808 : 1810;
+    std::string path = ExportPathChooser() ? ExportPathChooser()(this, Txt(filterId)) : std::string();
+    if (path.empty()) return;
+    if (path.size() < extension.size() ||
+        QString::fromStdString(path.substr(path.size() - extension.size())).toLower() != qs(extension))
+        path += extension;
+    Export(path);
 }
 
 } // namespace zorva

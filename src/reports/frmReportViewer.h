@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+class QMenu;
 class QPrintPreviewWidget;
 class QTextDocument;
 
@@ -50,9 +51,14 @@ public:
     static std::function<void()>& AfterReturn();
     // Asks for the PDF file's path; empty: cancelled. Replaceable in tests.
     static std::function<std::string(QWidget* parent)>& PdfPathChooser();
+    // Asks for the path of an export (filter: the file type's filter text);
+    // empty: cancelled. Replaceable in tests.
+    static std::function<std::string(QWidget* parent, const std::string& filter)>& ExportPathChooser();
 
     void subLoadCaptions();
     bool SaveAsPdf(const std::string& path);
+    // Every table of the report into a CSV or XLSX file (by its extension).
+    bool Export(const std::string& path);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -62,6 +68,7 @@ private slots:
     void btnBack_Click();
     void btnPrint_Click();
     void btnPdf_Click();
+    void mnuExport_Click(const std::string& extension);
 
 private:
     void paint(QPrinter* printer);
@@ -73,6 +80,8 @@ private:
     QPrinter previewPrinter_;
     std::unique_ptr<QTextDocument> document_;
     std::string title_;
+    report::Rendered rendered_;  // kept for Export
+    QMenu* mnuExport_ = nullptr;
 };
 
 } // namespace zorva
