@@ -184,7 +184,8 @@ std::string GapText(const RatioDef& r, const DollarGap& gap, double median, Lang
     if (!gap.reachable) {
         const std::string lever = gap.lever == Lever::Debt ? Trimmed(1900, lang)
                                                            : AmountName(gap.moves.front().amount, o);
-        return Replace(Replace(Replace(Txt(kUnreachable, o), "{R}", ratio), "{M}", med), "{L}", lever);
+        std::string s = Replace(Replace(Replace(Txt(kUnreachable, o), "{R}", ratio), "{M}", med), "{L}", lever);
+        return lang == Lang::French ? Replace(s, " : ", "\u00A0: ") : s;
     }
     std::string kept = DenominatorName(r, o);
     if (lang == Lang::French) {
@@ -197,7 +198,9 @@ std::string GapText(const RatioDef& r, const DollarGap& gap, double median, Lang
     s = Replace(s, "{A}", DollarText(gap.change, lang));
     s = Replace(s, "{K}", kept);
     s = Replace(s, "{R}", ratio);
-    return Replace(s, "{M}", med);
+    s = Replace(s, "{M}", med);
+    // French keeps the colon with the word before it.
+    return lang == Lang::French ? Replace(s, " : ", "\u00A0: ") : s;
 }
 
 } // namespace zorva::report

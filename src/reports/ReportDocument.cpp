@@ -77,8 +77,11 @@ void KeepRowsTogether(QTextDocument& doc) {
             for (int r = table->format().headerRowCount(); r < table->rows() && !moved; ++r) {
                 auto [top, bottom] = RowExtent(doc, table, r);
                 const int page = static_cast<int>(top / pageHeight);
-                if (top > bottom || page == static_cast<int>((bottom - 0.01) / pageHeight)) continue;
                 const qreal pageBottom = (page + 1) * pageHeight - bottomMargin;
+                // A row that reaches into the bottom margin is split as well:
+                // the layout moves its last line (a chart) onto the next page.
+                if (top > bottom || (page == static_cast<int>((bottom - 0.01) / pageHeight) && bottom <= pageBottom + 0.5))
+                    continue;
                 table->insertRows(r, 1);
                 for (int c = 0; c < table->columns(); ++c) {
                     QTextTableCell cell = table->cellAt(r, c);

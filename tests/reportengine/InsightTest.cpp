@@ -79,7 +79,7 @@ TEST_F(Insight, TheSummaryNamesTheWeakestRatiosWithTheDollarsThatReachTheMedian)
 
     const std::string fr = Plain(render("com", "F", r).html);
     EXPECT_NE(fr.find("Le bénéfice brut devrait être supérieur de 409\u202F000\u00A0$ (sans changement de ventes) "
-                      "pour atteindre la médiane de l'industrie (marge bénéficiaire brute : 40,5\u202F%)."),
+                      "pour atteindre la médiane de l'industrie (marge bénéficiaire brute\u00A0: 40,5\u202F%)."),
               std::string::npos);
 }
 

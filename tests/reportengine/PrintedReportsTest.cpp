@@ -9,6 +9,7 @@
 #include "core/Globals.h"
 #include "core/Strings.h"
 #include "enterprise/EnterpriseRecord.h"
+#include "enterprise/RecordStore.h"
 #include "reports/RatioTable.h"
 #include "reports/ReportDocument.h"
 #include "reports/ReportModel.h"
@@ -151,7 +152,8 @@ protected:
 
     // An enterprise with the given amounts (the rest 0), in balance.
     static std::vector<std::string> enterprise(const std::string& naics,
-                                               const std::vector<std::pair<Field, const char*>>& amounts) {
+                                               const std::vector<std::pair<Field, const char*>>& amounts,
+                                               bool saveThreeYears = false) {
         RecordTexts r;
         InitializeValues(r, 0);
         r[Field::FirmName] = "Les Grossistes-distributeurs Beauséjour-Théberge ltée";
@@ -159,9 +161,11 @@ protected:
         for (const auto& [f, v] : amounts) r[f] = v;
         EXPECT_TRUE(subCalculateSubTotals(r));
         EXPECT_EQ(r[Field::TotLiabShareEq], r[Field::Ta]);
+        if (saveThreeYears)  // what the trend report reads
+            for (std::int16_t y : {2008, 2009, 2010}) store::SaveRecord(gcnUser, r, y);
         return BuildComparisonValues(r, naics, "Industry");
     }
-    static std::vector<std::string> ordinaryEnterprise(const std::string& naics) {
+    static std::vector<std::string> ordinaryEnterprise(const std::string& naics, bool saveThreeYears = false) {
         return enterprise(naics, {{Field::Cash, "1234567.89"}, {Field::Ar, "2345678"}, {Field::Inv, "3456789"},
                                   {Field::CA, "4567890"}, {Field::AccountsPayable, "2000000"}, {Field::Mtg, "3000000"},
                                   {Field::ShareC, "1000000"}, {Field::RetEarn, "5604924.89"},
@@ -169,7 +173,7 @@ protected:
                                   {Field::GrossProfit, "23456789"}, {Field::OperatingProfit, "4567890"},
                                   {Field::InterestExpense, "345678"}, {Field::PretaxProfit, "3456789"},
                                   {Field::ProfitAfterTax, "2345678"}, {Field::CurrentAssets, "7000000"},
-                                  {Field::CurrentLiabilities, "2500000"}});
+                                  {Field::CurrentLiabilities, "2500000"}}, saveThreeYears);
     }
 
     report::Rendered render(const std::string& type, const std::string& dataset, const std::string& naics,
@@ -177,7 +181,9 @@ protected:
         const DatasetChoice* c = FindChoice(dataset);
         EXPECT_NE(c, nullptr) << dataset;
         auto prepared = report::PrepareReport(gcnIndustry, gcnUser, type, c->volume, c->region, 2010, naics, lang,
-                                              values.empty() && type == "com" ? ordinaryEnterprise(naics) : values);
+                                              values.empty() && (type == "com" || type == "tre")
+                                                  ? ordinaryEnterprise(naics, type == "tre")
+                                                  : values);
         EXPECT_TRUE(prepared.has_value()) << type << " " << naics;
         return prepared ? prepared->rendered : report::Rendered{};
     }
@@ -349,7 +355,7 @@ std::vector<std::string> LayoutProblems(QTextDocument& doc) {
 TEST_F(PrintedReports, NoWordOrNumberIsCutAndNoRowIsSplitAcrossPages) {
     // 1111 (Nova Scotia's example), 4163 (the longest French title), 4453 (boundaries above 1,000).
     for (const char* naics : {"1111", "4163", "4453"}) {
-        for (const char* type : {"rat", "bal", "com"}) {
+        for (const char* type : {"rat", "bal", "com", "tre"}) {
             for (const char* lang : {"E", "F"}) {
                 const report::Rendered r = render(type, "optNovaScotia", naics, lang);
                 auto doc = report::MakeDocument(r);

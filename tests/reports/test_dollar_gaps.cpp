@@ -99,11 +99,11 @@ TEST(DollarGaps, TheSentenceInBothLanguagesRoundsUpToTheDollar) {
               "profit margin of 40.5%.");
     EXPECT_EQ(GapText(RatioOf("GPM"), *gap, 40.5, Lang::French),
               "Le bénéfice brut devrait être supérieur de 12\u202F300\u00A0$ (sans changement de ventes) pour "
-              "atteindre la médiane de l'industrie (marge bénéficiaire brute : 40,5\u202F%).");
+              "atteindre la médiane de l'industrie (marge bénéficiaire brute\u00A0: 40,5\u202F%).");
     a[cv::Ta] = 1000;
     auto debt = GapToMedian(RatioOf("LTA"), a, 0.4);
     ASSERT_TRUE(debt && debt->reachable);
     EXPECT_EQ(GapText(RatioOf("LTA"), *debt, 0.4, Lang::French),
               "Les dettes devraient être inférieures de 100\u00A0$ (sans changement d'actif total; le passif total "
-              "baissant d'autant) pour atteindre la médiane de l'industrie (passifs par rapport aux actifs : 0,40).");
+              "baissant d'autant) pour atteindre la médiane de l'industrie (passifs par rapport aux actifs\u00A0: 0,40).");
 }
