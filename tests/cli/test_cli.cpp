@@ -12,6 +12,8 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include <xlsxwriter.h>
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -438,4 +440,31 @@ TEST_F(Cli, ImportWritesNothingWhenTheFileCannotBeRead) {
         auto count = GetRS(stores.user, "select count(*) from MyValues", "read");
         EXPECT_EQ(count->Fields(0).toInt(), 0) << text;
     }
+}
+
+TEST_F(Cli, ImportAndCompareReadTheFirstSheetOfAWorkbook) {
+    const std::string path = stores.dir + "/values.xlsx";
+    lxw_workbook* wb = workbook_new(path.c_str());
+    lxw_worksheet* ws = workbook_add_worksheet(wb, "Enterprises");
+    const char* header[] = {"FirmName", "Year", "Cash", "Ar", "AccountsPayable", "ShareC"};
+    for (int c = 0; c < 6; ++c) worksheet_write_string(ws, 0, static_cast<lxw_col_t>(c), header[c], nullptr);
+    worksheet_write_string(ws, 1, 0, "Zoé & Fils", nullptr);
+    const double amounts[] = {2010, 125, 875, 600, 400};
+    for (int c = 0; c < 5; ++c) worksheet_write_number(ws, 1, static_cast<lxw_col_t>(c + 1), amounts[c], nullptr);
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+
+    CliRun r = runCli(base({"import", "--values", QString::fromStdString(path)}));
+    EXPECT_EQ(r.code, 0) << r.err;
+    ASSERT_EQ(r.objects.size(), 1u);
+    EXPECT_EQ(str(r.objects[0], "status"), "saved");
+    EXPECT_EQ(r.objects[0].value("line").toInt(), 2);
+    auto rs = GetRS(stores.user, "select FirmName, Ta from MyValues", "read");
+    ASSERT_EQ(rs->RecordCount(), 1);
+    EXPECT_EQ(rs->Fields(0).toString(), "Zoé & Fils");
+    EXPECT_EQ(rs->Fields(1).toDouble(), 1000);
+
+    r = runCli(base({"compare", "--dataset", "optNovaScotia", "--naics", "111", "--values", QString::fromStdString(path)}));
+    EXPECT_EQ(r.code, 0) << r.err;
+    ASSERT_EQ(r.objects.size(), 1u);
+    EXPECT_EQ(r.objects[0].value("MyCash").toDouble(), 12.5);
 }

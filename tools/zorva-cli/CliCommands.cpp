@@ -8,6 +8,7 @@
 #include "core/Strings.h"
 #include "core/modMain.h"
 #include "enterprise/RecordStore.h"
+#include "enterprise/SheetFile.h"
 #include "reports/BatchComparison.h"
 #include "reports/ReportDocument.h"
 #include "reports/ReportExport.h"
@@ -73,7 +74,8 @@ const std::map<std::string, std::string> kCommandHelp = {
     {"compare",
      "Usage: zorva-cli compare --dataset OPTION --naics CODE --values FILE.csv [--lang en|fr] [--app-dir DIR]\n"
      "\n"
-     "FILE.csv has a header row of MyValues column names (any letter case;\n"
+     "FILE.csv (or the first sheet of FILE.xlsx) has a header row of MyValues\n"
+     "column names (any letter case;\n"
      "FirmName and Year required; a missing amount is 0) and one row per\n"
      "enterprise. When none of Toa, Ta, Tliab, Equity1 and TotLiabShareEq is given\n"
      "they are computed; otherwise they are taken as given.\n"
@@ -84,7 +86,7 @@ const std::map<std::string, std::string> kCommandHelp = {
      "{\"FirmName\": ..., \"Year\": ..., \"error\": \"<message>\"}.\n"
      "Exit status 0 when every row succeeded, 1 when any failed.\n"},
     {"import",
-     "Usage: zorva-cli import --values FILE.csv [--replace|--skip] [--lang en|fr] [--app-dir DIR]\n"
+     "Usage: zorva-cli import --values FILE.csv|FILE.xlsx [--replace|--skip] [--lang en|fr] [--app-dir DIR]\n"
      "\n"
      "Stores the enterprises of FILE.csv (one per row, the columns as for compare)\n"
      "in the user store in one transaction. A row whose name and year are already\n"
@@ -275,10 +277,9 @@ int cmdCompare(const Options& o, std::ostream& out) {
     int lang = languageOf(o);
     const DatasetChoice& c = datasetOf(o);
     const std::string naics = o.get("naics");
-    const std::string text = readFile(o.get("values"));
     std::vector<EnterpriseInput> inputs;
     try {
-        inputs = ReadEnterprises(text, naics, lang);
+        inputs = ReadEnterprisesFile(o.get("values"), naics, lang);
     } catch (const std::runtime_error& e) {
         throw UsageError(o.get("values") + ": " + e.what());
     }
@@ -356,7 +357,7 @@ int cmdReport(const Options& o, std::ostream& out) {
         requireOptions(o, {"values"});
         std::vector<EnterpriseInput> inputs;
         try {
-            inputs = ReadEnterprises(readFile(o.get("values")), naics, lang);
+            inputs = ReadEnterprisesFile(o.get("values"), naics, lang);
         } catch (const std::runtime_error& e) {
             throw UsageError(o.get("values") + ": " + e.what());
         }
@@ -429,7 +430,7 @@ int cmdImport(const Options& o, std::ostream& out) {
     const std::string& path = o.get("values");
     std::vector<EnterpriseInput> inputs;
     try {
-        inputs = ReadEnterprises(readFile(path), "", lang);
+        inputs = ReadEnterprisesFile(path, "", lang);
     } catch (const std::runtime_error& e) {
         throw UsageError(path + ": " + e.what());
     }
@@ -550,10 +551,38 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& input, std::ve
     return rows;
 }
 
+namespace {
+std::vector<EnterpriseInput> enterprisesOfRows(const std::vector<std::vector<std::string>>& rows,
+                                               const std::vector<long>& lineOfRow, const std::string& naics,
+                                               int language);
+}
+
 std::vector<EnterpriseInput> ReadEnterprises(const std::string& csvText, const std::string& naics, int language) {
     RequireUtf8(csvText);
     std::vector<long> lineOfRow;
     auto rows = ParseCsv(csvText, &lineOfRow);
+    return enterprisesOfRows(rows, lineOfRow, naics, language);
+}
+
+std::vector<EnterpriseInput> ReadEnterprisesFile(const std::string& path, const std::string& naics, int language) {
+    const std::string bytes = readFile(path);
+    if (bytes.rfind("PK\x03\x04", 0) != 0) return ReadEnterprises(bytes, naics, language);
+    std::vector<std::vector<std::string>> rows;
+    std::vector<long> lineOfRow;
+    for (const SheetRow& r : ReadXlsxFile(path)) {
+        std::vector<std::string> texts;
+        for (const SheetCell& c : r.cells) texts.push_back(c.text);
+        while (!texts.empty() && texts.back().empty()) texts.pop_back();
+        rows.push_back(std::move(texts));
+        lineOfRow.push_back(r.line);
+    }
+    return enterprisesOfRows(rows, lineOfRow, naics, language);
+}
+
+namespace {
+std::vector<EnterpriseInput> enterprisesOfRows(const std::vector<std::vector<std::string>>& rows,
+                                               const std::vector<long>& lineOfRow, const std::string& naics,
+                                               int language) {
     if (rows.empty()) throw std::runtime_error("the file is empty: a header row is needed");
     const auto& header = rows.front();
     std::vector<Field> columns;
@@ -602,6 +631,7 @@ std::vector<EnterpriseInput> ReadEnterprises(const std::string& csvText, const s
     }
     return out;
 }
+} // namespace
 
 // ---------------------------------------------------------------- one comparison
 

@@ -40,6 +40,9 @@ struct EnterpriseInput {
     std::string message;
 };
 std::vector<EnterpriseInput> ReadEnterprises(const std::string& csvText, const std::string& naics, int language);
+// The same from a CSV file or the first sheet of an XLSX workbook (the same
+// header row and rows). Throws std::runtime_error when it cannot be read.
+std::vector<EnterpriseInput> ReadEnterprisesFile(const std::string& path, const std::string& naics, int language);
 
 // One comparison as the values screen requests it: the four checks, then the
 // comparison report's preparation on the open stores (gcnIndustry, gcnUser).
