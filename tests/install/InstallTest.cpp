@@ -252,19 +252,29 @@ TEST(InstalledTree, StartsWithAnEmptyHomeMakingItsStoreInTheDataFolderAndPrepare
     env.insert("PATH", "/usr/bin:/bin");
     env.insert("LC_ALL", "C.UTF-8");
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    const fs::path store = home / ".local/share/zorva/myData.mdb";
-    QProcess program;
-    program.setProcessEnvironment(env);
-    program.start(QString::fromStdString((usr / "bin/zorva").string()), {});
-    ASSERT_TRUE(program.waitForStarted());
     // Running, its store made and held open (the log's index file exists
-    // only while a copy has the store open).
-    for (int i = 0; i < 300 && !fs::exists(store.string() + "-shm") && program.state() == QProcess::Running; ++i)
-        QTest::qWait(100);
-    EXPECT_EQ(program.state(), QProcess::Running) << program.readAllStandardError().toStdString();
-    EXPECT_TRUE(fs::exists(store.string() + "-shm"));
-    program.kill();
-    program.waitForFinished();
+    // only while a copy has the store open); then ended.
+    auto startAndStop = [&](const QStringList& args, const fs::path& store) {
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(QString::fromStdString((usr / "bin/zorva").string()), args);
+        ASSERT_TRUE(program.waitForStarted());
+        for (int i = 0; i < 300 && !fs::exists(store.string() + "-shm") && program.state() == QProcess::Running; ++i)
+            QTest::qWait(100);
+        EXPECT_EQ(program.state(), QProcess::Running) << program.readAllStandardError().toStdString();
+        EXPECT_TRUE(fs::exists(store.string() + "-shm")) << store;
+        program.kill();
+        program.waitForFinished();
+    };
+    const fs::path store = home / ".local/share/zorva/myData.mdb";
+    startAndStop({}, store);
+    const fs::path chosen = home / "clients/bolt/myData.mdb";
+    startAndStop({"--user-store", QString::fromStdString(chosen.string())}, chosen);
+    QProcess noFile;
+    noFile.start(QString::fromStdString((usr / "bin/zorva").string()), {"--user-store"});
+    ASSERT_TRUE(noFile.waitForFinished(60000));
+    EXPECT_EQ(noFile.exitCode(), 2);
+    EXPECT_TRUE(noFile.readAllStandardError().contains("--user-store FILE"));
     EXPECT_GT(Scalar(store.string(), "select count(*) from Rpt_Comparison_Titles_Source"), 0);
 
     // A report from the installed command-line tool, on that store.
