@@ -162,9 +162,9 @@ StatementPreview ReadStatement(const std::vector<SheetRow>& rows, int language) 
         size_t k = 0;
         while (k < cells.size() && cells[k].text.empty()) ++k;
         if (k == cells.size()) continue;
-        const SheetCell* amount = nullptr;
-        for (size_t j = k + 1; j < cells.size() && !amount; ++j)
-            if (!cells[j].text.empty()) amount = &cells[j];
+        // The amount is the cell right after the line item (cells further
+        // right, such as a description, are not read).
+        const SheetCell* amount = k + 1 < cells.size() && !cells[k + 1].text.empty() ? &cells[k + 1] : nullptr;
         auto f = RecognizeLineItem(cells[k].text);
         if (!f) {
             std::string ignored;

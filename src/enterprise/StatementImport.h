@@ -1,7 +1,8 @@
 #pragma once
 // One enterprise's statement read from a CSV or XLSX file, for the values
 // screen's File > Import. Two layouts are read:
-//   two columns   each row a line item and its amount (a first row without an
+//   two columns   each row a line item and, in the next cell, its amount
+//                 (cells further right are not read; a first row without an
 //                 amount, such as "Line item, Amount", is a heading);
 //   one row       a first row of line items and, below it, one row of amounts.
 // A line item is known by its column name (Cash, Ar, ...) or by its English

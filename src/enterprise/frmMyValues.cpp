@@ -5,9 +5,11 @@
 #include "core/Services.h"
 #include "core/Strings.h"
 #include "core/gui/QtServices.h"
+#include "core/AppPath.h"
 #include "core/modMain.h"
 #include "enterprise/LineItemDefinitions.h"
 #include "enterprise/RecordStore.h"
+#include "enterprise/frmImportPreview.h"
 #include "enterprise/frmOpenExisting.h"
 #include "reports/frmReportViewer.h"
 #include "screens/frmAbout.h"
@@ -132,6 +134,16 @@ frmMyValues::frmMyValues() : ui(new Ui::frmMyValues) {
     connect(ui->mnuNew, &QAction::triggered, this, [this] { subStart_New_Firm_Record(); });
     connect(ui->mnuSave, &QAction::triggered, this, [this] { subSave_Firm_Record(false); });
     connect(ui->mnuOpen, &QAction::triggered, this, &frmMyValues::subOpen_Existing_Firm_Record);
+    mnuImport = new QAction(this);
+    mnuImport->setObjectName("mnuImport");
+    mnuImport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    ui->mnuFile->insertAction(ui->mnuReturn, mnuImport);
+    connect(mnuImport, &QAction::triggered, this, &frmMyValues::subImport_Statement);
+    mnuTemplate = new QAction(this);
+    mnuTemplate->setObjectName("mnuTemplate");
+    ui->mnuFile->insertAction(ui->mnuReturn, mnuTemplate);
+    ui->mnuFile->insertSeparator(ui->mnuReturn);
+    connect(mnuTemplate, &QAction::triggered, this, &frmMyValues::subOpen_Statement_Template);
     connect(ui->mnuReport, &QAction::triggered, this, &frmMyValues::subView_Comparison_Report);
     // The trend report: after Compare on the toolbar, after the comparison in the View menu.
     tbTrend = new QAction(this);
@@ -269,6 +281,8 @@ void frmMyValues::subApplyCaptions(int language) {
     ui->mnuNew->setText(t(532));
     ui->mnuSave->setText(t(536));
     ui->mnuOpen->setText(t(528));
+    if (mnuImport) mnuImport->setText(t(1852));
+    if (mnuTemplate) mnuTemplate->setText(t(1854));
     ui->mnuReturn->setText(t(498));
     ui->mnuReturnSearch->setText(t(558));
     ui->mnuExit->setText(t(328));
@@ -647,6 +661,42 @@ void frmMyValues::subShowStoredRecord(const RecordTexts& record) {
     subLoadCaptions();  // the industry chosen now on the search screen
     ui->txtFirmName->setText(qs(record[Field::FirmName]));
     mblnDataChanged = false;
+}
+
+void frmMyValues::subImport_Statement() {
+    const std::string path = frmImportPreview::FileChooser() ? frmImportPreview::FileChooser()(this) : std::string();
+    if (path.empty()) return;
+    import::StatementPreview preview;
+    try {
+        preview = import::ReadStatementFile(path, gintLanguage);
+    } catch (const SheetError& e) {
+        MsgBox(Txt(1856) + e.what(), MsgButtons::OK, MsgIcon::Exclamation);
+        return;
+    }
+    frmImportPreview dialog(this);
+    dialog.SetPreview(preview, path);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (!fncFinishEditing()) return;
+    RecordTexts record = fncRecordFromControls();
+    if (!import::ApplyStatement(preview, record)) {
+        MsgBox(Txt(kMsgNumberOutOfRange), MsgButtons::OK, MsgIcon::Exclamation);
+        return;
+    }
+    for (const auto& line : preview.lines) {
+        if (!line.ok) continue;
+        if (line.field == Field::FirmName) ui->txtFirmName->setText(qs(line.value));
+        if (line.field == Field::Year) ui->cboYear->setEditText(qs(line.value));
+    }
+    subWriteValues(record);
+    mblnDataChanged = true;
+}
+
+void frmMyValues::subOpen_Statement_Template() {
+    // The template of the application folder, opened by the desktop's program for it.
+    const std::string path = AppFile("statement-template.xlsx");
+    std::string error;
+    if (!services().processes || !services().processes->start("xdg-open", {path}, &error))
+        MsgBox(Txt(1858) + path + (error.empty() ? "" : " (" + error + ")"), MsgButtons::OK, MsgIcon::Exclamation);
 }
 
 void frmMyValues::subReturn(bool toSearch) {

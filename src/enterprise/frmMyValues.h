@@ -64,6 +64,12 @@ public:
     // Toolbar button and View menu item of the trend report.
     QAction* tbTrend = nullptr;
     QAction* mnuTrend = nullptr;
+    // File > Import… (a statement from a CSV or XLSX file, through a preview)
+    // and File > Statement template.
+    QAction* mnuImport = nullptr;
+    QAction* mnuTemplate = nullptr;
+    void subImport_Statement();
+    void subOpen_Statement_Template();
 
     // Puts a stored record on screen (the open-existing list's last step):
     // year, the industry chosen now on the search screen, the values as
