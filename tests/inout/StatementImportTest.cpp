@@ -144,3 +144,15 @@ TEST_F(StatementImport, AFileThatCannotBeReadSaysWhy) {
         }
     }
 }
+
+TEST_F(StatementImport, TheShippedTemplatesReadBackWithEveryLineItem) {
+    for (const char* ext : {".csv", ".xlsx"}) {
+        StatementPreview p = ReadStatementFile(BuiltAppDir() + "/statement-template" + ext, 1);
+        EXPECT_EQ(p.layout, Layout::TwoColumns) << ext;
+        EXPECT_TRUE(p.unknown.empty()) << ext;
+        int importable = 0;
+        for (const auto& l : p.lines) importable += l.ok && !l.computed;
+        EXPECT_EQ(importable, 27 + 1) << ext;  // every typed amount and the year
+        EXPECT_EQ(valueOf(p, Field::Year), "2010") << ext;
+    }
+}
