@@ -56,6 +56,13 @@ ComparisonBatch::ComparisonBatch(ConnectionHandle& DataConn, ConnectionHandle& W
     tx.Commit();
 }
 
+Variant ComparisonBatch::Figure(int year, const std::string& column) const {
+    if (!KnownYear(year)) return Variant();
+    const YearFigures& y = years_[yearSlot(year)];
+    auto it = y.byColumn.find(upper(column));
+    return it == y.byColumn.end() ? Variant() : it->second;
+}
+
 std::optional<ComparisonRow> ComparisonBatch::Compare(const std::vector<std::string>& values, std::int16_t Year,
                                                       std::string* message) const {
     const int lang = LanguageIndex(language_);

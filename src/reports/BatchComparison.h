@@ -60,6 +60,8 @@ public:
     // index of each in a ComparisonRow.
     const std::vector<std::string>& TableColumns() const { return tableColumns_; }
     const std::vector<size_t>& RowIndexOfTableColumn() const { return rowIndex_; }
+    // An industry figure of a year (2008 to 2010) as read; Null when not published.
+    Variant Figure(int year, const std::string& column) const;
 
 private:
     std::string language_;

@@ -468,3 +468,31 @@ TEST_F(Cli, ImportAndCompareReadTheFirstSheetOfAWorkbook) {
     ASSERT_EQ(r.objects.size(), 1u);
     EXPECT_EQ(r.objects[0].value("MyCash").toDouble(), 12.5);
 }
+
+TEST_F(Cli, ComparePortfolioWorkbookHasARowPerEnterpriseAndTheIndustrysQuartiles) {
+    const std::string path = stores.dir + "/portfolio.xlsx";
+    CliRun r = compare(std::string(kHeader) + "Acme,2010,125,875,600,400,3,1\n,2010,1,0,0,1,0,0\n"
+                                              "\"O'Hara, Sons\",2009,500,500,700,300,1000,50\n",
+                       {"--out", QString::fromStdString(path)});
+    EXPECT_EQ(r.code, 1) << r.err;  // the row without a name is refused
+    ASSERT_EQ(r.objects.size(), 2u) << r.out;
+    EXPECT_TRUE(r.objects[0].contains("error"));
+    EXPECT_EQ(r.objects[1].value("enterprises").toInt(), 2);
+    QProcess p;
+    p.start("/usr/bin/python3", {"-c",
+                                 "import openpyxl, sys\n"
+                                 "wb = openpyxl.load_workbook(sys.argv[1])\n"
+                                 "ws = wb.worksheets[0]\n"
+                                 "print('|'.join(wb.sheetnames))\n"
+                                 "print(ws.cell(6, 1).value, ws.cell(6, 2).value, ws.cell(7, 1).value)\n"
+                                 "print(ws.cell(5, 4).value, ws.cell(6, 4).value, ws.cell(6, 4).number_format)\n"
+                                 "print(ws.cell(3, 2).fill.fgColor.rgb, ws.cell(3, 5).fill.fgColor.rgb)\n",
+                                 QString::fromStdString(path)});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n');
+    ASSERT_GE(lines.size(), 4) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(lines[0].toStdString(), "Portfolio|Industry quartiles");
+    EXPECT_EQ(lines[1].toStdString(), "Acme 2010 O'Hara, Sons");
+    EXPECT_EQ(lines[2].toStdString(), "Net profit margin 33.3333333333333 0.0");
+    EXPECT_EQ(lines[3].toStdString(), "FFE66101 FF5E3C99");  // the legend's two ends
+}

@@ -1,6 +1,7 @@
 #include "CliCommands.h"
 
 #include "Json.h"
+#include "Portfolio.h"
 
 #include "core/AppPath.h"
 #include "core/Globals.h"
@@ -18,7 +19,10 @@
 #include <QGuiApplication>
 #include <QStringDecoder>
 
+#include <chrono>
 #include <fstream>
+#include <iostream>
+#include <unistd.h>
 #include <map>
 #include <memory>
 #include <ostream>
@@ -72,7 +76,8 @@ const std::map<std::string, std::string> kCommandHelp = {
      "or, with --keyword, the industries whose title contains WORD (\"%\" and \"_\"\n"
      "are wildcards), in the order of the key word search.\n"},
     {"compare",
-     "Usage: zorva-cli compare --dataset OPTION --naics CODE --values FILE.csv [--lang en|fr] [--app-dir DIR]\n"
+     "Usage: zorva-cli compare --dataset OPTION --naics CODE --values FILE.csv|FILE.xlsx\n"
+     "                         [--out PORTFOLIO.xlsx] [--lang en|fr] [--app-dir DIR]\n"
      "\n"
      "FILE.csv (or the first sheet of FILE.xlsx) has a header row of MyValues\n"
      "column names (any letter case;\n"
@@ -84,6 +89,11 @@ const std::map<std::string, std::string> kCommandHelp = {
      "total assets), then the comparison report is prepared, and one line is\n"
      "printed: the Rpt_Comparison row as a JSON object, or\n"
      "{\"FirmName\": ..., \"Year\": ..., \"error\": \"<message>\"}.\n"
+     "With --out FILE.xlsx the rows go into a portfolio workbook instead: one row\n"
+     "per enterprise with each ratio and its quartile position, coloured, with a\n"
+     "legend, and a second sheet with the industry's quartiles; refused rows are\n"
+     "still printed, then {\"out\": ..., \"enterprises\": N, \"refused\": N}.\n"
+     "A progress bar is drawn on a terminal's standard error for long runs.\n"
      "Exit status 0 when every row succeeded, 1 when any failed.\n"},
     {"import",
      "Usage: zorva-cli import --values FILE.csv|FILE.xlsx [--replace|--skip] [--lang en|fr] [--app-dir DIR]\n"
@@ -120,7 +130,7 @@ const std::map<std::string, std::string> kCommandHelp = {
 const std::map<std::string, std::set<std::string>> kCommandOptions = {
     {"datasets", {"lang"}},
     {"industries", {"lang", "dataset", "keyword"}},
-    {"compare", {"lang", "dataset", "naics", "values"}},
+    {"compare", {"lang", "dataset", "naics", "values", "out"}},
     {"import", {"lang", "values", "replace", "skip"}},
     {"prepare", {"lang", "dataset", "naics", "type", "year"}},
     {"report", {"lang", "dataset", "naics", "type", "year", "values", "name", "out"}},
@@ -287,7 +297,30 @@ int cmdCompare(const Options& o, std::ostream& out) {
     auto industry = LookupIndustry(gcnIndustry, gstrDataTable, gstrNaicsTable, naics, lang);
     if (!industry) throw UsageError("the NAICS code " + naics + " is not an industry of the data set " + c.option);
 
-    return CompareAll(inputs, c, naics, industry->title, lang, out) == 0 ? kExitOk : kExitFailed;
+    CompareSink sink;
+    sink.progress = &std::cerr;
+    if (!o.has("out")) return CompareAll(inputs, c, naics, industry->title, lang, out, sink) == 0 ? kExitOk : kExitFailed;
+    // A portfolio workbook; refused rows are still printed.
+    const std::string& path = o.get("out");
+    if (path.size() < 5 || strcasecmp(path.substr(path.size() - 5).c_str(), ".xlsx") != 0)
+        throw UsageError("--out must name an .xlsx file, not " + path);
+    Portfolio portfolio(industry->title, naics, ChoiceCaption(c, lang), lang);
+    sink.printRows = false;
+    sink.row = [&](const ComparisonBatch& batch, const std::vector<std::string>& values, const ComparisonRow& row) {
+        portfolio.Add(batch, values, row);
+    };
+    const long failed = CompareAll(inputs, c, naics, industry->title, lang, out, sink);
+    // The industry's quartiles for the second sheet.
+    const ComparisonBatch batch(gcnIndustry, gcnUser, c.volume, c.region, naics, lang ? "F" : "E");
+    std::string error;
+    if (!portfolio.Write(batch, path, &error)) throw std::runtime_error(error);
+    out << JsonObject()
+               .addString("out", path)
+               .add("enterprises", Json(static_cast<long long>(portfolio.Size())))
+               .add("refused", Json(static_cast<long long>(failed)))
+               .str()
+        << "\n";
+    return failed == 0 ? kExitOk : kExitFailed;
 }
 
 // --year, 2010 when absent.
@@ -633,6 +666,27 @@ std::vector<EnterpriseInput> enterprisesOfRows(const std::vector<std::vector<std
 }
 } // namespace
 
+// ---------------------------------------------------------------- progress
+
+// A bar on a terminal's standard error, drawn once a run has lasted a second.
+ProgressBar::ProgressBar(std::ostream* out, size_t total)
+    : out_(out && isatty(STDERR_FILENO) ? out : nullptr), total_(total), start_(std::chrono::steady_clock::now()) {}
+
+ProgressBar::~ProgressBar() {
+    if (drawn_) *out_ << "\r" << std::string(60, ' ') << "\r" << std::flush;
+}
+
+void ProgressBar::step() {
+    if (!out_ || (++done_ & 63) != 0) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - start_ < std::chrono::seconds(1) || now - last_ < std::chrono::milliseconds(100)) return;
+    last_ = now;
+    drawn_ = true;
+    const size_t width = 30, filled = total_ ? done_ * width / total_ : width;
+    *out_ << "\r[" << std::string(filled, '#') << std::string(width - std::min(filled, width), ' ') << "] "
+          << done_ << "/" << total_ << std::flush;
+}
+
 // ---------------------------------------------------------------- one comparison
 
 std::string CompareOne(const EnterpriseInput& input, const DatasetChoice& dataset, const std::string& naics,
@@ -668,12 +722,19 @@ std::string CompareOne(const EnterpriseInput& input, const DatasetChoice& datase
 
 long CompareAll(const std::vector<EnterpriseInput>& inputs, const DatasetChoice& dataset, const std::string& naics,
                 const std::string& industryTitle, int language, std::ostream& out) {
+    return CompareAll(inputs, dataset, naics, industryTitle, language, out, CompareSink());
+}
+
+long CompareAll(const std::vector<EnterpriseInput>& inputs, const DatasetChoice& dataset, const std::string& naics,
+                const std::string& industryTitle, int language, std::ostream& out, const CompareSink& sink) {
     // The industry is read once; each enterprise's row is then computed in
     // memory by the same computation that fills Rpt_Comparison.
     const ComparisonBatch batch(gcnIndustry, gcnUser, dataset.volume, dataset.region, naics, language ? "F" : "E");
     long failed = 0;
     std::string line;
+    ProgressBar bar(sink.progress, inputs.size());
     for (const auto& input : inputs) {
+        bar.step();
         bool ok = false;
         if (!input.ok) {
             line = errorObject(input.record, input.message);
@@ -686,17 +747,19 @@ long CompareAll(const std::vector<EnterpriseInput>& inputs, const DatasetChoice&
             } else {
                 try {
                     std::string message;
-                    auto row = batch.Compare(BuildComparisonValues(record, naics, industryTitle),
-                                             *ReferenceYear(record[Field::Year]), &message);
+                    const auto values = BuildComparisonValues(record, naics, industryTitle);
+                    auto row = batch.Compare(values, *ReferenceYear(record[Field::Year]), &message);
                     ok = row.has_value();
-                    line = ok ? RowObject(batch.TableColumns(), *row, batch.RowIndexOfTableColumn())
-                              : errorObject(record, message);
+                    if (ok && sink.row) sink.row(batch, values, *row);
+                    line = !ok ? errorObject(record, message)
+                               : sink.printRows ? RowObject(batch.TableColumns(), *row, batch.RowIndexOfTableColumn())
+                                                : std::string();
                 } catch (const std::exception& e) {
                     line = errorObject(record, Txt(904, language) + e.what());
                 }
             }
         }
-        out << line << '\n';
+        if (!line.empty()) out << line << '\n';
         failed += !ok;
     }
     out.flush();

@@ -6,11 +6,18 @@
 #include "core/Catalogue.h"
 #include "enterprise/EnterpriseRecord.h"
 
+#include <chrono>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
 
+namespace zorva {
+class ComparisonBatch;
+}
+
 namespace zorva::cli {
+using zorva::ComparisonBatch;
 
 // Exit codes.
 inline constexpr int kExitOk = 0;
@@ -58,5 +65,33 @@ std::string CompareOne(const EnterpriseInput& input, const DatasetChoice& datase
 // that failed.
 long CompareAll(const std::vector<EnterpriseInput>& inputs, const DatasetChoice& dataset, const std::string& naics,
                 const std::string& industryTitle, int language, std::ostream& out);
+
+// The same, each computed row also given to `row` (with its enterprise's
+// comparison values) instead of printed when `printRows` is false; error
+// lines are printed either way. With `progress`, a progress bar is drawn on
+// it for runs longer than a second.
+struct CompareSink {
+    std::function<void(const ComparisonBatch& batch, const std::vector<std::string>& values,
+                       const std::vector<Variant>& row)> row;
+    bool printRows = true;
+    std::ostream* progress = nullptr;
+};
+long CompareAll(const std::vector<EnterpriseInput>& inputs, const DatasetChoice& dataset, const std::string& naics,
+                const std::string& industryTitle, int language, std::ostream& out, const CompareSink& sink);
+
+// A progress bar on standard error when it is a terminal, for runs longer
+// than a second; nothing otherwise.
+class ProgressBar {
+public:
+    ProgressBar(std::ostream* out, size_t total);
+    ~ProgressBar();
+    void step();
+
+private:
+    std::ostream* out_;
+    size_t total_, done_ = 0;
+    bool drawn_ = false;
+    std::chrono::steady_clock::time_point start_, last_;
+};
 
 } // namespace zorva::cli
