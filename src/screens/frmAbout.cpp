@@ -12,6 +12,7 @@
 #include <QShortcut>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace zorva {
 
@@ -71,7 +72,9 @@ void frmAbout::subApplyCaptions(int language) {
     ui->lblIllustrative->setText(t(914));
     // Where saved enterprises go: the user's data folder once installed, or
     // the file chosen with --user-store.
-    ui->lblUserStore->setText(t(1560).trimmed() + "\n" + qs(UserStorePath()));
+    std::error_code ec;
+    const std::filesystem::path store = std::filesystem::absolute(UserStorePath(), ec).lexically_normal();
+    ui->lblUserStore->setText(t(1560).trimmed() + "\n" + qs(ec ? UserStorePath() : store.string()));
 }
 
 void frmAbout::cmdReturn_Click() { hide(); }
