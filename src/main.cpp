@@ -8,6 +8,8 @@
 #include "core/modMain.h"
 #include "screens/StartScreen.h"
 
+#include <QIcon>
+
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -64,6 +66,8 @@ int main(int argc, char** argv) {
     ZorvaApplication app(argc, argv);
     // Ties the windows to the installed menu entry (its name and icon).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.zorva.Zorva"));
+    // The installed icon (hicolor theme) on every window; none in a build.
+    QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("zorva")));
     InstallQtServices();
     try {
         OpenDataStores();
