@@ -17,9 +17,7 @@ std::string ColumnLetters(int column) {
     return s;
 }
 
-namespace {
-
-void requireUtf8(const std::string& text) {
+void RequireUtf8Text(const std::string& text) {
     QStringDecoder whole(QStringDecoder::Utf8);
     QString decoded = whole.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
     if (!whole.hasError()) return;
@@ -35,10 +33,8 @@ void requireUtf8(const std::string& text) {
     throw SheetError("the file is not UTF-8 text; save it with the UTF-8 encoding");
 }
 
-} // namespace
-
 std::vector<SheetRow> ReadCsvText(const std::string& input) {
-    requireUtf8(input);
+    RequireUtf8Text(input);
     std::string text = input;
     if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);  // byte order mark
     std::vector<SheetRow> rows;

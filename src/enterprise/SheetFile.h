@@ -28,6 +28,9 @@ struct SheetRow {
 // "A", "B", ... "AA" for a column index from 0.
 std::string ColumnLetters(int column);
 
+// Throws SheetError naming the first line of a text that is not UTF-8.
+void RequireUtf8Text(const std::string& text);
+
 // The rows of a CSV text; a line with nothing on it is skipped. Throws
 // SheetError naming the line for a text that is not UTF-8 or a malformed one.
 std::vector<SheetRow> ReadCsvText(const std::string& text);

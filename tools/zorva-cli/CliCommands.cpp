@@ -508,22 +508,7 @@ int cmdImport(const Options& o, std::ostream& out) {
 
 // ---------------------------------------------------------------- CSV
 
-void RequireUtf8(const std::string& text) {
-    QStringDecoder whole(QStringDecoder::Utf8);
-    QString decoded = whole.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
-    if (!whole.hasError()) return;
-    long line = 1;
-    for (size_t start = 0; start <= text.size(); ++line) {
-        size_t end = std::min(text.find('\n', start), text.size());
-        QStringDecoder d(QStringDecoder::Utf8);
-        decoded = d.decode(QByteArrayView(text.data() + start, static_cast<qsizetype>(end - start)));
-        if (d.hasError())
-            throw std::runtime_error("line " + std::to_string(line) +
-                                     " is not UTF-8 text; save the file with the UTF-8 encoding");
-        start = end + 1;
-    }
-    throw std::runtime_error("the file is not UTF-8 text; save it with the UTF-8 encoding");
-}
+void RequireUtf8(const std::string& text) { RequireUtf8Text(text); }
 
 std::vector<std::vector<std::string>> ParseCsv(const std::string& input, std::vector<long>* lineOfRow) {
     std::string text = input;
