@@ -16,6 +16,7 @@
 #include "selection/frmIndustryDefinitions.h"
 #include "selection/frmMenu.h"
 #include "selection/frmSearch.h"
+#include "reports/frmReportViewer.h"
 #include "ValuesWalk.h"
 
 #include <QAbstractButton>
@@ -140,6 +141,25 @@ void check(bool ok, const char* what) {
     }
 }
 
+// The report viewer that the button brings up, grabbed once it is shown, then
+// left with its Return button.
+void reportShot(QWidget* parent, const char* button, const QString& name) {
+    bool seen = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* viewer = qobject_cast<frmReportViewer*>(QApplication::activeModalWidget());
+        if (!viewer || seen || !viewer->isVisible()) return;
+        seen = true;
+        settle(300);
+        save(viewer, name);
+        clickOn(viewer, "btnBack");
+    });
+    poll.start(50);
+    clickOn(parent, button);
+    settle();
+    check(seen, "the report viewer did not come up");
+}
+
 // Main menu, a data set, Search; then each search mode with an industry
 // chosen, the definition window and the values screens; back to the menu.
 void searchWalk(frmMenu& menu, const QString& lang) {
@@ -182,6 +202,14 @@ void searchWalk(frmMenu& menu, const QString& lang) {
     settle();
     check(search.ChosenNaics() == "1111", "the code list did not choose 1111");
     save(&search, "search-code-" + lang);
+
+    // The two industry reports of the chosen code, in the viewer.
+    clickOn(&search, "optReport");
+    clickOn(&search, "optRatios");
+    reportShot(&search, "cmdContinue", "viewer-ratios-" + lang);
+    clickOn(&search, "optBalanceSheet");
+    reportShot(&search, "cmdContinue", "viewer-balancesheet-" + lang);
+    clickOn(&search, "optRatios");
 
     // Title list, chosen with the arrow keys.
     clickOn(&search, "optNAICSTitle");
