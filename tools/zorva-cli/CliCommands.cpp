@@ -511,61 +511,15 @@ int cmdImport(const Options& o, std::ostream& out) {
 void RequireUtf8(const std::string& text) { RequireUtf8Text(text); }
 
 std::vector<std::vector<std::string>> ParseCsv(const std::string& input, std::vector<long>* lineOfRow) {
-    std::string text = input;
-    if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);  // byte order mark
+    // The statement import's reader: one CSV dialect for the program and the tool.
     std::vector<std::vector<std::string>> rows;
-    std::vector<std::string> row;
-    std::string field;
-    bool quoted = false, fieldStarted = false, afterQuote = false;
-    long line = 1, rowLine = 1;
-    auto endField = [&] {
-        row.push_back(field);
-        field.clear();
-        fieldStarted = afterQuote = false;
-    };
-    auto endRow = [&] {
-        endField();
-        // A line with nothing on it is skipped.
-        if (!(row.size() == 1 && row[0].empty())) {
-            rows.push_back(row);
-            if (lineOfRow) lineOfRow->push_back(rowLine);
-        }
-        row.clear();
-    };
-    for (size_t i = 0; i < text.size(); ++i) {
-        char ch = text[i];
-        if (quoted) {
-            if (ch == '"') {
-                if (i + 1 < text.size() && text[i + 1] == '"') {
-                    field += '"';
-                    ++i;
-                } else {
-                    quoted = false;
-                    afterQuote = true;
-                }
-            } else {
-                field += ch;
-                line += ch == '\n';
-            }
-            continue;
-        }
-        if (ch == ',') {
-            endField();
-        } else if (ch == '\n' || ch == '\r') {
-            if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            endRow();
-            rowLine = ++line;
-        } else if (ch == '"' && !fieldStarted) {
-            quoted = true;
-            fieldStarted = true;
-        } else {
-            if (afterQuote) throw std::runtime_error("text after a closing quote on line " + std::to_string(line));
-            field += ch;
-            fieldStarted = true;
-        }
+    for (const SheetRow& r : ReadCsvText(input)) {
+        std::vector<std::string> texts;
+        texts.reserve(r.cells.size());
+        for (const SheetCell& c : r.cells) texts.push_back(c.text);
+        rows.push_back(std::move(texts));
+        if (lineOfRow) lineOfRow->push_back(r.line);
     }
-    if (quoted) throw std::runtime_error("a quoted field is not closed");
-    if (fieldStarted || !row.empty()) endRow();
     return rows;
 }
 
