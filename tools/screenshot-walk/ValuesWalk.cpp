@@ -8,15 +8,19 @@
 #include "enterprise/RecordStore.h"
 #include "enterprise/frmMyValues.h"
 #include "enterprise/frmOpenExisting.h"
+#include "reports/frmReportViewer.h"
 #include "selection/frmSearch.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 
+#include <functional>
 #include <iostream>
 #include <memory>
 
@@ -34,6 +38,25 @@ public:
         return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes : MsgAnswer::OK;
     }
 };
+
+// The report viewer that `open` brings up, grabbed once it is shown, then
+// left with its Return button.
+void viewerShot(const SaveFn& save, const std::function<void()>& open, const QString& name) {
+    bool seen = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* viewer = qobject_cast<frmReportViewer*>(QApplication::activeModalWidget());
+        if (!viewer || seen || !viewer->isVisible()) return;
+        seen = true;
+        settle(300);
+        save(viewer, name);
+        if (auto* back = viewer->findChild<QAbstractButton*>("btnBack")) back->click();
+    });
+    poll.start(50);
+    open();
+    settle();
+    if (!seen) std::cerr << "the report viewer did not come up for " << name.toStdString() << "\n";
+}
 
 void waitActive(ScreenBase& w, int before) {
     if (!QTest::qWaitForWindowActive(&w, 3000) || !WaitForActivation(w, before, 3000))
@@ -101,6 +124,10 @@ void WalkValuesScreens(const SaveFn& save, const QString& suffix) {
     } else {
         std::cerr << "the open-existing list did not come up\n";
     }
+
+    // The comparison report of the statement, and the trend of its two saved years.
+    viewerShot(save, [&] { values.findChild<QAction*>("mnuReport")->trigger(); }, "viewer-comparison-" + suffix);
+    viewerShot(save, [&] { values.mnuTrend->trigger(); }, "viewer-trend-" + suffix);
 
     // One definition, as its message box shows it.
     const LineItemDefinition d = Definition(Field::AccountsPayable, gintLanguage);
