@@ -164,7 +164,9 @@ TEST_F(StoreSafety, TheFailureBoxSaysWhatFailed) {
             } catch (const std::exception& e) {
                 const std::string text = FatalErrorText(e);
                 EXPECT_EQ(text.rfind(LoadResString(c.headline + language), 0), 0u) << text;
-                if (c.headline != 904) EXPECT_EQ(text.find(LoadResString(904 + language)), std::string::npos) << text;
+                if (c.headline != 904) {
+                    EXPECT_EQ(text.find(LoadResString(904 + language)), std::string::npos) << text;
+                }
                 EXPECT_NE(text.find(LoadResString(906 + language)), std::string::npos);
             }
         }

@@ -128,9 +128,10 @@ TEST_F(BadInput, ValueBoxesLetThroughOnlyWhatMakesANumber) {
                 QTest::keyClick(box, Qt::Key_Tab);
                 Settle();
                 const bool outOfRange = !fakes.messages->empty() && fakes.messages->last().text == Txt(918);
-                if (!outOfRange)
+                if (!outOfRange) {
                     EXPECT_TRUE(NumberTextForm(box->text().toStdString()).text == box->text().toStdString())
                         << where << ": " << box->text().left(40).toStdString();
+                }
                 // Start the next input from an empty box.
                 box->setFocus(Qt::TabFocusReason);
                 QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
