@@ -1,6 +1,7 @@
 #pragma once
-// The shipped data stores, copied into a temporary folder so that a benchmark
-// never changes the application folder, and opened as the program opens them.
+// The shipped data stores and report templates, copied into a temporary folder
+// so that a benchmark never changes the application folder, and the stores
+// opened as the program opens them.
 
 #include "core/AppPath.h"
 #include "core/DBTools.h"
@@ -29,6 +30,8 @@ inline bool OpenShippedStores(std::string* why) {
         return false;
     }
     for (const char* f : {kIndustryStore, kUserStore}) fs::copy_file(app / f, fs::path(tmpl) / f, ec);
+    for (const auto& e : fs::directory_iterator(app, ec))
+        if (e.path().extension() == ".rpt") fs::copy_file(e.path(), fs::path(tmpl) / e.path().filename(), ec);
     SetAppPath(tmpl);
     OpenDataStores();
     return true;

@@ -3,6 +3,7 @@
 // template rendered in the same transaction, and the document laid out in
 // pages (what the viewer shows). Run on a copy of the application folder.
 
+#include "BenchStores.h"
 #include "CliCommands.h"
 #include "core/AppPath.h"
 #include "core/Globals.h"
@@ -18,6 +19,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 
 namespace fs = std::filesystem;
 using namespace zorva;
@@ -91,14 +93,12 @@ int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication app(argc, argv);
     // A copy of the application folder: the preparations write the user store.
-    fs::path dir = fs::temp_directory_path() / "zorva-bench-reports";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    for (const auto& e : fs::directory_iterator(ZORVA_BENCH_APP_DIR))
-        if (e.is_regular_file() && (e.path().extension() == ".mdb" || e.path().extension() == ".rpt"))
-            fs::copy_file(e.path(), dir / e.path().filename());
-    SetAppPath(dir.string());
-    OpenDataStores();
+    std::string why;
+    if (!bench::OpenShippedStores(&why)) {
+        std::cerr << why << "\n";
+        return 1;
+    }
+    const fs::path dir = AppPath();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -182,10 +182,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     gAppDir = AppPath();
-    // The report templates beside the copied stores.
-    namespace fs = std::filesystem;
-    for (const auto& e : fs::directory_iterator(ZORVA_BENCH_APP_DIR))
-        if (e.path().extension() == ".rpt") fs::copy_file(e.path(), fs::path(gAppDir) / e.path().filename());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

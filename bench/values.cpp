@@ -5,6 +5,7 @@
 // laid out in pages (the checks, the comparison values, the preparation and
 // the rendering the viewer shows).
 
+#include "BenchStores.h"
 #include "core/AppPath.h"
 #include "core/Catalogue.h"
 #include "core/Globals.h"
@@ -22,6 +23,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 
 namespace fs = std::filesystem;
 using namespace zorva;
@@ -111,14 +113,12 @@ int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication app(argc, argv);
     // A copy of the application folder: saving and the report write the user store.
-    fs::path dir = fs::temp_directory_path() / "zorva-bench-values";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    for (const auto& e : fs::directory_iterator(ZORVA_BENCH_APP_DIR))
-        if (e.is_regular_file() && (e.path().extension() == ".mdb" || e.path().extension() == ".rpt"))
-            fs::copy_file(e.path(), dir / e.path().filename());
-    SetAppPath(dir.string());
-    OpenDataStores();
+    std::string why;
+    if (!bench::OpenShippedStores(&why)) {
+        std::cerr << why << "\n";
+        return 1;
+    }
+    const fs::path dir = AppPath();
     {
         Transaction tx(gcnUser);
         ExecCmdInDB(gcnUser, "delete * from MyValues");
