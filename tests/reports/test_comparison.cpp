@@ -466,8 +466,11 @@ TEST_F(Comparison, EachRatioIsRankedAgainstItsOwnQuartiles) {
     // a few per cent); any other ratio's quartiles lie wholly above or below it.
     std::string update = "update ZORVA_Vol3_NS_2010_Final_Ratios set ";
     for (size_t k = 0; k < ratios.size(); ++k) {
-        for (size_t j = 0; j < ratios.size(); ++j)
-            if (j != k) ASSERT_GT(std::abs(mine[j] / mine[k] - 1), 0.03) << ratios[k].code << " " << ratios[j].code;
+        for (size_t j = 0; j < ratios.size(); ++j) {
+            if (j != k) {
+                ASSERT_GT(std::abs(mine[j] / mine[k] - 1), 0.03) << ratios[k].code << " " << ratios[j].code;
+            }
+        }
         const double s = ratios[k].higherIsBetter ? 1 : -1;
         const double q[3] = {mine[k] * (1 - 0.01 * s), mine[k] * (1 + 0.01 * s), mine[k] * (1 + 0.02 * s)};
         for (int i = 0; i < 3; ++i)
