@@ -451,7 +451,7 @@ int cmdReport(const Options& o, std::ostream& out) {
     }
     std::string errors = "[";
     for (const auto& e : prepared->rendered.errors) errors += (errors.size() > 1 ? ", " : "") + JsonString(e);
-    result.addString("out", o.get("out")).addString("type", type).addString("title", prepared->rendered.title);
+    result.addString("out", o.get("out")).addString("type", o.get("type")).addString("title", prepared->rendered.title);
     out << result.add("errors", errors + "]").str() << "\n";
     return kExitOk;
 }
