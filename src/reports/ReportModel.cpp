@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <optional>
 
 namespace zorva::report {
@@ -79,6 +80,23 @@ void FillRatioNames(Dict& row, const RatioDef& r, Lang lang, int index) {
     row.Set("UNIT", r.group == RatioGroup::Profitability ? "%" : "");
 }
 
+// A GROUP section for each of the three ratio groups, each holding a RATIO
+// row per ratio in table order with its names, direction and shade; `fill`
+// writes the rest of the row.
+void ForEachRatioRow(Dict& parent, Lang lang, const std::function<void(Dict& row, const RatioDef& r)>& fill) {
+    int i = 0;
+    for (RatioGroup g : {RatioGroup::Profitability, RatioGroup::Efficiency, RatioGroup::Liquidity}) {
+        Dict group = parent.AddSection("GROUP");
+        group.Set("GROUP_NAME", Name(RatioGroupNameId(g), lang));
+        for (const auto& r : Ratios()) {
+            if (r.group != g) continue;
+            Dict row = group.AddSection("RATIO");
+            FillRatioNames(row, r, lang, i++);
+            fill(row, r);
+        }
+    }
+}
+
 // How each ratio is computed, written from the table the comparison computes
 // with: FORMULA rows (NAME, TEXT), DEFINITION rows of the named quantities.
 void FillFormulas(ReportData& data, Dict& top) {
@@ -100,23 +118,15 @@ void FillFormulas(ReportData& data, Dict& top) {
 
 void FillRatios(ReportData& data, Dict& top) {
     FillFormulas(data, top);
-    int i = 0;
-    for (RatioGroup g : {RatioGroup::Profitability, RatioGroup::Efficiency, RatioGroup::Liquidity}) {
-        Dict group = top.AddSection("GROUP");
-        group.Set("GROUP_NAME", Name(RatioGroupNameId(g), data.lang));
-        for (const auto& r : Ratios()) {
-            if (r.group != g) continue;
-            Dict row = group.AddSection("RATIO");
-            FillRatioNames(row, r, data.lang, i++);
-            for (int y = 0; y < 3; ++y) {
-                for (int q = 1; q <= 3; ++q) {
-                    row.SetMarked("Y" + std::to_string(y) + "_Q" + std::to_string(q),
-                                  BoundaryText(data, kYearTables[y], std::string(r.code) + "Q" + std::to_string(q),
-                                               RatioDecimals(r)));
-                }
+    ForEachRatioRow(top, data.lang, [&](Dict& row, const RatioDef& r) {
+        for (int y = 0; y < 3; ++y) {
+            for (int q = 1; q <= 3; ++q) {
+                row.SetMarked("Y" + std::to_string(y) + "_Q" + std::to_string(q),
+                              BoundaryText(data, kYearTables[y], std::string(r.code) + "Q" + std::to_string(q),
+                                           RatioDecimals(r)));
             }
         }
-    }
+    });
 }
 
 void FillBalanceSheet(ReportData& data, Dict& top) {
@@ -266,76 +276,68 @@ void FillComparison(ReportData& data, Dict& top) {
     top.Set("GAPS_NOTE", Name(kGapsNote, lang));
     top.Set("CHANGE_NEEDED", Name(kChangeNeeded, lang));
 
-    int i = 0;
-    for (RatioGroup g : {RatioGroup::Profitability, RatioGroup::Efficiency, RatioGroup::Liquidity}) {
-        Dict group = top.AddSection("GROUP");
-        group.Set("GROUP_NAME", Name(RatioGroupNameId(g), lang));
-        for (const auto& r : Ratios()) {
-            if (r.group != g) continue;
-            Dict row = group.AddSection("RATIO");
-            FillRatioNames(row, r, lang, i++);
-            const int dec = RatioDecimals(r);
-            const RatioState state = negativeEquity && r.equityRule ? RatioState::NotRanked
-                                     : DenominatorIsZero(data, r)   ? RatioState::NotMeaningful
-                                                                    : RatioState::Ranked;
-            row.SetMarked("VALUE", state == RatioState::Ranked ? Formatted(data, C, r.valueColumn, dec, Form::Number)
-                                                               : NullMarker());
-            std::optional<double> qv[3];
-            for (int k = 0; k < 3; ++k) {
-                const std::string col = std::string(r.code) + "Q" + std::to_string(k + 1);
-                if (yearTable.empty()) {
-                    row.SetMarked("Q" + std::to_string(k + 1), why);
-                } else {
-                    row.SetMarked("Q" + std::to_string(k + 1), BoundaryText(data, yearTable, col, dec));
-                    qv[k] = Boundary(data, yearTable, col);
-                }
-            }
-            const Published published{qv[0].has_value(), qv[1].has_value(), qv[2].has_value()};
-            auto better = data.Number(C, r.betterColumn);
-            auto worse = data.Number(C, r.worseColumn);
-            row.SetMarked("BETTER", better ? FormatPercent(*better, 0, lang) : data.Text(C, r.betterColumn));
-            row.SetMarked("WORSE", Formatted(data, C, r.worseColumn, 0, Form::Percent));
-            if (state == RatioState::Ranked && (!better || !worse)) {
-                row.SetMarked("STANDING", better ? data.Text(C, r.worseColumn) : data.Text(C, r.betterColumn));
+    ForEachRatioRow(top, lang, [&](Dict& row, const RatioDef& r) {
+        const int dec = RatioDecimals(r);
+        const RatioState state = negativeEquity && r.equityRule ? RatioState::NotRanked
+                                 : DenominatorIsZero(data, r)   ? RatioState::NotMeaningful
+                                                                : RatioState::Ranked;
+        row.SetMarked("VALUE", state == RatioState::Ranked ? Formatted(data, C, r.valueColumn, dec, Form::Number)
+                                                           : NullMarker());
+        std::optional<double> qv[3];
+        for (int k = 0; k < 3; ++k) {
+            const std::string col = std::string(r.code) + "Q" + std::to_string(k + 1);
+            if (yearTable.empty()) {
+                row.SetMarked("Q" + std::to_string(k + 1), why);
             } else {
-                const std::string words =
-                    StandingText(r, better.value_or(0), worse.value_or(0), published, state, lang);
-                if (words.empty()) row.SetMarked("STANDING", NullMarker());
-                else row.Set("STANDING", words);
+                row.SetMarked("Q" + std::to_string(k + 1), BoundaryText(data, yearTable, col, dec));
+                qv[k] = Boundary(data, yearTable, col);
             }
-
-            auto value = data.Number(C, r.valueColumn);
-            if (state == RatioState::Ranked && value && qv[1] && better && worse) {
-                Standing s;
-                s.ratio = &r;
-                s.value = *value;
-                s.median = *qv[1];
-                s.better = *better;
-                s.worse = *worse;
-                double spread = qv[0] && qv[2] ? std::fabs(*qv[2] - *qv[0]) : 0;
-                if (spread == 0) spread = std::fabs(*qv[1]);
-                const double ahead = r.higherIsBetter ? RoundForRanking(*value) - s.median
-                                                      : s.median - RoundForRanking(*value);
-                s.score = ahead / spread;
-                s.words = StandingText(r, *better, *worse, published, state, lang);
-                if (amounts) {
-                    if (auto gap = GapToMedian(r, *amounts, s.median)) {
-                        s.gap = GapText(r, *gap, s.median, lang);
-                        if (!gaps) gaps = top.AddSection("GAPS");
-                        Dict g = gaps->AddSection("GAP_ROW");
-                        g.Set("NAME", Name(r.nameId, lang));
-                        g.Set("TEXT", s.gap);
-                    }
-                }
-                if (ahead != 0) standings.push_back(s);
-            }
-            if (state == RatioState::Ranked && value && (published.q1 || published.q2 || published.q3))
-                row.SetMarked("CHART", data.AddImage(QuartileChart(qv[0], qv[1], qv[2], *value, r.higherIsBetter,
-                                                                   Name(r.nameId, lang))));
-            else
-                row.SetMarked("CHART", NullMarker());
         }
-    }
+        const Published published{qv[0].has_value(), qv[1].has_value(), qv[2].has_value()};
+        auto better = data.Number(C, r.betterColumn);
+        auto worse = data.Number(C, r.worseColumn);
+        row.SetMarked("BETTER", better ? FormatPercent(*better, 0, lang) : data.Text(C, r.betterColumn));
+        row.SetMarked("WORSE", Formatted(data, C, r.worseColumn, 0, Form::Percent));
+        if (state == RatioState::Ranked && (!better || !worse)) {
+            row.SetMarked("STANDING", better ? data.Text(C, r.worseColumn) : data.Text(C, r.betterColumn));
+        } else {
+            const std::string words =
+                StandingText(r, better.value_or(0), worse.value_or(0), published, state, lang);
+            if (words.empty()) row.SetMarked("STANDING", NullMarker());
+            else row.Set("STANDING", words);
+        }
+
+        auto value = data.Number(C, r.valueColumn);
+        if (state == RatioState::Ranked && value && qv[1] && better && worse) {
+            Standing s;
+            s.ratio = &r;
+            s.value = *value;
+            s.median = *qv[1];
+            s.better = *better;
+            s.worse = *worse;
+            double spread = qv[0] && qv[2] ? std::fabs(*qv[2] - *qv[0]) : 0;
+            if (spread == 0) spread = std::fabs(*qv[1]);
+            const double ahead = r.higherIsBetter ? RoundForRanking(*value) - s.median
+                                                  : s.median - RoundForRanking(*value);
+            s.score = ahead / spread;
+            s.words = StandingText(r, *better, *worse, published, state, lang);
+            if (amounts) {
+                if (auto gap = GapToMedian(r, *amounts, s.median)) {
+                    s.gap = GapText(r, *gap, s.median, lang);
+                    if (!gaps) gaps = top.AddSection("GAPS");
+                    Dict g = gaps->AddSection("GAP_ROW");
+                    g.Set("NAME", Name(r.nameId, lang));
+                    g.Set("TEXT", s.gap);
+                }
+            }
+            if (ahead != 0) standings.push_back(s);
+        }
+        if (state == RatioState::Ranked && value && (published.q1 || published.q2 || published.q3))
+            row.SetMarked("CHART", data.AddImage(QuartileChart(qv[0], qv[1], qv[2], *value, r.higherIsBetter,
+                                                               Name(r.nameId, lang))));
+        else
+            row.SetMarked("CHART", NullMarker());
+    });
 
     FillSummary(standings, lang, top);
     FillFormulas(data, top);
@@ -424,35 +426,27 @@ void FillTrend(ReportData& data, Dict& top) {
     Dict trend = top.AddSection("TREND");
     for (const auto& y : years) trend.AddSection("YEAR_HEAD").Set("YEAR", std::to_string(y.year));
 
-    int i = 0;
-    for (RatioGroup g : {RatioGroup::Profitability, RatioGroup::Efficiency, RatioGroup::Liquidity}) {
-        Dict group = trend.AddSection("GROUP");
-        group.Set("GROUP_NAME", Name(RatioGroupNameId(g), lang));
-        for (const auto& r : Ratios()) {
-            if (r.group != g) continue;
-            Dict row = group.AddSection("RATIO");
-            FillRatioNames(row, r, lang, i++);
-            const int dec = RatioDecimals(r);
-            std::vector<TrendPoint> points;
-            for (const auto& y : years) {
-                TrendPoint pt;
-                pt.year = y.year;
-                if (!(r.equityRule && y.amounts[static_cast<size_t>(cv::Equity1)] < 0))
-                    pt.mine = RatioValue(r, y.amounts);
-                pt.q1 = Boundary(data, y.table, std::string(r.code) + "Q1");
-                pt.q2 = Boundary(data, y.table, std::string(r.code) + "Q2");
-                pt.q3 = Boundary(data, y.table, std::string(r.code) + "Q3");
-                Dict cell = row.AddSection("CELL");
-                if (pt.mine) cell.Set("MINE", FormatNumber(*pt.mine, dec, lang));
-                else cell.SetMarked("MINE", NullMarker());
-                cell.SetMarked("MEDIAN", BoundaryText(data, y.table, std::string(r.code) + "Q2", dec));
-                points.push_back(pt);
-            }
-            std::string alt = Txt(2060, o);
-            alt.replace(alt.find("{R}"), 3, Name(r.nameId, lang));
-            row.SetMarked("CHART", data.AddImage(TrendChart(points, r.higherIsBetter, lang, alt)));
+    ForEachRatioRow(trend, lang, [&](Dict& row, const RatioDef& r) {
+        const int dec = RatioDecimals(r);
+        std::vector<TrendPoint> points;
+        for (const auto& y : years) {
+            TrendPoint pt;
+            pt.year = y.year;
+            if (!(r.equityRule && y.amounts[static_cast<size_t>(cv::Equity1)] < 0))
+                pt.mine = RatioValue(r, y.amounts);
+            pt.q1 = Boundary(data, y.table, std::string(r.code) + "Q1");
+            pt.q2 = Boundary(data, y.table, std::string(r.code) + "Q2");
+            pt.q3 = Boundary(data, y.table, std::string(r.code) + "Q3");
+            Dict cell = row.AddSection("CELL");
+            if (pt.mine) cell.Set("MINE", FormatNumber(*pt.mine, dec, lang));
+            else cell.SetMarked("MINE", NullMarker());
+            cell.SetMarked("MEDIAN", BoundaryText(data, y.table, std::string(r.code) + "Q2", dec));
+            points.push_back(pt);
         }
-    }
+        std::string alt = Txt(2060, o);
+        alt.replace(alt.find("{R}"), 3, Name(r.nameId, lang));
+        row.SetMarked("CHART", data.AddImage(TrendChart(points, r.higherIsBetter, lang, alt)));
+    });
 
     int k = 0;
     for (int part = 0; part < 3; ++part) {
