@@ -39,25 +39,6 @@ public:
     }
 };
 
-// The report viewer that `open` brings up, grabbed once it is shown, then
-// left with its Return button.
-void viewerShot(const SaveFn& save, const std::function<void()>& open, const QString& name) {
-    bool seen = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* viewer = qobject_cast<frmReportViewer*>(QApplication::activeModalWidget());
-        if (!viewer || seen || !viewer->isVisible()) return;
-        seen = true;
-        settle(300);
-        save(viewer, name);
-        if (auto* back = viewer->findChild<QAbstractButton*>("btnBack")) back->click();
-    });
-    poll.start(50);
-    open();
-    settle();
-    if (!seen) std::cerr << "the report viewer did not come up for " << name.toStdString() << "\n";
-}
-
 void waitActive(ScreenBase& w, int before) {
     if (!QTest::qWaitForWindowActive(&w, 3000) || !WaitForActivation(w, before, 3000))
         std::cerr << "window did not become active: " << w.objectName().toStdString() << "\n";
@@ -91,6 +72,24 @@ void typeStatement(frmMyValues& values, bool french) {
 }
 
 } // namespace
+
+bool ViewerShot(const SaveFn& save, const std::function<void()>& open, const QString& name) {
+    bool seen = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* viewer = qobject_cast<frmReportViewer*>(QApplication::activeModalWidget());
+        if (!viewer || seen || !viewer->isVisible()) return;
+        seen = true;
+        settle(300);
+        save(viewer, name);
+        if (auto* back = viewer->findChild<QAbstractButton*>("btnBack")) back->click();
+    });
+    poll.start(50);
+    open();
+    settle();
+    if (!seen) std::cerr << "the report viewer did not come up for " << name.toStdString() << "\n";
+    return seen;
+}
 
 void WalkValuesScreens(const SaveFn& save, const QString& suffix) {
     const bool french = suffix == "fr";
@@ -126,8 +125,8 @@ void WalkValuesScreens(const SaveFn& save, const QString& suffix) {
     }
 
     // The comparison report of the statement, and the trend of its two saved years.
-    viewerShot(save, [&] { values.findChild<QAction*>("mnuReport")->trigger(); }, "viewer-comparison-" + suffix);
-    viewerShot(save, [&] { values.mnuTrend->trigger(); }, "viewer-trend-" + suffix);
+    ViewerShot(save, [&] { values.findChild<QAction*>("mnuReport")->trigger(); }, "viewer-comparison-" + suffix);
+    ViewerShot(save, [&] { values.mnuTrend->trigger(); }, "viewer-trend-" + suffix);
 
     // One definition, as its message box shows it.
     const LineItemDefinition d = Definition(Field::AccountsPayable, gintLanguage);

@@ -12,6 +12,10 @@ namespace zorva::walk {
 
 using SaveFn = std::function<void(QWidget* window, const QString& name)>;
 
+// Runs `open`, which brings up the report viewer; grabs the viewer once it
+// is shown and leaves it with its Return button. False when it never came up.
+bool ViewerShot(const SaveFn& save, const std::function<void()>& open, const QString& name);
+
 // Walks the values screens in the current language; `suffix` ("en" or "fr")
 // ends the pictures' names.
 void WalkValuesScreens(const SaveFn& save, const QString& suffix);

@@ -141,23 +141,9 @@ void check(bool ok, const char* what) {
     }
 }
 
-// The report viewer that the button brings up, grabbed once it is shown, then
-// left with its Return button.
+// The report viewer that the button brings up, grabbed, then left.
 void reportShot(QWidget* parent, const char* button, const QString& name) {
-    bool seen = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* viewer = qobject_cast<frmReportViewer*>(QApplication::activeModalWidget());
-        if (!viewer || seen || !viewer->isVisible()) return;
-        seen = true;
-        settle(300);
-        save(viewer, name);
-        clickOn(viewer, "btnBack");
-    });
-    poll.start(50);
-    clickOn(parent, button);
-    settle();
-    check(seen, "the report viewer did not come up");
+    check(walk::ViewerShot(save, [&] { clickOn(parent, button); }, name), "the report viewer did not come up");
 }
 
 // Main menu, a data set, Search; then each search mode with an industry
