@@ -83,7 +83,7 @@ inline void setCell(const fs::path& file, const std::string& key, const std::str
 inline const std::vector<std::pair<std::string, std::string>>& validRatioRow() {
     static const std::vector<std::pair<std::string, std::string>> row = {
         {"NumberOfFirms", "120"},
-        {"NPMQ1", "1"}, {"NPMQ2", "3"}, {"NPMQ3", "6"},
+        {"NPMQ1", "-0.5"}, {"NPMQ2", "3"}, {"NPMQ3", "6"},  // Q1 < 0: at least 25 % with a net loss (NPL 28)
         {"PPMQ1", "1.2"}, {"PPMQ2", "3.6"}, {"PPMQ3", "7"},
         {"OPMQ1", "2"}, {"OPMQ2", "4.5"}, {"OPMQ3", "8"},
         {"GPMQ1", "20"}, {"GPMQ2", "30"}, {"GPMQ3", "40"},

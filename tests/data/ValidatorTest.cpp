@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cstring>
+
 using namespace zorvadata;
 using namespace datatest;
 
@@ -298,6 +301,122 @@ TEST_F(ValidatorTest, ProfitAndLossSharesAddUpToHundred) {
     setCell(dir / ns2010, "311", "NPL", "-28");
     EXPECT_FALSE(load());
     EXPECT_TRUE(reported(ns2010, 2, field("NPP"), "between 0 and 100")) << diags.text();
+}
+
+// A parent industry, a regional group and Volume 3 as a whole pool the
+// enterprises of their members: each figure lies within the members' range
+// once the members hold at least 95 % of the enterprises.
+TEST_F(ValidatorTest, PooledFiguresLieWithinTheirMembersRange) {
+    const std::string v2 = ratioFile(2, "ALL", 2009), atlantic = ratioFile(3, "ATLANTIC", 2010),
+                      all3 = ratioFile(3, "ALL", 2009);
+    // 311 of Volume 2 gets the sub-industries 3111 and 3113 (60 firms each,
+    // median net margins 2.5 and 3.5); 31131 is described as well.
+    auto addSubIndustries = [&] {
+        std::string raw = readText(dir / "ZORVA_NAICS_Description_Ind_Raw.csv");
+        raw += "3111,Animal food manufacturing,Fabrication d'aliments pour animaux,Ind31-33,Ind3111,11,x,x\n"
+               "3113,Sugar manufacturing,Fabrication de sucre,Ind31-33,Ind3113,12,x,x\n"
+               "31131,Sugar refining,Raffinage du sucre,Ind31-33,Ind31131,13,x,x\n";
+        writeText(dir / "ZORVA_NAICS_Description_Ind_Raw.csv", raw);
+        CsvDoc t = CsvDoc::load(dir / v2);
+        const std::pair<const char*, const char*> children[] = {{"3111", "2.5"}, {"3113", "3.5"}};
+        for (auto [code, npm] : children) {
+            t.rows.push_back(t.rows[t.row("311")]);
+            t.rows.back()[0] = code;
+            t.rows.back()[t.col("NumberOfFirms")] = "60";
+            t.rows.back()[t.col("NPMQ2")] = npm;
+        }
+        t.save(dir / v2);
+    };
+    struct Edit {
+        std::string file, key, column, value;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Edit> edits;
+        std::string file, column, fragment;  // fragment empty: no problem
+        int line;
+    };
+    const std::vector<Case> cases = {
+        {"at the top of the range", {{v2, "311", "NPMQ2", "3.5"}}, "", "", "", 0},
+        {"just above", {{v2, "311", "NPMQ2", "3.6"}}, v2, "NPMQ2", "NPMQ2 = 3.6 lies outside its sub-industries' range 2.5 to 3.5", 2},
+        {"just below", {{v2, "311", "NPMQ2", "2.4"}}, v2, "NPMQ2", "range 2.5 to 3.5", 2},
+        {"members hold 94 %",
+         {{v2, "311", "NumberOfFirms", "100"}, {v2, "3111", "NumberOfFirms", "47"}, {v2, "3113", "NumberOfFirms", "47"},
+          {v2, "311", "NPMQ2", "3.6"}},
+         "", "", "", 0},
+        {"members hold 95 %",
+         {{v2, "311", "NumberOfFirms", "100"}, {v2, "3111", "NumberOfFirms", "48"}, {v2, "3113", "NumberOfFirms", "47"},
+          {v2, "311", "NPMQ2", "3.6"}},
+         v2, "NPMQ2", "95.0 % of its firms", 2},
+        {"a member's quartile not published", {{v2, "3113", "NPMQ2", "0"}, {v2, "311", "NPMQ2", "3.6"}}, "", "", "", 0},
+        {"a share", {{v2, "311", "OPP", "79"}, {v2, "311", "OPL", "21"}}, v2, "OPL", "OPL = 21 lies outside", 2},
+        // 31131's parent is 3113, which the table lacks: it is not one of 311's members.
+        {"a missing middle level", {{v2, "3113", "NAICS", "31131"}, {v2, "311", "NPMQ2", "3.6"}}, "", "", "", 0},
+        {"a regional group", {{atlantic, "311", "NPMQ2", "3.1"}}, atlantic, "NPMQ2", "the Atlantic provinces' range 3 to 3", 2},
+        {"a regional group within range", {{atlantic, "311", "NPMQ2", "3.1"}, {ns2010, "311", "NPMQ2", "3.1"}}, "", "", "", 0},
+        {"Volume 3 as a whole",
+         {{all3, "4451", "A11", "10.5"}, {all3, "4451", "A12", "19.5"}},
+         all3, "A11", "A11 = 10.5 lies outside the provinces' and territories' range 10 to 10", 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFixture(dir);
+        addSubIndustries();
+        for (const auto& e : c.edits) setCell(dir / e.file, e.key, e.column, e.value);
+        if (c.fragment.empty()) {
+            EXPECT_TRUE(load()) << diags.text();
+        } else {
+            EXPECT_FALSE(load());
+            EXPECT_TRUE(reported(c.file, c.line, field(c.column), c.fragment)) << diags.text();
+        }
+    }
+}
+
+// A positive quartile of a margin caps the share of enterprises with a loss
+// (Q1 at 25 %, Q2 at 50 %, Q3 at 75 %); a negative one sets its floor there.
+TEST_F(ValidatorTest, LossSharesAgreeWithTheMarginsQuartiles) {
+    struct Case {
+        const char* margin;
+        const char* profit;
+        const char* loss;
+        const char* q[3];
+        const char* lossShare;
+        std::string fragment;  // empty: no problem
+    };
+    const Case cases[] = {
+        {"NPM", "NPP", "NPL", {"1", "3", "6"}, "25", ""},
+        {"NPM", "NPP", "NPL", {"1", "3", "6"}, "25.1", "NPL = 25.1 % of enterprises with a loss, but the net profit margin's Q1 is 1"},
+        {"NPM", "NPP", "NPL", {"-1", "3", "6"}, "25", ""},
+        {"NPM", "NPP", "NPL", {"-1", "3", "6"}, "24.9", "Q1 is -1"},
+        {"NPM", "NPP", "NPL", {"0", "3", "6"}, "30", ""},  // Q1 not published
+        {"PPM", "PPP", "PPL", {"-1", "2", "6"}, "50", ""},
+        {"PPM", "PPP", "PPL", {"-1", "2", "6"}, "50.1", "Q2 is 2"},
+        {"PPM", "PPP", "PPL", {"-3", "-1", "6"}, "50", ""},
+        {"PPM", "PPP", "PPL", {"-3", "-1", "6"}, "49.9", "Q2 is -1"},
+        {"OPM", "OPP", "OPL", {"-3", "-1", "2"}, "75", ""},
+        {"OPM", "OPP", "OPL", {"-3", "-1", "2"}, "75.1", "Q3 is 2"},
+        {"OPM", "OPP", "OPL", {"-9", "-3", "-1"}, "75", ""},
+        {"OPM", "OPP", "OPL", {"-9", "-3", "-1"}, "74.9", "Q3 is -1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.loss) + " = " + c.lossShare + ", " + c.margin + " " + c.q[0] + " " + c.q[1] + " " + c.q[2]);
+        writeFixture(dir);
+        CsvDoc t = CsvDoc::load(dir / ns2010);
+        for (int k = 0; k < 3; ++k) t.cell("311", c.margin + std::string("Q") + std::to_string(k + 1)) = c.q[k];
+        t.cell("311", c.loss) = c.lossShare;
+        char profit[16];
+        double share = 0;
+        std::from_chars(c.lossShare, c.lossShare + std::strlen(c.lossShare), share);
+        t.cell("311", c.profit) = std::string(profit, std::to_chars(profit, profit + sizeof profit, 100 - share,
+                                                                    std::chars_format::fixed, 1).ptr);
+        t.save(dir / ns2010);
+        if (c.fragment.empty()) {
+            EXPECT_TRUE(load()) << diags.text();
+        } else {
+            EXPECT_FALSE(load());
+            EXPECT_TRUE(reported(ns2010, 2, field(c.loss), c.fragment)) << diags.text();
+        }
+    }
 }
 
 // A figure the reports show cannot be missing, and must be a number.

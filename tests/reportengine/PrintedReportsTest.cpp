@@ -225,9 +225,10 @@ TEST_F(PrintedReports, TheDirectionNoteHoldsForEveryBoundaryShown) {
 }
 
 TEST_F(PrintedReports, AnIndustryThatPublishesOnlyMediansIsWordedByWhatCanBeSaid) {
-    // Yukon, NAICS 7221: nine ratios with a median and no quartiles, one with nothing.
+    // Northwest Territories, NAICS 2381 (17 enterprises): fourteen ratios with a median and no
+    // quartiles, and inventory turnover with nothing.
     for (const char* lang : {"E", "F"}) {
-        const report::Rendered r = render("com", "optYukon", "7221", lang);
+        const report::Rendered r = render("com", "optNWT", "2381", lang);
         const auto rows = ComparisonRows(r.html);
         ASSERT_EQ(rows.size(), 15u) << lang;
         const int o = lang[0] == 'F' ? 1 : 0;
@@ -245,7 +246,7 @@ TEST_F(PrintedReports, AnIndustryThatPublishesOnlyMediansIsWordedByWhatCanBeSaid
                 EXPECT_TRUE(row.chart) << row.name << ": the median and the enterprise are drawn";
             }
         }
-        EXPECT_EQ(medianOnly, 9) << lang;
+        EXPECT_EQ(medianOnly, 14) << lang;
         EXPECT_EQ(nothing, 1) << lang;
     }
 }

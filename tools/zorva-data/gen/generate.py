@@ -1,35 +1,53 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Generates the illustrative industry data source (data/industry/*.csv).
 
-The figures are made up: plausible per sector, consistent within each row
-(balance-sheet structure adding up, quartiles in order, profit and loss shares
-following the margins), moving a little from year to year, and fewer
-industries in small regions. They are NOT official statistics.
+The figures are made up, but made the way published benchmarks are made.
+For every leaf cell (industry x province x revenue volume x year) the
+generator simulates the statements of that cell's enterprises (a sample of at
+most CAP of them, each standing for its share of the cell's enterprise count),
+from parameters set per industry group: margins and their spread, gross
+margin, capital intensity, receivable and inventory days, leverage, which
+debt is current, sensitivity to the 2009 recession. Every published figure
+(ratio quartiles, balance-sheet structure, shares of enterprises with profits
+and losses, enterprise counts) is then computed from those statements with
+the comparison's own definitions. A parent industry, a regional group and
+all of Canada pool the enterprises of their members, so their figures lie
+within their members' range. They are NOT official statistics.
 
-The generator is deterministic: the same seed and the same inputs give the
-same files byte for byte, on any Python 3 (it uses its own random number
-generator, not the random module). Its output is committed; the build only
-imports the CSV files and never runs this script.
+The generator is deterministic: the same seed and inputs give the same files
+byte for byte. Its output is committed; the build only imports the CSV files
+and never runs this script. It needs NumPy (Debian: python3-numpy).
 
 Inputs, next to this script:
   naics_master.csv  industries: code, English and French titles (NAICS Canada
-                    2007 / SCIAN Canada 2007), short definitions, the sector
-                    profile that drives the figures, the number of small
-                    enterprises (Volume 3, all of Canada), the regional
-                    pattern, and optional counts for Volumes 1 and 2.
+                    2007 / SCIAN Canada 2007), short definitions, the industry
+                    group whose parameters drive the figures, the number of
+                    small enterprises (Volume 3, all of Canada), the regional
+                    pattern, and optional counts for Volumes 1 and 2 (0: none).
+                    A parent's count above the sum of its listed children is
+                    the part of the parent not listed separately.
+  targets.csv       medians of well-known industries that the generated data
+                    must land near; the generator fails when one is missed.
 
-Usage: generate.py [--seed N] [--out DIR]   (default: data/industry of the repo)
+Usage: generate.py [--seed N] [--out DIR] [--targets]
+       (default out: data/industry of the repo; --targets prints the table of
+       targets next to the generated medians)
 """
 
 import argparse
 import csv
 import math
 import os
+import sys
+
+import numpy as np
 
 SEED = 20100331
 YEARS = (2010, 2009, 2008)
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.normpath(os.path.join(HERE, "..", "..", ".."))
+CAP = 160  # simulated enterprises per leaf cell at most
+REST_FLOOR = 0.12  # smallest unlisted part of a parent industry kept apart
 
 # ----------------------------------------------------------------- randomness
 
@@ -44,29 +62,11 @@ def fnv1a(text):
     return h
 
 
-class Rng:
-    """splitmix64: small, fast, and the same everywhere."""
-
-    def __init__(self, *key):
-        self.state = fnv1a("|".join(str(k) for k in (SEED,) + key))
-
-    def next64(self):
-        self.state = (self.state + 0x9E3779B97F4A7C15) & MASK
-        z = self.state
-        z = ((z ^ (z >> 30)) * 0xBF58476D1CE4E5B9) & MASK
-        z = ((z ^ (z >> 27)) * 0x94D049BB133111EB) & MASK
-        return z ^ (z >> 31)
-
-    def uniform(self):
-        return (self.next64() >> 11) / float(1 << 53)
-
-    def normal(self):
-        u1 = max(self.uniform(), 1e-12)
-        u2 = self.uniform()
-        return math.sqrt(-2.0 * math.log(u1)) * math.cos(2.0 * math.pi * u2)
-
-    def lognormal(self, sigma):
-        return math.exp(sigma * self.normal())
+def rng_for(*key):
+    """A NumPy generator of its own for every key, so that a change in one
+    cell never moves the figures of another."""
+    return np.random.Generator(np.random.PCG64(
+        np.random.SeedSequence([SEED & MASK, fnv1a("|".join(str(k) for k in key))])))
 
 
 # ----------------------------------------------------------------- catalogue
@@ -114,30 +114,6 @@ LEAF_SHARES = {"NL": .012, "PE": .005, "NS": .025, "NB": .019, "QC": .22, "ON": 
 AGGREGATES = {"ATLANTIC": ("NL", "PE", "NS", "NB"), "PRAIRIES": ("MB", "SK", "AB"),
               "TERRITORIES": ("YT", "NT", "NU")}
 TERRITORIES = ("YT", "NT", "NU")
-
-# Where an industry is more (or less) common than the economy as a whole.
-PATTERNS = {
-    "default": {"YT": .8, "NT": .8, "NU": .8},
-    "crop": {"SK": 4, "MB": 2.2, "AB": 2, "PE": 2, "ON": .8, "QC": .8, "BC": .5, "NS": .5, "NB": .5,
-             "NL": .1, "YT": .05, "NT": .03, "NU": .01},
-    "livestock": {"AB": 2.6, "SK": 2, "MB": 2, "QC": 1.2, "PE": 1.5, "BC": .7, "NL": .3,
-                  "YT": .1, "NT": .03, "NU": .01},
-    "forest": {"BC": 2.2, "QC": 1.7, "NB": 3, "NS": 1.6, "NL": 1.2, "ON": .6, "AB": .7, "SK": .5,
-               "MB": .5, "PE": .4, "YT": 1.5, "NT": 1, "NU": .05},
-    "fish": {"NL": 9, "NS": 9, "PE": 10, "NB": 5, "BC": 2.2, "QC": .6, "ON": .1, "MB": .4, "SK": .05,
-             "AB": .02, "YT": .5, "NT": 1, "NU": 3},
-    "oil": {"AB": 6, "SK": 2.5, "BC": 1, "NL": 2, "ON": .1, "QC": .05, "MB": .5, "NS": .3, "NB": .2,
-            "PE": .02, "NT": 3, "YT": .5, "NU": .5},
-    "mine": {"QC": 1.3, "BC": 1.5, "SK": 1.5, "NL": 2, "YT": 6, "NT": 6, "NU": 8, "AB": 1.5,
-             "MB": 1.5, "NB": 1, "NS": .8, "PE": .1},
-    "tourism": {"BC": 1.3, "PE": 2, "NS": 1.3, "YT": 4, "NT": 2, "NU": 1.5},
-    "north": {"YT": 6, "NT": 8, "NU": 12, "BC": 1.4, "AB": 1.2},
-}
-
-# Smallest group whose figures are published.
-THRESHOLD = {1: 10, 2: 12, 3: 15}
-THRESHOLD_REGION = 30
-THRESHOLD_TERRITORY = 15
 
 # ------------------------------------------------------------------- sectors
 
@@ -188,133 +164,622 @@ def folder_of(code):
     return "Ind" + two
 
 
-# ------------------------------------------------------------------ profiles
-#
-# Figures of small enterprises (Volume 3, all of Canada) in a normal year.
-#   npm     net profit margin quartiles, %
-#   gpm     gross profit margin quartiles, % (None: not published)
-#   ortnoa  median operating revenue to net operating assets, %
-#   rt, it  median receivable and inventory turnover (it None: not published)
-#   ic      median interest coverage
-#   intr    interest expense, points of revenue (operating margin = pretax + intr)
-#   assets  weights of cash, receivables, inventory, capital assets, other
-#           assets, investments with affiliates, portfolio investments
-#   liab    weights of payables, short term paper, mortgages, bonds, loans,
-#           owing to affiliates, other liabilities, deferred tax
-#   L       liabilities in % of assets (/100)
-#   eq      weights of share capital, retained earnings, other surplus
-#   cyc     how much the 2009 recession shows (0 to 1)
-#   r1, r2  enterprises of Volumes 1 and 2 per small enterprise
-
-def profile(npm, gpm, ortnoa, rt, it, ic, intr, assets, liab, L, eq, cyc, r1, r2):
-    return dict(npm=npm, gpm=gpm, ortnoa=ortnoa, rt=rt, it=it, ic=ic, intr=intr, assets=assets,
-                liab=liab, L=L, eq=eq, cyc=cyc, r1=r1, r2=r2)
-
-
-PROFILES = {
-    "crop": profile((1.5, 8.5, 18), (25, 42, 62), 45, 15, 2.6, 3.2, 2.5,
-                    [7, 5, 13, 66, 4, 2.5, 2.5], [5, 0, 30, 0.1, 35, 18, 7, 5], .52, [2, 90, 8], .3, .0007, .005),
-    "livestock": profile((-1.5, 5, 13), (18, 35, 55), 60, 20, 3.5, 2.6, 2.8,
-                         [6, 5, 16, 64, 4, 2.5, 2.5], [6, 0, 28, 0.1, 38, 16, 7, 5], .58, [2, 88, 10], .3, .0008, .006),
-    "forestry": profile((0.5, 5, 12), (15, 28, 45), 150, 8, 10, 2.8, 2.2,
-                        [9, 14, 4, 60, 7, 3, 3], [14, 0, 12, 0.1, 40, 20, 9, 5], .62, [3, 85, 12], .6, .002, .02),
-    "fishing": profile((0, 7, 17), (20, 38, 55), 90, 14, 20, 3.0, 2.4,
-                       [10, 6, 3, 52, 24, 2.5, 2.5], [6, 0, 14, 0.1, 45, 20, 10, 5], .6, [3, 85, 12], .4, .001, .01),
-    "agsupport": profile((1, 7, 15), None, 220, 7, 20, 3.5, 1.8,
-                         [16, 18, 3, 52, 6, 2.5, 2.5], [14, 0, 10, 0.1, 35, 25, 12, 4], .6, [3, 85, 12], .4, .001, .008),
-    "oilgas": profile((-5, 10, 28), None, 35, 6, None, 4.5, 3.0,
-                      [8, 10, 1, 70, 5, 3, 3], [12, 1, 2, 3, 35, 30, 9, 8], .5, [20, 65, 15], .9, .16, .18),
-    "mining": profile((-3, 8, 20), (12, 30, 48), 80, 7, 6, 4.0, 2.6,
-                      [9, 10, 6, 62, 6, 3.5, 3.5], [14, 0.5, 6, 1, 36, 26, 10, 6.5], .55, [15, 72, 13], .8, .05, .1),
-    "minesupport": profile((0, 7, 16), None, 200, 5.5, None, 4.0, 1.8,
-                           [12, 24, 2, 52, 6, 2, 2], [18, 0, 6, 0.1, 36, 22, 12, 6], .6, [4, 84, 12], .9, .01, .04),
-    "utility": profile((1, 6, 14), None, 60, 9, None, 3.0, 3.0,
-                       [8, 10, 2, 70, 6, 2, 2], [9, 1, 10, 6, 40, 20, 8, 6], .64, [15, 70, 15], .1, .14, .09),
-    "buildcon": profile((0.8, 4, 9), (10, 17, 26), 450, 8, 5, 4.5, 1.0,
-                        [16, 20, 28, 22, 8, 3, 3], [28, 0, 14, 0.1, 22, 20, 12, 4], .72, [3, 85, 12], .5, .003, .02),
-    "civil": profile((0.5, 5, 11), (12, 20, 30), 300, 6, 12, 4.5, 1.2,
-                     [15, 28, 5, 40, 6, 3, 3], [26, 0, 8, 0.1, 28, 18, 15, 5], .62, [4, 84, 12], .4, .012, .06),
-    "trades": profile((1, 6, 13), (20, 32, 48), 420, 7, 30, 5.5, 0.8,
-                      [20, 32, 8, 28, 8, 2, 2], [30, 0, 6, 0.1, 20, 26, 14, 4], .63, [3, 86, 11], .35, .001, .01),
-    "mfg": profile((0, 4, 10), (15, 26, 40), 260, 7.5, 7, 4.0, 1.3,
-                   [11, 22, 18, 36, 7, 3, 3], [25, 0.5, 8, 0.3, 25, 22, 13, 6], .63, [5, 82, 13], .6, .04, .1),
-    "mfgfood": profile((0, 3.5, 8.5), (15, 25, 36), 290, 11, 10, 4.0, 1.3,
-                       [10, 20, 20, 38, 6, 3, 3], [26, 0.5, 9, 0.3, 24, 22, 12, 6], .64, [5, 82, 13], .25, .05, .11),
-    "wholesale": profile((0.3, 2.8, 6.5), (14, 23, 34), 420, 8, 7, 4.5, 0.9,
-                         [11, 30, 32, 14, 7, 3, 3], [34, 0.5, 4, 0.2, 22, 20, 13, 6], .66, [5, 82, 13], .45, .025, .09),
-    "autodealer": profile((0.3, 1.7, 3.5), (12, 16, 22), 450, 25, 5, 3.0, 0.8,
-                          [9, 10, 55, 17, 5, 2, 2], [12, 0, 5, 0.1, 50, 15, 10, 4], .75, [5, 85, 10], .35, .02, .25),
-    "retail": profile((0.1, 2.5, 6), (20, 30, 40), 520, 55, 6, 3.5, 0.9,
-                      [16, 5, 40, 25, 8, 3, 3], [26, 0, 10, 0.1, 24, 24, 12, 4], .7, [4, 84, 12], .2, .005, .03),
-    "foodstore": profile((0, 1.8, 4.5), (16, 23, 30), 700, 120, 15, 3.5, 0.7,
-                         [18, 4, 35, 30, 7, 3, 3], [30, 0, 12, 0.1, 22, 20, 12, 4], .68, [4, 84, 12], .05, .006, .04),
-    "gasstation": profile((0, 1.2, 3), (8, 12, 18), 800, 60, 30, 3.0, 0.6,
-                          [14, 8, 18, 50, 6, 2, 2], [22, 0, 20, 0.1, 25, 18, 11, 4], .7, [4, 84, 12], .1, .005, .06),
-    "transport": profile((0.2, 4.5, 10), None, 330, 9, None, 3.5, 1.5,
-                         [12, 22, 1, 55, 6, 2, 2], [18, 0, 8, 0.1, 40, 18, 11, 5], .68, [4, 84, 12], .45, .004, .02),
-    "air": profile((-4, 3, 10), None, 150, 10, None, 2.5, 2.5,
-                   [12, 15, 3, 60, 6, 2, 2], [16, 0, 8, 0.5, 40, 20, 11, 4.5], .72, [6, 80, 14], .5, .01, .03),
-    "info": profile((-2, 6, 16), None, 270, 6, None, 4.5, 1.2,
-                    [24, 26, 3, 28, 11, 4, 4], [22, 0.5, 4, 0.5, 18, 30, 20, 5], .62, [10, 75, 15], .3, .02, .05),
-    "finance": profile((3, 15, 32), None, 25, 8, None, 3.0, 3.5,
-                       [8, 12, 0, 2, 45, 10, 23], [10, 8, 2, 6, 30, 10, 30, 4], .84, [25, 60, 15], .4, 0, 0),
-    "insurance": profile((2, 9, 20), None, 60, 10, None, 8.0, 0.8,
-                         [9, 14, 0, 3, 22, 12, 40], [12, 1, 1, 3, 6, 8, 66, 3], .74, [25, 60, 15], .3, 0, 0),
-    "realestate": profile((2, 14, 32), None, 25, 12, None, 2.4, 6.0,
-                          [7, 3, 2, 76, 6, 3, 3], [4, 0, 58, 0.1, 14, 16, 5, 3], .68, [3, 85, 12], .15, .002, .015),
-    "reagent": profile((2, 9, 20), None, 400, 12, None, 6.0, 0.8,
-                       [30, 20, 1, 30, 9, 5, 5], [20, 0, 10, 0.1, 15, 35, 16, 4], .55, [4, 84, 12], .25, .001, .008),
-    "rental": profile((0, 7, 16), None, 80, 9, None, 2.8, 3.2,
-                      [9, 12, 4, 65, 6, 2, 2], [10, 0, 10, 0.5, 45, 20, 10, 5], .7, [5, 82, 13], .35, .01, .04),
-    "prof": profile((4, 12, 24), None, 400, 7, None, 9.0, 0.6,
-                    [30, 30, 2, 16, 12, 5, 5], [20, 0, 4, 0.1, 12, 38, 22, 4], .55, [4, 84, 12], .2, .002, .015),
-    "holding": profile((5, 25, 60), None, 20, 5, None, 5.0, 4.0,
-                       [10, 6, 1, 20, 8, 35, 20], [4, 0, 12, 0.5, 20, 40, 20, 4], .45, [8, 82, 10], .3, .01, .03),
-    "admin": profile((1.5, 6, 13), None, 450, 8, None, 6.0, 0.9,
-                     [22, 30, 2, 30, 8, 4, 4], [22, 0, 6, 0.1, 20, 30, 18, 4], .62, [4, 84, 12], .3, .004, .02),
-    "waste": profile((1, 6, 13), None, 160, 7, None, 4.0, 1.8,
-                     [12, 18, 2, 55, 7, 3, 3], [16, 0, 8, 0.5, 40, 20, 11, 5], .66, [6, 82, 12], .2, .015, .05),
-    "educ": profile((1, 7, 17), None, 350, 15, None, 6.0, 0.9,
-                    [30, 12, 2, 38, 12, 3, 3], [14, 0, 10, 0.1, 18, 32, 24, 2], .6, [4, 84, 12], .1, .002, .01),
-    "health": profile((7, 18, 32), None, 450, 15, None, 12.0, 0.5,
-                      [32, 14, 2, 30, 12, 5, 5], [14, 0, 12, 0.1, 18, 36, 18, 2], .5, [3, 87, 10], .05, .001, .006),
-    "hospital": profile((1, 6, 13), None, 150, 10, None, 3.5, 2.2,
-                        [14, 14, 2, 60, 6, 2, 2], [14, 0, 35, 0.5, 25, 15, 8, 2.5], .7, [8, 80, 12], .05, .2, .3),
-    "care": profile((1, 6, 13), None, 150, 14, None, 3.0, 2.5,
-                    [12, 6, 1, 70, 7, 2, 2], [8, 0, 45, 0.1, 22, 16, 7, 2], .72, [5, 83, 12], .05, .02, .08),
-    "social": profile((1, 7, 16), None, 380, 18, None, 6.0, 0.8,
-                      [28, 8, 1, 45, 12, 3, 3], [12, 0, 22, 0.1, 16, 28, 20, 2], .58, [4, 84, 12], .05, .001, .01),
-    "arts": profile((-1, 5, 13), None, 280, 20, None, 3.5, 1.5,
-                    [22, 10, 3, 52, 9, 2, 2], [14, 0, 18, 0.1, 24, 28, 14, 2], .65, [5, 83, 12], .3, .003, .02),
-    "accom": profile((-2, 5, 14), None, 70, 30, None, 2.2, 4.0,
-                     [10, 4, 2, 76, 6, 1, 1], [7, 0, 45, 0.1, 22, 18, 6, 2], .74, [5, 82, 13], .35, .006, .04),
-    "foodserv": profile((-0.5, 3, 7.5), (55, 63, 70), 650, 150, 45, 3.5, 1.0,
-                        [20, 4, 5, 55, 12, 2, 2], [20, 0, 12, 0.1, 28, 26, 12, 2], .78, [4, 84, 12], .15, .001, .01),
-    "repair": profile((0.5, 5, 12), (30, 42, 55), 480, 20, 12, 5.0, 0.8,
-                      [16, 18, 16, 40, 6, 2, 2], [22, 0, 10, 0.1, 26, 26, 12, 4], .64, [4, 84, 12], .2, .0006, .006),
-    "personal": profile((1, 7, 16), None, 480, 40, None, 5.0, 0.8,
-                        [22, 8, 6, 52, 8, 2, 2], [14, 0, 14, 0.1, 24, 30, 15, 3], .62, [4, 84, 12], .1, .0006, .006),
-    "org": profile((0, 4, 11), None, 200, 12, None, 5.0, 0.6,
-                   [30, 10, 2, 40, 10, 4, 4], [12, 0, 15, 0.1, 15, 15, 42, 1], .45, [1, 89, 10], .1, .003, .02),
+# Where an industry's small enterprises are. Most industries follow the
+# economy (LEAF_SHARES) with a multiplier; land- and sea-bound ones have
+# their own provincial shares, after the farm, fishing and mining censuses.
+MULTIPLIERS = {
+    "default": {"YT": .8, "NT": .8, "NU": .8},
+    "tourism": {"BC": 1.3, "PE": 2, "NS": 1.3, "YT": 4, "NT": 2, "NU": 1.5},
+    "north": {"YT": 6, "NT": 8, "NU": 12, "BC": 1.4, "AB": 1.2},
+}
+SHARES = {
+    "grain": {"SK": .38, "AB": .24, "ON": .15, "MB": .13, "QC": .065, "BC": .015, "PE": .007, "NS": .004,
+              "NB": .004, "NL": .0002, "YT": .0002, "NT": .0001},
+    "othercrop": {"ON": .28, "QC": .2, "AB": .17, "SK": .11, "BC": .1, "MB": .06, "NS": .025, "NB": .025,
+                  "PE": .02, "NL": .004, "YT": .001, "NT": .0003},
+    "vegetable": {"ON": .4, "QC": .27, "BC": .11, "AB": .05, "PE": .05, "NB": .035, "NS": .035, "MB": .025,
+                  "SK": .02, "NL": .004, "YT": .001},
+    "fruit": {"BC": .36, "ON": .3, "QC": .19, "NS": .08, "NB": .035, "PE": .02, "MB": .006, "AB": .006,
+              "SK": .004, "NL": .004, "YT": .0005},
+    "greenhouse": {"ON": .45, "BC": .2, "QC": .18, "AB": .07, "NS": .025, "MB": .02, "SK": .02, "NB": .02,
+                   "PE": .008, "NL": .005, "YT": .001, "NT": .0005},
+    "cattle": {"AB": .36, "SK": .19, "ON": .16, "QC": .1, "MB": .08, "BC": .07, "NS": .014, "NB": .012,
+               "PE": .009, "NL": .002, "YT": .0008, "NT": .0002},
+    "hog": {"QC": .3, "ON": .3, "MB": .17, "AB": .11, "SK": .05, "BC": .02, "NS": .015, "NB": .01, "PE": .02,
+            "NL": .001},
+    "poultry": {"ON": .4, "QC": .25, "BC": .17, "AB": .06, "MB": .045, "SK": .025, "NS": .025, "NB": .015,
+                "PE": .005, "NL": .005, "YT": .0005},
+    "otheranimal": {"ON": .3, "QC": .2, "AB": .18, "BC": .12, "SK": .07, "MB": .06, "NS": .025, "NB": .02,
+                    "PE": .01, "NL": .005, "YT": .002, "NT": .0005},
+    "forest": {"BC": .4, "QC": .25, "ON": .12, "NB": .08, "NS": .05, "AB": .04, "NL": .02, "MB": .015,
+               "SK": .015, "PE": .004, "YT": .004, "NT": .002, "NU": .0001},
+    "fish": {"NS": .3, "NL": .28, "BC": .15, "NB": .12, "PE": .1, "QC": .04, "ON": .005, "MB": .004,
+             "NU": .002, "NT": .001, "SK": .0005, "AB": .0003, "YT": .0002},
+    "oil": {"AB": .72, "SK": .12, "BC": .08, "ON": .025, "MB": .02, "NL": .01, "NB": .003, "NS": .003,
+            "QC": .01, "NT": .006, "YT": .001, "NU": .0005},
+    "mine": {"QC": .22, "ON": .2, "BC": .18, "AB": .1, "SK": .08, "MB": .05, "NL": .05, "NB": .03, "NS": .03,
+             "YT": .03, "NT": .02, "NU": .01, "PE": .001},
 }
 
-# ------------------------------------------------------------------- helpers
+# Smallest group whose row is published, and smallest number of enterprises
+# (with a meaningful value) behind published quartiles and medians.
+THRESHOLD = {1: 10, 2: 12, 3: 15}
+THRESHOLD_REGION = 30
+THRESHOLD_TERRITORY = 15
+QUARTILES_FROM = 20
+MEDIAN_FROM = 10
+# A ratio that only a few of the group's enterprises have (inventory turnover
+# of a service industry) is not published.
+MEANINGFUL_SHARE = 1 / 3.0
+# Share of enterprises whose liabilities exceed their assets, by volume.
+NEGATIVE_EQUITY = {1: .01, 2: .03, 3: .07}
+# Tax on pretax profits (an average rate, enterprises vary), by volume.
+TAX_RATE = {1: .27, 2: .21, 3: .15}
+# Interest rate on debt, by year.
+RATE = {2008: .066, 2009: .052, 2010: .049}
+
+# ------------------------------------------------------------------- groups
+#
+# Parameters of an industry group, for small enterprises (Volume 3) in a
+# normal year; the volumes and years change them as described further down.
+#   ppm, sd    median pretax profit margin (% of operating revenue) and spread
+#   gm, gsd    median gross margin on sales (%) and spread; None: the group's
+#              enterprises sell services, so no gross margin is published
+#   pinv, dio  share of enterprises holding inventory; days of cost of sales
+#   dso, cash  days of revenue held as receivables and as cash
+#   cap, oa    capital assets and other assets per dollar of revenue
+#   paff, aff  share of enterprises with investments in affiliates; their size
+#   pptf, ptf  the same for portfolio investments (loans, for lenders)
+#   L, Lsd     median liabilities in % of assets (/100) and spread (logit)
+#   mix        how debt other than payables divides among short-term paper,
+#              mortgages, bonds, loans, amounts owing to affiliates, other
+#              liabilities and deferred tax
+#   dpo        days of costs owed to suppliers
+#   lcur       share of loans due within a year (operating lines; floor plans)
+#   fp         inventory financed by the lender who holds it (floor plan)
+#   olcur      share of other liabilities due within a year (deposits: most)
+#   dep        interest paid on other liabilities (deposits, policy funds)
+#   fin        investment income is operating revenue (lenders, insurers)
+#   cyc        how much the 2009 recession shows (0 to 1)
+#   r1, r2     enterprises of Volumes 1 and 2 per small enterprise
+
+BASE = dict(ppm=5.0, sd=8.0, gm=None, gsd=6.0, pinv=.1, dio=30, dso=40, cash=30, cap=.3, oa=.03,
+            paff=.15, aff=.05, pptf=.15, ptf=.04, L=.6, Lsd=.75, mix=(0, 20, 0, 45, 20, 12, 3), dpo=30,
+            lcur=.35, fp=0.0, olcur=.5, dep=0.0, fin=False, cyc=.3, r1=.004, r2=.03)
+
+FAMILIES = {
+    "farm": dict(ppm=7, sd=13, gm=35, gsd=11, pinv=.9, dio=150, dso=20, cash=25, cap=2.0, L=.47,
+                 mix=(0, 45, 0, 33, 14, 5, 3), dpo=25, lcur=.3, cyc=.2, r1=.0006, r2=.006),
+    "resource": dict(ppm=6, sd=14, gm=28, gsd=10, pinv=.6, dio=35, dso=40, cash=25, cap=1.2, L=.58,
+                     mix=(0, 15, 0, 50, 22, 8, 5), cyc=.5, r1=.002, r2=.02),
+    "construction": dict(ppm=5, sd=8, gm=24, gsd=8, pinv=.35, dio=15, dso=50, cash=30, cap=.15, L=.6,
+                         mix=(0, 12, 0, 45, 28, 12, 3), dpo=40, lcur=.45, cyc=.45, r1=.002, r2=.015),
+    "manufacturing": dict(ppm=5, sd=9, gm=26, gsd=9, pinv=.85, dio=60, dso=50, cash=25, cap=.35, L=.6,
+                          mix=(0, 15, 0, 45, 25, 10, 5), dpo=40, lcur=.4, cyc=.55, r1=.04, r2=.1),
+    "wholesale": dict(ppm=3, sd=6, gm=22, gsd=8, pinv=.85, dio=55, dso=45, cash=20, cap=.05, L=.63,
+                      mix=(0, 6, 0, 55, 25, 10, 4), dpo=40, lcur=.6, cyc=.4, r1=.025, r2=.09),
+    "retail": dict(ppm=2.5, sd=6, gm=33, gsd=8, pinv=.95, dio=95, dso=5, cash=20, cap=.1, L=.63,
+                   mix=(0, 14, 0, 45, 28, 10, 3), dpo=30, lcur=.45, cyc=.2, r1=.005, r2=.03),
+    "transport": dict(ppm=5, sd=9, pinv=.15, dso=40, cash=20, cap=.5, L=.63,
+                      mix=(0, 10, 0, 55, 20, 10, 5), dpo=25, lcur=.3, cyc=.45, r1=.004, r2=.02),
+    "information": dict(ppm=7, sd=14, pinv=.15, dso=55, cash=45, cap=.3, L=.55,
+                        mix=(0, 5, 0, 35, 35, 20, 5), cyc=.3, r1=.02, r2=.05),
+    "finance": dict(ppm=18, sd=12, pinv=0, dso=30, cash=60, cap=.1, oa=.1, pptf=.9, ptf=2.0, paff=.3,
+                    aff=.3, L=.75, Lsd=.5, mix=(8, 2, 10, 25, 10, 40, 5), fin=True, olcur=.6, cyc=.4,
+                    r1=0, r2=0),
+    "realestate": dict(ppm=12, sd=15, pinv=.05, dso=20, cash=40, cap=1.0, L=.6,
+                       mix=(0, 45, 0, 25, 20, 7, 3), lcur=.2, olcur=.3, cyc=.15, r1=.002, r2=.015),
+    "professional": dict(ppm=11, sd=14, pinv=.05, dso=60, cash=45, cap=.12, L=.5,
+                         mix=(0, 5, 0, 35, 40, 17, 3), dpo=20, cyc=.2, r1=.002, r2=.015),
+    "services": dict(ppm=6, sd=9, pinv=.15, dso=35, cash=30, cap=.3, L=.6,
+                     mix=(0, 15, 0, 40, 30, 12, 3), dpo=25, cyc=.2, r1=.003, r2=.02),
+    "health": dict(ppm=16, sd=13, pinv=.2, dio=20, dso=20, cash=40, cap=.25, L=.45,
+                   mix=(0, 20, 0, 35, 35, 8, 2), dpo=20, cyc=.05, r1=.001, r2=.01),
+    "hospitality": dict(ppm=4, sd=10, gm=64, gsd=6, pinv=.9, dio=8, dso=3, cash=15, cap=.45, L=.72,
+                        mix=(0, 25, 0, 35, 30, 8, 2), dpo=20, cyc=.2, r1=.001, r2=.01),
+}
+
+GROUPS = {}
 
 
-def norm_cdf(x):
-    return 0.5 * (1.0 + math.erf(x / math.sqrt(2.0)))
+def group(name, family, **over):
+    g = dict(BASE)
+    g.update(FAMILIES[family])
+    g.update(over)
+    GROUPS[name] = g
 
 
-def apportion(weights, total_units):
-    """Integer parts (e.g. tenths) in proportion to weights, adding up exactly."""
-    s = sum(weights)
-    raw = [w * total_units / s for w in weights]
-    parts = [int(math.floor(r)) for r in raw]
-    short = total_units - sum(parts)
-    order = sorted(range(len(raw)), key=lambda i: (-(raw[i] - parts[i]), i))
-    for i in order[:short]:
-        parts[i] += 1
-    return parts
+# Agriculture, forestry, fishing.
+group("grain", "farm", ppm=9, sd=13, gm=42, cap=2.6, dio=200, L=.45)
+group("othercrop", "farm", ppm=6, gm=38, cap=2.2)
+group("vegfruit", "farm", ppm=6, sd=12, gm=34, cap=1.6, dio=50)
+group("greenhouse", "farm", ppm=6, sd=10, gm=32, cap=1.3, dio=60, dso=35, L=.55)
+group("cattle", "farm", ppm=4, sd=14, gm=30, cap=2.6, dio=180, L=.5)
+group("hogpoultry", "farm", ppm=6, sd=10, gm=24, cap=1.6, dio=50, L=.6)  # quota counts as capital
+group("otheranimal", "farm", ppm=2, sd=14, gm=30, cap=2.0)
+group("logging", "resource", ppm=3.5, sd=9, gm=22, cap=.7, dio=15, cyc=.8, r2=.01)
+group("fishing", "resource", ppm=7, sd=14, gm=36, cap=1.3, dio=10, pinv=.4, cyc=.3, r1=.001, r2=.01)
+group("agsupport", "resource", ppm=6, sd=10, gm=None, pinv=.15, cap=.5, cyc=.3, r1=.001, r2=.008)
+# Mining, oil and gas, utilities.
+group("oilgas", "resource", ppm=9, sd=24, gm=None, pinv=.3, dio=20, dso=60, cap=3.0, L=.45,
+      mix=(2, 2, 12, 38, 30, 8, 8), cyc=.9, r1=.16, r2=.18)
+group("mining", "resource", ppm=7, sd=20, gm=30, cap=1.8, dio=45, L=.5, cyc=.8, r1=.05, r2=.1)
+group("minesupport", "resource", ppm=6, sd=12, gm=None, pinv=.2, dso=60, cap=.5, cyc=.9, r1=.01, r2=.04)
+group("utility", "resource", ppm=9, sd=8, gm=None, pinv=.3, dso=45, cap=3.0, L=.62,
+      mix=(3, 10, 30, 30, 15, 7, 5), lcur=.2, cyc=.05, r1=.14, r2=.09)
+# Construction: home builders carry houses and land as inventory, other
+# builders carry receivables and holdbacks.
+group("homebuild", "construction", ppm=5, sd=8, gm=18, gsd=6, pinv=.85, dio=170, dso=8, cap=.08, L=.7,
+      mix=(0, 25, 0, 50, 18, 5, 2), lcur=.6, r1=.003, r2=.02)
+group("nonresbuild", "construction", ppm=3.5, sd=6, gm=13, gsd=5, pinv=.3, dio=12, dso=50, cash=40, cap=.1,
+      oa=.05, L=.63,
+      r1=.01, r2=.08)
+group("civil", "construction", ppm=5, sd=9, gm=19, dso=60, cap=.4, L=.6, r1=.012, r2=.06)
+group("trades", "construction", ppm=6, sd=8, gm=32, pinv=.5, dio=12, dso=45, cap=.15, L=.55, r1=.001, r2=.01)
+# Manufacturing.
+group("foodmfg", "manufacturing", ppm=4, sd=8, gm=26, dio=35, dso=30, r1=.05, r2=.11)
+group("beverage", "manufacturing", ppm=7, sd=12, gm=36, dio=60, dso=35, cap=.6)
+group("textile", "manufacturing", ppm=3.5, sd=9, gm=27, dio=80)
+group("wood", "manufacturing", ppm=2.5, sd=9, gm=16, gsd=6, dio=45, dso=30, cap=.45, cyc=.85)
+group("paper", "manufacturing", ppm=3, sd=9, gm=18, cap=.7, cyc=.6)
+group("printing", "manufacturing", ppm=4.5, sd=8, gm=30, dio=20, cap=.35)
+group("petroleum", "manufacturing", ppm=3, sd=8, gm=12, gsd=5, dio=25, cap=.5, r1=.3, r2=.2)
+group("chemical", "manufacturing", ppm=6, sd=10, gm=30, cap=.4)
+group("pharma", "manufacturing", ppm=9, sd=16, gm=47, gsd=12, dio=110, dso=60, cap=.4, cyc=.1)
+group("plastics", "manufacturing", ppm=5, sd=8, gm=23, cap=.4)
+group("nonmetallic", "manufacturing", ppm=5.5, sd=9, gm=27, cap=.5, cyc=.5)
+group("primarymetal", "manufacturing", ppm=4, sd=10, gm=17, cap=.55, cyc=.9)
+group("fabmetal", "manufacturing", ppm=6, sd=9, gm=27, dio=40, cap=.35)
+group("machinery", "manufacturing", ppm=5.5, sd=10, gm=28, dio=90, cyc=.7)
+group("electronics", "manufacturing", ppm=5, sd=13, gm=36, dio=80, dso=60)
+group("electrical", "manufacturing", ppm=5, sd=10, gm=29, dio=75)
+group("transpeq", "manufacturing", ppm=3.5, sd=10, gm=17, dio=60, cyc=.9)
+group("furniture", "manufacturing", ppm=4.5, sd=9, gm=28, dio=50, cyc=.6)
+group("miscmfg", "manufacturing", ppm=6, sd=11, gm=36, dio=100)
+# Wholesale.
+group("wholesalefarm", "wholesale", ppm=2.5, sd=5, gm=12, gsd=5, dio=40, cyc=.2)
+group("wholesalepetro", "wholesale", ppm=1.8, sd=4, gm=9, gsd=4, dio=12, dso=30, cap=.1, r1=.1)
+group("wholesalefood", "wholesale", ppm=2.2, sd=4.5, gm=17, gsd=6, dio=25, dso=30, cyc=.1)
+group("wholesale", "wholesale")
+# Retail. Dealers finance their vehicles with floor-plan loans that fall due
+# when a vehicle is sold, so their current ratio stays near 1.2.
+group("autodealer", "retail", ppm=1.8, sd=2.8, gm=16, gsd=3, dio=60, dso=10, cash=12, cap=.07, L=.78,
+      Lsd=.5, mix=(0, 10, 0, 30, 40, 18, 2), fp=.8, lcur=.95, olcur=.5, dpo=8, r1=.02, r2=.3, cyc=.35)
+group("othermotor", "retail", ppm=2.8, sd=5, gm=21, gsd=5, dio=100, dso=6, cap=.1, L=.7,
+      mix=(0, 10, 0, 30, 40, 18, 2), fp=.65, lcur=.9, dpo=10, r1=.003, r2=.06, cyc=.5)
+group("autoparts", "retail", ppm=3.5, sd=6, gm=35, dio=100, dso=25)
+group("durables", "retail", ppm=2.5, sd=6, gm=31, dio=90, cyc=.35)
+group("buildsupply", "retail", ppm=3.5, sd=6, gm=27, dio=85, dso=25, cyc=.3)
+group("grocery", "retail", ppm=2.2, sd=3.5, gm=25, gsd=4.5, dio=20, dso=2, cash=18, cap=.13, dpo=15, lcur=.3,
+      cyc=.03, r1=.006, r2=.04)
+group("liquor", "retail", ppm=3, sd=4.5, gm=26, gsd=5, dio=45, dso=2, cyc=.05)
+group("pharmacy", "retail", ppm=4, sd=5, gm=30, gsd=5, dio=45, dso=12, cyc=.02, r1=.004, r2=.04)
+group("gasstation", "retail", ppm=1.5, sd=3, gm=12, gsd=4, dio=10, dso=4, cap=.18, cyc=.1, r2=.06)
+group("clothing", "retail", ppm=3, sd=8, gm=42, gsd=9, dio=140, dso=3)
+group("hobby", "retail", ppm=2.5, sd=7, gm=36, dio=130)
+group("genmerch", "retail", ppm=2.5, sd=6, gm=27, dio=80, r1=.02)
+group("miscretail", "retail", ppm=2.5, sd=8, gm=40, dio=100)
+group("giftstore", "retail", ppm=2.5, sd=8, gm=42, dio=120, r1=0, r2=.005)
+group("nonstore", "retail", ppm=3, sd=9, gm=31, dio=50, dso=12)
+# Transportation. Pipelines and railways hold mostly plant and turn their
+# assets over slowly.
+group("air", "transport", ppm=3, sd=12, cap=.7, cyc=.6, r1=.01)
+group("rail", "transport", ppm=12, sd=8, cap=1.8, oa=.35, dso=30, L=.58, mix=(3, 2, 40, 25, 15, 10, 5),
+      cyc=.5, r1=.3, r2=.15)
+group("water", "transport", ppm=6, sd=11, cap=1.2, L=.62, r1=.02)
+group("trucking", "transport", ppm=4.5, sd=7, cap=.42, dso=40, L=.65, mix=(0, 6, 0, 64, 18, 9, 3),
+      lcur=.3, cyc=.6)
+group("transit", "transport", ppm=5, sd=9, cap=.55, dso=30)
+group("taxi", "transport", ppm=6, sd=10, cap=.45, dso=5, r1=0, r2=.002)
+group("pipeline", "transport", ppm=18, sd=8, cap=2.8, oa=.6, dso=35, cash=15, L=.62,
+      mix=(5, 0, 55, 20, 10, 5, 5), lcur=.15, cyc=.1, r1=.8, r2=.3)
+group("scenic", "transport", ppm=5, sd=12, cap=.9, cyc=.3)
+group("transsupport", "transport", ppm=5, sd=8, cap=.25, dso=45)
+group("courier", "transport", ppm=5, sd=7, cap=.2, dso=35)
+group("warehouse", "transport", ppm=7, sd=10, cap=1.0)
+# Information.
+group("publishing", "information", ppm=6, sd=12, cap=.15, pinv=.4, dio=40)
+group("software", "information", ppm=9, sd=22, cap=.06, cash=90, dso=65, L=.45, cyc=.15)
+group("film", "information", ppm=4, sd=14, cap=.5)
+group("broadcasting", "information", ppm=10, sd=12, cap=.6, r1=.08)
+group("internetpub", "information", ppm=5, sd=18, cap=.2)
+group("telecom", "information", ppm=12, sd=12, cap=1.6, dso=40, cash=12, L=.6, r1=.03)
+group("wiredtelecom", "information", ppm=14, sd=11, cap=1.0, oa=.35, dso=45, cash=8, L=.62,
+      mix=(3, 3, 35, 30, 17, 7, 5), r1=.05)
+group("dataproc", "information", ppm=8, sd=12, cap=.4)
+group("otherinfo", "information", ppm=5, sd=12, cap=.2)
+# Finance and insurance (Volume 1 only). Deposit-takers lend out their
+# deposits: loans are their assets, deposits most of their liabilities.
+group("deposit", "finance", ppm=26, sd=9, ptf=11.0, pptf=1, cash=180, cap=.1, L=.925, Lsd=.35,
+      mix=(3, 0, 6, 4, 2, 85, 0), olcur=.85, dep=.02, cyc=.2)
+group("nondeposit", "finance", ppm=20, sd=12, ptf=5.0, pptf=1, L=.84, Lsd=.45,
+      mix=(15, 0, 35, 35, 10, 4, 1), lcur=.5)
+group("creditsupport", "finance", ppm=15, sd=12, ptf=.8, dso=40, L=.6)
+group("securities", "finance", ppm=18, sd=15, ptf=2.0, dso=60, L=.7)
+group("insurer", "finance", ppm=9, sd=8, ptf=2.4, pptf=1, dso=50, L=.74, Lsd=.4,
+      mix=(0, 0, 5, 3, 5, 85, 2), olcur=.3, dep=.01)
+group("broker", "professional", ppm=12, sd=10, dso=55, pptf=.2, ptf=.1, cap=.15, L=.6, r1=0, r2=0,
+      fin=True, mix=(0, 5, 0, 30, 35, 27, 3))
+group("funds", "finance", ppm=40, sd=20, ptf=12.0, pptf=1, dso=10, L=.3, Lsd=.6,
+      mix=(0, 0, 5, 15, 10, 70, 0))
+# Real estate and rental.
+group("lessor", "realestate", ppm=18, sd=18, cap=6.5, cash=75, L=.63, mix=(0, 62, 0, 15, 16, 5, 2),
+      lcur=.15, r2=.01)
+group("reagent", "realestate", ppm=9, sd=12, cap=.1, dso=20, L=.5, mix=(0, 5, 0, 40, 35, 17, 3))
+group("rental", "realestate", ppm=8, sd=12, cap=1.5, dso=35, L=.65, mix=(0, 5, 0, 60, 25, 7, 3),
+      lcur=.3, r1=.01, r2=.04)
+group("intangibles", "realestate", ppm=25, sd=20, cap=2.0, dso=45, r1=.02)
+# Professional services.
+group("legal", "professional", ppm=18, sd=15, dso=95, r1=.0008)
+group("accounting", "professional", ppm=16, sd=14, dso=60)
+group("engineering", "professional", ppm=9, sd=12, dso=70, r1=.004, r2=.03)
+group("design", "professional", ppm=10, sd=13)
+group("computer", "professional", ppm=10, sd=14, dso=55)
+group("consulting", "professional", ppm=12, sd=15)
+group("rnd", "professional", ppm=4, sd=26, cash=150, cap=.45, dso=50, L=.42)
+group("advertising", "professional", ppm=7, sd=11, dso=70)
+group("profother", "professional", ppm=10, sd=13)
+group("holding", "finance", ppm=30, sd=30, ptf=1.5, pptf=.7, paff=.9, aff=3.0, cap=1.0, dso=20, L=.35,
+      Lsd=.8, mix=(0, 15, 0, 25, 45, 12, 3), olcur=.3, fin=False, r1=.01, r2=.03)
+# Administrative services, education, health, social assistance.
+group("officeadmin", "services", ppm=6, sd=10, dso=45, cap=.1, r1=.004, r2=.03)
+group("employment", "services", ppm=3, sd=6, dso=45, cap=.05, cash=20, r1=.01, r2=.06)
+group("bizsupport", "services", ppm=7, sd=11, dso=45, cap=.2)
+group("travel", "services", ppm=3, sd=7, dso=20, cap=.05)
+group("security", "services", ppm=4, sd=6, dso=50, cap=.12, cash=20)
+group("buildingservices", "services", ppm=6, sd=9, dso=40, cap=.2, pinv=.2, dio=10)
+group("waste", "services", ppm=8, sd=10, cap=1.0, dso=45, L=.63, r1=.015, r2=.05)
+group("education", "services", ppm=6, sd=12, cap=.4, dso=10, cash=45)
+group("ambulatory", "health", ppm=10, sd=12, cap=.3, dso=30)
+group("physicians", "health", ppm=22, sd=16, cap=.15, dso=20, r1=0, r2=.002)
+group("dentists", "health", ppm=15, sd=12, cap=.4, dso=15, L=.48, r1=0, r2=.003)
+group("practitioners", "health", ppm=16, sd=14, cap=.25, dso=15, r1=0, r2=.002)
+group("labs", "health", ppm=12, sd=12, cap=.6, dso=40, r1=.02, r2=.08)
+group("homehealth", "health", ppm=5, sd=8, cap=.05, dso=45, pinv=.05)
+group("hospital", "health", ppm=4, sd=8, cap=1.5, dso=35, L=.65, r1=.2, r2=.3)
+group("nursing", "health", ppm=6, sd=9, cap=2.5, dso=20, L=.75, mix=(0, 60, 0, 15, 18, 5, 2), r1=.02, r2=.08)
+group("social", "health", ppm=5, sd=10, cap=.35, dso=20)
+group("childcare", "health", ppm=6, sd=11, cap=.45, dso=5)
+# Arts, accommodation, food.
+group("performing", "services", ppm=5, sd=14, cap=.3)
+group("heritage", "services", ppm=3, sd=12, cap=2.0)
+group("amusement", "services", ppm=6, sd=14, cap=1.2, cyc=.3)
+group("casino", "services", ppm=15, sd=12, cap=1.5, r1=.1)
+group("recreation", "services", ppm=4, sd=14, cap=1.8, L=.62)
+group("hotel", "hospitality", ppm=6, sd=14, gm=None, pinv=.3, dio=10, dso=10, cash=55, cap=3.5, lcur=.2, L=.68,
+      mix=(0, 60, 0, 15, 17, 6, 2), cyc=.45, r1=.006, r2=.04)
+group("rvpark", "hospitality", ppm=8, sd=14, gm=None, pinv=.2, dso=5, cash=55, cap=3.5, lcur=.2, L=.6,
+      mix=(0, 60, 0, 15, 17, 6, 2), r1=0, r2=.005)
+group("fullservice", "hospitality", ppm=0.8, sd=7, gm=63, cash=25, dpo=15, cap=.35)
+group("limitedservice", "hospitality", ppm=4, sd=6.5, gm=66, cap=.35, cash=25, dpo=15)
+group("specialfood", "hospitality", ppm=5, sd=8, gm=58, dso=25, r1=.005, r2=.03)
+group("drinking", "hospitality", ppm=5, sd=9, gm=68, cap=.5)
+# Other services.
+group("autorepair", "services", ppm=6, sd=8, gm=45, gsd=8, pinv=.8, dio=25, dso=20, cap=.25, r1=0, r2=.003)
+group("electronicrepair", "services", ppm=7, sd=10, gm=45, gsd=10, pinv=.6, dio=30, dso=40, cap=.1)
+group("machineryrepair", "services", ppm=8, sd=9, gm=36, gsd=10, pinv=.6, dio=40, dso=50, cap=.3)
+group("householdrepair", "services", ppm=6, sd=10, gm=45, gsd=10, pinv=.5, dio=30, dso=10, cap=.2, r1=0)
+group("personalcare", "services", ppm=7, sd=10, cap=.3, dso=3, r1=0, r2=.002)
+group("funeral", "services", ppm=12, sd=10, gm=55, gsd=10, pinv=.8, dio=90, dso=35, cap=1.6, L=.5,
+      mix=(0, 40, 0, 25, 20, 13, 2), r1=.004, r2=.03)
+group("drycleaning", "services", ppm=6, sd=9, cap=.6, dso=4, r1=0)
+group("personalother", "services", ppm=7, sd=11, cap=.4, dso=8, r1=0)
+group("org", "services", ppm=3, sd=10, cap=.6, cash=60, L=.45)
+
+# How larger enterprises differ: less spread, more bonds, paper and
+# affiliates, fewer losses.
+VOLUME_MOD = {
+    1: dict(sd=.5, paff=4.0, aff=2.0, mix_add=(4, 0, 12, 0, 5, 0, 3), Lsd=.7),
+    2: dict(sd=.7, paff=2.2, aff=1.4, mix_add=(1, 0, 2, 0, 2, 0, 1), Lsd=.85),
+    3: dict(sd=1.0, paff=1.0, aff=1.0, mix_add=(0,) * 7, Lsd=1.0),
+}
+# ---------------------------------------------------------------- industries
+
+
+def load_master():
+    with open(os.path.join(HERE, "naics_master.csv"), encoding="utf-8", newline="") as f:
+        rows = list(csv.DictReader(f))
+    for r in rows:
+        r["n3"] = int(r["n3"] or 0)
+        r["n1"] = int(r["n1"]) if r["n1"] else None
+        r["n2"] = int(r["n2"]) if r["n2"] else None
+        if r["group"] != "none" and r["group"] not in GROUPS:
+            raise SystemExit("naics_master.csv: unknown group %r for %s" % (r["group"], r["code"]))
+    rows.sort(key=lambda r: r["code"])
+    return rows
+
+
+class Leaf:
+    """The enterprises of an industry that no listed sub-industry holds: a
+    listed industry without children, or the unlisted rest of a parent."""
+
+    def __init__(self, key, ind, n3, n1, n2):
+        self.key, self.group, self.pattern = key, GROUPS[ind["group"]], ind["region"] or "default"
+        self.counts = {1: n1, 2: n2, 3: n3}
+
+
+def parent_of(code, codes):
+    for k in range(len(code) - 1, 1, -1):
+        if code[:k] in codes:
+            return code[:k]
+    return None
+
+
+def build_leaves(master):
+    """Leaves of every industry, and enterprise counts by volume (all of
+    Canada) for every leaf."""
+    by_code = {r["code"]: r for r in master if r["group"] != "none"}
+    children = {c: [] for c in by_code}
+    for c in by_code:
+        p = parent_of(c, by_code)
+        if p:
+            children[p].append(c)
+    leaves_of = {}
+    totals = {}
+
+    def derived(ind, n3, volume, key):
+        g = GROUPS[ind["group"]]
+        r = g["r1"] if volume == 1 else g["r2"]
+        return int(round(n3 * r * math.exp(0.25 * rng_for("counts", key, volume).standard_normal())))
+
+    def visit(code):
+        ind = by_code[code]
+        own = []
+        sums = {1: 0, 2: 0, 3: 0}
+        for ch in sorted(children[code]):
+            visit(ch)
+            own += leaves_of[ch]
+            for v in sums:
+                sums[v] += totals[ch][v]
+        n3 = max(0, ind["n3"] - sums[3])
+        key = code if not children[code] else code + "*"
+        counts = {3: n3}
+        for v, given in ((1, ind["n1"]), (2, ind["n2"])):
+            if given is not None:
+                counts[v] = max(0, given - sums[v])
+            else:
+                counts[v] = derived(ind, n3, v, key)
+        # A rest that small is not an industry of its own: the listed
+        # children are the whole parent.
+        for v in counts:
+            if children[code] and counts[v] < REST_FLOOR * (sums[v] + counts[v]):
+                counts[v] = 0
+        if any(counts.values()) or not children[code]:
+            own.append(Leaf(key, ind, counts[3], counts[1], counts[2]))
+        leaves_of[code] = own
+        totals[code] = {v: sums[v] + counts[v] for v in sums}
+
+    for c in sorted(by_code):
+        if c not in leaves_of and parent_of(c, by_code) is None:
+            visit(c)
+    return leaves_of
+
+
+def provincial_counts(leaf):
+    """Small enterprises of a leaf by province and territory."""
+    n3 = leaf.counts[3]
+    if n3 <= 0:
+        return {}
+    rng = rng_for("provinces", leaf.key)
+    noise = np.exp(0.12 * rng.standard_normal(len(LEAF_SHARES)))
+    raw = {}
+    for i, (reg, share) in enumerate(LEAF_SHARES.items()):
+        if leaf.pattern in SHARES:
+            s = SHARES[leaf.pattern].get(reg, 0.0)
+        else:
+            mult = MULTIPLIERS.get(leaf.pattern, MULTIPLIERS["default"])
+            s = share * mult.get(reg, MULTIPLIERS["default"].get(reg, 1.0))
+        raw[reg] = s * noise[i]
+    scale = n3 / sum(raw.values())
+    return {reg: int(round(v * scale)) for reg, v in raw.items()}
+
+
+def year_count(n, cyc, year, key):
+    if n <= 0:
+        return 0
+    f = {2008: 1.0, 2009: 1.0 - 0.005 - 0.02 * cyc, 2010: 1.01 - 0.01 * cyc}[year]
+    return max(1, int(round(n * f * math.exp(0.015 * rng_for("firms", key, year).standard_normal()))))
+
+
+# ----------------------------------------------------------------- enterprises
+
+RATIOS = ["NPM", "PPM", "OPM", "GPM", "ORTTNOA", "RNOA", "PPA", "RCE", "RE", "DE", "RT", "IT", "WC", "LTA", "IC"]
+DECIMALS = {"DE": 2, "LTA": 2, "WC": 2, "IC": 2}
+LOWER_IS_BETTER = {"DE", "LTA"}
+STRUCTURE = ["A11", "A12", "A13", "A18", "A19", "TOTOA", "A14", "A151617", "TOTASS",
+             "A22", "A25200", "A25500", "A25400", "A25180", "A24", "A2329", "A27", "TOTLIAB",
+             "A31", "A38", "A283334", "TOTSE", "TOTLSE", "CURASS", "CURLiab"]
+LOSSES = ["OPL", "PPL", "NPL"]
+COLUMNS = RATIOS + STRUCTURE + LOSSES
+NR, NS = len(RATIOS), len(STRUCTURE)
+HEADER = (["NAICS", "NumberOfFirms"] + [p + q for p in RATIOS for q in ("Q1", "Q2", "Q3")] + STRUCTURE +
+          ["OPP", "OPL", "PPP", "PPL", "NPP", "NPL"])
+KZ = 24   # normal draws per enterprise
+KU = 14   # uniform draws per enterprise
+RHO = 0.8  # how much of an enterprise's position it keeps from one year to the next
+
+
+class Effects:
+    """How an industry, and the industry in one province and volume, differ
+    from their group: drawn once, so they persist from year to year."""
+
+    def __init__(self, leaf, volume, region):
+        g = leaf.group
+        ri = rng_for("industry", leaf.key)
+        d = np.clip(ri.standard_normal(12), -2.0, 2.0)
+        self.margin = 0.15 * g["sd"] * d[0]
+        self.gm = 0.05 * (g["gm"] or 0) * d[1]
+        self.cap = math.exp(0.15 * d[2])
+        self.dso = math.exp(0.15 * d[3])
+        self.dio = math.exp(0.15 * d[4])
+        self.lev = 0.12 * d[5]
+        self.cash = math.exp(0.2 * d[6])
+        self.ar_sd = 0.45 + 0.2 * abs(d[7])   # spreads differ by industry too
+        self.cap_sd = 0.45 + 0.25 * abs(d[8])
+        self.sd = math.exp(0.15 * d[9])
+        # The years: the recession's depth, and each industry's own moves.
+        ys = np.clip(ri.standard_normal(6), -2.0, 2.0)
+        self.year_margin = {2008: 0.0, 2009: g["sd"] * (-0.35 * g["cyc"] + 0.12 * ys[0]),
+                            2010: g["sd"] * (-0.12 * g["cyc"] + 0.12 * ys[1])}
+        self.year_gm = {2008: 0.0, 2009: -1.0 * g["cyc"] + 0.8 * ys[2], 2010: -0.3 * g["cyc"] + 0.8 * ys[3]}
+        self.year_turn = {2008: 1.0, 2009: math.exp(-0.05 * g["cyc"] + 0.03 * ys[4]),
+                          2010: math.exp(-0.02 * g["cyc"] + 0.03 * ys[5])}
+        rc = rng_for("cell", leaf.key, volume, region).standard_normal(3)
+        self.margin += 0.1 * g["sd"] * rc[0]
+        self.cap *= math.exp(0.08 * rc[1])
+        self.lev += 0.06 * rc[2]
+
+
+def logit(p):
+    return math.log(p / (1 - p))
+
+
+def simulate(g, eff, volume, year, Z, U, E):
+    """Statements of a cell's enterprises in one year, as the columns the
+    published figures are computed from (COLUMNS). Amounts are per dollar of
+    operating revenue."""
+    vm = VOLUME_MOD[volume]
+    X = RHO * Z + math.sqrt(1 - RHO * RHO) * E
+    n = Z.shape[0]
+    sd = g["sd"] * vm["sd"] * eff.sd
+    ppm = g["ppm"] + eff.margin * vm["sd"] + eff.year_margin[year] * vm["sd"]
+    tail = np.where(U[:, 4] < 0.1, 2.2, 1.0)
+    p = ppm + sd * (0.75 * X[:, 0] + 0.66 * X[:, 1]) * tail
+    p = np.clip(p, -150.0, 90.0)
+    turn = eff.year_turn[year]
+
+    if g["gm"]:
+        gm_med = g["gm"] + eff.gm + eff.year_gm[year]
+        sales = np.clip(0.97 + 0.03 * X[:, 2], 0.6, 1.0)
+        gm = np.clip(gm_med + g["gsd"] * X[:, 3] + 0.3 * (p - ppm), 2.0, 95.0) / 100.0
+        gp = sales * gm
+        cogs = sales - gp
+        cost = cogs
+    else:
+        sales = gp = cogs = np.zeros(n)
+        cost = np.full(n, 0.3)
+
+    ar = np.maximum(g["dso"] * eff.dso / 365.0 * np.exp(eff.ar_sd * X[:, 4]), 0.0005) / turn
+    inv = (U[:, 0] < g["pinv"]) * cost * g["dio"] * eff.dio / 365.0 * np.exp(0.5 * X[:, 5]) / turn
+    cash = g["cash"] * eff.cash / 365.0 * np.exp(0.8 * X[:, 6]) / turn
+    ca = g["cap"] * eff.cap * np.exp(eff.cap_sd * X[:, 7]) / turn
+    oa = g["oa"] * np.exp(0.7 * X[:, 8])
+    aff = (U[:, 1] < min(1.0, g["paff"] * vm["paff"])) * g["aff"] * vm["aff"] * np.exp(0.9 * X[:, 9])
+    ptf = (U[:, 2] < g["pptf"]) * g["ptf"] * np.exp((0.4 if g["fin"] else 0.9) * X[:, 10])
+    toa = cash + ar + inv + ca + oa
+    ta = toa + aff + ptf
+
+    lg = logit(g["L"]) + eff.lev + g["Lsd"] * vm["Lsd"] * X[:, 11] - 0.25 * X[:, 0]
+    lev = 1.0 / (1.0 + np.exp(-lg))
+    lev = np.where(U[:, 3] < NEGATIVE_EQUITY[volume], 1.0 + np.abs(0.25 * X[:, 12]), lev)
+    tl = lev * ta
+    ap = np.minimum(g["dpo"] / 365.0 * (cost + 0.25) * np.exp(0.5 * X[:, 13]), 0.8 * tl)
+    rest = tl - ap
+    fp = np.minimum(g["fp"] * inv, rest)
+    rest = rest - fp
+    mix = np.array(g["mix"], dtype=float) + np.array(vm["mix_add"], dtype=float)
+    w = mix[None, :] * np.exp(0.8 * X[:, 14:21]) * (U[:, 5:12] > 0.15)
+    none = w.sum(axis=1) == 0
+    w[none, 3] = 1.0
+    parts = rest[:, None] * w / w.sum(axis=1)[:, None]
+    paper, mtg, bonds, loans, owing, oliab, dtax = (parts[:, k] for k in range(7))
+    loans_cur = fp + g["lcur"] * loans
+    loans = loans + fp
+
+    eq = ta - tl
+    share_cap = ta * (0.03 if volume == 3 else 0.08) * np.exp(X[:, 21])
+    surplus = (U[:, 12] < 0.2) * ta * 0.03 * np.exp(X[:, 22])
+    retained = eq - share_cap - surplus
+
+    debt = paper + mtg + bonds + loans + owing
+    interest = (RATE[year] * (paper + mtg + bonds + loans + 0.4 * owing) * np.exp(0.25 * X[:, 23]) +
+                g["dep"] * oliab)
+    pretax = p / 100.0
+    other = 0.0 if g["fin"] else 0.035 * (aff + ptf)
+    op = pretax + interest - other
+    tax = np.where(pretax > 0, pretax * TAX_RATE[volume] * (0.5 + 0.6 * U[:, 13]), pretax * 0.05 * U[:, 13])
+    net = pretax - tax
+
+    cur_a = cash + ar + inv + 0.3 * oa + (0.0 if g["fin"] else 0.25) * ptf
+    cur_l = ap + paper + loans_cur + 0.06 * mtg + 0.04 * bonds + 0.15 * owing + g["olcur"] * oliab
+
+    nan = np.nan
+    with np.errstate(divide="ignore", invalid="ignore"):
+        noa = ta - aff - ptf - ap
+        ce = mtg + eq + bonds + loans + paper + owing
+        pos_eq = eq > 0
+        cols = [
+            net * 100, pretax * 100, op * 100,
+            np.where(sales > 0, gp / sales * 100, nan),
+            np.where(noa > 0, 100 / noa, nan),
+            np.where(noa > 0, op / noa * 100, nan),
+            pretax / ta * 100,
+            np.where(ce > 0, (interest + net) / ce * 100, nan),
+            np.where(pos_eq, net / eq * 100, nan),
+            np.where(pos_eq, debt / eq, nan),
+            1 / ar,
+            np.where((inv > 0) & (sales > 0), cogs / inv, nan),
+            np.where(cur_l > 0, cur_a / cur_l, nan),
+            tl / ta,
+            np.where(interest > 0, (interest + pretax) / interest, nan),
+        ]
+        pct = 100 / ta
+        cols += [x * pct for x in (cash, ar, inv, ca, oa, toa, aff, ptf, ta, ap, paper, mtg, bonds, loans, owing,
+                                   oliab, dtax, tl, share_cap, retained, surplus, eq, ta, cur_a, cur_l)]
+        cols += [(op < 0) * 1.0, (pretax < 0) * 1.0, (net < 0) * 1.0]
+    return np.column_stack(cols)
+
+
+def weights(total, n):
+    """Whole-number weights of n sampled enterprises standing for total."""
+    base, extra = divmod(total, n)
+    w = np.full(n, base, dtype=np.int64)
+    w[:extra] += 1
+    return w
+
+
+def simulate_cells(leaves, year):
+    """Every leaf cell of a year: (leaf key, volume, region) -> (matrix, weights)."""
+    cells = {}
+    for leaf in leaves:
+        places = [(1, "ALL", leaf.counts[1]), (2, "ALL", leaf.counts[2])]
+        places += [(3, reg, n) for reg, n in leaf.provincial.items()]
+        for volume, region, base in places:
+            counts = {y: year_count(base, leaf.group["cyc"], y, (leaf.key, volume, region)) for y in YEARS}
+            if counts[year] <= 0:
+                continue
+            n_all = min(max(counts.values()), CAP)
+            n = min(counts[year], CAP)
+            rng = rng_for("enterprises", leaf.key, volume, region)
+            Z = rng.standard_normal((n_all, KZ))[:n]
+            U = rng.random((n_all, KU))[:n]
+            E = rng_for("year", leaf.key, volume, region, year).standard_normal((n_all, KZ))[:n]
+            eff = Effects(leaf, volume, region)
+            cells[(leaf.key, volume, region)] = (simulate(leaf.group, eff, volume, year, Z, U, E),
+                                                 weights(counts[year], n))
+    return cells
+
+
+# ----------------------------------------------------------------- figures
+
+
+def quartiles(x, w, total_firms):
+    """Weighted quartiles (the smallest value at or above which a quarter, a
+    half, three quarters of the enterprises lie), or None where too few
+    enterprises have a meaningful value. Pooling keeps a group's quartile
+    between its members' quartiles."""
+    ok = ~np.isnan(x)
+    x, w = x[ok], w[ok]
+    pop = int(w.sum())
+    if pop < MEDIAN_FROM or pop < MEANINGFUL_SHARE * total_firms:
+        return None
+    order = np.argsort(x, kind="stable")
+    xs = x[order]
+    cw4 = np.cumsum(w[order]) * 4
+    q = [float(xs[np.searchsorted(cw4, k * pop, side="left")]) for k in (1, 2, 3)]
+    if pop < QUARTILES_FROM:
+        q[0] = q[2] = None
+    return q
 
 
 def fmt(value, decimals):
@@ -325,226 +790,170 @@ def fmt(value, decimals):
 
 
 def published(value, decimals):
-    """Rounds a quartile; a boundary that would round to 0 reads as 'not
+    """A boundary as published; one that would round to 0 reads as 'not
     published' in the program, so it is moved one unit away from 0."""
-    unit = 10 ** -decimals
-    r = round(value, decimals)
-    if r == 0:
-        r = unit if value >= 0 else -unit
-    return r
+    text = fmt(value, decimals)
+    if float(text) == 0:
+        unit = 10 ** -decimals
+        text = fmt(unit if value >= 0 else -unit, decimals)
+    return text
 
 
-def ordered(values, decreasing=False):
-    v = sorted(values, reverse=decreasing)
-    return v
+SUMS = {"TOTOA": ["A11", "A12", "A13", "A18", "A19"], "TOTLIAB": ["A22", "A25200", "A25500", "A25400",
+        "A25180", "A24", "A2329", "A27"], "TOTSE": ["A31", "A38", "A283334"]}
 
 
-# -------------------------------------------------------------- industry data
-
-
-def load_master():
-    with open(os.path.join(HERE, "naics_master.csv"), encoding="utf-8", newline="") as f:
-        rows = list(csv.DictReader(f))
-    for r in rows:
-        r["n3"] = int(r["n3"] or 0)
-        r["n1"] = int(r["n1"]) if r["n1"] else None
-        r["n2"] = int(r["n2"]) if r["n2"] else None
-    rows.sort(key=lambda r: r["code"])
-    return rows
-
-
-def base_counts(ind):
-    """Enterprises per data set in a normal year (before the year's change)."""
-    code = ind["code"]
-    p = PROFILES.get(ind["profile"])
-    counts = {}
-    if p is None:
-        return counts
-    n3 = ind["n3"]
-    rng = Rng("counts", code)
-    n1 = ind["n1"] if ind["n1"] is not None else round(n3 * p["r1"] * rng.lognormal(0.25))
-    n2 = ind["n2"] if ind["n2"] is not None else round(n3 * p["r2"] * rng.lognormal(0.25))
-    counts[(1, "ALL")] = n1
-    counts[(2, "ALL")] = n2
-    counts[(3, "ALL")] = n3
-    if n3 <= 0:
-        return counts
-    pattern = PATTERNS.get(ind["region"] or "default", PATTERNS["default"])
-    default = PATTERNS["default"]
-    raw = {}
-    for reg, share in LEAF_SHARES.items():
-        mult = pattern.get(reg, default.get(reg, 1.0))
-        raw[reg] = share * mult * rng.lognormal(0.15)
-    scale = n3 / sum(raw.values())
-    leaves = {reg: v * scale for reg, v in raw.items()}
-    for reg, v in leaves.items():
-        counts[(3, reg)] = round(v)
-    for agg, members in AGGREGATES.items():
-        counts[(3, agg)] = round(sum(leaves[m] for m in members))
-    return counts
-
-
-def in_dataset(volume, region, n):
-    if region == "ALL":
-        return n >= THRESHOLD[volume]
-    if region in TERRITORIES or region == "TERRITORIES":
-        return n >= THRESHOLD_TERRITORY
-    return n >= THRESHOLD_REGION
-
-
-def year_factor(cyc, year):
-    return {2008: 1.0, 2009: 1.0 - 0.03 - 0.25 * cyc, 2010: 1.0 - 0.08 * cyc}[year]
-
-
-def count_for_year(n, cyc, year, rng):
-    f = {2008: 1.0, 2009: 1.0 - 0.005 - 0.02 * cyc, 2010: 1.01}[year]
-    return max(1, round(n * f * rng.lognormal(0.015)))
-
-
-RATIO_COLUMNS = ["NPM", "PPM", "OPM", "GPM", "ORTTNOA", "RNOA", "PPA", "RCE", "RE", "DE", "RT", "IT", "WC",
-                 "LTA", "IC"]
-DECIMALS = {"DE": 2, "LTA": 2, "WC": 2, "IC": 2}
-LOWER_IS_BETTER = {"DE", "LTA"}
-ASSET_COLS = ["A11", "A12", "A13", "A18", "A19", "A14", "A151617"]
-LIAB_COLS = ["A22", "A25200", "A25500", "A25400", "A25180", "A24", "A2329", "A27"]
-EQUITY_COLS = ["A31", "A38", "A283334"]
-HEADER = (["NAICS", "NumberOfFirms"] + [p + q for p in RATIO_COLUMNS for q in ("Q1", "Q2", "Q3")] +
-          ["A11", "A12", "A13", "A18", "A19", "TOTOA", "A14", "A151617", "TOTASS",
-           "A22", "A25200", "A25500", "A25400", "A25180", "A24", "A2329", "A27", "TOTLIAB",
-           "A31", "A38", "A283334", "TOTSE", "TOTLSE", "CURASS", "CURLiab",
-           "OPP", "OPL", "PPP", "PPL", "NPP", "NPL"])
-
-# How the structure of larger enterprises differs from that of small ones.
-ASSET_MOD = {1: [.7, 1, .9, 1, 1.2, 3, 1.8], 2: [.85, 1, 1, 1, 1.1, 1.8, 1.3], 3: [1] * 7}
-LIAB_MOD = {1: [.8, 3, .5, 2, .9, .6, 1.1, 2.5], 2: [.9, 2, .8, 1.5, 1, .8, 1, 1.5], 3: [1] * 8}
-# Larger enterprises issue paper and bonds whatever their industry.
-LIAB_ADD = {1: [0, 1, 0, 5, 0, 0, 0, 0], 2: [0, .3, 0, 1.5, 0, 0, 0, 0], 3: [0] * 8}
-EQUITY_MOD = {1: [5, 1, 1.5], 2: [2.5, 1, 1.2], 3: [1, 1, 1]}
-L_MOD = {1: .93, 2: .97, 3: 1.0}
-SPREAD_MOD = {1: .7, 2: .85, 3: 1.0}
-
-
-def ratio_row(ind, volume, region, year, firms):
-    code = ind["code"]
-    p = PROFILES[ind["profile"]]
-    ri = Rng("industry", code)                    # the industry itself
-    rr = Rng("cell", code, volume, region)        # this industry in this data set
-    ry = Rng("year", code, volume, region, year)  # this year
-    margin_level = ri.lognormal(0.15) * rr.lognormal(0.08) * ry.lognormal(0.05)
-    turnover = ri.lognormal(0.15) * rr.lognormal(0.06) * ry.lognormal(0.03)
-    spread = SPREAD_MOD[volume] * ri.lognormal(0.1) * rr.lognormal(0.08)
-    yf = year_factor(p["cyc"], year)
-    values = {}
-
-    # Margins: the median moves with the year; the spread stays.
-    q1, q2, q3 = p["npm"]
-    m = q2 * margin_level * yf - (1 - yf) * (q2 - q1) * 0.6
-    npm = [m - (q2 - q1) * spread, m, m + (q3 - q2) * spread * (0.9 + 0.2 * ry.uniform())]
-    ppm = [x * 1.22 if x > 0 else x * 1.02 for x in npm]
-    intr = p["intr"] * rr.lognormal(0.15)
-    opm = [x + intr for x in ppm]
-    values["NPM"], values["PPM"], values["OPM"] = npm, ppm, opm
-    if p["gpm"]:
-        g1, g2, g3 = p["gpm"]
-        gm = g2 * ri.lognormal(0.1) * rr.lognormal(0.04) * (1 - (1 - yf) * 0.3)
-        values["GPM"] = [gm - (g2 - g1) * spread, gm, gm + (g3 - g2) * spread]
-    else:
-        values["GPM"] = [0, 0, 0]
-
-    t = p["ortnoa"] / 100.0 * turnover
-    values["ORTTNOA"] = [t * 100 * 0.5 * rr.lognormal(0.05), t * 100, t * 100 * 1.9 * rr.lognormal(0.05)]
-    values["RNOA"] = [x * t * (1.0 if x > 0 else 0.8) for x in opm]
-    values["PPA"] = [x * t * 0.55 for x in ppm]
-    values["RCE"] = [(x + intr * 0.7) * t * 0.65 for x in npm]
-
-    # Balance-sheet structure, in tenths of a per cent so that it adds up.
-    # Mostly the industry's own structure in this data set, a little of the year.
-    rs = Rng("structure", code, volume, region)
-    rsy = Rng("structure-year", code, volume, region, year)
-    aw = [w * m_ * rs.lognormal(0.12) * rsy.lognormal(0.03) * ri.lognormal(0.1) if w > 0 else 0
-          for w, m_ in zip(p["assets"], ASSET_MOD[volume])]
-    assets = apportion(aw, 1000)
-    L = min(0.92, max(0.3, p["L"] * L_MOD[volume] * rr.lognormal(0.05) * ry.lognormal(0.015)))
-    liab_units = int(round(L * 1000))
-    lw = [(w * m_ + add) * rs.lognormal(0.15) * rsy.lognormal(0.03) if w > 0 else 0
-          for w, m_, add in zip(p["liab"], LIAB_MOD[volume], LIAB_ADD[volume])]
-    liab = apportion(lw, liab_units)
-    ew = [w * m_ * rs.lognormal(0.1) * rsy.lognormal(0.03) for w, m_ in zip(p["eq"], EQUITY_MOD[volume])]
-    equity = apportion(ew, 1000 - liab_units)
-    a = dict(zip(ASSET_COLS, assets))
-    li = dict(zip(LIAB_COLS, liab))
-    eq = dict(zip(EQUITY_COLS, equity))
-    curass = a["A11"] + a["A12"] + a["A13"] + int(round(0.35 * a["A19"]))
-    curliab = (li["A22"] + li["A25200"] + int(round(0.3 * li["A25180"])) + int(round(0.5 * li["A2329"])) +
-               int(round(0.15 * li["A24"])))
-
-    lta = L * rr.lognormal(0.03)
-    values["LTA"] = [min(lta * 1.35, lta + 0.3), lta, lta * 0.6]
-    debt = li["A25200"] + li["A25500"] + li["A25400"] + li["A25180"] + li["A24"]
-    de = debt / max(1, 1000 - liab_units) * rr.lognormal(0.08)
-    values["DE"] = [de * 3.2 * ry.lognormal(0.05), de, de * 0.22 * ry.lognormal(0.05)]
-    wc = curass / max(1, curliab) * rr.lognormal(0.06) * ry.lognormal(0.02)
-    values["WC"] = [wc * 0.58, wc, wc * 1.85]
-    values["RE"] = [x * t * 0.45 / max(0.25, 1 - L) for x in npm]
-
-    rt = p["rt"] * turnover * rr.lognormal(0.1)
-    values["RT"] = [rt * 0.45, rt, rt * 2.3]
-    if p["it"]:
-        it = p["it"] * turnover * rr.lognormal(0.12)
-        values["IT"] = [it * 0.42, it, it * 2.5]
-    else:
-        values["IT"] = [0, 0, 0]
-    ic = p["ic"] * margin_level * (0.6 + 0.4 * yf)
-    values["IC"] = [1.0 + (ic - 1.0) * 0.2 - (1 - yf) * 2, ic, ic * 3.6]
-
+def figures(code, parts):
+    """The published row of an industry from the enterprises of its cells."""
+    M = np.concatenate([m for m, _ in parts])
+    w = np.concatenate([x for _, x in parts])
+    firms = int(w.sum())
     row = {"NAICS": code, "NumberOfFirms": str(firms)}
-    rsup = Rng("suppress", code, volume, region, year)
-    for name in RATIO_COLUMNS:
+    for j, name in enumerate(RATIOS):
         d = DECIMALS.get(name, 1)
-        qs = values[name]
-        if qs == [0, 0, 0]:
+        q = quartiles(M[:, j], w, firms)
+        if q is None:
             out = ["0", "0", "0"]
         else:
-            qs = ordered([published(q, d) for q in qs], decreasing=name in LOWER_IS_BETTER)
-            out = [fmt(q, d) for q in qs]
-            # Small groups: some boundaries are not published.
-            if firms < 30:
-                u = rsup.uniform()
-                if u < 0.04:
-                    out = ["0", "0", "0"]
-                elif u < 0.22:
-                    out = ["0", out[1], "0"]
+            if name in LOWER_IS_BETTER:  # the weaker quarter's boundary first
+                q = q[::-1]
+            out = ["0" if v is None else published(v, d) for v in q]
         row[name + "Q1"], row[name + "Q2"], row[name + "Q3"] = out
-
-    tenth = lambda units: fmt(units / 10.0, 1)
-    for k in ASSET_COLS:
-        row[k] = tenth(a[k])
-    row["TOTOA"] = tenth(a["A11"] + a["A12"] + a["A13"] + a["A18"] + a["A19"])
-    row["TOTASS"] = tenth(1000)
-    for k in LIAB_COLS:
-        row[k] = tenth(li[k])
-    row["TOTLIAB"] = tenth(liab_units)
-    for k in EQUITY_COLS:
-        row[k] = tenth(eq[k])
-    row["TOTSE"] = tenth(1000 - liab_units)
-    row["TOTLSE"] = tenth(1000)
-    row["CURASS"] = tenth(curass)
-    row["CURLiab"] = tenth(curliab)
-
-    # Shares of enterprises with profits and losses, from the margins' spread.
-    # Taxes never turn a pretax loss into a profit, so net losses are at least
-    # as common as pretax ones.
-    previous = 0
-    for prefix, qs in (("O", opm), ("P", ppm), ("N", npm)):
-        sigma = max(0.5, (qs[2] - qs[0]) / 1.349)
-        loss = int(round(norm_cdf(-qs[1] / sigma) * 1000))
-        if prefix == "N":
-            loss = max(loss, previous + 5 + int(15 * ry.uniform()))
-        loss = min(950, max(5, loss))
-        previous = loss
-        row[prefix + "PL"] = tenth(loss)
-        row[prefix + "PP"] = tenth(1000 - loss)
+    means = (M[:, NR:] * w[:, None]).sum(axis=0) / firms
+    for j, name in enumerate(STRUCTURE):
+        row[name] = fmt(means[j], 1)
+    row["TOTASS"] = row["TOTLSE"] = "100.0"
+    # A rounded total can differ from the sum of its rounded items by more
+    # than the rounding allows in rare rows; it is then written one tenth
+    # closer to that sum.
+    for total, items in SUMS.items():
+        s = sum(float(row[i]) for i in items)
+        t = float(row[total])
+        if abs(t - s) > 0.05 * len(items) + 1e-7:
+            row[total] = fmt(t + (0.1 if s > t else -0.1), 1)
+    for k, name in enumerate(LOSSES):
+        loss = means[NS + k] * 100
+        row[name] = fmt(loss, 1)
+        row[name[0] + "PP"] = fmt(100 - loss, 1)
     return row
+# ------------------------------------------------------- totals and members
+#
+# A total pools its members' enterprises, so its figures lie within its
+# members' range. Where the members published in the same data set hold
+# nearly all of a total's enterprises (MEMBERS_HOLD) but not all of them,
+# the few others (an unlisted rest, a province too small to publish) can
+# still move a quartile one step or a mean a little past that range; the
+# figure is then published at the nearest member's value, as a reader who
+# compares a total with its parts expects. The counts are kept.
+
+MEMBERS_HOLD = 0.95
+FIGURES = ([p + q for p in RATIOS for q in ("Q1", "Q2", "Q3")] + STRUCTURE +
+           ["OPP", "OPL", "PPP", "PPL", "NPP", "NPL"])
+QUARTILE_COLUMNS = set(FIGURES[:3 * NR])
+
+
+def member_ranges(row, members):
+    firms = int(row["NumberOfFirms"])
+    if not members or sum(int(m["NumberOfFirms"]) for m in members) < MEMBERS_HOLD * firms:
+        return None
+    ranges = {}
+    for col in FIGURES:
+        values = [float(m[col]) for m in members]
+        if col in QUARTILE_COLUMNS and (float(row[col]) == 0 or 0 in values):
+            continue  # not published somewhere: nothing to compare
+        lo, hi = min(values), max(values)
+        ranges[col] = (lo, hi, {float(m[col]): m[col] for m in members})
+    return ranges
+
+
+def hold_within_members(by_set, codes, stats):
+    """by_set: (volume, region) -> {code: row} of one year, changed in place.
+    Members come before their totals: provinces before regions before all of
+    Canada, sub-industries before their parent."""
+    order = [(1, "ALL"), (2, "ALL")] + [(3, r) for r in LEAF_SHARES] + [(3, r) for r in AGGREGATES] + [(3, "ALL")]
+    for volume, region in order:
+        table = by_set.get((volume, region))
+        if not table:
+            continue
+        kids = {}
+        for c in table:
+            p = parent_of(c, codes)
+            if p in table:
+                kids.setdefault(p, []).append(table[c])
+        for code in sorted(table, key=lambda c: (-len(c), c)):
+            row = table[code]
+            kinds = [member_ranges(row, kids.get(code))]
+            if volume == 3 and region not in LEAF_SHARES:
+                places = [by_set.get((3, r), {}).get(code) for r in regions_of(3, region)]
+                kinds.append(member_ranges(row, [m for m in places if m]))
+            allowed = {}
+            moved = False
+            for col in FIGURES:
+                bounds = [k[col] for k in kinds if k and col in k]
+                if not bounds:
+                    continue
+                lo = max(b[0] for b in bounds)
+                hi = min(b[1] for b in bounds)
+                allowed[col] = (lo, hi)
+                v = float(row[col])
+                stats["figures"] += 1
+                if lo > hi:
+                    stats["disjoint"] += 1
+                    continue
+                if v < lo or v > hi:
+                    target = lo if v < lo else hi
+                    text = next(b[2][target] for b in bounds if target in b[2])
+                    stats["moved"] += 1
+                    stats["moved_by"].append(abs(v - target))
+                    row[col] = text
+                    moved = True
+            if moved and not add_up(row, allowed):
+                stats["unbalanced"] += 1
+                print("generate.py: Vol%d %s industry %s no longer adds up" % (volume, region, code),
+                      file=sys.stderr)
+
+
+# Totals of the structure and the shares, and how far a total may be from the
+# sum of its rounded items.
+BALANCES = [("TOTOA", ["A11", "A12", "A13", "A18", "A19"]),
+            ("TOTLIAB", ["A22", "A25200", "A25500", "A25400", "A25180", "A24", "A2329", "A27"]),
+            ("TOTSE", ["A31", "A38", "A283334"]),
+            ("TOTASS", ["TOTOA", "A14", "A151617"]), ("TOTLSE", ["TOTLIAB", "TOTSE"]),
+            ("*100", ["OPP", "OPL"]), ("*100", ["PPP", "PPL"]), ("*100", ["NPP", "NPL"])]
+
+
+def add_up(row, allowed):
+    """After figures were moved, nudges a total or an item by a tenth (within
+    what the members allow) until every total agrees with its items again.
+    Returns False when that is not possible."""
+    def room(col, step):
+        v = round(float(row[col]) + step, 1)
+        lo, hi = allowed.get(col, (-1e9, 1e9))
+        return lo - 1e-9 <= v <= hi + 1e-9
+
+    for _ in range(20):
+        wrong = None
+        for total, items in BALANCES:
+            t = 100.0 if total == "*100" else float(row[total])
+            diff = sum(float(row[i]) for i in items) - t
+            tol = 0.05 * (len(items) if total != "*100" else 2)
+            if abs(diff) > tol + 1e-7:
+                wrong = (total, items, diff)
+                break
+        if wrong is None:
+            return True
+        total, items, diff = wrong
+        step = 0.1 if diff > 0 else -0.1
+        # Items first: a subtotal is itself an item of a grand total.
+        for i in sorted(items, key=lambda c: -abs(float(row[c]))):
+            if room(i, -step):
+                row[i] = fmt(float(row[i]) - step, 1)
+                break
+        else:
+            if total in ("*100", "TOTASS", "TOTLSE") or not room(total, step):
+                return False
+            row[total] = fmt(float(row[total]) + step, 1)
+    return False
 
 
 # ---------------------------------------------------------------- the files
@@ -576,11 +985,63 @@ def dataset_description(opt, volume, region, n, years, note):
     return en, fr
 
 
+# ---------------------------------------------------------------- data sets
+
+
+def regions_of(volume, region):
+    if volume != 3:
+        return ("ALL",)
+    if region == "ALL":
+        return tuple(LEAF_SHARES)
+    return AGGREGATES.get(region, (region,))
+
+
+def in_dataset(volume, region, n):
+    if region == "ALL":
+        return n >= THRESHOLD[volume]
+    if region in TERRITORIES or region == "TERRITORIES":
+        return n >= THRESHOLD_TERRITORY
+    return n >= THRESHOLD_REGION
+
+
+def base_count(leaves, volume, region):
+    if volume != 3:
+        return sum(l.counts[volume] for l in leaves)
+    return sum(l.provincial.get(r, 0) for l in leaves for r in regions_of(3, region))
+
+
+def check_targets(tables, show):
+    """Compares the generated medians of well-known industries with their
+    targets; returns the number missed."""
+    missed = 0
+    lines = []
+    with open(os.path.join(HERE, "targets.csv"), encoding="utf-8", newline="") as f:
+        for t in csv.DictReader(f):
+            name = "ZORVA_Vol%s_%s_2010_Final_Ratios" % (t["volume"], t["region"])
+            row = tables.get(name, {}).get(t["code"])
+            got = float(row[t["column"]]) if row else None
+            target, tol = float(t["target"]), float(t["tolerance"])
+            ok = got is not None and abs(got - target) <= tol
+            missed += not ok
+            lines.append("| %s %s | Vol%s %s | %s | %s | %s | %s |" % (
+                t["code"], t["industry"], t["volume"], t["region"], t["column"], t["target"],
+                "-" if got is None else row[t["column"]], "yes" if ok else "**no**"))
+            if not ok:
+                print("generate.py: %s %s of %s is %s, target %s ± %s" % (
+                    t["code"], t["column"], name, got, target, tol), file=sys.stderr)
+    if show:
+        print("| Industry | Data set | Figure | Target | Generated | Within |")
+        print("|---|---|---|---|---|---|")
+        print("\n".join(lines))
+    return missed
+
+
 def main():
     global SEED
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("--seed", type=int, default=SEED)
     ap.add_argument("--out", default=os.path.join(REPO, "data", "industry"))
+    ap.add_argument("--targets", action="store_true", help="print the targets next to the generated medians")
     args = ap.parse_args()
     SEED = args.seed
     out = args.out
@@ -609,30 +1070,63 @@ def main():
     write_csv(os.path.join(out, "ZORVA_NAICS_Description_Ind_Detailed.csv"), desc_header, detailed)
     write_csv(os.path.join(out, "ZORVA_NAICS_Description_Ind_Raw.csv"), desc_header, raw)
 
-    # Ratio tables.
-    counts = {ind["code"]: base_counts(ind) for ind in master}
-    descriptions = []
-    absent_rows = []
+    # Industries, their leaves and where the leaves' enterprises are.
+    leaves_of = build_leaves(master)
+    unique = {}
+    for leaves in leaves_of.values():
+        for leaf in leaves:
+            unique[leaf.key] = leaf
+    for leaf in unique.values():
+        leaf.provincial = provincial_counts(leaf)
+
+    members = {}
     for opt, volume, region in DATASETS:
-        members = [ind for ind in master
-                   if ind["profile"] in PROFILES
-                   and (volume == 1 or folder_of(ind["code"]) != "IndTFINANC")
-                   and in_dataset(volume, region, counts[ind["code"]].get((volume, region), 0))]
-        years_with_rows = []
-        for year in YEARS:
+        members[(volume, region)] = [
+            ind["code"] for ind in master
+            if ind["code"] in leaves_of
+            and (volume == 1 or folder_of(ind["code"]) != "IndTFINANC")
+            and in_dataset(volume, region, base_count(leaves_of[ind["code"]], volume, region))]
+
+    # Ratio tables, a year at a time.
+    tables = {}
+    codes = {ind["code"] for ind in master}
+    stats = {"figures": 0, "moved": 0, "disjoint": 0, "unbalanced": 0, "moved_by": []}
+    for year in YEARS:
+        cells = simulate_cells(unique.values(), year)
+        by_set = {}
+        for opt, volume, region in DATASETS:
+            rows = {}
+            if (region, year) in ABSENT_TABLES or (region, year) in EMPTY_TABLES:
+                continue  # not published, so no total is compared with it
+            for code in members[(volume, region)]:
+                parts = [cells[(leaf.key, volume, reg)] for leaf in leaves_of[code]
+                         for reg in regions_of(volume, region) if (leaf.key, volume, reg) in cells]
+                rows[code] = figures(code, parts)
+            by_set[(volume, region)] = rows
+        hold_within_members(by_set, codes, stats)
+        for opt, volume, region in DATASETS:
             name = "ZORVA_Vol%d_%s_%d_Final_Ratios" % (volume, region, year)
             if (region, year) in ABSENT_TABLES:
-                absent_rows.append([name, ABSENT_TABLES[(region, year)]])
                 continue
-            rows = []
-            if (region, year) not in EMPTY_TABLES:
-                years_with_rows.append(year)
-                for ind in members:
-                    p = PROFILES[ind["profile"]]
-                    n = counts[ind["code"]][(volume, region)]
-                    firms = count_for_year(n, p["cyc"], year, Rng("firms", ind["code"], volume, region, year))
-                    rows.append(ratio_row(ind, volume, region, year, firms))
+            rows = list(by_set.get((volume, region), {}).values())
             write_csv(os.path.join(out, name + ".csv"), HEADER, rows)
+            if year == 2010:
+                tables[name] = {r["NAICS"]: r for r in rows}
+    if args.targets:
+        moved = sorted(stats["moved_by"])
+        print("Totals held within their members' range: %d of %d compared figures moved, median move %.2f, "
+              "largest %.2f" % (stats["moved"], stats["figures"], moved[len(moved) // 2] if moved else 0,
+                                moved[-1] if moved else 0))
+    if stats["disjoint"] or stats["unbalanced"]:
+        print("generate.py: %d figures lie between members whose ranges do not meet, %d rows no longer add up"
+              % (stats["disjoint"], stats["unbalanced"]), file=sys.stderr)
+        sys.exit(1)
+
+    descriptions = []
+    absent_rows = [["ZORVA_Vol3_%s_%d_Final_Ratios" % (region, year), reason]
+                   for (region, year), reason in sorted(ABSENT_TABLES.items())]
+    for opt, volume, region in DATASETS:
+        years_with_rows = [y for y in YEARS if (region, y) not in ABSENT_TABLES and (region, y) not in EMPTY_TABLES]
         note = None
         if (region, 2010) in EMPTY_TABLES:
             note = ("No figures are published for 2010, so this data set cannot be chosen.",
@@ -641,10 +1135,14 @@ def main():
             missing = [y for r, y in ABSENT_TABLES if r == region]
             note = ("There are no figures for %s." % ", ".join(map(str, missing)),
                     "Il n'y a pas de données pour %s." % ", ".join(map(str, missing)))
-        en, fr = dataset_description(opt, volume, region, len(members), years_with_rows or list(YEARS[1:]), note)
+        en, fr = dataset_description(opt, volume, region, len(members[(volume, region)]),
+                                     years_with_rows or list(YEARS[1:]), note)
         descriptions.append([opt, en, fr])
     write_csv(os.path.join(out, "absent_tables.csv"), ["table", "reason"], absent_rows)
     write_csv(os.path.join(out, "datadescription.csv"), ["optname", "descriptione", "descriptionf"], descriptions)
+
+    if check_targets(tables, args.targets):
+        sys.exit(1)
 
 
 if __name__ == "__main__":

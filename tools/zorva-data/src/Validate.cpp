@@ -1,6 +1,7 @@
 #include "Validate.h"
 
 #include "Catalogue.h"
+#include "Consistency.h"
 
 #include <algorithm>
 #include <cctype>
@@ -316,6 +317,7 @@ void checkRatioTables(const IndustrySource& src, Diagnostics& diags) {
             auto it = src.ratios.find(name);
             if (it == src.ratios.end()) continue;  // reported while reading
             checkRatioTable(src, name, d.volume, it->second, diags);
+            checkLossShares(it->second, diags);
         }
         // The reports read the chosen industry from all three years: an
         // industry of the current year must be in every older table there is.
@@ -443,6 +445,7 @@ void checkIndustrySource(const IndustrySource& src, Diagnostics& diags) {
     for (const auto& [name, t] : src.naics) checkNaicsTable(src, t, diags);
     checkDatasetDescriptions(src, diags);
     checkRatioTables(src, diags);
+    checkPooledFigures(src, diags);
 }
 
 void fillIndustryDescriptions(IndustrySource& src) {
