@@ -432,7 +432,7 @@ group("waste", "services", ppm=8, sd=10, cap=1.0, dso=45, L=.63, r1=.015, r2=.05
 group("education", "services", ppm=6, sd=12, cap=.4, dso=10, cash=45)
 group("ambulatory", "health", ppm=10, sd=12, cap=.3, dso=30)
 group("physicians", "health", ppm=22, sd=16, cap=.15, dso=20, r1=0, r2=.002)
-group("dentists", "health", ppm=15, sd=12, cap=.4, dso=15, L=.48, r1=0, r2=.003)
+group("dentists", "health", ppm=15, sd=12, cap=.25, dso=15, L=.48, r1=0, r2=.003)
 group("practitioners", "health", ppm=16, sd=14, cap=.25, dso=15, r1=0, r2=.002)
 group("labs", "health", ppm=12, sd=12, cap=.6, dso=40, r1=.02, r2=.08)
 group("homehealth", "health", ppm=5, sd=8, cap=.05, dso=45, pinv=.05)
@@ -450,7 +450,7 @@ group("hotel", "hospitality", ppm=6, sd=14, gm=None, pinv=.3, dio=10, dso=10, ca
       mix=(0, 60, 0, 15, 17, 6, 2), cyc=.45, r1=.006, r2=.04)
 group("rvpark", "hospitality", ppm=8, sd=14, gm=None, pinv=.2, dso=5, cash=55, cap=3.5, lcur=.2, L=.6,
       mix=(0, 60, 0, 15, 17, 6, 2), r1=0, r2=.005)
-group("fullservice", "hospitality", ppm=0.8, sd=7, gm=63, cash=25, dpo=15, cap=.35)
+group("fullservice", "hospitality", ppm=0.8, sd=7, gm=60, cash=25, dpo=15, cap=.35)
 group("limitedservice", "hospitality", ppm=4, sd=6.5, gm=66, cap=.35, cash=25, dpo=15)
 group("specialfood", "hospitality", ppm=5, sd=8, gm=58, dso=25, r1=.005, r2=.03)
 group("drinking", "hospitality", ppm=5, sd=9, gm=68, cap=.5)
@@ -594,8 +594,8 @@ COLUMNS = RATIOS + STRUCTURE + LOSSES
 NR, NS = len(RATIOS), len(STRUCTURE)
 HEADER = (["NAICS", "NumberOfFirms"] + [p + q for p in RATIOS for q in ("Q1", "Q2", "Q3")] + STRUCTURE +
           ["OPP", "OPL", "PPP", "PPL", "NPP", "NPL"])
-KZ = 24   # normal draws per enterprise
-KU = 14   # uniform draws per enterprise
+KZ = 25   # normal draws per enterprise
+KU = 15   # uniform draws per enterprise
 RHO = 0.8  # how much of an enterprise's position it keeps from one year to the next
 
 
@@ -698,7 +698,9 @@ def simulate(g, eff, volume, year, Z, U, E):
     other = 0.0 if g["fin"] else 0.035 * (aff + ptf)
     op = pretax + interest - other
     tax = np.where(pretax > 0, pretax * TAX_RATE[volume] * (0.5 + 0.6 * U[:, 13]), pretax * 0.05 * U[:, 13])
-    net = pretax - tax
+    # Items after tax (discontinued operations, an unusual loss) for a few.
+    unusual = np.where(U[:, 14] < 0.12, 0.012 * X[:, 24] - 0.004, 0.0)
+    net = pretax - tax + unusual
 
     cur_a = cash + ar + inv + 0.3 * oa + (0.0 if g["fin"] else 0.25) * ptf
     cur_l = ap + paper + loans_cur + 0.06 * mtg + 0.04 * bonds + 0.15 * owing + g["olcur"] * oliab
