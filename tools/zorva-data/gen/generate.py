@@ -301,7 +301,7 @@ group("logging", "resource", ppm=3.5, sd=9, gm=22, cap=.7, dio=15, cyc=.8, r2=.0
 group("fishing", "resource", ppm=7, sd=14, gm=36, cap=1.3, dio=10, pinv=.4, cyc=.3, r1=.001, r2=.01)
 group("agsupport", "resource", ppm=6, sd=10, gm=None, pinv=.15, cap=.5, cyc=.3, r1=.001, r2=.008)
 # Mining, oil and gas, utilities.
-group("oilgas", "resource", ppm=9, sd=24, gm=None, pinv=.3, dio=20, dso=60, cap=3.0, L=.45,
+group("oilgas", "resource", ppm=9, sd=24, gm=None, pinv=.3, dio=20, dso=60, cash=50, cap=3.0, L=.45, lcur=.2,
       mix=(2, 2, 12, 38, 30, 8, 8), cyc=.9, r1=.16, r2=.18)
 group("mining", "resource", ppm=7, sd=20, gm=30, cap=1.8, dio=45, L=.5, cyc=.8, r1=.05, r2=.1)
 group("minesupport", "resource", ppm=6, sd=12, gm=None, pinv=.2, dso=60, cap=.5, cyc=.9, r1=.01, r2=.04)
