@@ -350,7 +350,7 @@ group("othermotor", "retail", ppm=2.8, sd=5, gm=21, gsd=5, dio=100, dso=6, cap=.
 group("autoparts", "retail", ppm=3.5, sd=6, gm=35, dio=100, dso=25)
 group("durables", "retail", ppm=2.5, sd=6, gm=31, dio=90, cyc=.35)
 group("buildsupply", "retail", ppm=3.5, sd=6, gm=27, dio=85, dso=25, cyc=.3)
-group("grocery", "retail", ppm=2.2, sd=3.5, gm=25, gsd=4.5, dio=20, dso=2, cash=18, cap=.13, dpo=15, lcur=.3,
+group("grocery", "retail", ppm=2.2, sd=3.5, gm=25, gsd=4.5, dio=20, dso=2, cash=15, cap=.13, dpo=18, lcur=.4,
       cyc=.03, r1=.006, r2=.04)
 group("liquor", "retail", ppm=3, sd=4.5, gm=26, gsd=5, dio=45, dso=2, cyc=.05)
 group("pharmacy", "retail", ppm=4, sd=5, gm=30, gsd=5, dio=45, dso=12, cyc=.02, r1=.004, r2=.04)
@@ -450,7 +450,7 @@ group("hotel", "hospitality", ppm=6, sd=14, gm=None, pinv=.3, dio=10, dso=10, ca
       mix=(0, 60, 0, 15, 17, 6, 2), cyc=.45, r1=.006, r2=.04)
 group("rvpark", "hospitality", ppm=8, sd=14, gm=None, pinv=.2, dso=5, cash=55, cap=3.5, lcur=.2, L=.6,
       mix=(0, 60, 0, 15, 17, 6, 2), r1=0, r2=.005)
-group("fullservice", "hospitality", ppm=0.8, sd=7, gm=60, cash=25, dpo=15, cap=.35)
+group("fullservice", "hospitality", ppm=2.5, sd=7, gm=63, cash=25, dpo=15, cap=.35)
 group("limitedservice", "hospitality", ppm=4, sd=6.5, gm=66, cap=.35, cash=25, dpo=15)
 group("specialfood", "hospitality", ppm=5, sd=8, gm=58, dso=25, r1=.005, r2=.03)
 group("drinking", "hospitality", ppm=5, sd=9, gm=68, cap=.5)
@@ -606,21 +606,21 @@ class Effects:
     def __init__(self, leaf, volume, region):
         g = leaf.group
         ri = rng_for("industry", leaf.key)
-        d = np.clip(ri.standard_normal(12), -2.0, 2.0)
-        self.margin = 0.15 * g["sd"] * d[0]
-        self.gm = 0.05 * (g["gm"] or 0) * d[1]
-        self.cap = math.exp(0.15 * d[2])
-        self.dso = math.exp(0.15 * d[3])
-        self.dio = math.exp(0.15 * d[4])
-        self.lev = 0.12 * d[5]
-        self.cash = math.exp(0.2 * d[6])
+        d = np.clip(ri.standard_normal(12), -1.5, 1.5)
+        self.margin = 0.08 * g["sd"] * d[0]
+        self.gm = 0.03 * (g["gm"] or 0) * d[1]
+        self.cap = math.exp(0.1 * d[2])
+        self.dso = math.exp(0.1 * d[3])
+        self.dio = math.exp(0.1 * d[4])
+        self.lev = 0.06 * d[5]
+        self.cash = math.exp(0.1 * d[6])
         self.ar_sd = 0.45 + 0.2 * abs(d[7])   # spreads differ by industry too
         self.cap_sd = 0.45 + 0.25 * abs(d[8])
         self.sd = math.exp(0.15 * d[9])
         # The years: the recession's depth, and each industry's own moves.
         ys = np.clip(ri.standard_normal(6), -2.0, 2.0)
-        self.year_margin = {2008: 0.0, 2009: g["sd"] * (-0.35 * g["cyc"] + 0.12 * ys[0]),
-                            2010: g["sd"] * (-0.12 * g["cyc"] + 0.12 * ys[1])}
+        self.year_margin = {2008: 0.0, 2009: g["sd"] * (-0.35 * g["cyc"] + 0.07 * ys[0]),
+                            2010: g["sd"] * (-0.12 * g["cyc"] + 0.07 * ys[1])}
         self.year_gm = {2008: 0.0, 2009: -1.0 * g["cyc"] + 0.8 * ys[2], 2010: -0.3 * g["cyc"] + 0.8 * ys[3]}
         self.year_turn = {2008: 1.0, 2009: math.exp(-0.05 * g["cyc"] + 0.03 * ys[4]),
                           2010: math.exp(-0.02 * g["cyc"] + 0.03 * ys[5])}
