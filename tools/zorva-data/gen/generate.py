@@ -842,13 +842,13 @@ def figures(code, parts):
 #
 # A total pools its members' enterprises, so its figures lie within its
 # members' range. Where the members published in the same data set hold
-# nearly all of a total's enterprises (MEMBERS_HOLD) but not all of them,
+# nearly all of a total's enterprises (MEMBERS_HOLD_PERCENT) but not all of them,
 # the few others (an unlisted rest, a province too small to publish) can
 # still move a quartile one step or a mean a little past that range; the
 # figure is then published at the nearest member's value, as a reader who
 # compares a total with its parts expects. The counts are kept.
 
-MEMBERS_HOLD = 0.95
+MEMBERS_HOLD_PERCENT = 95
 FIGURES = ([p + q for p in RATIOS for q in ("Q1", "Q2", "Q3")] + STRUCTURE +
            ["OPP", "OPL", "PPP", "PPL", "NPP", "NPL"])
 QUARTILE_COLUMNS = set(FIGURES[:3 * NR])
@@ -856,7 +856,7 @@ QUARTILE_COLUMNS = set(FIGURES[:3 * NR])
 
 def member_ranges(row, members):
     firms = int(row["NumberOfFirms"])
-    if not members or sum(int(m["NumberOfFirms"]) for m in members) < MEMBERS_HOLD * firms:
+    if not members or 100 * sum(int(m["NumberOfFirms"]) for m in members) < MEMBERS_HOLD_PERCENT * firms:
         return None
     ranges = {}
     for col in FIGURES:
