@@ -801,8 +801,10 @@ def published(value, decimals):
     return text
 
 
-SUMS = {"TOTOA": ["A11", "A12", "A13", "A18", "A19"], "TOTLIAB": ["A22", "A25200", "A25500", "A25400",
-        "A25180", "A24", "A2329", "A27"], "TOTSE": ["A31", "A38", "A283334"]}
+# Subtotals of the structure and the items they add up.
+SUMS = {"TOTOA": ["A11", "A12", "A13", "A18", "A19"],
+        "TOTLIAB": ["A22", "A25200", "A25500", "A25400", "A25180", "A24", "A2329", "A27"],
+        "TOTSE": ["A31", "A38", "A283334"]}
 
 
 def figures(code, parts):
@@ -917,11 +919,9 @@ def hold_within_members(by_set, codes, stats):
 
 # Totals of the structure and the shares, and how far a total may be from the
 # sum of its rounded items.
-BALANCES = [("TOTOA", ["A11", "A12", "A13", "A18", "A19"]),
-            ("TOTLIAB", ["A22", "A25200", "A25500", "A25400", "A25180", "A24", "A2329", "A27"]),
-            ("TOTSE", ["A31", "A38", "A283334"]),
-            ("TOTASS", ["TOTOA", "A14", "A151617"]), ("TOTLSE", ["TOTLIAB", "TOTSE"]),
-            ("*100", ["OPP", "OPL"]), ("*100", ["PPP", "PPL"]), ("*100", ["NPP", "NPL"])]
+BALANCES = list(SUMS.items()) + [
+    ("TOTASS", ["TOTOA", "A14", "A151617"]), ("TOTLSE", ["TOTLIAB", "TOTSE"]),
+    ("*100", ["OPP", "OPL"]), ("*100", ["PPP", "PPL"]), ("*100", ["NPP", "NPL"])]
 
 
 def add_up(row, allowed):
