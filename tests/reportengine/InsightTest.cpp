@@ -36,14 +36,8 @@ RecordTexts Harbourview(const char* name, const char* year, const char* profitAf
     return r;
 }
 
-class Insight : public AppFixture {
+class Insight : public ShippedStoresFixture {
 protected:
-    void SetUp() override {
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(BuiltAppDir() + "/ZOR_DATA.mdb", ec))
-            GTEST_SKIP() << "the application folder has no data stores";
-        AppFixture::SetUp();
-    }
     report::Rendered render(const std::string& type, const std::string& lang, const RecordTexts& r) {
         auto prepared = report::PrepareReport(gcnIndustry, gcnUser, type, 3, "NS", 2010, "1111", lang,
                                               BuildComparisonValues(r, "1111", "Oilseed and grain farming"));

@@ -141,15 +141,8 @@ std::vector<ShownRow> ComparisonRows(const std::string& html) {
     return rows;
 }
 
-class PrintedReports : public AppFixture {
+class PrintedReports : public ShippedStoresFixture {
 protected:
-    void SetUp() override {
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(BuiltAppDir() + "/ZOR_DATA.mdb", ec))
-            GTEST_SKIP() << "the application folder has no data stores";
-        AppFixture::SetUp();
-    }
-
     // An enterprise with the given amounts (the rest 0), in balance.
     static std::vector<std::string> enterprise(const std::string& naics,
                                                const std::vector<std::pair<Field, const char*>>& amounts,

@@ -15,14 +15,8 @@ using namespace zorva::test;
 
 namespace {
 
-class ShippedStore : public AppFixture {
+class ShippedStore : public ShippedStoresFixture {
 protected:
-    void SetUp() override {
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(BuiltAppDir() + "/ZOR_DATA.mdb", ec))
-            GTEST_SKIP() << "the application folder has no data stores";
-        AppFixture::SetUp();
-    }
     static std::vector<std::string> enterprise(const std::string& naics, const std::string& year) {
         RecordTexts r;
         InitializeValues(r, 0);

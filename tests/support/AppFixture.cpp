@@ -69,6 +69,13 @@ void AppFixture::SetUp() {
     OpenDataStores();
 }
 
+void ShippedStoresFixture::SetUp() {
+    std::error_code ec;
+    if (!fs::is_regular_file(BuiltAppDir() + "/ZOR_DATA.mdb", ec))
+        GTEST_SKIP() << "the application folder has no data stores";
+    AppFixture::SetUp();
+}
+
 void AppFixture::TearDown() {
     ResetGlobals();
 }

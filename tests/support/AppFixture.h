@@ -27,4 +27,11 @@ protected:
     Fakes fakes;
 };
 
+// The same on the data stores the build assembled; skips the test when the
+// application folder has none.
+class ShippedStoresFixture : public AppFixture {
+protected:
+    void SetUp() override;
+};
+
 } // namespace zorva::test
