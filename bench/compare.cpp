@@ -7,6 +7,7 @@
 
 #include "CliCommands.h"
 #include "core/Catalogue.h"
+#include "selection/IndustrySearch.h"
 #include "enterprise/EnterpriseRecord.h"
 
 #include <benchmark/benchmark.h>

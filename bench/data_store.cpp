@@ -3,9 +3,9 @@
 // a minute), and the builder that checks that source and writes ZOR_DATA.mdb
 // (target: a few seconds). Together they make the whole store.
 
-#include "Diagnostics.h"
-#include "Store.h"
-#include "Validate.h"
+#include "store/Diagnostics.h"
+#include "store/Store.h"
+#include "store/Validate.h"
 
 #include <benchmark/benchmark.h>
 

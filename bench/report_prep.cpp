@@ -7,7 +7,7 @@
 
 #include "core/Catalogue.h"
 #include "enterprise/EnterpriseRecord.h"
-#include "reports/ReportPrep.h"
+#include "reports/prep/ReportPrep.h"
 
 #include <benchmark/benchmark.h>
 

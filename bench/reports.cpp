@@ -9,8 +9,8 @@
 #include "core/Globals.h"
 #include "core/modMain.h"
 #include "enterprise/RecordStore.h"
-#include "reports/ReportDocument.h"
-#include "reports/ReportViewerLogic.h"
+#include "reports/render/ReportDocument.h"
+#include "reports/render/ReportViewerLogic.h"
 
 #include <QGuiApplication>
 #include <QTextDocument>

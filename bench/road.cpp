@@ -11,13 +11,14 @@
 #include "BenchStores.h"
 
 #include "core/Catalogue.h"
-#include "core/gui/QtServices.h"
-#include "core/gui/ScreenBase.h"
-#include "enterprise/frmMyValues.h"
-#include "reports/frmReportViewer.h"
-#include "screens/StartScreen.h"
-#include "screens/frmStart.h"
-#include "selection/frmSearch.h"
+#include "ui/Navigator.h"
+#include "ui/QtServices.h"
+#include "ui/ScreenBase.h"
+#include "enterprise/ui/frmMyValues.h"
+#include "reports/ui/frmReportViewer.h"
+#include "ui/StartScreen.h"
+#include "ui/frmStart.h"
+#include "selection/ui/frmSearch.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -176,6 +177,7 @@ int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ZorvaApplication app(argc, argv);
     InstallQtServices();
+    InstallScreenNavigator();
     std::string why;
     if (!bench::OpenShippedStores(&why)) {
         std::cerr << why << "\n";

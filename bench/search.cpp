@@ -6,9 +6,11 @@
 #include "BenchStores.h"
 
 #include "core/Catalogue.h"
-#include "core/gui/ScreenBase.h"
-#include "selection/frmMenu.h"
-#include "selection/frmSearch.h"
+#include "selection/IndustrySearch.h"
+#include "ui/Navigator.h"
+#include "ui/ScreenBase.h"
+#include "selection/ui/frmMenu.h"
+#include "selection/ui/frmSearch.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -107,6 +109,7 @@ BENCHMARK(BM_MenuSearchToSearchScreen)
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
+    InstallScreenNavigator();
     std::string why;
     if (!bench::OpenShippedStores(&why)) {
         std::cerr << why << "\n";

@@ -4,9 +4,10 @@
 #include "core/AppPath.h"
 #include "core/Services.h"
 #include "core/Strings.h"
-#include "core/gui/QtServices.h"
+#include "ui/QtServices.h"
 #include "core/modMain.h"
-#include "screens/StartScreen.h"
+#include "ui/Navigator.h"
+#include "ui/StartScreen.h"
 
 #include <QIcon>
 
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
     // The installed icon (hicolor theme) on every window; none in a build.
     QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("zorva")));
     InstallQtServices();
+    InstallScreenNavigator();
     try {
         OpenDataStores();
     } catch (const StartupError& e) {

@@ -1,7 +1,8 @@
 #pragma once
 // The catalogue of the nineteen data sets: Volume 1, 2 or 3 for all of Canada,
 // or Volume 3 for one region, province or territory. A choice is known by the
-// name of its option button on the main menu ("optVol1" ...).
+// name of its option button on the main menu ("optVol1" ...). The list itself
+// is the store builder's (store/DataSets.h); the catalogue adds the captions.
 
 #include "core/DBTools.h"
 
@@ -48,37 +49,5 @@ bool ChoiceHasData(ConnectionHandle& connection, const DatasetChoice& choice);
 // Description of a choice in a language, from datadescription. A missing row
 // or an empty text gives "".
 std::string DatasetDescription(ConnectionHandle& connection, const std::string& optionName, int language);
-
-// ---------------------------------------------------------------- industries
-// The industries of a data set, as the search screen finds them. dataTable is
-// the data set's ratio table (gstrDataTable), naicsTable its description table
-// (gstrNaicsTable); language 0 English, 1 French.
-
-struct IndustryRow {
-    std::string naics;
-    std::string title;   // in the language
-    std::string sector;  // folder of tblTreeview; "" when there is none
-};
-
-// Every industry of the data set in the order of the search screen's title
-// list (by title in the language).
-std::vector<IndustryRow> IndustryTitleList(ConnectionHandle& connection, const std::string& dataTable,
-                                           const std::string& naicsTable, int language);
-
-// The search screen's key word statement; the word is spliced with its quotes
-// doubled, and "%" and "_" in it act as wildcards.
-std::string KeywordStatement(const std::string& dataTable, const std::string& naicsTable, const std::string& word,
-                             int language);
-// Its rows (code, title, sector) in the order the statement returns them.
-std::vector<IndustryRow> KeywordSearch(ConnectionHandle& connection, const std::string& dataTable,
-                                       const std::string& naicsTable, const std::string& word, int language);
-
-// Looks one industry of the data set up by its code (the statement the search
-// screen uses when it shows an industry in a language); empty when the data
-// set has no such industry.
-std::string LookupStatement(const std::string& dataTable, const std::string& naicsTable, const std::string& code,
-                            int language);
-std::optional<IndustryRow> LookupIndustry(ConnectionHandle& connection, const std::string& dataTable,
-                                          const std::string& naicsTable, const std::string& code, int language);
 
 } // namespace zorva

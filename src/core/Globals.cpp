@@ -1,5 +1,7 @@
 #include "core/Globals.h"
 
+#include "core/Navigator.h"
+
 namespace zorva {
 
 std::int16_t gintLanguage = 0;
@@ -11,7 +13,8 @@ std::string gstrRegion;
 std::string gstrNaicsTable;
 std::string gstrDatasetCaption;
 std::string gstrHelpViewer;
-bool gblnKeepValues = false;
+// Defined with the values screen's flows (enterprise/ValuesFlow.cpp).
+extern bool gblnKeepValues;
 
 void ResetGlobals() {
     gintLanguage = 0;
@@ -24,6 +27,7 @@ void ResetGlobals() {
     gstrDatasetCaption.clear();
     gstrHelpViewer.clear();
     gblnKeepValues = false;
+    CurrentChoice() = {};
 }
 
 } // namespace zorva

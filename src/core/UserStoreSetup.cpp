@@ -1,9 +1,9 @@
 #include "core/UserStoreSetup.h"
 
 // The store builder's library (tools/zorva-data/src).
-#include "Diagnostics.h"
-#include "Store.h"
-#include "Validate.h"
+#include "store/Diagnostics.h"
+#include "store/Store.h"
+#include "store/Validate.h"
 
 #include <filesystem>
 

@@ -3,6 +3,7 @@
 #include "core/AppPath.h"
 #include "core/DBTools.h"
 #include "core/Globals.h"
+#include "core/Navigator.h"
 #include "core/Services.h"
 #include "core/Strings.h"
 #include "core/UserStoreSetup.h"
@@ -90,7 +91,6 @@ void OpenDataStores() {
     const bool outside = userStore != AppFile(kUserStore);
     if (outside) prepareOutsideStore(userStore);
     openStore(gcnUser, userStore, true, outside ? 1562 : 1522);
-    gblnKeepValues = false;
     gstrHelpViewer = HelperProgram(kHelpViewer);
 }
 
@@ -118,6 +118,8 @@ void ReportFatalError(const std::exception& error) {
     MsgBox(FatalErrorText(error), MsgButtons::OK, MsgIcon::Critical);
     EndProgram(1);
 }
+
+void gsubOpenIndustryDef(const std::string& code) { navigator().ShowIndustryDefinition(code); }
 
 std::string HelpFileName(const std::string& which, int language) {
     if (which == "Contents") return language != 0 ? "ZORV_ConceptsHelp_Fre.chm" : "ZORV_ConceptsHelp_Eng.chm";

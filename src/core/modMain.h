@@ -23,8 +23,8 @@ inline constexpr const char* kHelpViewer = "hh";
 inline constexpr int kCurrentYear = 2010;
 
 // Opens the industry data store of the application folder and the user data
-// store (UserStorePath(), core/AppPath.h) into gcnIndustry and gcnUser, clears
-// gblnKeepValues and fixes gstrHelpViewer. A user store outside the
+// store (UserStorePath(), core/AppPath.h) into gcnIndustry and gcnUser and
+// fixes gstrHelpViewer. A user store outside the
 // application folder is created or brought up to date first.
 // Throws StartupError naming the file and what to do.
 void OpenDataStores();
@@ -33,6 +33,10 @@ void OpenDataStores();
 // statement), then the program ends.
 [[noreturn]] void ReportFatalError(const std::exception& error);
 std::string FatalErrorText(const std::exception& error);
+
+// Fills and shows the industry definition window for one NAICS code in the
+// current language (through the navigator, core/Navigator.h).
+void gsubOpenIndustryDef(const std::string& code);
 
 // Help files of the application folder.
 std::string HelpFileName(const std::string& which, int language);  // "Contents" or "Tech"

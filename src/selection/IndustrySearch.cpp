@@ -1,5 +1,7 @@
 #include "selection/IndustrySearch.h"
 
+#include "core/Globals.h"
+#include "core/Navigator.h"
 #include "core/Strings.h"
 #include "core/Text.h"
 
@@ -150,6 +152,73 @@ std::vector<SectorNode> LoadSectorTree(ConnectionHandle& connection, const std::
     folders->Close();
     industries->Close();
     return nodes;
+}
+
+// ------------------------------------------------------------ industries
+
+namespace {
+std::vector<IndustryRow> rowsOf(const Recordset& rs) {
+    std::vector<IndustryRow> out;
+    out.reserve(rs.Rows().size());
+    for (const auto& r : rs.Rows())
+        out.push_back({r.size() > 0 ? r[0].toString() : std::string(), r.size() > 1 ? r[1].toString() : std::string(),
+                       r.size() > 2 ? r[2].toString() : std::string()});
+    return out;
+}
+} // namespace
+
+std::vector<IndustryRow> IndustryTitleList(ConnectionHandle& connection, const std::string& dataTable,
+                                           const std::string& naicsTable, int language) {
+    // The title list's join and order, with the code and the sector alongside each title.
+    const std::string title = language != 0 ? "n.description_french" : "n.description";
+    const std::string sector = language != 0 ? "T.inddescf" : "T.inddesce";
+    auto rs = GetRS(connection,
+                    "select f.naics as NAICS, " + title + " as dsc, " + sector + " as Sector from (" + dataTable +
+                        " f inner join " + naicsTable + " N on f.naics = N.NAICS) " +
+                        "left join tblTreeview T on N.Parent = T.NodeKey order by " + title,
+                    "read");
+    return rowsOf(*rs);
+}
+
+std::string KeywordStatement(const std::string& dataTable, const std::string& naicsTable, const std::string& word,
+                             int language) {
+    const std::string w = SqlQuote(word);
+    if (language != 0)
+        return "select F.NAICS as SCIAN, N.description_french as Description, T.inddescf as Secteur from (" +
+               naicsTable + " N " + "inner join " + dataTable + " F on N.NAICS = F.NAICS) " +
+               "left join tblTreeview T on N.Parent = T.Nodekey " + "where Description_french like '%" + w + "%'";
+    return "select F.NAICS, N.Description, T.inddesce as Sector from (" + naicsTable + " N " + "inner join " +
+           dataTable + " F on N.NAICS = F.NAICS) " + "left join tblTreeview T on N.Parent = T.NodeKey " +
+           "where description like '%" + w + "%'";
+}
+
+std::vector<IndustryRow> KeywordSearch(ConnectionHandle& connection, const std::string& dataTable,
+                                       const std::string& naicsTable, const std::string& word, int language) {
+    auto rs = GetRS(connection, KeywordStatement(dataTable, naicsTable, word, language), "read");
+    return rowsOf(*rs);
+}
+
+std::string LookupStatement(const std::string& dataTable, const std::string& naicsTable, const std::string& code,
+                            int language) {
+    return std::string(language != 0 ? "select F.NAICS, N.description_french, T.inddescf from ("
+                                     : "select F.NAICS, N.description, T.inddesce from (") +
+           naicsTable + " N " + "inner join " + dataTable + " F on N.NAICS = F.NAICS) " +
+           "left join tblTreeview T on N.Parent = T.NodeKey " + "where F.NAICS = '" + SqlQuote(code) + "'";
+}
+
+std::optional<IndustryRow> LookupIndustry(ConnectionHandle& connection, const std::string& dataTable,
+                                          const std::string& naicsTable, const std::string& code, int language) {
+    auto rs = GetRS(connection, LookupStatement(dataTable, naicsTable, code, language), "read");
+    if (rs->RecordCount() == 0) return std::nullopt;
+    return rowsOf(*rs).front();
+}
+
+void RefreshChoiceLanguage() {
+    IndustryChoice& chosen = CurrentChoice().industry;
+    if (chosen.empty()) return;
+    const auto found = LookupIndustry(gcnIndustry, gstrDataTable, gstrNaicsTable, chosen.naics, gintLanguage);
+    chosen.title = found ? found->title : std::string();
+    chosen.sector = found ? found->sector : std::string();
 }
 
 } // namespace zorva

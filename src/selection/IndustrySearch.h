@@ -17,12 +17,46 @@
 
 #include "core/Catalogue.h"
 #include "core/DBTools.h"
+#include "core/Catalogue.h"
+#include "core/DBTools.h"
 
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace zorva {
+
+// ------------------------------------------------------------ industries
+// The industries of a data set, as the search screen finds them. dataTable is
+// the data set's ratio table (gstrDataTable), naicsTable its description table
+// (gstrNaicsTable); language 0 English, 1 French.
+
+struct IndustryRow {
+    std::string naics;
+    std::string title;   // in the language
+    std::string sector;  // folder of tblTreeview; "" when there is none
+};
+
+// Every industry of the data set in the order of the search screen's title
+// list (by title in the language).
+std::vector<IndustryRow> IndustryTitleList(ConnectionHandle& connection, const std::string& dataTable,
+                                           const std::string& naicsTable, int language);
+
+// The search screen's key word statement; the word is spliced with its quotes
+// doubled, and "%" and "_" in it act as wildcards.
+std::string KeywordStatement(const std::string& dataTable, const std::string& naicsTable, const std::string& word,
+                             int language);
+// Its rows (code, title, sector) in the order the statement returns them.
+std::vector<IndustryRow> KeywordSearch(ConnectionHandle& connection, const std::string& dataTable,
+                                       const std::string& naicsTable, const std::string& word, int language);
+
+// Looks one industry of the data set up by its code (the statement the search
+// screen uses when it shows an industry in a language); empty when the data
+// set has no such industry.
+std::string LookupStatement(const std::string& dataTable, const std::string& naicsTable, const std::string& code,
+                            int language);
+std::optional<IndustryRow> LookupIndustry(ConnectionHandle& connection, const std::string& dataTable,
+                                          const std::string& naicsTable, const std::string& code, int language);
 
 // ------------------------------------------------------------------ statements
 // The code list: every code of the data set, ascending.
@@ -35,8 +69,6 @@ std::string TitleLookupStatement(const std::string& dataTable, const std::string
 // The folders of the tree, and the industries of the data set, by sequence.
 std::string TreeFoldersStatement();
 std::string TreeIndustriesStatement(const std::string& dataTable, const std::string& naicsTable);
-// The key word statement is KeywordStatement of core/Catalogue.h; the code
-// lookup is LookupStatement there.
 
 // ---------------------------------------------------------------------- lists
 std::vector<std::string> ReadCodeList(ConnectionHandle& connection, const std::string& dataTable);
@@ -47,6 +79,12 @@ std::optional<IndustryRow> LookupByTitle(ConnectionHandle& connection, const std
                                          const std::string& naicsTable, const std::string& title, int language);
 
 // ------------------------------------------------------ the chosen industry
+// Looks the chosen industry (CurrentChoice(), core/Navigator.h) up again in
+// the language in force, in the data set in force: its title and sector
+// follow a language switch. An industry the data set does not have keeps its
+// code with an empty title and sector.
+void RefreshChoiceLanguage();
+
 // "Sector: " + sector in the language (just the prefix and ": " without one).
 std::string SectorCaption(const std::string& sector, int language);
 // "NAICS: " + code in English, "SCIAN: " + code in French.

@@ -4,6 +4,7 @@
 
 #include "core/AppPath.h"
 #include "core/Catalogue.h"
+#include "selection/IndustrySearch.h"
 #include "core/modMain.h"
 
 #include <sqlite3.h>

@@ -1,6 +1,6 @@
-// Entry point of every test program: a headless application object, so that
-// screens can be created and driven.
-#include "core/gui/QtServices.h"
+// Entry point of the unit test programs: a headless GUI application object
+// (fonts, images and the laid-out documents of the reports need one), no widgets.
+#include <QGuiApplication>
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    zorva::ZorvaApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -2,14 +2,14 @@
 
 #include "core/Globals.h"
 #include "core/Services.h"
-#include "core/gui/QtServices.h"
-#include "core/gui/ScreenBase.h"
+#include "ui/QtServices.h"
+#include "ui/ScreenBase.h"
 #include "enterprise/LineItemDefinitions.h"
 #include "enterprise/RecordStore.h"
-#include "enterprise/frmMyValues.h"
-#include "enterprise/frmOpenExisting.h"
-#include "reports/frmReportViewer.h"
-#include "selection/frmSearch.h"
+#include "enterprise/ui/frmMyValues.h"
+#include "enterprise/ui/frmOpenExisting.h"
+#include "reports/ui/frmReportViewer.h"
+#include "selection/ui/frmSearch.h"
 
 #include <QAbstractButton>
 #include <QAction>

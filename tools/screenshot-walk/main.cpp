@@ -7,16 +7,17 @@
 
 #include "core/AppPath.h"
 #include "core/Services.h"
-#include "core/gui/QtServices.h"
-#include "core/gui/ScreenBase.h"
+#include "ui/Navigator.h"
+#include "ui/QtServices.h"
+#include "ui/ScreenBase.h"
 #include "core/modMain.h"
-#include "screens/StartScreen.h"
-#include "screens/frmAbout.h"
-#include "screens/frmStart.h"
-#include "selection/frmIndustryDefinitions.h"
-#include "selection/frmMenu.h"
-#include "selection/frmSearch.h"
-#include "reports/frmReportViewer.h"
+#include "ui/StartScreen.h"
+#include "ui/frmAbout.h"
+#include "ui/frmStart.h"
+#include "selection/ui/frmIndustryDefinitions.h"
+#include "selection/ui/frmMenu.h"
+#include "selection/ui/frmSearch.h"
+#include "reports/ui/frmReportViewer.h"
 #include "ValuesWalk.h"
 
 #include <QAbstractButton>
@@ -267,6 +268,7 @@ int main(int argc, char** argv) {
     }
     ZorvaApplication app(argc, argv);
     InstallQtServices();
+    InstallScreenNavigator();
     gOut = QString::fromLocal8Bit(argv[2]);
     gSuffix = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
     QDir().mkpath(gOut);

@@ -10,11 +10,12 @@
 #include "core/modMain.h"
 #include "enterprise/RecordStore.h"
 #include "enterprise/SheetFile.h"
-#include "reports/BatchComparison.h"
-#include "reports/ReportDocument.h"
-#include "reports/ReportExport.h"
-#include "reports/ReportPrep.h"
-#include "reports/ReportViewerLogic.h"
+#include "selection/IndustrySearch.h"
+#include "reports/prep/BatchComparison.h"
+#include "reports/render/ReportDocument.h"
+#include "reports/render/ReportExport.h"
+#include "reports/prep/ReportPrep.h"
+#include "reports/render/ReportViewerLogic.h"
 
 #include <QGuiApplication>
 #include <QStringDecoder>

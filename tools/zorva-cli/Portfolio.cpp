@@ -2,8 +2,8 @@
 
 #include "core/Strings.h"
 #include "enterprise/NumberText.h"
-#include "reports/RatioTable.h"
-#include "reports/ReportPrep.h"
+#include "reports/prep/RatioTable.h"
+#include "reports/prep/ReportPrep.h"
 
 #include <xlsxwriter.h>
 

@@ -4,7 +4,7 @@
 // position, the cells coloured by position with a colour-blind-safe scale and
 // a legend), and the industry's quartiles of each year on the second sheet.
 
-#include "reports/BatchComparison.h"
+#include "reports/prep/BatchComparison.h"
 
 #include <string>
 #include <vector>

@@ -1,0 +1,30 @@
+# Checks the layers of the source tree (run by ctest with -DSOURCE_DIR=<src>):
+#   - a screen (ui/frm*) includes no other screen: screens meet through the
+#     navigator (core/Navigator.h);
+#   - no file outside the ui/ folders includes a Qt Widgets or PrintSupport
+#     header (the build refuses them too; this names the file).
+file(GLOB_RECURSE _files ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)
+set(_faults)
+foreach(_f ${_files})
+  file(RELATIVE_PATH _rel ${SOURCE_DIR} ${_f})
+  get_filename_component(_name ${_f} NAME_WE)
+  file(STRINGS ${_f} _includes REGEX "^[ \t]*#[ \t]*include")
+  if(_rel MATCHES "(^|/)ui/" AND _name MATCHES "^frm")
+    foreach(_line ${_includes})
+      if(_line MATCHES "[\"/](frm[A-Za-z]+)\\.h\"" AND NOT CMAKE_MATCH_1 STREQUAL _name)
+        list(APPEND _faults "${_rel}: includes the screen ${CMAKE_MATCH_1}")
+      endif()
+    endforeach()
+  elseif(NOT _rel MATCHES "(^|/)ui/" AND NOT _rel STREQUAL "main.cpp")
+    foreach(_line ${_includes})
+      if(_line MATCHES "<(QtWidgets|QtPrintSupport)/" OR _line MATCHES "<Q(Widget|Application|Dialog|MainWindow|MessageBox|Printer|PrintDialog|PrintPreviewWidget|LineEdit|PushButton|Label)>")
+        list(APPEND _faults "${_rel}: ${_line}")
+      endif()
+    endforeach()
+  endif()
+endforeach()
+if(_faults)
+  list(JOIN _faults "\n  " _text)
+  message(FATAL_ERROR "The layers are broken:\n  ${_text}")
+endif()
+message(STATUS "layers: ${SOURCE_DIR} holds no screen that includes another and no widget outside ui/")

@@ -1,0 +1,175 @@
+#include "enterprise/ValuesFlow.h"
+
+#include "core/Globals.h"
+#include "core/Navigator.h"
+#include "core/Services.h"
+#include "core/Strings.h"
+#include "enterprise/RecordStore.h"
+#include "reports/render/ReportViewerLogic.h"
+
+namespace zorva {
+
+bool gblnKeepValues = false;
+
+namespace values {
+
+void PlainRecord::Clear() {
+    InitializeValues(record_, language_);
+    record_[Field::NAICS].clear();
+    changed_ = false;
+}
+
+namespace {
+
+std::string yearMessage() { return ComparisonCheckMessage(ComparisonCheck::YearOutOfRange, gintLanguage); }
+
+std::string nameOf(const RecordHolder& holder) { return holder.Record()[Field::FirmName]; }
+
+} // namespace
+
+SaveResult Save(RecordHolder& holder, ConnectionHandle& user, bool skipWarnings) {
+    if (!holder.FinishEditing()) return SaveResult::Refused;
+    RecordTexts r = holder.Record();
+    subRemoveBlanksCommas(r);
+    holder.ShowRecord(r);
+    const std::string& name = r[Field::FirmName];
+    if (!store::VerifyFirmName(name, gintLanguage)) {
+        MsgBox(Txt(store::kMsgInvalidName));
+        return SaveResult::Refused;
+    }
+    const auto year = ReferenceYear(r[Field::Year]);
+    if (!year) {
+        MsgBox(yearMessage());
+        return SaveResult::Refused;
+    }
+    bool replacing = false;
+    if (!skipWarnings && store::RecordExists(user, name, *year)) {
+        if (MsgBox(store::ReplaceQuestion(name, std::to_string(*year), gintLanguage), MsgButtons::OKCancel) ==
+            MsgAnswer::Cancel)
+            return SaveResult::Declined;
+        replacing = true;
+    }
+    store::SaveRecord(user, r, *year);
+    MsgBox(Txt(store::kMsgSaved));
+    holder.SetChanged(false);
+    return replacing ? SaveResult::Replaced : SaveResult::Saved;
+}
+
+namespace {
+// The save question before a changed record is left (its own wording before
+// the open-existing list); Yes saves without the replace question.
+NewResult askToSave(RecordHolder& holder, ConnectionHandle& user, Leaving why) {
+    if (!holder.Changed()) return NewResult::Done;
+    const std::string question = why == Leaving::Open
+                                     ? store::SaveChangesBeforeOpenQuestion(nameOf(holder), gintLanguage)
+                                     : store::SaveChangesQuestion(nameOf(holder), gintLanguage);
+    const MsgAnswer answer = MsgBox(question, MsgButtons::YesNoCancel);
+    if (answer == MsgAnswer::Cancel) return NewResult::Cancelled;
+    // A save that could not be made keeps the record on screen.
+    if (answer == MsgAnswer::Yes && !IsSaved(Save(holder, user, true))) return NewResult::NotSaved;
+    return NewResult::Done;
+}
+} // namespace
+
+bool MayLeave(RecordHolder& holder, ConnectionHandle& user, Leaving why) {
+    return askToSave(holder, user, why) == NewResult::Done;
+}
+
+NewResult StartNew(RecordHolder& holder, ConnectionHandle& user) {
+    const NewResult result = askToSave(holder, user, Leaving::New);
+    if (result == NewResult::Done) holder.Clear();
+    return result;
+}
+
+void OpenExisting(RecordHolder& holder, ConnectionHandle& user) {
+    if (!MayLeave(holder, user, Leaving::Open)) return;
+    gblnKeepValues = true;
+    if (!navigator().ShowOpenExisting()) {
+        gblnKeepValues = false;
+        MsgBox(Txt(store::kMsgNoRecords));
+    }
+}
+
+bool MayReturn(RecordHolder& holder, ConnectionHandle& user) {
+    if (!holder.Changed()) return true;
+    holder.FinishEditing();
+    // Cancel leaves the screen as well; only a save that failed keeps it.
+    return StartNew(holder, user) != NewResult::NotSaved;
+}
+
+bool MayClose(RecordHolder& holder, ConnectionHandle& user) { return MayLeave(holder, user, Leaving::Close); }
+
+void Delete(RecordHolder& holder, ConnectionHandle& user, int language) {
+    if (MsgBox(Txt(store::kMsgDeleteQuestion, language), MsgButtons::YesNo) != MsgAnswer::Yes) return;
+    const RecordTexts r = holder.Record();
+    const auto year = ReferenceYear(r[Field::Year]);
+    if (!year) {
+        MsgBox(ComparisonCheckMessage(ComparisonCheck::YearOutOfRange, language));
+        return;
+    }
+    store::DeleteRecord(user, r[Field::FirmName], *year);
+    holder.Clear();
+}
+
+bool ClearAll(RecordHolder& holder) {
+    if (MsgBox(Txt(982), MsgButtons::YesNo, MsgIcon::Question, Txt(984)) != MsgAnswer::Yes) return false;
+    holder.Clear();
+    return true;
+}
+
+// ---------------------------------------------------------------- comparison
+
+ComparisonRequest RequestComparison(RecordTexts& record, const std::string& naics, const std::string& industryTitle,
+                                    int language) {
+    ComparisonRequest request;
+    subRemoveBlanksCommas(record);
+    request.check = CheckBeforeComparison(record);
+    // Every year that is not a whole 2008, 2009 or 2010 gets the year message.
+    if (request.check == ComparisonCheck::YearNotWhole) request.check = ComparisonCheck::YearOutOfRange;
+    if (!request.ok()) {
+        request.message = ComparisonCheckMessage(request.check, language);
+        return request;
+    }
+    request.values = BuildComparisonValues(record, naics, industryTitle);
+    request.year = *ReferenceYear(record[Field::Year]);
+    return request;
+}
+
+bool Compare(RecordHolder& holder) {
+    if (!holder.FinishEditing()) return false;
+    RecordTexts r = holder.Record();
+    const IndustryChoice& industry = CurrentChoice().industry;
+    const ComparisonRequest request = RequestComparison(r, industry.naics, industry.title, gintLanguage);
+    holder.ShowRecord(r);
+    gblnKeepValues = true;
+    if (!request.ok()) {
+        MsgBox(request.message);
+        return false;
+    }
+    DisplayCrystalReport(gcnIndustry, gcnUser, "com", gintVolume, gstrRegion, request.year, industry.naics,
+                         LanguageLetter(), request.values);
+    holder.SetChanged(false);
+    return true;
+}
+
+bool Trend(RecordHolder& holder) {
+    if (!holder.FinishEditing()) return false;
+    RecordTexts r = holder.Record();
+    subRemoveBlanksCommas(r);
+    if (!store::VerifyFirmName(r[Field::FirmName], gintLanguage)) {
+        MsgBox(Txt(store::kMsgInvalidName));
+        return false;
+    }
+    gblnKeepValues = true;
+    const bool changed = holder.Changed();
+    const IndustryChoice& industry = CurrentChoice().industry;
+    const auto values = BuildComparisonValues(r, industry.naics, industry.title);
+    // The trend reads the saved years; the record on screen stays as it is.
+    DisplayCrystalReport(gcnIndustry, gcnUser, "tre", gintVolume, gstrRegion,
+                         ReferenceYear(r[Field::Year]).value_or(2010), industry.naics, LanguageLetter(), values);
+    holder.SetChanged(changed);
+    return true;
+}
+
+} // namespace values
+} // namespace zorva

@@ -1,0 +1,137 @@
+#pragma once
+// The values screen's flows, written once for the screen, the command-line
+// tool and the tests: saving with its replace question, the save question
+// before a record is left (New, Open, Return, closing the window), deleting,
+// clearing, and the comparison sequence (blanks removed, the checks, the
+// comparison values, the report). Every question and message goes through the
+// message service (core/Services.h): the screen shows boxes, the tool answers
+// from its options, a test answers from a script. Other screens are reached
+// through the navigator (core/Navigator.h).
+//
+// The record being worked on is held by a RecordHolder: the values screen
+// (its controls) or a PlainRecord (the tool, tests). A flow asks the holder to
+// finish editing first (every amount in its number text form, the subtotals
+// recomputed), since a menu or a toolbar button does not take the focus away
+// from the box being typed in.
+
+#include "core/DBTools.h"
+#include "enterprise/EnterpriseRecord.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zorva {
+
+// One-shot flag of the values screen, owned by these flows: the screen keeps
+// its contents on its next activation. Set when a window is opened over the
+// screen on purpose (a comparison or trend report, the open-existing list, a
+// stored record being opened, the industry definition); the screen's
+// activation clears it.
+extern bool gblnKeepValues;
+
+namespace values {
+
+class RecordHolder {
+public:
+    virtual ~RecordHolder() = default;
+    // Brings every typed amount to its number text form and recomputes the
+    // subtotals; false, after a message, when an amount cannot be.
+    virtual bool FinishEditing() = 0;
+    virtual RecordTexts Record() const = 0;
+    // Puts the record's amounts, name and year back.
+    virtual void ShowRecord(const RecordTexts& record) = 0;
+    // A new record: the name placeholder, every amount 0.
+    virtual void Clear() = 0;
+    virtual bool Changed() const = 0;
+    virtual void SetChanged(bool changed) = 0;
+};
+
+// A record held as plain data. FinishEditing accepts it as it stands: the
+// tool reads amounts already normalised (and subtotals as the file gave them).
+class PlainRecord : public RecordHolder {
+public:
+    explicit PlainRecord(RecordTexts record = {}, int language = 0) : record_(std::move(record)), language_(language) {}
+    bool FinishEditing() override { return true; }
+    RecordTexts Record() const override { return record_; }
+    void ShowRecord(const RecordTexts& record) override { record_ = record; }
+    void Clear() override;
+    bool Changed() const override { return changed_; }
+    void SetChanged(bool changed) override { changed_ = changed; }
+
+private:
+    RecordTexts record_;
+    int language_;
+    bool changed_ = false;
+};
+
+enum class SaveResult {
+    Saved,      // a new row
+    Replaced,   // the row of that name and year, after the replace question
+    Declined,   // the replace question was answered Cancel
+    Refused,    // the name, the year or an amount was refused (after a message)
+};
+inline bool IsSaved(SaveResult r) { return r == SaveResult::Saved || r == SaveResult::Replaced; }
+
+// Save: blanks and commas removed (and shown), the name and the year checked,
+// the replace question (OK, Cancel) when a row of the name and year exists,
+// unless skipWarnings; then the row is written and "saved" said. A saved
+// record is unchanged.
+SaveResult Save(RecordHolder& holder, ConnectionHandle& user, bool skipWarnings);
+
+// Why a record is being left.
+enum class Leaving { New, Open, Return, Close };
+// Before a changed record is left: the save question (Yes, No, Cancel; its
+// own wording before the open-existing list). Yes saves without the replace
+// question. True when the record may be left: unchanged, No, or Yes and saved.
+bool MayLeave(RecordHolder& holder, ConnectionHandle& user, Leaving why);
+
+enum class NewResult { Done, Cancelled, NotSaved };
+// New: the save question when changed, then a new record.
+NewResult StartNew(RecordHolder& holder, ConnectionHandle& user);
+
+// Open: the save question when changed, then the open-existing list (or the
+// "no records" message when nothing is stored).
+void OpenExisting(RecordHolder& holder, ConnectionHandle& user);
+
+// Return to the main menu or the search screen: true when the screen may be
+// left (the save question answered, and the record saved when asked to).
+bool MayReturn(RecordHolder& holder, ConnectionHandle& user);
+
+// Closing the window: true when it may close (the program's own exit question
+// is the screen's to ask afterwards).
+bool MayClose(RecordHolder& holder, ConnectionHandle& user);
+
+// Delete: the question, then the row of the name and year; a new record.
+void Delete(RecordHolder& holder, ConnectionHandle& user, int language);
+
+// Clear: the question, then a new record.
+bool ClearAll(RecordHolder& holder);
+
+// ---------------------------------------------------------------- comparison
+
+// The comparison's request for a record: blanks and commas removed (in place),
+// the checks before a comparison (a year that is not a whole 2008, 2009 or
+// 2010 counts as out of range), then the 37 comparison values.
+struct ComparisonRequest {
+    ComparisonCheck check = ComparisonCheck::Ok;
+    std::string message;              // the refused check's message in the language
+    std::vector<std::string> values;  // aComparisonValues, when accepted
+    std::int16_t year = 0;
+    bool ok() const { return check == ComparisonCheck::Ok; }
+};
+ComparisonRequest RequestComparison(RecordTexts& record, const std::string& naics, const std::string& industryTitle,
+                                    int language);
+
+// Compare, as the values screen's command: editing finished, the request (a
+// refusal is shown as a message), then the comparison report of the industry
+// chosen now (CurrentChoice) and the data set in force. True when the
+// comparison was asked for.
+bool Compare(RecordHolder& holder);
+
+// Trend: editing finished, the name checked, then the trend report of the
+// years saved under the name. The record on screen keeps its changed flag.
+bool Trend(RecordHolder& holder);
+
+} // namespace values
+} // namespace zorva

@@ -1,0 +1,278 @@
+// The comparison of an enterprise with its industry: the enterprise's balance
+// sheet as percentages of its total assets, fifteen ratios ranked against the
+// industry's quartiles, the variances from the industry's balance-sheet
+// structure and the industry's own figures, as one row of Rpt_Comparison.
+
+#include "reports/prep/ReportPrep.h"
+#include "reports/prep/BatchComparison.h"
+
+#include "core/Services.h"
+#include "core/Strings.h"
+#include "enterprise/EnterpriseRecord.h"
+#include "enterprise/NumberText.h"
+#include "reports/prep/Ranking.h"
+#include "reports/prep/RatioTable.h"
+#include "reports/prep/ReportSql.h"
+
+#include <array>
+#include <charconv>
+#include <cstdlib>
+#include <cmath>
+#include <optional>
+
+namespace zorva {
+
+using namespace reportsql;
+
+namespace {
+
+// Indices of aComparisonValues.
+enum Index {
+    iName = 0, iNaics = 2, iIndustry = 3,
+    iCash = 4, iAr, iInv, iCA, iOA, iToa, iInvest, iPtfl, iTa,
+    iOperatingRevenue, iSales, iGrossProfit, iOperatingProfit, iInterestExpense, iPretaxProfit, iProfitAfterTax,
+    iAccountsPayable,
+    iPaper = 22, iMtg, iBonds, iOl, iAmtsAffil, iOLiab, iDefTax, iTliab, iShareC, iRetEarn, iOtherSur, iEquity1,
+    iTotLiabShareEq, iCurrentAssets, iCurrentLiabilities,
+};
+
+// The 25 balance-sheet lines: enterprise amount, industry column, variance column.
+struct Line {
+    int amount;
+    const char* percent;
+    const char* industry;
+    const char* variance;
+};
+const std::array<Line, 25> kLines = {{
+    {iCash, "MyCash", "A11", "VarianceCash"},
+    {iAr, "MyAr", "A12", "VarianceAR"},
+    {iInv, "MyInv", "A13", "VarianceInvent"},
+    {iCA, "MyCA", "A18", "VarianceCA"},
+    {iOA, "MyOA", "A19", "VarianceOA"},
+    {iToa, "MyToa", "TOTOA", "VarianceTOA"},
+    {iInvest, "MyInvest", "A14", "VarianceInvest"},
+    {iPtfl, "MyPtfl", "A151617", "VariancePTFL"},
+    {iTa, "MyTa", "TOTASS", "VarianceTOTASS"},
+    {iAccountsPayable, "MyAccountsPayable", "A22", "VarianceAP"},
+    {iPaper, "MyPaper", "A25200", "VarianceSTPAPER"},
+    {iMtg, "MyMtg", "A25500", "VarianceMTG"},
+    {iBonds, "MyBonds", "A25400", "VarianceBonds"},
+    {iOl, "MyOl", "A25180", "VarianceOLoans"},
+    {iAmtsAffil, "MyAmtsAffil", "A24", "VarianceAOTA"},
+    {iOLiab, "MyOLiab", "A2329", "VarianceOLiab"},
+    {iDefTax, "MyDefTax", "A27", "VarianceDefTax"},
+    {iTliab, "MyTliab", "TOTLIAB", "VarianceTL"},
+    {iShareC, "MyShareC", "A31", "VarianceSC"},
+    {iRetEarn, "MyRetEarn", "A38", "VarianceRE"},
+    {iOtherSur, "MyOtherSur", "A283334", "VarianceOS"},
+    {iEquity1, "MyEquity1", "TOTSE", "VarianceEq"},
+    {iTotLiabShareEq, "MyTotLiabShareEq", "TOTLSE", "VarianceSETL"},
+    {iCurrentAssets, "MyCurrentAssets", "CURASS", "VarianceCurrA"},
+    {iCurrentLiabilities, "MyCurrentLiabilities", "CURLiab", "VarianceCurrL"},
+}};
+
+// The industry's copied figures of statement G (after NumberOfFirms).
+const std::array<const char*, 21> kIndustryFigures = {
+    "PPAQ2", "LTAQ2", "NPMQ2", "PPMQ2", "OPMQ2", "GPMQ2", "ORTTNOAQ2", "RNOAQ2", "RCEQ2", "REQ2", "RTQ2",
+    "ITQ2", "WCQ2", "DEQ2", "ICQ2", "OPP", "OPL", "PPP", "PPL", "NPP", "NPL"};
+
+// The 32 amounts of the comparison values, checked to be numbers before any
+// statement runs.
+std::array<double, kComparisonValueCount> readAmounts(const std::vector<std::string>& values) {
+    std::array<double, kComparisonValueCount> a{};
+    for (int i = iCash; i <= iCurrentLiabilities; ++i) {
+        if (i == 21) continue;
+        auto d = ParseNumber(values[static_cast<size_t>(i)]);
+        if (!d)
+            throw ReportArgumentError("Comparison value " + std::to_string(i) + " is not a number: '" +
+                                      values[static_cast<size_t>(i)] + "'");
+        a[static_cast<size_t>(i)] = *d;
+    }
+    return a;
+}
+
+// A computed Double as the table keeps it: the 15 significant digits a
+// statement carries, read back.
+double Stored(double value) {
+    if (value == 0 || !std::isfinite(value)) return value == 0 ? 0.0 : value;
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+    double back = 0;
+    std::from_chars(buf, res.ptr, back);
+    return back;
+}
+
+// An industry figure as the table keeps it once copied with SqlNumber into a
+// REAL column (or the INTEGER column NumberOfFirms): Null, a whole number in
+// an INTEGER column, otherwise a real number.
+Variant StoredFigure(const Variant& figure, const std::string& column, bool integerColumn) {
+    const std::string literal = SqlNumber(figure, column);
+    if (literal == "NULL") return Variant();
+    double d = 0;
+    auto res = std::from_chars(literal.data(), literal.data() + literal.size(), d);
+    if (res.ec != std::errc()) d = std::strtod(literal.c_str(), nullptr);
+    if (integerColumn && std::isfinite(d) && std::floor(d) == d && std::fabs(d) < 9.2e18)
+        return Variant(static_cast<std::int64_t>(d));
+    return Variant(d);
+}
+
+// A value of the row written into a statement.
+std::string SqlLiteral(const Variant& v) {
+    switch (v.type()) {
+    case Variant::Type::Null: return "NULL";
+    case Variant::Type::Integer: return std::to_string(v.toInt());
+    case Variant::Type::Real: return SqlDouble(v.toDouble());
+    case Variant::Type::Text: return "'" + SqlQuote(v.toString()) + "'";
+    }
+    return "NULL";
+}
+
+} // namespace
+
+const std::vector<std::string>& ComparisonColumnNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> n = {"MyFirmName", "MyYear", "MyNAICS", "MyIndustry"};
+        for (const Line& l : kLines) n.push_back(l.percent);
+        for (const char* a : {"MyOperatingRevenue", "MyGrossProfit", "MyOperatingProfit", "MyInterestExpense",
+                              "MyPretaxProfit", "MyProfitAfterTax"})
+            n.push_back(a);
+        for (const auto& r : report::Ratios()) n.push_back(r.valueColumn);
+        for (const auto& r : report::Ratios()) n.push_back(r.betterColumn);
+        for (const auto& r : report::Ratios()) n.push_back(r.worseColumn);
+        for (const Line& l : kLines) n.push_back(l.variance);
+        n.push_back("MyVol");
+        n.push_back("NumberOfFirms");
+        for (const char* f : kIndustryFigures) n.push_back(f);
+        for (const Line& l : kLines) n.push_back(l.industry);
+        return n;
+    }();
+    return names;
+}
+
+std::string NoDataMessage(const std::string& Language, int year) {
+    return Txt(994, LanguageIndex(Language)) + std::to_string(year);
+}
+
+ComparisonRow ComputeComparisonRow(const std::vector<std::string>& aComparisonValues, std::int16_t Year,
+                                   const IndustryFigures& industry, const Variant& MyVol) {
+    if (aComparisonValues.size() < kComparisonValueCount)
+        throw ReportArgumentError("The comparison needs 37 values, not " + std::to_string(aComparisonValues.size()) + ".");
+    const auto v = readAmounts(aComparisonValues);
+    auto at = [&](int i) { return v[static_cast<size_t>(i)]; };
+    const double Ta = at(iTa);
+    auto figure = [&](const std::string& column) { return NumberValue(industry(column), column); };
+    auto quartile = [&](const std::string& column) { return figure(column).value_or(0.0); };  // Null: not published
+
+    ComparisonRow row;
+    row.reserve(ComparisonColumnNames().size());
+    // Identification, percentages of total assets and the six amounts.
+    row.emplace_back(aComparisonValues[iName]);
+    row.emplace_back(static_cast<std::int64_t>(Year));
+    row.emplace_back(aComparisonValues[iNaics]);
+    row.emplace_back(aComparisonValues[iIndustry]);
+    for (const Line& l : kLines) row.emplace_back(Stored(at(l.amount) / Ta * 100));
+    for (int i : {iOperatingRevenue, iGrossProfit, iOperatingProfit, iInterestExpense, iPretaxProfit, iProfitAfterTax})
+        row.emplace_back(Stored(at(i)));
+
+    // The fifteen ratios, computed as the ratio table says.
+    const auto& ratios = report::Ratios();
+    const bool negativeEquity = at(iEquity1) < 0;
+    std::vector<double> ratio;
+    for (const auto& r : ratios) {
+        double value = 0;
+        if (!(r.equityRule && negativeEquity))
+            value = fncCalcRatio(report::QuantityValue(r.numerator, at), report::QuantityValue(r.denominator, at));
+        ratio.push_back(r.percent ? value * 100 : value);
+    }
+    for (double r : ratio) row.emplace_back(Stored(r));
+
+    // The ranks against the ratio's own quartiles. The ratio is ranked as the
+    // decimal it stands for, so that one exactly at a boundary does not pass
+    // it through the noise of binary division.
+    std::vector<double> better(ratios.size(), 0.0), worse(ratios.size(), 0.0);
+    for (size_t k = 0; k < ratios.size(); ++k) {
+        if (negativeEquity && ratios[k].equityRule) continue;  // both ranks 0
+        const std::string q = ratios[k].code;
+        const double q1 = quartile(q + "Q1"), q2 = quartile(q + "Q2"), q3 = quartile(q + "Q3");
+        const double mine = RoundForRanking(ratio[k]);
+        if (!ratios[k].higherIsBetter) {
+            better[k] = fncExceptionCalcBetter(q1, q2, q3, mine);
+            worse[k] = fncExceptionCalcWorse(q1, q2, q3, mine);
+        } else {
+            better[k] = fncCalcBetter(q1, q2, q3, mine);
+            worse[k] = fncCalcWorse(q1, q2, q3, mine);
+        }
+    }
+    for (double b : better) row.emplace_back(Stored(b));
+    for (double w : worse) row.emplace_back(Stored(w));
+
+    // Variances from the industry's structure; a Null industry figure gives a Null variance.
+    for (const Line& l : kLines) {
+        auto ind = figure(l.industry);
+        row.push_back(ind ? Variant(Stored(at(l.amount) / Ta * 100 - *ind)) : Variant());
+    }
+
+    // The data set's title, the industry's count, medians and profit
+    // distribution, and its structure.
+    row.push_back(MyVol);
+    row.push_back(StoredFigure(industry("NumberOfFirms"), "NumberOfFirms", true));
+    for (const char* col : kIndustryFigures) row.push_back(StoredFigure(industry(col), col, false));
+    for (const Line& l : kLines) row.push_back(StoredFigure(industry(l.industry), l.industry, false));
+    return row;
+}
+
+Variant ComparisonVolumeTitle(ConnectionHandle& WriteConn, std::int16_t Volume, const std::string& Province,
+                              const std::string& Language) {
+    const std::string L = SqlQuote(FirstLetter(Language));
+    auto d = GetRS(WriteConn, "select Title1 from Volume_Descriptions where Volume = " + std::to_string(Volume) +
+                                  " and [Language] = '" + L + "'",
+                   "read");
+    if (d->RecordCount() == 0 || d->Fields("Title1").isNull()) return Variant();
+    return Variant(d->Fields("Title1").toString() + " - " + RegionName(WriteConn, Province, LanguageIndex(Language)));
+}
+
+bool fncPrepareComparisonReport(ConnectionHandle& DataConn, ConnectionHandle& WriteConn,
+                                const std::string& ReportToDisplay, std::int16_t Volume,
+                                const std::string& Province, std::int16_t Year, const std::string& NAICS,
+                                const std::string& Language, const std::vector<std::string>& aComparisonValues) {
+    // Everything that could refuse the comparison is checked before the first statement.
+    if (!KnownYear(Year)) return RefuseYear(Language);
+    RequireDataSet(Volume, Province);
+    if (aComparisonValues.size() < kComparisonValueCount)
+        throw ReportArgumentError("The comparison needs 37 values, not " + std::to_string(aComparisonValues.size()) + ".");
+    const auto v = readAmounts(aComparisonValues);
+    if (v[iTa] == 0) {
+        MsgBox(Txt(560, LanguageIndex(Language)), MsgButtons::OK, MsgIcon::None);
+        return false;
+    }
+
+    Transaction tx(WriteConn);
+    subExtractIndustryData(DataConn, WriteConn, ReportToDisplay, Volume, Province, 2010, NAICS, Language);
+    ExecCmdInDB(WriteConn, "delete * from Rpt_Comparison");
+
+    auto industry = GetRS(WriteConn, "select * from " + ReportDataTableOfYear(Year), "read");
+    if (industry->RecordCount() == 0 || industry->Fields("NumberOfFirms").isNull()) {
+        tx.Commit();  // the fresh extraction and the emptied comparison stay
+        MsgBox(NoDataMessage(Language, Year), MsgButtons::OK, MsgIcon::None);
+        return false;
+    }
+    const ComparisonRow row = ComputeComparisonRow(
+        aComparisonValues, Year,
+        [&](const std::string& column) { return industry->HasField(column) ? industry->Fields(column) : Variant(); },
+        ComparisonVolumeTitle(WriteConn, Volume, Province, Language));
+
+    // One row, every column at once.
+    const auto& names = ComparisonColumnNames();
+    std::string columns, values;
+    for (size_t k = 0; k < names.size(); ++k) {
+        columns += (k ? ", " : "") + names[k];
+        values += (k ? ", " : "") + SqlLiteral(row[k]);
+    }
+    ExecCmdInDB(WriteConn, "Insert into Rpt_Comparison (" + columns + ") VALUES (" + values + ")");
+
+    FillComparisonTitles(WriteConn, Language, aComparisonValues[iNaics]);
+    tx.Commit();
+    return true;
+}
+
+} // namespace zorva

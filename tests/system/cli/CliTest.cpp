@@ -1,0 +1,498 @@
+// zorva-cli as a user drives it: the program built into the application
+// folder, run on small stores given with --app-dir.
+
+#include "support/AppFixture.h"
+#include "support/FixtureStores.h"
+
+#include "enterprise/EnterpriseRecord.h"
+#include "reports/prep/ReportPrep.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <xlsxwriter.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using namespace zorva;
+using namespace zorva::test;
+
+namespace {
+
+struct CliRun {
+    int code = -1;
+    std::string out, err;
+    std::vector<QJsonObject> objects;  // one per stdout line
+    bool allLinesAreJson = true;
+};
+
+CliRun runCli(const QStringList& args) {
+    QProcess p;
+    p.start(QString::fromStdString(BuiltAppDir() + "/zorva-cli"), args);
+    CliRun r;
+    if (!p.waitForFinished(120000)) {
+        p.kill();
+        ADD_FAILURE() << "zorva-cli did not finish";
+        return r;
+    }
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    QByteArray out = p.readAllStandardOutput();
+    r.out = out.toStdString();
+    r.err = p.readAllStandardError().toStdString();
+    for (const QByteArray& line : out.split('\n')) {
+        if (line.isEmpty()) continue;
+        QJsonParseError e;
+        QJsonDocument d = QJsonDocument::fromJson(line, &e);
+        if (e.error != QJsonParseError::NoError || !d.isObject()) {
+            r.allLinesAreJson = false;
+            continue;
+        }
+        r.objects.push_back(d.object());
+    }
+    return r;
+}
+
+std::string str(const QJsonObject& o, const char* key) { return o.value(key).toString().toStdString(); }
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        stores.addNaics("111", "Crop production", "Cultures agricoles");
+        stores.addNaics("4452", "Farmers' markets", "Marchés d'agriculteurs", "Ind11");
+        for (int y : {2010, 2009}) {
+            stores.addIndustryRow(3, "NS", y, "111", {{"NumberOfFirms", Variant(std::int64_t{y - 1900})}});
+            stores.addIndustryRow(3, "NS", y, "4452");
+        }
+        ExecCmdInDB(stores.industry, "insert into datadescription values ('optNovaScotia', 'Small firms of Nova Scotia', "
+                                     "'Petites entreprises de la Nouvelle-Écosse')");
+    }
+    QStringList base(const QStringList& args) { return QStringList{"--app-dir", QString::fromStdString(stores.dir)} + args; }
+    std::string writeCsv(const std::string& text) {
+        std::string path = stores.dir + "/values" + std::to_string(++files_) + ".csv";
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    CliRun compare(const std::string& csv, const QStringList& more = {}) {
+        return runCli(base(QStringList{"compare", "--dataset", "optNovaScotia", "--naics", "111", "--values",
+                                       QString::fromStdString(writeCsv(csv))} + more));
+    }
+    FixtureStores stores;
+
+private:
+    int files_ = 0;
+};
+
+const char* kHeader = "FirmName,Year,Cash,Ar,AccountsPayable,ShareC,OperatingRevenue,ProfitAfterTax\n";
+
+} // namespace
+
+// ---------------------------------------------------------------- usage
+
+TEST_F(Cli, HelpForTheToolAndEachCommand) {
+    CliRun r = runCli({"--help"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("Usage: zorva-cli"), std::string::npos);
+    for (const char* cmd : {"datasets", "industries", "compare", "prepare"}) {
+        r = runCli({cmd, "--help"});
+        EXPECT_EQ(r.code, 0) << cmd;
+        EXPECT_NE(r.out.find(std::string("zorva-cli ") + cmd), std::string::npos) << cmd;
+    }
+}
+
+TEST_F(Cli, BadArgumentsExitWithTwoAndSayWhyOnStderr) {
+    for (const QStringList& args : {QStringList{}, QStringList{"frobnicate"}, QStringList{"datasets", "--lang", "de"},
+                                    QStringList{"datasets", "--naics", "111"}, QStringList{"industries"},
+                                    QStringList{"industries", "--dataset", "optMars"},
+                                    QStringList{"compare", "--dataset", "optNovaScotia", "--naics", "111"},
+                                    QStringList{"prepare", "--type", "xyz", "--dataset", "optNovaScotia", "--naics", "111"},
+                                    QStringList{"prepare", "--type", "rat", "--dataset", "optNovaScotia", "--naics", "111",
+                                                "--year", "2011"},
+                                    QStringList{"datasets", "--lang"}}) {
+        CliRun r = runCli(base(args));
+        EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
+        EXPECT_EQ(r.out, "") << args.join(' ').toStdString();
+        EXPECT_NE(r.err.find("zorva-cli: "), std::string::npos) << args.join(' ').toStdString();
+    }
+}
+
+TEST_F(Cli, AFolderWithoutStoresIsAnUnreadableFile) {
+    CliRun r = runCli({"--app-dir", QString::fromStdString(MakeTempDir("zorva-empty")), "datasets"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("ZOR_DATA.mdb"), std::string::npos);
+    EXPECT_EQ(r.out, "");
+}
+
+// ---------------------------------------------------------------- datasets
+
+TEST_F(Cli, DatasetsInCatalogueOrder) {
+    CliRun r = runCli(base({"datasets"}));
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.allLinesAreJson);
+    ASSERT_EQ(r.objects.size(), 19u);
+    const QJsonObject& v1 = r.objects[0];
+    EXPECT_EQ(str(v1, "option"), "optVol1");
+    EXPECT_EQ(v1.value("volume").toInt(), 1);
+    EXPECT_EQ(str(v1, "region"), "ALL");
+    EXPECT_EQ(str(v1, "table"), "ZORVA_Vol1_ALL_2010_Final_Ratios");
+    EXPECT_EQ(str(v1, "naicsTable"), "ZORVA_NAICS_Description_Ind_Detailed");
+    EXPECT_EQ(v1.value("enabled"), QJsonValue(false));
+    EXPECT_EQ(str(v1, "caption"), "Enterprises with Revenue of $25 million or more");
+    EXPECT_EQ(str(v1, "description"), "");
+    const QJsonObject& ns = r.objects[4];
+    EXPECT_EQ(str(ns, "option"), "optNovaScotia");
+    EXPECT_EQ(ns.value("volume").toInt(), 3);
+    EXPECT_EQ(str(ns, "naicsTable"), "ZORVA_NAICS_Description_Ind_Raw");
+    EXPECT_EQ(ns.value("enabled"), QJsonValue(true));
+    EXPECT_EQ(str(ns, "description"), "Small firms of Nova Scotia");
+    EXPECT_EQ(str(r.objects[18], "option"), "optYukon");
+    for (const auto& o : r.objects)
+        for (const char* k : {"option", "volume", "region", "table", "naicsTable", "enabled", "caption", "description"})
+            EXPECT_TRUE(o.contains(k)) << k;
+}
+
+TEST_F(Cli, DatasetsInFrench) {
+    CliRun r = runCli(base({"datasets", "--lang", "fr"}));
+    ASSERT_EQ(r.objects.size(), 19u);
+    EXPECT_EQ(str(r.objects[4], "caption"), "Nouvelle-Écosse");
+    EXPECT_EQ(str(r.objects[4], "description"), "Petites entreprises de la Nouvelle-Écosse");
+}
+
+// ---------------------------------------------------------------- industries
+
+TEST_F(Cli, IndustriesByTitleAndByKeyWord) {
+    CliRun r = runCli(base({"industries", "--dataset", "optNovaScotia"}));
+    EXPECT_EQ(r.code, 0);
+    ASSERT_EQ(r.objects.size(), 2u);
+    EXPECT_EQ(str(r.objects[0], "naics"), "111");
+    EXPECT_EQ(str(r.objects[0], "title"), "Crop production");
+    EXPECT_EQ(str(r.objects[0], "sector"), "Agriculture, forestry, fishing and hunting");
+    EXPECT_EQ(str(r.objects[1], "title"), "Farmers' markets");
+
+    r = runCli(base({"industries", "--dataset", "optNovaScotia", "--keyword", "MARCHÉS D'", "--lang", "fr"}));
+    ASSERT_EQ(r.objects.size(), 1u);
+    EXPECT_EQ(str(r.objects[0], "naics"), "4452");
+    EXPECT_EQ(str(r.objects[0], "title"), "Marchés d'agriculteurs");
+    EXPECT_EQ(str(r.objects[0], "sector"), "Agriculture, foresterie, pêche et chasse");
+
+    r = runCli(base({"industries", "--dataset", "optNovaScotia", "--keyword", "nothing like this"}));
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.objects.empty());
+}
+
+TEST_F(Cli, ADataSetWithoutDataIsRefused) {
+    CliRun r = runCli(base({"industries", "--dataset", "optYukon"}));
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("optYukon"), std::string::npos);
+}
+
+// ---------------------------------------------------------------- compare
+
+TEST_F(Cli, ComparesEachEnterprise) {
+    CliRun r = compare(std::string(kHeader) + "Acme,2010,125,875,600,400,3,1\n"
+                                              "\"O'Hara, Sons\",2009,500,500,700,300,1000,50\n");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(r.allLinesAreJson);
+    ASSERT_EQ(r.objects.size(), 2u);
+    const QJsonObject& a = r.objects[0];
+    EXPECT_EQ(str(a, "MyFirmName"), "Acme");
+    EXPECT_EQ(a.value("MyYear").toInt(), 2010);
+    EXPECT_EQ(str(a, "MyNAICS"), "111");
+    EXPECT_EQ(str(a, "MyIndustry"), "Crop production");
+    EXPECT_EQ(a.value("MyCash").toDouble(), 12.5);
+    EXPECT_EQ(a.value("MyTa").toDouble(), 100);
+    EXPECT_EQ(a.value("MyNPM").toDouble(), 33.3333333333333);  // full precision of what is stored
+    EXPECT_EQ(a.value("VarianceCash").toDouble(), 2.5);
+    EXPECT_EQ(a.value("NumberOfFirms").toInt(), 110);
+    EXPECT_EQ(str(a, "MyVol"), "Volume 3 title - Nova Scotia");
+    EXPECT_TRUE(a.value("MyInv").isDouble());
+    const QJsonObject& b = r.objects[1];
+    EXPECT_EQ(str(b, "MyFirmName"), "O'Hara, Sons");
+    EXPECT_EQ(b.value("MyYear").toInt(), 2009);
+    EXPECT_EQ(b.value("NumberOfFirms").toInt(), 109);
+    EXPECT_EQ(b.value("MyNPM").toDouble(), 5);
+    // Every number of the last row reads back as exactly the Double the
+    // comparison report's preparation stores for the same enterprise.
+    RecordTexts rec;
+    InitializeValues(rec, 0);
+    rec[Field::FirmName] = "O'Hara, Sons";
+    rec[Field::Year] = "2009";
+    for (auto [f, v] : {std::pair{Field::Cash, "500"}, {Field::Ar, "500"}, {Field::AccountsPayable, "700"},
+                        {Field::ShareC, "300"}, {Field::OperatingRevenue, "1000"}, {Field::ProfitAfterTax, "50"}})
+        rec[f] = v;
+    ASSERT_TRUE(subCalculateSubTotals(rec));
+    ASSERT_TRUE(fncPrepareComparisonReport(stores.industry, stores.user, "com", 3, "NS", 2009, "111", "E",
+                                           BuildComparisonValues(rec, "111", "Crop production")));
+    auto rs = GetRS(stores.user, "select * from Rpt_Comparison", "read");
+    ASSERT_EQ(rs->RecordCount(), 1);
+    int numbers = 0;
+    for (int f = 0; f < rs->FieldCount(); ++f) {
+        const Variant& v = rs->Fields(f);
+        if (!v.isNumber()) continue;
+        ++numbers;
+        EXPECT_EQ(b.value(QString::fromStdString(rs->FieldName(f))).toDouble(), v.toDouble()) << rs->FieldName(f);
+    }
+    EXPECT_GT(numbers, 140);
+}
+
+TEST_F(Cli, KeysAreSpelledAsTheReportSpellsThem) {
+    ExecCmdInDB(stores.user, "alter table Rpt_Comparison rename column CURLiab to curliab");
+    ExecCmdInDB(stores.user, "alter table Rpt_Comparison rename column VarianceAP to varianceap");
+    CliRun r = compare(std::string(kHeader) + "Acme,2010,125,875,600,400,3,1\n");
+    ASSERT_EQ(r.objects.size(), 1u);
+    EXPECT_TRUE(r.objects[0].contains("CURLiab"));
+    EXPECT_TRUE(r.objects[0].contains("VarianceAP"));
+    EXPECT_FALSE(r.objects[0].contains("curliab"));
+    EXPECT_EQ(r.objects[0].size(), 153);
+}
+
+TEST_F(Cli, TheValuesScreensChecksAndTheNoDataMessage) {
+    CliRun r = compare(std::string(kHeader) + "BadYear,2011,125,875,600,400,3,1\n"
+                                              "ShortYear,201,125,875,600,400,3,1\n"
+                                              "Unbalanced,2010,125,875,600,300,3,1\n"
+                                              ",2010,125,875,600,400,3,1\n"
+                                              "Empty,2010,0,0,0,0,3,1\n"
+                                              "Old,2008,125,875,600,400,3,1\n"
+                                              "Good,2010,125,875,600,400,3,1\n");
+    EXPECT_EQ(r.code, 1);
+    ASSERT_EQ(r.objects.size(), 7u);
+    EXPECT_EQ(str(r.objects[0], "error"), "Invalid year.  Year must be between 2008 and 2010");
+    EXPECT_EQ(str(r.objects[0], "FirmName"), "BadYear");
+    EXPECT_EQ(r.objects[0].value("Year").toInt(), 2011);
+    EXPECT_EQ(str(r.objects[1], "error"), "The reference year must be 2008, 2009 or 2010.");
+    EXPECT_EQ(str(r.objects[2], "error"), "Total Assets is not equal Total Liabilities and Shareholders' Equity");
+    EXPECT_EQ(str(r.objects[3], "error"), "Please enter an enterprise name");
+    EXPECT_EQ(str(r.objects[4], "error"), "Please enter your enterprise values");
+    EXPECT_EQ(str(r.objects[5], "error"), "This industry has no data for 2008");
+    EXPECT_EQ(str(r.objects[6], "MyFirmName"), "Good");
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(r.objects[i].size(), 3) << i;
+}
+
+TEST_F(Cli, FrenchMessagesAndTitle) {
+    CliRun r = compare(std::string(kHeader) + "Acme,2010,125,875,600,400,3,1\nOld,2008,125,875,600,400,3,1\n",
+                       {"--lang", "fr"});
+    EXPECT_EQ(r.code, 1);
+    ASSERT_EQ(r.objects.size(), 2u);
+    EXPECT_EQ(str(r.objects[0], "MyIndustry"), "Cultures agricoles");
+    EXPECT_EQ(str(r.objects[0], "MyVol"), "Titre du volume 3 - Nouvelle-Écosse");
+    EXPECT_EQ(str(r.objects[1], "error"), "Il n'y a pas de données pour cette industrie pour2008");
+}
+
+TEST_F(Cli, SubtotalsAreComputedUnlessGiven) {
+    // Computed: cash and receivables make the assets, payables and capital the rest.
+    CliRun r = compare("firmname,YEAR,cash,ar,accountspayable,sharec\nAcme,2010,10000004,4,10000008,0\n");
+    ASSERT_EQ(r.objects.size(), 1u);
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(r.objects[0].value("MyToa").toDouble(), 100);
+    // Given: taken as they are, even out of balance.
+    r = compare("FirmName,Year,Cash,Ta,TotLiabShareEq\nAcme,2010,100,100,90\n");
+    ASSERT_EQ(r.objects.size(), 1u);
+    EXPECT_EQ(str(r.objects[0], "error"), "Total Assets is not equal Total Liabilities and Shareholders' Equity");
+    r = compare("FirmName,Year,Cash,Ta,TotLiabShareEq\nAcme,2010,100,200,200\n");
+    ASSERT_EQ(r.objects.size(), 1u);
+    EXPECT_EQ(r.objects[0].value("MyCash").toDouble(), 50);
+}
+
+TEST_F(Cli, AmountsAreReadAsTheValuesScreenReadsThem) {
+    CliRun r = compare("FirmName,Year,Cash,Ar,ShareC,OperatingRevenue,ProfitAfterTax\n"
+                       "Acme,2010,99.99999,\"900,5\",,1000,12abc\n");
+    ASSERT_EQ(r.objects.size(), 1u);
+    // Cash rounds to 100, "900,5" reads as 900, the empty capital as 0,
+    // "12abc" as 12: assets 1000 against equity 0, so out of balance.
+    EXPECT_EQ(str(r.objects[0], "error"), "Total Assets is not equal Total Liabilities and Shareholders' Equity");
+    r = compare("FirmName,Year,Cash,Ar,ShareC,OperatingRevenue,ProfitAfterTax\n"
+                "Acme,2010,99.99999,\"900,5\",1000,1000,12abc\n");
+    ASSERT_EQ(r.objects.size(), 1u);
+    EXPECT_EQ(r.objects[0].value("MyCash").toDouble(), 10);
+    EXPECT_EQ(r.objects[0].value("MyNPM").toDouble(), 1.2);
+    r = compare("FirmName,Year,Cash\nHuge,2010,1e20\n");
+    ASSERT_EQ(r.objects.size(), 1u);
+    EXPECT_EQ(str(r.objects[0], "error"),
+              "A number is too large: amounts must lie between -922,337,203,685,477 and 922,337,203,685,477.");
+    EXPECT_EQ(r.code, 1);
+}
+
+TEST_F(Cli, BadFilesExitWithTwo) {
+    for (const char* csv : {"", "Year,Cash\n2010,5\n", "FirmName,Cash\nA,5\n", "FirmName,Year,Bogus\nA,2010,1\n",
+                            "FirmName,Year,Cash,cash\nA,2010,1,1\n", "FirmName,Year\n\"A,2010\n",
+                            "FirmName,Year\nA,2010,5\n"}) {
+        CliRun r = compare(csv);
+        EXPECT_EQ(r.code, 2) << csv;
+        EXPECT_EQ(r.out, "") << csv;
+        EXPECT_NE(r.err.find("values"), std::string::npos) << csv;
+    }
+    CliRun r = runCli(base({"compare", "--dataset", "optNovaScotia", "--naics", "111", "--values", "/no/such/file.csv"}));
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("/no/such/file.csv"), std::string::npos);
+    r = runCli(base({"compare", "--dataset", "optNovaScotia", "--naics", "999", "--values",
+                     QString::fromStdString(writeCsv(std::string(kHeader) + "Acme,2010,1,1,1,1,1,1\n"))}));
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("999"), std::string::npos);
+}
+
+// ---------------------------------------------------------------- prepare
+
+TEST_F(Cli, PrepareTheRatiosReport) {
+    CliRun r = runCli(base({"prepare", "--type", "rat", "--dataset", "optNovaScotia", "--naics", "111"}));
+    EXPECT_EQ(r.code, 0) << r.err;
+    ASSERT_EQ(r.objects.size(), 1u);
+    const QJsonObject& o = r.objects[0];
+    EXPECT_EQ(o.value("Rpt_Data_CY").toObject().value("NumberOfFirms").toInt(), 110);
+    EXPECT_EQ(o.value("Rpt_Data_CYM1").toObject().value("NumberOfFirms").toInt(), 109);
+    // No 2008 table: the row holds only the code.
+    EXPECT_TRUE(o.value("Rpt_Data_CYM2").toObject().value("NumberOfFirms").isNull());
+    EXPECT_EQ(o.value("Rpt_Data_CYM2").toObject().value("NAICS").toString(), "111");
+    QJsonArray titles = o.value("Rpt_Ratios_Titles").toArray();
+    ASSERT_EQ(titles.size(), 1);
+    EXPECT_EQ(titles[0].toObject().value("Year_3").toString(), "2007");
+    EXPECT_EQ(titles[0].toObject().value("Title_UpperLeft").toString(), "Volume 3 title - Nova Scotia");
+}
+
+TEST_F(Cli, PrepareTheBalanceSheetReportInFrenchForAnEarlierYear) {
+    CliRun r = runCli(base({"prepare", "--type", "bal", "--dataset", "optNovaScotia", "--naics", "111", "--year", "2009",
+                            "--lang", "fr"}));
+    EXPECT_EQ(r.code, 0) << r.err;
+    ASSERT_EQ(r.objects.size(), 1u);
+    const QJsonObject& o = r.objects[0];
+    EXPECT_EQ(o.value("Rpt_Data_CY").toObject().value("NumberOfFirms").toInt(), 109);
+    EXPECT_EQ(o.value("Rpt_Data_CY").toObject().value("IndustryDescription").toString(), "Cultures agricoles");
+    QJsonArray titles = o.value("Rpt_BalanceSheet_Titles").toArray();
+    ASSERT_EQ(titles.size(), 1);
+    EXPECT_EQ(titles[0].toObject().value("Language").toString(), "F");
+    EXPECT_EQ(titles[0].toObject().value("Year_0").toString(), "2009");
+    EXPECT_FALSE(o.contains("Rpt_Ratios_Titles"));
+}
+
+TEST_F(Cli, AFailingPreparationSaysSoOnStderr) {
+    ExecCmdInDB(stores.user, "drop table Volume_Descriptions");
+    CliRun r = runCli(base({"prepare", "--type", "rat", "--dataset", "optNovaScotia", "--naics", "111"}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("Volume_Descriptions"), std::string::npos) << r.err;
+}
+
+// ---------------------------------------------------------------- text encoding
+
+TEST_F(Cli, AFileThatIsNotUtf8IsRefusedNamingItsLine) {
+    // "Café" written in Latin-1 on the third line.
+    CliRun r = compare(std::string(kHeader) + "Acme,2010,125,875,600,400,3,1\nCaf\xE9,2010,125,875,600,400,3,1\n");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("line 3 is not UTF-8"), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, NamesWithAccentsAndQuotesComeOutAsValidJson) {
+    CliRun r = compare(std::string(kHeader) + "\"Caf\xC3\xA9 \"\"Zo\xC3\xA9\"\"\",2010,125,875,600,400,3,1\n");
+    ASSERT_EQ(r.objects.size(), 1u) << r.out;
+    EXPECT_EQ(str(r.objects[0], "MyFirmName"), "Café \"Zoé\"");
+    EXPECT_TRUE(r.allLinesAreJson);
+}
+
+// ---------------------------------------------------------------- import
+
+TEST_F(Cli, ImportStoresManyEnterprisesWithTheReplaceRuleAndNamesEachRefusedLine) {
+    const std::string file = writeCsv(std::string(kHeader) +
+                                      "Acme,2010,125,875,600,400,3,1\n"
+                                      "\n"
+                                      "Bravo,2011,1,0,0,1,0,0\n"
+                                      ",2009,1,0,0,1,0,0\n"
+                                      "\"O'Hara,\nSons\",2009,500,500,700,300,1000,50\n"
+                                      "Delta,2008,1e999,0,0,0,0,0\n");
+    struct Case {
+        QStringList flags;
+        int code;
+        std::vector<std::string> statuses;  // of the lines 2, 4, 5, 6, 8
+        double acmeCash;
+    };
+    ExecCmdInDB(stores.user, "insert into MyValues (FirmName, Year, Cash) values ('ACME', 2010, 7)");
+    const std::vector<Case> cases = {
+        {{}, 1, {"refused", "refused", "refused", "saved", "refused"}, 7},
+        {{"--skip"}, 1, {"skipped", "refused", "refused", "skipped", "refused"}, 7},
+        {{"--replace"}, 1, {"replaced", "refused", "refused", "replaced", "refused"}, 125},
+    };
+    for (const Case& c : cases) {
+        CliRun r = runCli(base(QStringList{"import", "--values", QString::fromStdString(file)} + c.flags));
+        EXPECT_EQ(r.code, c.code) << r.err;
+        ASSERT_EQ(r.objects.size(), 5u) << r.out;
+        const int lines[] = {2, 4, 5, 6, 8};
+        for (size_t k = 0; k < 5; ++k) {
+            EXPECT_EQ(r.objects[k].value("line").toInt(), lines[k]);
+            EXPECT_EQ(str(r.objects[k], "status"), c.statuses[k]) << c.flags.join(' ').toStdString() << " " << k;
+            EXPECT_EQ(r.objects[k].contains("reason"), c.statuses[k] == "refused");
+        }
+        auto rs = GetRS(stores.user, "select Cash from MyValues where lower(FirmName) = 'acme' and Year = 2010", "read");
+        ASSERT_EQ(rs->RecordCount(), 1);
+        EXPECT_EQ(rs->Fields(0).toDouble(), c.acmeCash);
+    }
+    auto count = GetRS(stores.user, "select count(*) from MyValues", "read");
+    EXPECT_EQ(count->Fields(0).toInt(), 2);  // Acme and O'Hara
+}
+
+TEST_F(Cli, ImportWritesNothingWhenTheFileCannotBeRead) {
+    for (const std::string& text : {std::string("Name,Year\nAcme,2010\n"), std::string(kHeader) + "Acme,2010\nCaf\xE9,2010\n",
+                                    std::string(""), std::string(kHeader) + "\"Acme,2010\n"}) {
+        CliRun r = runCli(base({"import", "--values", QString::fromStdString(writeCsv(text))}));
+        EXPECT_EQ(r.code, 2) << text;
+        EXPECT_EQ(r.out, "");
+        auto count = GetRS(stores.user, "select count(*) from MyValues", "read");
+        EXPECT_EQ(count->Fields(0).toInt(), 0) << text;
+    }
+}
+
+TEST_F(Cli, ImportAndCompareReadTheFirstSheetOfAWorkbook) {
+    const std::string path = stores.dir + "/values.xlsx";
+    lxw_workbook* wb = workbook_new(path.c_str());
+    lxw_worksheet* ws = workbook_add_worksheet(wb, "Enterprises");
+    const char* header[] = {"FirmName", "Year", "Cash", "Ar", "AccountsPayable", "ShareC"};
+    for (int c = 0; c < 6; ++c) worksheet_write_string(ws, 0, static_cast<lxw_col_t>(c), header[c], nullptr);
+    worksheet_write_string(ws, 1, 0, "Zoé & Fils", nullptr);
+    const double amounts[] = {2010, 125, 875, 600, 400};
+    for (int c = 0; c < 5; ++c) worksheet_write_number(ws, 1, static_cast<lxw_col_t>(c + 1), amounts[c], nullptr);
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+
+    CliRun r = runCli(base({"import", "--values", QString::fromStdString(path)}));
+    EXPECT_EQ(r.code, 0) << r.err;
+    ASSERT_EQ(r.objects.size(), 1u);
+    EXPECT_EQ(str(r.objects[0], "status"), "saved");
+    EXPECT_EQ(r.objects[0].value("line").toInt(), 2);
+    auto rs = GetRS(stores.user, "select FirmName, Ta from MyValues", "read");
+    ASSERT_EQ(rs->RecordCount(), 1);
+    EXPECT_EQ(rs->Fields(0).toString(), "Zoé & Fils");
+    EXPECT_EQ(rs->Fields(1).toDouble(), 1000);
+
+    r = runCli(base({"compare", "--dataset", "optNovaScotia", "--naics", "111", "--values", QString::fromStdString(path)}));
+    EXPECT_EQ(r.code, 0) << r.err;
+    ASSERT_EQ(r.objects.size(), 1u);
+    EXPECT_EQ(r.objects[0].value("MyCash").toDouble(), 12.5);
+}
+
+TEST_F(Cli, ComparePortfolioWorkbookHasARowPerEnterpriseAndTheIndustrysQuartiles) {
+    const std::string path = stores.dir + "/portfolio.xlsx";
+    CliRun r = compare(std::string(kHeader) + "Acme,2010,125,875,600,400,3,1\n,2010,1,0,0,1,0,0\n"
+                                              "\"O'Hara, Sons\",2009,500,500,700,300,1000,50\n",
+                       {"--out", QString::fromStdString(path)});
+    EXPECT_EQ(r.code, 1) << r.err;  // the row without a name is refused
+    ASSERT_EQ(r.objects.size(), 2u) << r.out;
+    EXPECT_TRUE(r.objects[0].contains("error"));
+    EXPECT_EQ(r.objects[1].value("enterprises").toInt(), 2);
+    QProcess p;
+    p.start("/usr/bin/python3", {"-c",
+                                 "import openpyxl, sys\n"
+                                 "wb = openpyxl.load_workbook(sys.argv[1])\n"
+                                 "ws = wb.worksheets[0]\n"
+                                 "print('|'.join(wb.sheetnames))\n"
+                                 "print(ws.cell(6, 1).value, ws.cell(6, 2).value, ws.cell(7, 1).value)\n"
+                                 "print(ws.cell(5, 4).value, ws.cell(6, 4).value, ws.cell(6, 4).number_format)\n"
+                                 "print(ws.cell(3, 2).fill.fgColor.rgb, ws.cell(3, 5).fill.fgColor.rgb)\n",
+                                 QString::fromStdString(path)});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n');
+    ASSERT_GE(lines.size(), 4) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(lines[0].toStdString(), "Portfolio|Industry quartiles");
+    EXPECT_EQ(lines[1].toStdString(), "Acme 2010 O'Hara, Sons");
+    EXPECT_EQ(lines[2].toStdString(), "Net profit margin 33.3333333333333 0.0");
+    EXPECT_EQ(lines[3].toStdString(), "FFE66101 FF5E3C99");  // the legend's two ends
+}

@@ -1,0 +1,257 @@
+// Rebuilding the stores: the user store keeps the user's records and gains
+// what is missing; the industry store is replaced whole or not at all; the
+// committed industry source is what the generator makes.
+#include "support/DataFixture.h"
+#include "support/SqliteHelper.h"
+
+#include "store/Store.h"
+#include "store/Validate.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QProcess>
+#include <algorithm>
+#include <set>
+#include <QStandardPaths>
+#include <QStringList>
+
+using namespace zorvadata;
+using namespace datatest;
+
+namespace {
+
+const std::string kSourceDir = ZORVA_SOURCE_DIR;
+
+UserSource shippedUserSource() {
+    UserSource src;
+    Diagnostics d;
+    EXPECT_TRUE(loadUserSource(kSourceDir + "/data/user", src, d)) << d.text();
+    return src;
+}
+
+const char* kSaveRecord =
+    "insert into MyValues values ('Boulangerie d''Anne', 2010, '3118', 1500.25, 200, 300, 400, 100, 2500.25, 0, 0, "
+    "2500.25, 5000, 4800, 2500, 400, 50, 350, 300, 250, 0, 500, 0, 300, 100, 50, 0, 1200, 100, 1150.25, 50, "
+    "1300.25, 2500.25, 1200, 600)";
+
+class RebuildTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(tmp.isValid());
+        dir = fs::path(tmp.path().toStdString());
+        store = (dir / "myData.mdb").string();
+    }
+    StoreSummary update() {
+        StoreSummary s;
+        Diagnostics d;
+        EXPECT_TRUE(updateUserStore(source, store, d, s)) << d.text();
+        return s;
+    }
+    QTemporaryDir tmp;
+    fs::path dir;
+    std::string store;
+    UserSource source = shippedUserSource();
+};
+
+TEST_F(RebuildTest, ANewUserStoreHasEveryTableAndTheReferenceRows) {
+    StoreSummary s = update();
+    EXPECT_TRUE(s.created);
+    EXPECT_EQ(s.tables, 13);
+    Sql user(store);
+    for (const auto& t : userTables()) EXPECT_TRUE(user.hasTable(t.name)) << t.name;
+    for (const auto& t : reportDataTables()) EXPECT_TRUE(user.hasTable(t)) << t;
+    EXPECT_EQ(user.count("select count(*) from ProvinceCodes"), 17);
+    EXPECT_EQ(user.count("select count(*) from MyValues"), 0);
+    // The title tables take "select *" from their sources.
+    for (const char* t : {"Rpt_Ratios_Titles", "Rpt_BalanceSheet_Titles", "Rpt_Comparison_Titles"})
+        EXPECT_EQ(user.columns(t), user.columns(std::string(t) + "_Source")) << t;
+    for (const auto& e : fs::directory_iterator(dir))
+        EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+}
+
+TEST_F(RebuildTest, RebuildingKeepsTheSavedRecords) {
+    update();
+    {
+        Sql user(store, false);
+        user.exec(kSaveRecord);
+    }
+    StoreSummary s = update();
+    EXPECT_FALSE(s.created);
+    EXPECT_EQ(s.userRecords, 1);
+    EXPECT_TRUE(s.tablesAdded.empty());
+    EXPECT_TRUE(s.columnsAdded.empty());
+    Sql user(store);
+    auto r = user.rows("select FirmName, Year, NAICS, Cash, RetEarn, CurrentLiabilities from MyValues");
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0], (std::vector<std::string>{"Boulangerie d'Anne", "2010", "3118", "1500.25", "1150.25", "600.0"}));
+}
+
+TEST_F(RebuildTest, MissingTablesAndColumnsAreAddedAndRowsKept) {
+    update();
+    {
+        Sql user(store, false);
+        user.exec(kSaveRecord);
+        user.exec("ALTER TABLE MyValues DROP COLUMN CurrentLiabilities");
+        user.exec("DROP TABLE Rpt_Comparison");
+        user.exec("DROP TABLE ProvinceCodes");
+        // An older layout of a title table: a column missing, the order changed.
+        user.exec("DROP TABLE Rpt_Comparison_Titles");
+        user.exec("CREATE TABLE Rpt_Comparison_Titles (NAICS TEXT, Language TEXT)");
+        user.exec("INSERT INTO Rpt_Comparison_Titles VALUES ('3118', 'F')");
+        user.exec("CREATE TABLE MyNotes (Note TEXT)");
+        user.exec("INSERT INTO MyNotes VALUES ('mine')");
+    }
+    StoreSummary s = update();
+    EXPECT_EQ(s.tablesAdded, (std::vector<std::string>{"Rpt_Comparison", "ProvinceCodes"}));
+    EXPECT_EQ(s.tablesRebuilt, (std::vector<std::string>{"Rpt_Comparison_Titles"}));
+    EXPECT_NE(std::find(s.columnsAdded.begin(), s.columnsAdded.end(), "MyValues.CurrentLiabilities"), s.columnsAdded.end());
+
+    Sql user(store);
+    auto r = user.rows("select FirmName, Cash, CurrentLiabilities from MyValues");
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0], (std::vector<std::string>{"Boulangerie d'Anne", "1500.25", "<null>"}));
+    EXPECT_EQ(user.columns("MyValues").size(), 35u);
+    EXPECT_EQ(user.columns("Rpt_Comparison_Titles"), user.columns("Rpt_Comparison_Titles_Source"));
+    EXPECT_EQ(user.value("select NAICS || Language from Rpt_Comparison_Titles"), "3118F");
+    EXPECT_EQ(user.count("select count(*) from ProvinceCodes"), 17);
+    EXPECT_EQ(user.value("select Note from MyNotes"), "mine");
+}
+
+TEST_F(RebuildTest, ReferenceRowsAreRefreshedFromTheShippedSources) {
+    update();
+    {
+        Sql user(store, false);
+        user.exec("UPDATE ProvinceCodes SET English = 'Nova' WHERE Code = 'NS'");
+        user.exec("DELETE FROM Volume_Descriptions WHERE Volume = 2");
+        user.exec("INSERT INTO Rpt_Ratios_Titles_Source (Language) VALUES ('X')");
+    }
+    update();
+    Sql user(store);
+    EXPECT_EQ(user.value("select English from ProvinceCodes where Code = 'NS'"), "Nova Scotia");
+    EXPECT_EQ(user.count("select count(*) from Volume_Descriptions"), 6);
+    EXPECT_EQ(user.count("select count(*) from Rpt_Ratios_Titles_Source"), 2);
+}
+
+TEST_F(RebuildTest, AFileThatIsNotADatabaseIsLeftAlone) {
+    writeText(store, "my notes, not a database");
+    StoreSummary s;
+    Diagnostics d;
+    EXPECT_FALSE(updateUserStore(source, store, d, s));
+    EXPECT_TRUE(d.contains("left untouched")) << d.text();
+    EXPECT_EQ(readText(store), "my notes, not a database");
+}
+
+TEST_F(RebuildTest, StoresGainTheWriteAheadLogKeepingTheirRowsAndDamagedOnesAreLeftAlone) {
+    // A new store is made in the log mode.
+    update();
+    EXPECT_EQ(Sql(store).rows("PRAGMA journal_mode")[0][0], "wal");
+    // A store of an older version, in the rollback-journal mode, gains it and
+    // keeps its saved record.
+    {
+        Sql user(store, false);
+        user.exec("PRAGMA journal_mode = DELETE");
+        user.exec(kSaveRecord);
+    }
+    EXPECT_EQ(update().journalMode, "wal");
+    long page = 0;
+    {
+        Sql user(store, false);
+        EXPECT_EQ(user.rows("PRAGMA journal_mode")[0][0], "wal");
+        EXPECT_EQ(user.rows("select FirmName from MyValues")[0][0], "Boulangerie d'Anne");
+        page = std::stol(user.rows("select rootpage from sqlite_master where name = 'MyValues'")[0][0]);
+        user.exec("PRAGMA wal_checkpoint(TRUNCATE)");
+    }
+    // A damaged store (zeros over the page of the saved records) is left as it is.
+    std::string bytes = readText(store);
+    std::fill_n(bytes.begin() + (page - 1) * 4096, 4096, '\0');
+    writeText(store, bytes);
+    StoreSummary s;
+    Diagnostics d;
+    EXPECT_FALSE(updateUserStore(source, store, d, s));
+    EXPECT_TRUE(d.contains("left untouched")) << d.text();
+    EXPECT_TRUE(readText(store) == bytes);
+}
+
+// ------------------------------------------------------------ the tool itself
+
+struct ToolRun {
+    int code;
+    std::string err;
+};
+
+ToolRun runTool(const QStringList& args) {
+    QProcess p;
+    p.start(QString::fromUtf8(ZORVA_DATA_TOOL), args);
+    if (!p.waitForFinished(60000)) return {-1, "timed out"};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardError().toStdString()};
+}
+
+TEST_F(RebuildTest, TheToolKeepsUserRecordsAcrossBuilds) {
+    const QString src = QString::fromStdString(kSourceDir + "/data/user");
+    const QString out = QString::fromStdString(store);
+    ToolRun first = runTool({"build-user", src, out});
+    ASSERT_EQ(first.code, 0) << first.err;
+    {
+        Sql user(store, false);
+        user.exec(kSaveRecord);
+    }
+    ToolRun second = runTool({"build-user", src, out});
+    ASSERT_EQ(second.code, 0) << second.err;
+    Sql user(store);
+    EXPECT_EQ(user.count("select count(*) from MyValues where FirmName = 'Boulangerie d''Anne' and Year = 2010"), 1);
+}
+
+TEST_F(RebuildTest, AFailedIndustryBuildLeavesThePreviousStore) {
+    fs::path src = dir / "industry";
+    fs::create_directories(src);
+    writeFixture(src);
+    const QString out = QString::fromStdString((dir / "ZOR_DATA.mdb").string());
+    ToolRun ok = runTool({"build-industry", QString::fromStdString(src.string()), out});
+    ASSERT_EQ(ok.code, 0) << ok.err;
+    {
+        Sql industry((dir / "ZOR_DATA.mdb").string());
+        EXPECT_EQ(industry.count("select count(*) from sqlite_master where type = 'table' and name like 'ZORVA_Vol%'"), 57);
+        EXPECT_EQ(industry.value("select IndustryDescription from ZORVA_Vol3_ON_2009_Final_Ratios where NAICS = '4451'"),
+                  "Grocery stores");
+    }
+    const std::string before = readText(dir / "ZOR_DATA.mdb");
+
+    setCell(src / ratioFile(3, "ON", 2009), "4451", "A11", "11");
+    ToolRun bad = runTool({"build-industry", QString::fromStdString(src.string()), out});
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_NE(bad.err.find(ratioFile(3, "ON", 2009) + ":3:"), std::string::npos) << bad.err;
+    EXPECT_NE(bad.err.find("nothing was written"), std::string::npos) << bad.err;
+    EXPECT_EQ(readText(dir / "ZOR_DATA.mdb"), before);
+
+    // A store that cannot be written leaves no temporary file behind.
+    setCell(src / ratioFile(3, "ON", 2009), "4451", "A11", "10");
+    ToolRun noDir = runTool({"build-industry", QString::fromStdString(src.string()),
+                         QString::fromStdString((dir / "missing" / "ZOR_DATA.mdb").string())});
+    EXPECT_EQ(noDir.code, 1) << noDir.err;
+    for (const auto& e : fs::directory_iterator(dir))
+        EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+}
+
+TEST_F(RebuildTest, TheCommittedIndustrySourceIsWhatTheGeneratorMakes) {
+    // The system's Python, which has the Debian NumPy; a Python of the user's
+    // own earlier on PATH may lack it.
+    QString python = QFileInfo::exists("/usr/bin/python3") ? QString("/usr/bin/python3")
+                                                          : QStandardPaths::findExecutable("python3");
+    if (python.isEmpty()) GTEST_SKIP() << "python3 is not installed";
+    fs::path out = dir / "generated";
+    QProcess p;
+    p.start(python, {QString::fromStdString(kSourceDir + "/tools/zorva-data/gen/generate.py"), "--out",
+                     QString::fromStdString(out.string())});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    const fs::path committed = kSourceDir + "/data/industry";
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(committed)) names.insert(e.path().filename().string());
+    std::set<std::string> made;
+    for (const auto& e : fs::directory_iterator(out)) made.insert(e.path().filename().string());
+    EXPECT_EQ(names, made);
+    for (const auto& n : made) EXPECT_TRUE(readText(out / n) == readText(committed / n)) << n << " differs";
+}
+
+} // namespace

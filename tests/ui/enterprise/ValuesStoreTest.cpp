@@ -1,0 +1,233 @@
+// Saving, replacing, deleting and opening enterprise records from the values
+// screen and the open-existing list.
+
+#include "support/ui/ValuesFixture.h"
+
+#include "core/Globals.h"
+#include "core/Strings.h"
+#include "enterprise/RecordStore.h"
+#include "enterprise/ui/frmOpenExisting.h"
+#include "selection/ui/frmMenu.h"
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+
+#include <QHeaderView>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTableWidget>
+
+using namespace zorva;
+using namespace zorva::test;
+
+namespace {
+
+RecordTexts recordOf(const std::string& name, const std::string& cash) {
+    RecordTexts r;
+    InitializeValues(r, 0);
+    r[Field::FirmName] = name;
+    r[Field::Year] = "2010";
+    r[Field::Cash] = cash;
+    subCalculateSubTotals(r);
+    return r;
+}
+
+TEST_F(ValuesTest, SavingTwiceAsksBeforeReplacingTheSameEnterprise) {
+    // Names match without regard to letter case, in any alphabet; accents count.
+    const struct { const char* first; const char* second; bool same; } cases[] = {
+        {"O'Hara", "O'Hara", true}, {"Acme", "ACME", true}, {"ÉCOLE", "école", true}, {"école", "ecole", false}};
+    for (const auto& c : cases) {
+        ExecCmdInDB(gcnUser, "delete * from MyValues");
+        Child<QLineEdit>(&screen(), "txtFirmName")->setText(QString::fromUtf8(c.first));
+        enter(Field::Cash, "5");
+        ASSERT_TRUE(screen().subSave_Firm_Record(false));
+        EXPECT_EQ(fakes.messages->last().text, Txt(962));
+        EXPECT_FALSE(screen().DataChanged());
+
+        Child<QLineEdit>(&screen(), "txtFirmName")->setText(QString::fromUtf8(c.second));
+        enter(Field::Cash, "7");
+        fakes.messages->answer(MsgAnswer::Cancel);
+        EXPECT_EQ(screen().subSave_Firm_Record(false), !c.same) << c.second;
+        if (!c.same) {
+            EXPECT_EQ(fakes.messages->last().text, Txt(962)) << "saved without a question";
+            EXPECT_EQ(storedRows(), 2) << c.second;
+            continue;
+        }
+        EXPECT_EQ(fakes.messages->last().text, store::ReplaceQuestion(c.second, "2010", 0));
+        EXPECT_EQ(fakes.messages->last().buttons, MsgButtons::OKCancel);
+        EXPECT_EQ(stored("Cash", "1=1"), 5) << "Cancel writes nothing";
+        ASSERT_TRUE(screen().subSave_Firm_Record(false));  // OK
+        EXPECT_EQ(storedRows(), 1) << c.second;
+        EXPECT_EQ(stored("Cash", "1=1"), 7);
+        EXPECT_EQ(GetRS(gcnUser, "select FirmName from MyValues", "read")->Fields(0).toString(), c.second);
+    }
+}
+
+TEST_F(ValuesTest, TheNamePlaceholderIsNoNameInEitherLanguage) {
+    for (int language : {0, 1}) {
+        Child<QMenu>(&screen(), "mnuLanguage")->actions()[language]->trigger();
+        EXPECT_EQ(Child<QLineEdit>(&screen(), "txtFirmName")->text().toStdString(), Txt(544, language)) << "placeholder follows";
+        EXPECT_FALSE(screen().subSave_Firm_Record(false));
+        EXPECT_EQ(fakes.messages->last().text, Txt(554, language));
+        Child<QLineEdit>(&screen(), "txtFirmName")->setText("   ");
+        EXPECT_FALSE(screen().subSave_Firm_Record(false));
+        // The other language's placeholder is a name like any other.
+        Child<QLineEdit>(&screen(), "txtFirmName")->setText(QString::fromStdString(Txt(544, 1 - language)));
+        EXPECT_TRUE(screen().subSave_Firm_Record(true));
+        Child<QLineEdit>(&screen(), "txtFirmName")->setText("Acme");
+        Child<QMenu>(&screen(), "mnuLanguage")->actions()[1 - language]->trigger();
+        EXPECT_EQ(Child<QLineEdit>(&screen(), "txtFirmName")->text(), "Acme") << "a typed name stays";
+        screen().subInitializeValues();
+    }
+    EXPECT_EQ(storedRows(), 2);
+}
+
+TEST_F(ValuesTest, TheListIsSortedByNameAndOpensTheChosenRecord) {
+    for (const auto& [name, year, cash] : {std::tuple{"Zeta", 2010, "1"}, {"alpha", 2010, "2"}, {"alpha", 2008, "3"},
+                                           {"Beta", 2009, "4"}}) {
+        RecordTexts r = recordOf(name, cash);
+        store::SaveRecord(gcnUser, r, static_cast<std::int16_t>(year));
+    }
+    const struct { int language; const char* name; const char* year; } headings[] = {
+        {0, "FirmName", "Year"}, {1, "Nom", "Année"}};
+    for (const auto& h : headings) {
+        gintLanguage = static_cast<std::int16_t>(h.language);
+        frmOpenExisting& list = frmOpenExisting::instance();
+        ASSERT_TRUE(list.fncLoadFirms());
+        QTableWidget* grid = Child<QTableWidget>(&list, "dbgFirms");
+        EXPECT_EQ(grid->horizontalHeaderItem(0)->text(), QString::fromUtf8(h.name));
+        EXPECT_EQ(grid->horizontalHeaderItem(1)->text(), QString::fromUtf8(h.year));
+        QStringList rows;
+        for (int i = 0; i < grid->rowCount(); ++i) rows << grid->item(i, 0)->text() + " " + grid->item(i, 1)->text();
+        EXPECT_EQ(rows, QStringList({"alpha 2008", "alpha 2010", "Beta 2009", "Zeta 2010"}));
+        list.close();
+        Settle();
+    }
+    gintLanguage = 0;
+
+    // Open existing from the toolbar, then a double click on the second row.
+    Child<QAction>(&screen(), "tbOpen")->trigger();
+    Settle();
+    QPointer<frmOpenExisting> list = ExistingScreen<frmOpenExisting>();
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(list->isVisible());
+    QTableWidget* grid = Child<QTableWidget>(list.data(), "dbgFirms");
+    QTest::qWaitForWindowExposed(list.data());
+    Settle();
+    const QRect cell = grid->visualRect(grid->model()->index(1, 0));
+    // A double click as the platform delivers it.
+    QWidget* viewport = grid->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, cell.center());
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, cell.center());
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, cell.center(), viewport->mapToGlobal(cell.center()), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &dbl);
+    Settle();
+    EXPECT_TRUE(!list || !list->isVisible());
+    EXPECT_TRUE(screen().isVisible());
+    EXPECT_EQ(Child<QLineEdit>(&screen(), "txtFirmName")->text(), "alpha");
+    EXPECT_EQ(Child<QComboBox>(&screen(), "cboYear")->currentText(), "2010");
+    EXPECT_EQ(box(Field::Cash)->text(), "2");
+    EXPECT_EQ(box(Field::Ta)->text(), "2");
+    EXPECT_EQ(Child<QLabel>(&screen(), "lblNAICS")->text().toStdString(), naics) << "the industry chosen now";
+    EXPECT_FALSE(screen().DataChanged());
+}
+
+TEST_F(ValuesTest, OpeningWithNothingStoredSaysSo) {
+    Child<QAction>(&screen(), "mnuOpen")->trigger();
+    Settle();
+    EXPECT_EQ(fakes.messages->last().text, Txt(980));
+    EXPECT_TRUE(screen().isVisible());
+}
+
+TEST_F(ValuesTest, DeleteAsksThenRemovesTheRecordOnScreen) {
+    store::SaveRecord(gcnUser, recordOf("Acme", "3"), 2010);
+    store::SaveRecord(gcnUser, recordOf("Acme", "4"), 2009);
+    Child<QLineEdit>(&screen(), "txtFirmName")->setText("ACME");
+    enter(Field::Cash, "3");
+    fakes.messages->answer(MsgAnswer::No);
+    Child<QAction>(&screen(), "tbDelete")->trigger();
+    EXPECT_EQ(storedRows(), 2);
+    Child<QAction>(&screen(), "tbDelete")->trigger();
+    EXPECT_EQ(fakes.messages->last().text, Txt(978));
+    EXPECT_EQ(fakes.messages->shown.size(), 2u) << "no confirmation afterwards";
+    EXPECT_EQ(storedRows(), 1);
+    EXPECT_EQ(stored("Year", "1=1"), 2009);
+    EXPECT_EQ(box(Field::Cash)->text(), "0");
+}
+
+TEST_F(ValuesTest, ASaveThatFailsKeepsTheStoredRecord) {
+    store::SaveRecord(gcnUser, recordOf("Acme", "3"), 2010);
+    ExecCmdInDB(gcnUser, "CREATE TRIGGER refuse BEFORE INSERT ON MyValues BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+    EXPECT_THROW(store::SaveRecord(gcnUser, recordOf("Acme", "9"), 2010), DbError);
+    EXPECT_EQ(storedRows(), 1);
+    EXPECT_EQ(stored("Cash", "1=1"), 3);
+}
+
+TEST_F(ValuesTest, ToolbarAndMenuCommandsFinishTheBoxBeingTyped) {
+    Child<QLineEdit>(&screen(), "txtFirmName")->setText("Acme");
+    const struct { const char* typed; double stored; } cases[] = {{"-", 0}, {"12", 12}, {"-.25", -0.25}};
+    for (const auto& c : cases) {
+        focus(box(Field::Cash));
+        box(Field::Cash)->selectAll();
+        type(c.typed);
+        ASSERT_EQ(QApplication::focusWidget(), box(Field::Cash));
+        key(Qt::Key_S, Qt::ControlModifier);
+        EXPECT_EQ(stored("Cash", "FirmName = 'Acme'"), c.stored) << c.typed;
+        EXPECT_EQ(stored("Toa", "FirmName = 'Acme'"), c.stored) << c.typed;
+    }
+    box(Field::Ar)->setText("12abc");
+    Child<QAction>(&screen(), "tbSave")->trigger();
+    EXPECT_EQ(stored("Ar", "FirmName = 'Acme'"), 12);
+}
+
+TEST_F(ValuesTest, OnlyAWholeReferenceYearReachesTheStore) {
+    Child<QLineEdit>(&screen(), "txtFirmName")->setText("Acme");
+    for (const char* year : {"201", "2011", "20x0", ""}) {
+        Child<QComboBox>(&screen(), "cboYear")->setEditText(year);
+        EXPECT_FALSE(screen().subSave_Firm_Record(true)) << year;
+        EXPECT_EQ(fakes.messages->last().text, Txt(986) + "2008" + Txt(988) + "2010") << year;
+        fakes.messages->answer(MsgAnswer::Yes);
+        screen().subDelete_Firm_Record();
+    }
+    EXPECT_EQ(storedRows(), 0);
+    Child<QComboBox>(&screen(), "cboYear")->setEditText("2009");
+    EXPECT_TRUE(screen().subSave_Firm_Record(true));
+}
+
+TEST_F(ValuesTest, LeavingWithUnsavedChangesAsksToSaveThem) {
+    // Editing the name alone is a change.
+    Child<QLineEdit>(&screen(), "txtFirmName")->selectAll();
+    focus(Child<QLineEdit>(&screen(), "txtFirmName"));
+    type("Acme");
+    EXPECT_TRUE(screen().DataChanged());
+
+    // Return to Main Menu: Cancel still leaves, with the values kept.
+    enter(Field::Cash, "8");
+    fakes.messages->answer(MsgAnswer::Cancel);
+    Child<QAction>(&screen(), "mnuReturn")->trigger();
+    Settle();
+    EXPECT_EQ(fakes.messages->last().text, store::SaveChangesQuestion("Acme", 0));
+    EXPECT_EQ(fakes.messages->last().buttons, MsgButtons::YesNoCancel);
+    EXPECT_FALSE(screen().isVisible());
+    EXPECT_TRUE(frmMenu::instance().isVisible());
+    EXPECT_EQ(box(Field::Cash)->text(), "8");
+    EXPECT_EQ(storedRows(), 0);
+
+    // Closing the program: the save question, then the exit question.
+    ShowAndActivate(screen());
+    EXPECT_EQ(box(Field::Cash)->text(), "0") << "shown afresh: a new record";
+    Child<QLineEdit>(&screen(), "txtFirmName")->setText("Acme");
+    enter(Field::Cash, "9");
+    fakes.messages->answer(MsgAnswer::No);
+    fakes.messages->answer(MsgAnswer::No);
+    screen().close();
+    Settle();
+    ASSERT_GE(fakes.messages->shown.size(), 2u);
+    EXPECT_EQ(fakes.messages->shown.end()[-2].text, store::SaveChangesQuestion("Acme", 0));
+    EXPECT_EQ(fakes.messages->last().text, Txt(478));
+    EXPECT_TRUE(screen().isVisible());
+}
+
+} // namespace

@@ -1,0 +1,118 @@
+// zorva-data: builds the program's two data stores from the CSV sources under
+// data/, and loads a publisher's folder of CSV files into a new industry data
+// store. See docs/data-format.md for the format.
+
+#include "store/Diagnostics.h"
+#include "store/Schema.h"
+#include "store/Store.h"
+#include "store/Validate.h"
+
+#include <cstring>
+#include <iostream>
+#include <string>
+
+using namespace zorvadata;
+
+namespace {
+
+constexpr std::size_t kMaxMessages = 200;
+
+void usage(std::ostream& out) {
+    out << "usage:\n"
+           "  zorva-data build-industry SRC_DIR OUT.mdb   check SRC_DIR and build a new industry data store\n"
+           "  zorva-data build-user SRC_DIR OUT.mdb       create the user data store, or bring an existing one\n"
+           "                                              up to date (saved records are always kept)\n"
+           "  zorva-data check-industry SRC_DIR           check an industry source folder, write nothing\n"
+           "  zorva-data check-user SRC_DIR               check a user source folder, write nothing\n"
+           "  zorva-data schema industry|user|ratio       print a compiled-in schema\n";
+}
+
+int fail(const Diagnostics& diags) {
+    std::size_t shown = 0;
+    for (const auto& d : diags.items()) {
+        if (shown++ == kMaxMessages) {
+            std::cerr << "... and " << (diags.size() - kMaxMessages) << " more problems\n";
+            break;
+        }
+        std::cerr << d.format() << "\n";
+    }
+    std::cerr << "zorva-data: " << diags.size() << (diags.size() == 1 ? " problem" : " problems")
+              << " found; nothing was written\n";
+    return 1;
+}
+
+std::string join(const std::vector<std::string>& v) {
+    std::string s;
+    for (const auto& x : v) s += (s.empty() ? "" : ", ") + x;
+    return s;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        usage(std::cerr);
+        return 2;
+    }
+    std::string cmd = argv[1];
+    if (cmd == "-h" || cmd == "--help" || cmd == "help") {
+        usage(std::cout);
+        return 0;
+    }
+    try {
+        Diagnostics diags;
+        checkSchemas(diags);
+        if (!diags.empty()) return fail(diags);
+
+        if (cmd == "schema" && argc == 3) {
+            std::string which = argv[2];
+            if (which == "industry") std::cout << industrySchemaSql();
+            else if (which == "user") std::cout << userSchemaSql();
+            else if (which == "ratio") std::cout << ratioSchemaSql();
+            else { usage(std::cerr); return 2; }
+            return 0;
+        }
+        if ((cmd == "build-industry" && argc == 4) || (cmd == "check-industry" && argc == 3)) {
+            IndustrySource src;
+            if (!loadIndustrySource(argv[2], src, diags)) return fail(diags);
+            std::size_t rows = 0;
+            for (const auto& [n, t] : src.ratios) rows += t.rows.size();
+            if (cmd == "check-industry") {
+                std::cout << argv[2] << ": " << src.ratios.size() << " ratio tables, " << rows << " industry rows, "
+                          << src.absent.size() << " tables left out; no problems\n";
+                return 0;
+            }
+            fillIndustryDescriptions(src);
+            StoreSummary s;
+            if (!writeIndustryStore(src, argv[3], diags, s)) return fail(diags);
+            std::cout << argv[3] << ": " << s.tables << " tables (" << src.ratios.size() << " ratio tables, "
+                      << src.absent.size() << " left out), " << s.rows << " rows\n";
+            return 0;
+        }
+        if ((cmd == "build-user" && argc == 4) || (cmd == "check-user" && argc == 3)) {
+            UserSource src;
+            if (!loadUserSource(argv[2], src, diags)) return fail(diags);
+            if (cmd == "check-user") {
+                std::cout << argv[2] << ": no problems\n";
+                return 0;
+            }
+            StoreSummary s;
+            if (!updateUserStore(src, argv[3], diags, s)) return fail(diags);
+            if (s.created) {
+                std::cout << argv[3] << ": created, " << s.tables << " tables\n";
+            } else {
+                std::cout << argv[3] << ": up to date, " << s.userRecords << " saved records kept";
+                if (!s.tablesAdded.empty()) std::cout << "; tables added: " << join(s.tablesAdded);
+                if (!s.columnsAdded.empty()) std::cout << "; columns added: " << join(s.columnsAdded);
+                if (!s.tablesRebuilt.empty()) std::cout << "; tables laid out anew: " << join(s.tablesRebuilt);
+                std::cout << "\n";
+            }
+            return 0;
+        }
+        usage(std::cerr);
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << "zorva-data: " << e.what() << "\n";
+        return 2;
+    }
+}
