@@ -10,6 +10,7 @@
 #include "core/modMain.h"
 #include "enterprise/RecordStore.h"
 #include "enterprise/SheetFile.h"
+#include "enterprise/ValuesFlow.h"
 #include "selection/IndustrySearch.h"
 #include "reports/prep/BatchComparison.h"
 #include "reports/render/ReportDocument.h"
@@ -213,15 +214,21 @@ void chooseDataset(const DatasetChoice& c) {
 class CapturedMessages : public MessageService {
 public:
     std::vector<std::string> texts;
+    MsgAnswer okCancel = MsgAnswer::OK;  // the answer to an OK / Cancel question
     MsgAnswer show(const std::string& text, const std::string&, MsgButtons buttons, MsgIcon) override {
         texts.push_back(text);
+        if (buttons == MsgButtons::OKCancel) return okCancel;
         return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes : MsgAnswer::OK;
     }
 };
 
+// The program's messages, kept for the tool's output instead of shown; its
+// OK / Cancel questions (replacing a saved statement) answered as told.
 class MessageCapture {
 public:
-    MessageCapture() : captured_(std::make_shared<CapturedMessages>()), saved_(services().messages) {
+    explicit MessageCapture(MsgAnswer okCancel = MsgAnswer::OK)
+        : captured_(std::make_shared<CapturedMessages>()), saved_(services().messages) {
+        captured_->okCancel = okCancel;
         services().messages = captured_;
     }
     ~MessageCapture() { services().messages = saved_; }
@@ -404,13 +411,14 @@ int cmdReport(const Options& o, std::ostream& out) {
             out << errorObject(record, inputs[0].message) << "\n";
             return kExitFailed;
         }
-        subRemoveBlanksCommas(record);
-        ComparisonCheck check = CheckBeforeComparison(record);
-        if (check != ComparisonCheck::Ok && type == "com") {
-            out << errorObject(record, ComparisonCheckMessage(check, lang)) << "\n";
+        const values::ComparisonRequest request = values::RequestComparison(record, naics, industry->title, lang);
+        if (!request.ok() && type == "com") {
+            out << errorObject(record, request.message) << "\n";
             return kExitFailed;
         }
-        values = BuildComparisonValues(record, naics, industry->title);
+        // The trend reads the saved years of the name: a statement that
+        // would be refused for a comparison still names them.
+        values = request.ok() ? request.values : BuildComparisonValues(record, naics, industry->title);
         year = ReferenceYear(record[Field::Year]).value_or(year);
     } else {
         subSetDataTable(c.option);
@@ -470,22 +478,27 @@ int cmdImport(const Options& o, std::ostream& out) {
     }
     long refused = 0;
     std::vector<std::string> lines;
+    // Saved as the values screen saves, the replace question answered by
+    // --replace (OK) or --skip (Cancel).
+    MessageCapture messages(o.has("replace") ? MsgAnswer::OK : MsgAnswer::Cancel);
     Transaction tx(gcnUser);
     for (const auto& in : inputs) {
         RecordTexts record = in.record;
-        subRemoveBlanksCommas(record);
-        const auto year = ReferenceYear(record[Field::Year]);
         std::string status, reason;
-        if (!in.ok) reason = in.message;
-        else if (!store::VerifyFirmName(record[Field::FirmName], lang)) reason = Txt(store::kMsgInvalidName, lang);
-        else if (!year) reason = Txt(986, lang) + "2008 - 2010";
-        if (reason.empty()) {
-            const bool exists = store::RecordExists(gcnUser, record[Field::FirmName], *year);
-            if (exists && !o.has("replace") && !o.has("skip")) reason = Txt(1800, lang);
-            else if (exists && o.has("skip")) status = "skipped";
-            else {
-                store::SaveRecord(gcnUser, record, *year);
-                status = exists ? "replaced" : "saved";
+        if (!in.ok) {
+            reason = in.message;
+        } else {
+            values::PlainRecord holder(record, lang);
+            const values::SaveResult saved = values::Save(holder, gcnUser, false);
+            record = holder.Record();
+            switch (saved) {
+            case values::SaveResult::Saved: status = "saved"; break;
+            case values::SaveResult::Replaced: status = "replaced"; break;
+            case values::SaveResult::Declined:
+                if (o.has("skip")) status = "skipped";
+                else reason = Txt(1800, lang);
+                break;
+            case values::SaveResult::Refused: reason = messages.last(); break;
             }
         }
         JsonObject line;
@@ -634,12 +647,10 @@ std::string CompareOne(const EnterpriseInput& input, const DatasetChoice& datase
     *ok = false;
     if (!input.ok) return errorObject(input.record, input.message);
     RecordTexts record = input.record;
-    subRemoveBlanksCommas(record);
-    ComparisonCheck check = CheckBeforeComparison(record);
-    if (check != ComparisonCheck::Ok) return errorObject(record, ComparisonCheckMessage(check, language));
-
-    const auto values = BuildComparisonValues(record, naics, industryTitle);
-    const std::int16_t year = *ReferenceYear(record[Field::Year]);
+    const values::ComparisonRequest request = values::RequestComparison(record, naics, industryTitle, language);
+    if (!request.ok()) return errorObject(record, request.message);
+    const auto& values = request.values;
+    const std::int16_t year = request.year;
     MessageCapture messages;
     try {
         // The row is read back inside the preparation's own write
@@ -680,15 +691,15 @@ long CompareAll(const std::vector<EnterpriseInput>& inputs, const DatasetChoice&
             line = errorObject(input.record, input.message);
         } else {
             RecordTexts record = input.record;
-            subRemoveBlanksCommas(record);
-            ComparisonCheck check = CheckBeforeComparison(record);
-            if (check != ComparisonCheck::Ok) {
-                line = errorObject(record, ComparisonCheckMessage(check, language));
+            const values::ComparisonRequest request =
+                values::RequestComparison(record, naics, industryTitle, language);
+            if (!request.ok()) {
+                line = errorObject(record, request.message);
             } else {
                 try {
                     std::string message;
-                    const auto values = BuildComparisonValues(record, naics, industryTitle);
-                    auto row = batch.Compare(values, *ReferenceYear(record[Field::Year]), &message);
+                    const auto& values = request.values;
+                    auto row = batch.Compare(values, request.year, &message);
                     ok = row.has_value();
                     if (ok && sink.row) sink.row(batch, values, *row);
                     line = !ok ? errorObject(record, message)

@@ -262,7 +262,7 @@ TEST_F(Cli, TheValuesScreensChecksAndTheNoDataMessage) {
     EXPECT_EQ(str(r.objects[0], "error"), "Invalid year.  Year must be between 2008 and 2010");
     EXPECT_EQ(str(r.objects[0], "FirmName"), "BadYear");
     EXPECT_EQ(r.objects[0].value("Year").toInt(), 2011);
-    EXPECT_EQ(str(r.objects[1], "error"), "The reference year must be 2008, 2009 or 2010.");
+    EXPECT_EQ(str(r.objects[1], "error"), "Invalid year.  Year must be between 2008 and 2010") << "as on the screen";
     EXPECT_EQ(str(r.objects[2], "error"), "Total Assets is not equal Total Liabilities and Shareholders' Equity");
     EXPECT_EQ(str(r.objects[3], "error"), "Please enter an enterprise name");
     EXPECT_EQ(str(r.objects[4], "error"), "Please enter your enterprise values");

@@ -121,25 +121,6 @@ TEST_F(ValuesTest, ALabelShowsItsDefinitionByMouseKeyboardOrAssistiveTechnology)
     EXPECT_EQ(fakes.messages->last().title, "DÉFINITION DE ‘TOTAL, CAPITAUX PROPRES’");
 }
 
-TEST_F(ValuesTest, TheComparisonChecksTheRecordFirst) {
-    const std::string yearMessage = Txt(986) + "2008" + Txt(988) + "2010";
-    const struct { const char* year; const char* name; const char* cash; const char* payable; std::string message; } cases[] = {
-        {"2011", "Acme", "100", "100", yearMessage},
-        {"201", "Acme", "100", "100", yearMessage},
-        {"2009", "Acme", "100", "90", Txt(550)},
-        {"2009", "", "100", "100", Txt(552)},
-        {"2009", "Acme", "0", "0", Txt(560)}};
-    for (const auto& c : cases) {
-        Child<QComboBox>(&screen(), "cboYear")->setEditText(c.year);
-        Child<QLineEdit>(&screen(), "txtFirmName")->setText(c.name);
-        enter(Field::Cash, c.cash);
-        enter(Field::AccountsPayable, c.payable);
-        EXPECT_TRUE(reportShownBy([&] { Child<QAction>(&screen(), "tbCompare")->trigger(); }).isEmpty()) << c.year << c.cash;
-        EXPECT_EQ(fakes.messages->last().text, c.message) << c.year << " " << c.name << " " << c.payable;
-        EXPECT_EQ(fakes.messages->last().buttons, MsgButtons::OK);
-    }
-}
-
 TEST_F(ValuesTest, TheComparisonReportShowsAndTheRecordStays) {
     if (!industryChosen()) GTEST_SKIP() << "the search screen cannot choose an industry yet";
     Child<QLineEdit>(&screen(), "txtFirmName")->setText("Acme");

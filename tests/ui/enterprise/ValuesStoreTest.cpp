@@ -1,5 +1,8 @@
-// Saving, replacing, deleting and opening enterprise records from the values
-// screen and the open-existing list.
+// The values screen's record and the open-existing list: the placeholder name,
+// the sorted list and opening from it, commands that finish the box being
+// typed, the save question when the screen is left. The flows themselves
+// (replace, year, delete, nothing stored) are tested on a plain record in
+// tests/enterprise/ValuesFlowTest.cpp.
 
 #include "support/ui/ValuesFixture.h"
 
@@ -31,37 +34,6 @@ RecordTexts recordOf(const std::string& name, const std::string& cash) {
     r[Field::Cash] = cash;
     subCalculateSubTotals(r);
     return r;
-}
-
-TEST_F(ValuesTest, SavingTwiceAsksBeforeReplacingTheSameEnterprise) {
-    // Names match without regard to letter case, in any alphabet; accents count.
-    const struct { const char* first; const char* second; bool same; } cases[] = {
-        {"O'Hara", "O'Hara", true}, {"Acme", "ACME", true}, {"ÉCOLE", "école", true}, {"école", "ecole", false}};
-    for (const auto& c : cases) {
-        ExecCmdInDB(gcnUser, "delete * from MyValues");
-        Child<QLineEdit>(&screen(), "txtFirmName")->setText(QString::fromUtf8(c.first));
-        enter(Field::Cash, "5");
-        ASSERT_TRUE(screen().subSave_Firm_Record(false));
-        EXPECT_EQ(fakes.messages->last().text, Txt(962));
-        EXPECT_FALSE(screen().DataChanged());
-
-        Child<QLineEdit>(&screen(), "txtFirmName")->setText(QString::fromUtf8(c.second));
-        enter(Field::Cash, "7");
-        fakes.messages->answer(MsgAnswer::Cancel);
-        EXPECT_EQ(screen().subSave_Firm_Record(false), !c.same) << c.second;
-        if (!c.same) {
-            EXPECT_EQ(fakes.messages->last().text, Txt(962)) << "saved without a question";
-            EXPECT_EQ(storedRows(), 2) << c.second;
-            continue;
-        }
-        EXPECT_EQ(fakes.messages->last().text, store::ReplaceQuestion(c.second, "2010", 0));
-        EXPECT_EQ(fakes.messages->last().buttons, MsgButtons::OKCancel);
-        EXPECT_EQ(stored("Cash", "1=1"), 5) << "Cancel writes nothing";
-        ASSERT_TRUE(screen().subSave_Firm_Record(false));  // OK
-        EXPECT_EQ(storedRows(), 1) << c.second;
-        EXPECT_EQ(stored("Cash", "1=1"), 7);
-        EXPECT_EQ(GetRS(gcnUser, "select FirmName from MyValues", "read")->Fields(0).toString(), c.second);
-    }
 }
 
 TEST_F(ValuesTest, TheNamePlaceholderIsNoNameInEitherLanguage) {
@@ -134,37 +106,6 @@ TEST_F(ValuesTest, TheListIsSortedByNameAndOpensTheChosenRecord) {
     EXPECT_FALSE(screen().DataChanged());
 }
 
-TEST_F(ValuesTest, OpeningWithNothingStoredSaysSo) {
-    Child<QAction>(&screen(), "mnuOpen")->trigger();
-    Settle();
-    EXPECT_EQ(fakes.messages->last().text, Txt(980));
-    EXPECT_TRUE(screen().isVisible());
-}
-
-TEST_F(ValuesTest, DeleteAsksThenRemovesTheRecordOnScreen) {
-    store::SaveRecord(gcnUser, recordOf("Acme", "3"), 2010);
-    store::SaveRecord(gcnUser, recordOf("Acme", "4"), 2009);
-    Child<QLineEdit>(&screen(), "txtFirmName")->setText("ACME");
-    enter(Field::Cash, "3");
-    fakes.messages->answer(MsgAnswer::No);
-    Child<QAction>(&screen(), "tbDelete")->trigger();
-    EXPECT_EQ(storedRows(), 2);
-    Child<QAction>(&screen(), "tbDelete")->trigger();
-    EXPECT_EQ(fakes.messages->last().text, Txt(978));
-    EXPECT_EQ(fakes.messages->shown.size(), 2u) << "no confirmation afterwards";
-    EXPECT_EQ(storedRows(), 1);
-    EXPECT_EQ(stored("Year", "1=1"), 2009);
-    EXPECT_EQ(box(Field::Cash)->text(), "0");
-}
-
-TEST_F(ValuesTest, ASaveThatFailsKeepsTheStoredRecord) {
-    store::SaveRecord(gcnUser, recordOf("Acme", "3"), 2010);
-    ExecCmdInDB(gcnUser, "CREATE TRIGGER refuse BEFORE INSERT ON MyValues BEGIN SELECT RAISE(ABORT, 'disk full'); END");
-    EXPECT_THROW(store::SaveRecord(gcnUser, recordOf("Acme", "9"), 2010), DbError);
-    EXPECT_EQ(storedRows(), 1);
-    EXPECT_EQ(stored("Cash", "1=1"), 3);
-}
-
 TEST_F(ValuesTest, ToolbarAndMenuCommandsFinishTheBoxBeingTyped) {
     Child<QLineEdit>(&screen(), "txtFirmName")->setText("Acme");
     const struct { const char* typed; double stored; } cases[] = {{"-", 0}, {"12", 12}, {"-.25", -0.25}};
@@ -180,20 +121,6 @@ TEST_F(ValuesTest, ToolbarAndMenuCommandsFinishTheBoxBeingTyped) {
     box(Field::Ar)->setText("12abc");
     Child<QAction>(&screen(), "tbSave")->trigger();
     EXPECT_EQ(stored("Ar", "FirmName = 'Acme'"), 12);
-}
-
-TEST_F(ValuesTest, OnlyAWholeReferenceYearReachesTheStore) {
-    Child<QLineEdit>(&screen(), "txtFirmName")->setText("Acme");
-    for (const char* year : {"201", "2011", "20x0", ""}) {
-        Child<QComboBox>(&screen(), "cboYear")->setEditText(year);
-        EXPECT_FALSE(screen().subSave_Firm_Record(true)) << year;
-        EXPECT_EQ(fakes.messages->last().text, Txt(986) + "2008" + Txt(988) + "2010") << year;
-        fakes.messages->answer(MsgAnswer::Yes);
-        screen().subDelete_Firm_Record();
-    }
-    EXPECT_EQ(storedRows(), 0);
-    Child<QComboBox>(&screen(), "cboYear")->setEditText("2009");
-    EXPECT_TRUE(screen().subSave_Firm_Record(true));
 }
 
 TEST_F(ValuesTest, LeavingWithUnsavedChangesAsksToSaveThem) {
