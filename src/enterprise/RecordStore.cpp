@@ -58,8 +58,17 @@ void SaveRecord(ConnectionHandle& cn, const RecordTexts& record, std::int16_t ye
 std::unique_ptr<Recordset> ListFirms(ConnectionHandle& cn, int language) {
     prepare(cn);
     const std::string order = " from myvalues order by foldcase(Firmname), Firmname, [year]";
-    return GetRS(cn, language == 0 ? "select Firmname, [year]" + order : "select Firmname as Nom, [year] as Année" + order,
+    return GetRS(cn,
+                 language == 0 ? "select Firmname, [year], NAICS" + order
+                               : "select Firmname as Nom, [year] as Année, NAICS as SCIAN" + order,
                  "read");
+}
+
+std::string StoredIndustry(ConnectionHandle& cn, const std::string& name, std::int16_t year) {
+    prepare(cn);
+    auto rs = GetRS(cn, "select NAICS from myvalues where " + nameMatch(name) + " and [year] = " + std::to_string(year),
+                    "read");
+    return rs->RecordCount() && !rs->Fields(0).isNull() ? rs->Fields(0).toString() : std::string();
 }
 
 std::optional<RecordTexts> LoadRecord(ConnectionHandle& cn, const std::string& name, std::int16_t year) {

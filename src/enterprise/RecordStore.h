@@ -38,10 +38,14 @@ void SaveRecord(ConnectionHandle& cn, const RecordTexts& record, std::int16_t ye
 // Deletes the rows of the name and year (none is fine).
 void DeleteRecord(ConnectionHandle& cn, const std::string& name, std::int16_t year);
 
-// The stored records, sorted by name (letter case aside), then year; the
-// result columns are the grid's headings: "FirmName" and "Year", in French
-// "Nom" and "Année".
+// The stored records, sorted by name (letter case aside), then year, with the
+// industry each was saved under; the result columns are "FirmName", "Year"
+// and "NAICS", in French "Nom", "Année" and "SCIAN".
 std::unique_ptr<Recordset> ListFirms(ConnectionHandle& cn, int language);
+
+// The industry (NAICS code) the row of the name and year was saved under;
+// empty when there is no such row or it has no code.
+std::string StoredIndustry(ConnectionHandle& cn, const std::string& name, std::int16_t year);
 
 // The stored row of the name and year: name as stored, year, and the 32
 // values in the number text form ("." as decimal mark whatever the desktop);

@@ -24,10 +24,11 @@
 namespace zorva {
 
 // One-shot flag of the values screen, owned by these flows: the screen keeps
-// its contents on its next activation. Set when a window is opened over the
-// screen on purpose (a comparison or trend report, the open-existing list, a
-// stored record being opened, the industry definition); the screen's
-// activation clears it.
+// its contents on its next activation. Set while a comparison or trend report
+// is up over the screen (and cleared when it closes), and by the
+// open-existing list right before it puts a stored record on the screen; the
+// screen's activation clears it. It is never left set by a check that
+// refused, a list closed without opening or a definition window.
 extern bool gblnKeepValues;
 
 namespace values {
@@ -94,8 +95,19 @@ NewResult StartNew(RecordHolder& holder, ConnectionHandle& user);
 // "no records" message when nothing is stored).
 void OpenExisting(RecordHolder& holder, ConnectionHandle& user);
 
+// Opening a row of the open-existing list: the stored record goes on the
+// values screen. A statement saved under another industry than the one
+// chosen now asks which to compare it with (Yes: the one it was saved under,
+// which becomes the chosen industry; No: the one chosen now; Cancel: not
+// opened), or, when the data set has no figures for its own industry, says
+// that it is compared with the industry chosen now. False when cancelled.
+bool OpenStored(ConnectionHandle& user, const std::string& name, std::int16_t year);
+inline constexpr int kMsgCompareWithSavedIndustry = 2402;
+inline constexpr int kMsgSavedIndustryNotInDataSet = 2404;
+
 // Return to the main menu or the search screen: true when the screen may be
-// left (the save question answered, and the record saved when asked to).
+// left (unchanged, or the save question answered No, or Yes and saved);
+// Cancel stays with the record as it was.
 bool MayReturn(RecordHolder& holder, ConnectionHandle& user);
 
 // Closing the window: true when it may close (the program's own exit question
@@ -126,7 +138,8 @@ ComparisonRequest RequestComparison(RecordTexts& record, const std::string& naic
 // Compare, as the values screen's command: editing finished, the request (a
 // refusal is shown as a message), then the comparison report of the industry
 // chosen now (CurrentChoice) and the data set in force. True when the
-// comparison was asked for.
+// comparison was asked for. A comparison saves nothing: the record keeps its
+// changed flag.
 bool Compare(RecordHolder& holder);
 
 // Trend: editing finished, the name checked, then the trend report of the

@@ -14,13 +14,6 @@ namespace {
 const char* const kTopFolders[] = {"IndTOTALL", "IndMANAGE"};
 const char* const kFinanceFolder = "IndTFINANC";
 
-std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
-    if (from.empty()) return text;
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 std::string Column(const std::vector<Variant>& row, int index) {
     return index >= 0 && index < static_cast<int>(row.size()) ? row[static_cast<std::size_t>(index)].toString()
                                                               : std::string();
@@ -219,6 +212,20 @@ void RefreshChoiceLanguage() {
     const auto found = LookupIndustry(gcnIndustry, gstrDataTable, gstrNaicsTable, chosen.naics, gintLanguage);
     chosen.title = found ? found->title : std::string();
     chosen.sector = found ? found->sector : std::string();
+}
+
+std::string IndustryCaption(ConnectionHandle& connection, const std::string& code, int language) {
+    if (code.empty()) return {};
+    const std::string column = language != 0 ? "description_french" : "description";
+    // The data set's own titles first; a code of the other volume's table is
+    // still named (a statement may have been saved under another data set).
+    for (const std::string& table : {gstrNaicsTable, std::string(kNaicsDetailed), std::string(kNaicsRaw)}) {
+        if (table.empty() || !TableExists(connection, table)) continue;
+        auto rs = GetRS(connection, "select " + column + " from " + table + " where NAICS = '" + SqlQuote(code) + "'",
+                        "read");
+        if (rs->RecordCount() && !rs->Fields(0).isNull()) return code + " \u2013 " + TrimBlanks(rs->Fields(0).toString());
+    }
+    return code;
 }
 
 } // namespace zorva

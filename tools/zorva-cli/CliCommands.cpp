@@ -12,6 +12,7 @@
 #include "enterprise/SheetFile.h"
 #include "enterprise/ValuesFlow.h"
 #include "selection/IndustrySearch.h"
+#include "selection/WordSearch.h"
 #include "reports/prep/BatchComparison.h"
 #include "reports/render/ReportDocument.h"
 #include "reports/render/ReportExport.h"
@@ -75,8 +76,11 @@ const std::map<std::string, std::string> kCommandHelp = {
      "\n"
      "One JSON object per industry of the data set (OPTION is an option name such\n"
      "as optVol1 or optNovaScotia) with the keys naics, title and sector: by title,\n"
-     "or, with --keyword, the industries whose title contains WORD (\"%\" and \"_\"\n"
-     "are wildcards), in the order of the key word search.\n"},
+     "or, with --keyword, the industries the search screen's key word search\n"
+     "finds, in its order: first those whose title contains WORD (\"%\" and \"_\"\n"
+     "are wildcards), then those whose title holds the words in another form\n"
+     "(\"bakery\" finds \"Bakeries\"), then those whose definition holds them;\n"
+     "the key found says which (title, word form, definition).\n"},
     {"compare",
      "Usage: zorva-cli compare --dataset OPTION --naics CODE --values FILE.csv|FILE.xlsx\n"
      "                         [--out PORTFOLIO.xlsx] [--lang en|fr] [--app-dir DIR]\n"
@@ -282,9 +286,21 @@ int cmdIndustries(const Options& o, std::ostream& out) {
     requireOptions(o, {"dataset"});
     int lang = languageOf(o);
     chooseDataset(datasetOf(o));
-    auto rows = o.has("keyword") ? KeywordSearch(gcnIndustry, gstrDataTable, gstrNaicsTable, o.get("keyword"), lang)
-                                 : IndustryTitleList(gcnIndustry, gstrDataTable, gstrNaicsTable, lang);
-    for (const auto& r : rows)
+    if (o.has("keyword")) {
+        // The search screen's results in its order: the titles that contain
+        // the word, then those found through word forms and definitions.
+        static const char* const kFound[] = {"title", "word form", "definition"};
+        for (const auto& hit : KeywordSearchAll(gcnIndustry, gstrDataTable, gstrNaicsTable, o.get("keyword"), lang))
+            out << JsonObject()
+                       .addString("naics", hit.row.naics)
+                       .addString("title", hit.row.title)
+                       .addString("sector", hit.row.sector)
+                       .addString("found", kFound[static_cast<int>(hit.found)])
+                       .str()
+                << "\n";
+        return kExitOk;
+    }
+    for (const auto& r : IndustryTitleList(gcnIndustry, gstrDataTable, gstrNaicsTable, lang))
         out << JsonObject().addString("naics", r.naics).addString("title", r.title).addString("sector", r.sector).str()
             << "\n";
     return kExitOk;

@@ -1,5 +1,8 @@
 #include "reports/render/ReportExport.h"
 
+#include "core/Strings.h"
+#include "core/Text.h"
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QTextCursor>
@@ -177,7 +180,7 @@ bool WriteExportCsv(const ExportModel& model, const std::string& path, std::stri
 bool WriteExportXlsx(const ExportModel& model, const std::string& path, std::string* error) {
     lxw_workbook* wb = workbook_new(path.c_str());
     if (!wb) {
-        *error = "cannot create " + path;
+        *error = ReplaceAll(Txt(2442), "{P}", path);
         return false;
     }
     lxw_worksheet* ws = workbook_add_worksheet(wb, model.english ? "Report" : "Rapport");
@@ -238,7 +241,7 @@ bool IsExportPath(const std::string& path) { return endsWith(path, ".csv") || en
 
 bool WriteExport(const Rendered& rendered, const std::string& path, std::string* error) {
     if (!IsExportPath(path)) {
-        *error = "the file must end in .csv or .xlsx: " + path;
+        *error = ReplaceAll(Txt(2444), "{P}", path);
         return false;
     }
     const ExportModel model = ExportModelOf(rendered);

@@ -4,7 +4,10 @@
 #include "support/AppFixture.h"
 #include "support/FixtureStores.h"
 
+#include "core/Catalogue.h"
+#include "core/Globals.h"
 #include "enterprise/EnterpriseRecord.h"
+#include "selection/WordSearch.h"
 #include "reports/prep/ReportPrep.h"
 
 #include <QJsonArray>
@@ -495,4 +498,27 @@ TEST_F(Cli, ComparePortfolioWorkbookHasARowPerEnterpriseAndTheIndustrysQuartiles
     EXPECT_EQ(lines[1].toStdString(), "Acme 2010 O'Hara, Sons");
     EXPECT_EQ(lines[2].toStdString(), "Net profit margin 33.3333333333333 0.0");
     EXPECT_EQ(lines[3].toStdString(), "FFE66101 FF5E3C99");  // the legend's two ends
+}
+
+// The tool's key word search is the search screen's, in its order.
+TEST_F(Cli, KeywordSearchGivesTheScreensResultsInTheirOrder) {
+    stores.addNaics("1122", "Hog and pig farming", "Élevage de porcs");
+    ExecCmdInDB(stores.industry, "update ZORVA_NAICS_Description_Ind_Raw set definitionf = 'Entreprises de "
+                                 "camionnage.' where NAICS = '4452'");
+    for (int y : {2010, 2009}) stores.addIndustryRow(3, "NS", y, "1122");
+    stores.openAsProgram();
+    ASSERT_TRUE(subSetDataTable("optNovaScotia"));
+    for (const auto& [word, language] : {std::pair{"farm", 0}, {"farms", 0}, {"camionnage", 1}, {"cultures", 1}}) {
+        const auto expected = KeywordSearchAll(gcnIndustry, gstrDataTable, gstrNaicsTable, word, language);
+        ASSERT_FALSE(expected.empty()) << word;
+        CliRun r = runCli(base({"industries", "--dataset", "optNovaScotia", "--keyword", word, "--lang",
+                                language ? "fr" : "en"}));
+        ASSERT_EQ(r.code, 0) << r.err;
+        ASSERT_EQ(r.objects.size(), expected.size()) << word;
+        for (size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(str(r.objects[i], "naics"), expected[i].row.naics) << word << " " << i;
+            EXPECT_EQ(str(r.objects[i], "found"),
+                      std::vector<std::string>({"title", "word form", "definition"})[static_cast<int>(expected[i].found)]);
+        }
+    }
 }

@@ -75,7 +75,7 @@ TEST_F(MainMenu, CaptionsMenusAndShortcutsInEachLanguage) {
                             {"mnuContents", "Contents", "Contenu"},
                             {"mnuTechnical", "Technical Help", "L'aide technique"},
                             {"mnuAbout", "About ZORVA", "Au sujet de VELMO"}};
-    const std::pair<const char*, const char*> shortcuts[] = {{"mnuExit", "Ctrl+X"},  {"mnuEnglish", "F2"},
+    const std::pair<const char*, const char*> shortcuts[] = {{"mnuExit", "Ctrl+Q"},  {"mnuEnglish", "F2"},
                                                              {"mnuFrench", "F3"},    {"mnuContents", "F1"},
                                                              {"mnuTechnical", "Ctrl+T"}, {"mnuAbout", "Ctrl+P"}};
 
@@ -289,17 +289,17 @@ TEST_F(MainMenu, HelpItemsStartTheViewerOnTheHelpOfTheLanguage) {
 TEST_F(MainMenu, ExitItemAndCloseBoxAskTheExitQuestion) {
     auto& m = menu(1);
     fakes.messages->answer(MsgAnswer::No);
-    Press(&m, Qt::Key_X, Qt::ControlModifier);
+    Press(&m, Qt::Key_Q, Qt::ControlModifier);
     ASSERT_EQ(fakes.messages->shown.size(), 1u);
     EXPECT_EQ(fakes.messages->last().text, "Voulez-vous quitter?");
     EXPECT_EQ(fakes.messages->last().buttons, MsgButtons::YesNo);
     EXPECT_EQ(fakes.messages->last().icon, MsgIcon::Exclamation);
     EXPECT_TRUE(m.isVisible());
 
-    // Ctrl+X with the description box focused still means Exit.
+    // Ctrl+Q with the description box focused still means Exit.
     Child<QPlainTextEdit>(&m, "txtDescription")->setFocus();
     fakes.messages->answer(MsgAnswer::No);
-    Press(&m, Qt::Key_X, Qt::ControlModifier);
+    Press(&m, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_EQ(fakes.messages->shown.size(), 2u);
 
     fakes.messages->answer(MsgAnswer::No);
