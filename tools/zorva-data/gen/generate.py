@@ -23,15 +23,23 @@ Inputs, next to this script:
                     2007 / SCIAN Canada 2007), short definitions, the industry
                     group whose parameters drive the figures, the number of
                     small enterprises (Volume 3, all of Canada), the regional
-                    pattern, and optional counts for Volumes 1 and 2 (0: none).
-                    A parent's count above the sum of its listed children is
-                    the part of the parent not listed separately.
-  targets.csv       medians of well-known industries that the generated data
-                    must land near; the generator fails when one is missed.
+                    pattern, optional counts for Volumes 1 and 2 (0: none),
+                    and "y" in unlisted for a parent that the classification
+                    divides into more sub-industries than are listed: its
+                    count above the sum of its listed children is that
+                    unlisted part. The children of any other parent are the
+                    whole parent. Farm counts are incorporated farms, the
+                    enterprises whose balance sheets the figures describe.
+  targets.csv       figures of well-known industries and stories of the years
+                    that the generated data must land near (a figure, its
+                    change since another year, its ratio to the sum of the
+                    listed sub-industries...); the generator fails when one
+                    is missed. Its columns are described in
+                    docs/data-format.md.
 
 Usage: generate.py [--seed N] [--out DIR] [--targets]
        (default out: data/industry of the repo; --targets prints the table of
-       targets next to the generated medians)
+       targets next to the generated figures)
 """
 
 import argparse
