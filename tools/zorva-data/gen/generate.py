@@ -420,7 +420,7 @@ group("water", "transport", ppm=6, sd=11, cap=1.2, L=.62, r1=.02)
 group("trucking", "transport", ppm=4.5, sd=7, cap=.42, dso=40, L=.65, mix=(0, 6, 0, 64, 18, 9, 3),
       lcur=.3, cyc=.6, neg=.14)
 group("transit", "transport", ppm=5, sd=9, cap=.55, dso=30)
-group("taxi", "transport", ppm=6, sd=10, cap=.45, dso=5, L=.75, neg=.34, r1=0, r2=.002)
+group("taxi", "transport", ppm=6, sd=10, cap=.45, dso=5, L=.8, neg=.4, r1=0, r2=.002)
 group("pipeline", "transport", ppm=18, sd=8, cap=2.8, oa=.6, dso=35, cash=15, L=.62,
       mix=(5, 0, 55, 20, 10, 5, 5), lcur=.15, cyc=.1, r1=.8, r2=.3)
 group("scenic", "transport", ppm=5, sd=12, cap=.9, cyc=.3)
@@ -510,10 +510,10 @@ group("rvpark", "hospitality", ppm=8, sd=14, gm=None, pinv=.2, dso=5, cash=55, c
 # About a third of restaurants and bars owe more than they own: fitted-out
 # leased premises financed by the owner's loans and equipment leases, and
 # losses of the first years.
-group("fullservice", "hospitality", ppm=2.5, sd=7, gm=63, cash=25, dpo=15, cap=.35, L=.74, neg=.33)
-group("limitedservice", "hospitality", ppm=4, sd=6.5, gm=66, cap=.35, cash=25, dpo=15, L=.72, neg=.31)
+group("fullservice", "hospitality", ppm=2.5, sd=7, gm=63, cash=25, dpo=15, cap=.35, L=.8, neg=.4)
+group("limitedservice", "hospitality", ppm=4, sd=6.5, gm=66, cap=.35, cash=25, dpo=15, L=.78, neg=.38)
 group("specialfood", "hospitality", ppm=5, sd=8, gm=58, dso=25, neg=.18, r1=.005, r2=.03)
-group("drinking", "hospitality", ppm=5, sd=9, gm=68, cap=.5, L=.74, neg=.33)
+group("drinking", "hospitality", ppm=5, sd=9, gm=68, cap=.5, L=.8, neg=.4)
 # Other services.
 group("autorepair", "services", ppm=6, sd=8, gm=45, gsd=8, pinv=.8, dio=25, dso=20, cap=.25, neg=.14, r1=0,
       r2=.003)
@@ -522,7 +522,7 @@ group("machineryrepair", "services", ppm=8, sd=9, gm=36, gsd=10, pinv=.6, dio=40
 group("householdrepair", "services", ppm=6, sd=10, gm=45, gsd=10, pinv=.5, dio=30, dso=10, cap=.2, neg=.14,
       r1=0)
 # Salons and spas: leased chairs and fittings, owners' loans, a third in deficit.
-group("personalcare", "services", ppm=7, sd=10, cap=.3, dso=3, L=.76, neg=.4, r1=0, r2=.002)
+group("personalcare", "services", ppm=7, sd=10, cap=.3, dso=3, L=.8, neg=.4, r1=0, r2=.002)
 group("funeral", "services", ppm=12, sd=10, gm=55, gsd=10, pinv=.8, dio=90, dso=35, cap=1.6, L=.5,
       mix=(0, 40, 0, 25, 20, 13, 2), r1=.004, r2=.03)
 group("drycleaning", "services", ppm=6, sd=9, cap=.6, dso=4, neg=.2, r1=0)
@@ -668,7 +668,7 @@ def cell_counts(base, g, volume, region, key):
             change = g["cnt"][i] * (0.5 + 0.5 * depth)
         else:
             change = 0.012 - (0.07 if year == 2009 else 0.015) * g["cyc"] * depth
-        change += 0.012 * industry[i] + 0.01 * rng.standard_normal()
+        change += 0.008 * industry[i] + 0.01 * rng.standard_normal()
         exits = churn + 0.6 * max(0.0, -change)
         entries = max(0.005, exits + change)
         n = int(rng.binomial(n, 1.0 - exits) + rng.poisson(n * entries))
@@ -707,7 +707,7 @@ class Effects:
         self.cap = math.exp(0.1 * d[2])
         self.dso = math.exp(0.1 * d[3])
         self.dio = math.exp(0.1 * d[4])
-        self.lev = 0.1 * d[5]  # in spreads of the group's leverage
+        self.lev = 0.05 * d[5]  # in spreads of the group's leverage
         self.cash = math.exp(0.1 * d[6])
         self.ar_sd = 0.45 + 0.2 * abs(d[7])   # spreads differ by industry too
         self.cap_sd = 0.45 + 0.25 * abs(d[8])
@@ -735,7 +735,7 @@ class Effects:
         self.year_margin[2010] += 0.03 * sd * rc[4]
         self.margin += 0.1 * sd * rc[0]
         self.cap *= math.exp(0.08 * rc[1])
-        self.lev += 0.1 * rc[2]
+        self.lev += 0.06 * rc[2]
 
 
 NORMAL = statistics.NormalDist()
@@ -785,7 +785,7 @@ def simulate(g, eff, volume, year, Z, U, E):
     spread = -math.log(g["L"]) / NORMAL.inv_cdf(1.0 - neg)
     s = (X[:, 11] - 0.35 * X[:, 0]) / math.sqrt(1 + 0.35 ** 2)
     lev = g["L"] * np.exp(spread * (s + eff.lev))
-    lev = np.clip(np.where(lev > 1.0, 1.0 + 0.6 * (lev - 1.0), lev), 0.01, 2.5)
+    lev = np.clip(np.where(lev > 1.0, 1.0 + 0.8 * (lev - 1.0), lev), 0.01, 2.5)
     tl = lev * (ta if g["fin"] else ta - 0.8 * ptf)
     ap = np.minimum(g["dpo"] / 365.0 * (cost + 0.25) * np.exp(0.5 * X[:, 13]), 0.8 * tl)
     rest = tl - ap
