@@ -474,7 +474,7 @@ group("consulting", "professional", ppm=12, sd=15)
 group("rnd", "professional", ppm=4, sd=26, cash=150, cap=.45, dso=50, L=.42, neg=.2)
 group("advertising", "professional", ppm=7, sd=11, dso=70)
 group("profother", "professional", ppm=10, sd=13)
-group("holding", "finance", ppm=30, sd=30, ptf=1.5, pptf=.7, paff=.9, aff=3.0, cap=1.0, dso=20, L=.35,
+group("holding", "finance", ppm=30, sd=30, ptf=1.5, pptf=.7, paff=.9, aff=3.0, cap=1.0, dso=20, L=.4,
       neg=.05, mix=(0, 15, 0, 25, 45, 12, 3), olcur=.3, fin=False, r1=.01, r2=.03)
 # Administrative services, education, health, social assistance.
 group("officeadmin", "services", ppm=6, sd=10, dso=45, cap=.1, r1=.004, r2=.03)
@@ -486,7 +486,8 @@ group("buildingservices", "services", ppm=6, sd=9, dso=40, cap=.2, pinv=.2, dio=
 group("waste", "services", ppm=8, sd=10, cap=1.0, dso=45, L=.63, r1=.015, r2=.05)
 group("education", "services", ppm=6, sd=12, cap=.4, dso=10, cash=45, neg=.15)
 group("ambulatory", "health", ppm=10, sd=12, cap=.3, dso=30)
-group("physicians", "health", ppm=22, sd=16, cap=.15, dso=20, pptf=.65, ptf=.9, r1=0, r2=.002, **PROFESSION)
+group("physicians", "health", ppm=22, sd=16, cap=.15, dso=20, L=.5, pptf=.65, ptf=.9, r1=0, r2=.002,
+      **PROFESSION)
 group("dentists", "health", ppm=15, sd=12, cap=.25, dso=15, L=.48, pptf=.55, ptf=.45, r1=0, r2=.003,
       **PROFESSION)
 group("practitioners", "health", ppm=16, sd=14, cap=.25, dso=15, pptf=.45, ptf=.35, r1=0, r2=.002,
@@ -647,7 +648,7 @@ def provincial_counts(leaf):
 
 # Share of enterprises that close (and about as many open) in a normal
 # year; larger enterprises also cross the bounds of their revenue volume.
-CHURN = {1: .12, 2: .1, 3: .08}
+CHURN = {1: .1, 2: .08, 3: .06}
 
 
 def cell_counts(base, g, volume, region, key):
@@ -786,7 +787,7 @@ def simulate(g, eff, volume, year, Z, U, E):
     s = (X[:, 11] - 0.35 * X[:, 0]) / math.sqrt(1 + 0.35 ** 2)
     lev = g["L"] * np.exp(spread * (s + eff.lev))
     lev = np.clip(np.where(lev > 1.0, 1.0 + 0.8 * (lev - 1.0), lev), 0.01, 2.5)
-    tl = lev * (ta if g["fin"] else ta - 0.8 * ptf)
+    tl = lev * (ta if g["fin"] else ta - 0.7 * ptf)
     ap = np.minimum(g["dpo"] / 365.0 * (cost + 0.25) * np.exp(0.5 * X[:, 13]), 0.8 * tl)
     rest = tl - ap
     fp = np.minimum(g["fp"] * inv, rest)
