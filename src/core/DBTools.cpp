@@ -465,11 +465,8 @@ std::uint32_t bigEndian(const unsigned char* p, int bytes) {
 }
 } // namespace
 
-void CheckStoreIntact(const ConnectionHandle& connection) {
-    requireOpen(connection, "PRAGMA quick_check");
-    if (connection->kind() != Connection::Kind::Database) return;
+void CheckStoreFile(const std::string& file) {
     namespace fs = std::filesystem;
-    const std::string& file = connection->source();
     std::error_code ec;
     const auto size = fs::file_size(file, ec);
     if (ec) throw DbError("The file '" + file + "' cannot be read: " + ec.message(), {}, file, SQLITE_CANTOPEN);
@@ -477,6 +474,7 @@ void CheckStoreIntact(const ConnectionHandle& connection) {
     {
         std::ifstream in(file, std::ios::binary);
         in.read(reinterpret_cast<char*>(head), sizeof head);
+        // SQLite itself takes an empty file for an empty database.
         if (in.gcount() < static_cast<std::streamsize>(sizeof head) ||
             std::memcmp(head, "SQLite format 3", 16) != 0)
             throwDamaged(file, "it is not a database, or its beginning is missing");
@@ -485,16 +483,25 @@ void CheckStoreIntact(const ConnectionHandle& connection) {
     if (pageSize == 1) pageSize = 65536;
     if (pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0)
         throwDamaged(file, "its header is not valid");
+    // A part of a page missing: SQLite reads the short page as zeros, which a
+    // free last page never shows.
     if (size % pageSize != 0) throwDamaged(file, "its size is not a whole number of pages (it was cut off)");
     // The header's page count holds when it was written by this SQLite
     // (change counter = "valid for" number) and no log is waiting to be
-    // copied into the file.
+    // copied into the file. SQLite would only call the file malformed.
     const std::uint32_t pages = bigEndian(head + 28, 4);
     const bool countValid = bigEndian(head + 24, 4) == bigEndian(head + 92, 4);
     const auto walSize = fs::file_size(file + "-wal", ec);
     const bool walPending = !ec && walSize > 32;
     if (countValid && !walPending && pages > 0 && size < static_cast<std::uintmax_t>(pages) * pageSize)
         throwDamaged(file, "it is shorter than its header says (it was cut off)");
+}
+
+void CheckStoreIntact(const ConnectionHandle& connection) {
+    requireOpen(connection, "PRAGMA quick_check");
+    if (connection->kind() != Connection::Kind::Database) return;
+    const std::string& file = connection->source();
+    CheckStoreFile(file);
 
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(connection->handle(), "PRAGMA quick_check(1)", -1, &st, nullptr) != SQLITE_OK)

@@ -187,10 +187,14 @@ private:
 // How long a copy waits for another copy's write lock before giving up.
 inline constexpr int kBusyLimitMs = 30000;
 
-// Start-up checks of a database file opened by ConnectToFile, each throwing
-// DbError (damaged() or notWritable() tells which):
-// the file is whole: its size fits its header and SQLite's quick check finds
-// nothing wrong;
+// Start-up checks of a database file, each throwing DbError (damaged() or
+// notWritable() tells which):
+// the file, before SQLite opens it, is a database whose size fits its header:
+// its beginning, a valid page size, a whole number of pages, no fewer pages
+// than the header counts (each named as the reason);
+void CheckStoreFile(const std::string& file);
+// the file opened by ConnectToFile is whole: CheckStoreFile, then SQLite's
+// quick check of its pages finds nothing wrong;
 void CheckStoreIntact(const ConnectionHandle& connection);
 // the file can be written, with its journal or write-ahead log beside it: a
 // real write (the header's user version rewritten with its own value) is

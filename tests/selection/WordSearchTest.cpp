@@ -9,6 +9,9 @@
 #include "selection/IndustrySearch.h"
 #include "selection/WordSearch.h"
 
+#include <QRegularExpression>
+#include <QString>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -75,6 +78,29 @@ TEST_F(WordSearch, KeepsTheTitleResultsFirstAndInTheirOrder) {
                 EXPECT_TRUE(std::is_sorted(hits.begin(), hits.end(), [](const KeywordHit& a, const KeywordHit& b) {
                     return static_cast<int>(a.found) < static_cast<int>(b.found);
                 })) << word;
+            }
+        }
+    }
+}
+
+// The title lists in the order a reader of the language expects: letter case
+// and accents do not separate "Élevage" from the other E's.
+TEST_F(WordSearch, TheTitleListsAreInTheReadersOrder) {
+    auto key = [](const std::string& title) {
+        QString k = QString::fromStdString(title).normalized(QString::NormalizationForm_D).toCaseFolded();
+        k.remove(QRegularExpression(QStringLiteral("\\p{Mn}")));
+        return k;
+    };
+    for (const char* option : {"optVol1", "optVol3"}) {
+        ASSERT_TRUE(subSetDataTable(option));
+        for (int language : {0, 1}) {
+            const auto titles = ReadTitleList(gcnIndustry, gstrDataTable, gstrNaicsTable, language);
+            const auto rows = IndustryTitleList(gcnIndustry, gstrDataTable, gstrNaicsTable, language);
+            ASSERT_EQ(titles.size(), rows.size());
+            for (size_t i = 1; i < titles.size(); ++i) {
+                EXPECT_LE(QString::compare(key(titles[i - 1]), key(titles[i])), 0)
+                    << titles[i - 1] << " before " << titles[i];
+                EXPECT_EQ(rows[i].title, titles[i]) << "the tool's list in the same order";
             }
         }
     }
