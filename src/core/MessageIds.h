@@ -26,6 +26,7 @@ inline constexpr int kMessageIds[] = {
     // Values screen: typing, the checks before a save or comparison, the questions
     960, 918, 986, 988, 916, 550, 552, 554, 560, 994,
     962, 964, 966, 968, 970, 972, 974, 976, 978, 982,
+    2402, 2404,  // a statement opened from the list was saved under another industry
     1856, 1858,  // statement import: the file or the template cannot be read or opened
     // Reports, printing and help
     920, 930, 1812, 1400, 1600, 908, 910,
