@@ -104,6 +104,10 @@ sqlite3* openDatabaseFile(const std::string& file, OpenMode mode, bool* readOnly
         throw DbError("The database '" + file + "' cannot be opened: " + msg, {}, file, code);
     }
     sqlite3_extended_result_codes(db, 1);
+    // Another copy may hold the file's lock at this very moment (switching
+    // the journal mode, recovering the log, committing): wait for it from the
+    // first statement on. The connection installs its own fair handler later.
+    sqlite3_busy_timeout(db, kBusyLimitMs);
     // Reading the schema makes SQLite look at the file: a file that is not a
     // database is refused here rather than at the first query.
     char* err = nullptr;

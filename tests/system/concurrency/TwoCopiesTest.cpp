@@ -21,6 +21,7 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -230,6 +231,68 @@ TEST(TwoCopies, AWriterWaitingForTheLockGetsItWhileTheOtherKeepsWriting) {
     }
     writer.join();
     EXPECT_LE(passed, 3) << "the waiting copy got the lock only after " << passed << " of the other's transactions";
+}
+
+// Two copies started at the same moment, again and again: on a store that
+// does not exist yet (one makes it while the other waits for it) and on an
+// existing store left in the old journal mode (one switches it to the
+// write-ahead log while the other opens it). Every start succeeds.
+TEST(TwoCopies, CopiesStartedTogetherAllStart) {
+    const int pairs = envNumber("ZORVA_START_PAIRS", 50);
+    const std::string app = CopyAppFolder();
+    for (const bool fresh : {true, false}) {
+        const std::string dir = MakeTempDir(fresh ? "zorva-new-store" : "zorva-old-store");
+        int failed = 0;
+        for (int pair = 0; pair < pairs; ++pair) {
+            const std::string store = dir + "/" + (fresh ? "s" + std::to_string(pair) : std::string("s")) + ".mdb";
+            if (!fresh) {
+                sqlite3* db = nullptr;
+                if (pair == 0) {
+                    Process make;
+                    make.start(cli(), {"--app-dir", QString::fromStdString(app), "--user-store",
+                                       QString::fromStdString(store), "datasets"});
+                    make.finish();
+                    ASSERT_EQ(make.code, 0) << make.err;
+                }
+                ASSERT_EQ(sqlite3_open_v2(store.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+                sqlite3_exec(db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
+                sqlite3_close(db);
+                ASSERT_EQ(journalModeOf(store), "delete");
+            }
+            Process both[2];
+            for (auto& p : both)
+                p.start(cli(), {"--app-dir", QString::fromStdString(app), "--user-store", QString::fromStdString(store),
+                                "datasets"});
+            for (auto& p : both) {
+                p.finish();
+                if (p.code != 0) {
+                    ++failed;
+                    ADD_FAILURE() << (fresh ? "new" : "existing") << " store, pair " << pair << ": " << p.err;
+                }
+            }
+            if (failed > 3) break;
+        }
+        EXPECT_EQ(failed, 0) << (fresh ? "new store" : "existing store");
+    }
+}
+
+// A copy that starts while another holds the store's lock (here for half a
+// second) waits for it instead of failing at once.
+TEST(TwoCopies, ACopyStartingWhileTheStoreIsLockedWaits) {
+    const std::string app = CopyAppFolder();
+    const std::string store = app + "/myData.mdb";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(store.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    sqlite3_exec(db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
+    ASSERT_EQ(sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    Process p;
+    p.start(cli(), {"--app-dir", QString::fromStdString(app), "datasets"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    p.finish();
+    EXPECT_EQ(p.code, 0) << p.err;
+    EXPECT_NE(p.out.find("optVol1"), std::string::npos);
 }
 
 // One copy of the program preparing reports as the report viewer does (the
