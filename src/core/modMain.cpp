@@ -7,6 +7,7 @@
 #include "core/Services.h"
 #include "core/Strings.h"
 #include "core/UserStoreSetup.h"
+#include "store/ServerStore.h"
 
 #include <filesystem>
 #include <new>
@@ -63,6 +64,19 @@ void prepareOutsideStore(const std::string& path) {
         throw StartupError(startupMessage(1520, path, setup.problem, 1562), path);
 }
 
+// The office's store on a server: reached, set up, and usable by this user.
+void openServerStore(ConnectionHandle& cn, const std::string& address) {
+    const std::string shown = zorvadata::addressWithoutPassword(address);
+    try {
+        ConnectToFile(cn, address, "unknown");
+        CheckStoreWritable(cn);
+    } catch (const DbError& e) {
+        DisconnectFromDB(cn);
+        if (e.connectionLost()) throw StartupError(startupMessage(1902, shown, e.what(), 1904), shown);
+        throw StartupError(startupMessage(1906, shown, e.what(), 1908), shown);
+    }
+}
+
 bool helpFileUsable(const std::string& path) {
     std::error_code ec;
     return std::filesystem::is_regular_file(path, ec);
@@ -88,6 +102,11 @@ bool startViewer(const std::vector<std::string>& arguments) {
 void OpenDataStores() {
     openStore(gcnIndustry, AppFile(kIndustryStore), false);
     const std::string userStore = UserStorePath();
+    if (IsServerAddress(userStore)) {
+        openServerStore(gcnUser, userStore);
+        gstrHelpViewer = HelperProgram(kHelpViewer);
+        return;
+    }
     const bool outside = userStore != AppFile(kUserStore);
     if (outside) prepareOutsideStore(userStore);
     openStore(gcnUser, userStore, true, outside ? 1562 : 1522);
@@ -112,6 +131,18 @@ std::string FatalErrorText(const std::exception& error) {
     }
     text += "\n\n" + Txt(906);
     return text;
+}
+
+bool IsRecoverableError(const std::exception& error) {
+    const auto* db = dynamic_cast<const DbError*>(&error);
+    return db && (db->connectionLost() || (db->busy() && !db->sqlState().empty()));
+}
+
+std::string RecoverableErrorText(const std::exception& error) {
+    const auto* db = dynamic_cast<const DbError*>(&error);
+    if (db && db->connectionLost()) return Txt(1910) + error.what() + "\n\n" + Txt(1912);
+    return Txt(1914) + std::to_string((ServerLockWaitMs() + 999) / 1000) + Txt(1916) + error.what() + "\n\n" +
+           Txt(1918);
 }
 
 void ReportFatalError(const std::exception& error) {

@@ -3,6 +3,7 @@
 
 #include "support/AppFixture.h"
 #include "support/FixtureStores.h"
+#include "support/PgServer.h"
 
 #include "enterprise/EnterpriseRecord.h"
 #include "reports/prep/ReportPrep.h"
@@ -495,4 +496,36 @@ TEST_F(Cli, ComparePortfolioWorkbookHasARowPerEnterpriseAndTheIndustrysQuartiles
     EXPECT_EQ(lines[1].toStdString(), "Acme 2010 O'Hara, Sons");
     EXPECT_EQ(lines[2].toStdString(), "Net profit margin 33.3333333333333 0.0");
     EXPECT_EQ(lines[3].toStdString(), "FFE66101 FF5E3C99");  // the legend's two ends
+}
+
+// Which store is in use, on a file and on the office's server; what the tool
+// saves there, lists with who saved it, and opens again. A password in the
+// server's address is never printed.
+TEST_F(Cli, TheToolSaysWhichStoreItUsesAndWorksOnBoth) {
+    std::string why;
+    if (!PgAvailable(&why)) GTEST_SKIP() << why;
+    const std::string server = NewServerStore();
+    const auto at = server.find('@');
+    const std::string withPassword = "postgresql://zorva:s3cret" + server.substr(at);
+    const std::string csv = writeCsv("FirmName,Year,Cash,ShareC\nO'Hara,2010,5,5\n");
+    for (const std::string& store : {std::string(), withPassword}) {
+        QStringList chosen = base({});
+        if (!store.empty()) chosen << "--user-store" << QString::fromStdString(store);
+        CliRun which = runCli(chosen + QStringList{"store"});
+        ASSERT_EQ(which.code, 0) << which.err;
+        ASSERT_EQ(which.objects.size(), 1u);
+        EXPECT_EQ(str(which.objects[0], "kind"), store.empty() ? "file" : "postgresql");
+        EXPECT_NE(str(which.objects[0], "store").find(store.empty() ? "myData.mdb" : "zorva@"), std::string::npos)
+            << which.out;
+        EXPECT_EQ(which.out.find("s3cret"), std::string::npos) << which.out;
+
+        ASSERT_EQ(runCli(chosen + QStringList{"import", "--values", QString::fromStdString(csv)}).code, 0);
+        CliRun list = runCli(chosen + QStringList{"list"});
+        ASSERT_EQ(list.objects.size(), 1u) << list.out << list.err;
+        EXPECT_EQ(str(list.objects[0], "FirmName"), "O'Hara");
+        EXPECT_EQ(str(list.objects[0], "SavedBy"), store.empty() ? "" : "zorva");
+        CliRun open = runCli(chosen + QStringList{"open", "--name", "o'hara", "--year", "2010"});
+        ASSERT_EQ(open.code, 0) << open.err;
+        EXPECT_EQ(open.objects[0].value("Cash").toDouble(), 5);
+    }
 }
