@@ -140,9 +140,9 @@ bool IsRecoverableError(const std::exception& error) {
 
 std::string RecoverableErrorText(const std::exception& error) {
     const auto* db = dynamic_cast<const DbError*>(&error);
-    if (db && db->connectionLost()) return Txt(1910) + error.what() + "\n\n" + Txt(1912);
-    return Txt(1914) + std::to_string((ServerLockWaitMs() + 999) / 1000) + Txt(1916) + error.what() + "\n\n" +
-           Txt(1918);
+    if (db && db->connectionLost()) return Txt(2310) + error.what() + "\n\n" + Txt(2312);
+    return Txt(2314) + std::to_string((ServerLockWaitMs() + 999) / 1000) + Txt(2316) + error.what() + "\n\n" +
+           Txt(2318);
 }
 
 void ReportFatalError(const std::exception& error) {

@@ -115,11 +115,11 @@ bool SaveRecordIfUnchanged(ConnectionHandle& cn, const RecordTexts& record, std:
 
 std::string ChangedMeanwhileQuestion(const std::string& name, std::int16_t year, const StoredVersion& now,
                                      int language) {
-    std::string q = Txt(1920, language) + name + Txt(1922, language) + std::to_string(year);
-    if (!now.exists) q += Txt(1930, language);
-    else if (!now.savedBy.empty()) q += Txt(1924, language) + now.savedBy + Txt(1926, language) + now.savedAt;
-    else q += Txt(1928, language);
-    return q + Txt(1932, language);
+    std::string q = Txt(2320, language) + name + Txt(2322, language) + std::to_string(year);
+    if (!now.exists) q += Txt(2330, language);
+    else if (!now.savedBy.empty()) q += Txt(2324, language) + now.savedBy + Txt(2326, language) + now.savedAt;
+    else q += Txt(2328, language);
+    return q + Txt(2332, language);
 }
 
 bool VerifyFirmName(const std::string& name, int language) {

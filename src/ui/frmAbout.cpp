@@ -74,7 +74,7 @@ void frmAbout::subApplyCaptions(int language) {
     // file chosen with --user-store, or the office's server (its address,
     // database and user as the connection has them, never a password).
     if (gcnUser && gcnUser->isServer()) {
-        ui->lblUserStore->setText(t(1900).trimmed() + "\n" + qs(DescribeConnection(gcnUser)));
+        ui->lblUserStore->setText(t(2300).trimmed() + "\n" + qs(DescribeConnection(gcnUser)));
     } else {
         std::error_code ec;
         const std::filesystem::path store = std::filesystem::absolute(UserStorePath(), ec).lexically_normal();

@@ -123,7 +123,7 @@ TEST(ServerFaults, ADroppedConnectionIsSaidAndTheNextCallConnectsAgain) {
     } catch (const DbError& e) {
         EXPECT_TRUE(e.connectionLost()) << e.what();
         EXPECT_TRUE(IsRecoverableError(e));
-        EXPECT_EQ(RecoverableErrorText(e).rfind(Txt(1910), 0), 0u);
+        EXPECT_EQ(RecoverableErrorText(e).rfind(Txt(2310), 0), 0u);
     }
     EXPECT_THROW(GetRS(cn, "select * from MyValues", "read"), DbError) << "still stopped";
     server.Start();
@@ -147,7 +147,7 @@ TEST_F(ServerConnection, ALockHeldElsewhereEndsTheWaitWithAMessage) {
     } catch (const DbError& e) {
         EXPECT_TRUE(e.busy()) << e.what();
         EXPECT_TRUE(IsRecoverableError(e));
-        EXPECT_EQ(RecoverableErrorText(e).rfind(Txt(1914), 0), 0u);
+        EXPECT_EQ(RecoverableErrorText(e).rfind(Txt(2314), 0), 0u);
     }
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, std::chrono::milliseconds(350));

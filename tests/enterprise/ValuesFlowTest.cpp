@@ -139,7 +139,7 @@ TEST_F(ValuesFlow, ASaveAfterAnotherCopyChangedTheRecordAsksFirst) {
         const auto asked = std::find_if(fakes.messages->shown.begin(), fakes.messages->shown.end(),
                                         [](const ShownMessage& m) { return m.buttons == MsgButtons::YesNoCancel; });
         ASSERT_NE(asked, fakes.messages->shown.end()) << "no question was asked";
-        EXPECT_NE(asked->text.find(Txt(1920)), std::string::npos);
+        EXPECT_NE(asked->text.find(Txt(2320)), std::string::npos);
         EXPECT_EQ(storedRows(), 1);
         EXPECT_EQ(storedCash(), c.stored);
         EXPECT_EQ(mine.Record()[Field::Cash], c.onScreen);

@@ -97,7 +97,7 @@ double percentile(std::vector<double> v, double p) {
 }
 
 bool knownMessage(const std::string& err) {
-    for (int id : {1910, 1914, 1902, 1906, 904, 1538, 900})
+    for (int id : {2310, 2314, 2302, 2306, 904, 1538, 900})
         if (err.find(Txt(id, 0).substr(0, 24)) != std::string::npos) return true;
     return false;
 }
@@ -190,7 +190,9 @@ TEST(OfficeLoad, DISABLED_TwentyAdvisersForAMinuteWithKillsAndARestart) {
         const std::string out = r.p->readAllStandardOutput().toStdString();
         const std::string err = r.p->readAllStandardError().toStdString();
         if (r.killed) return;
-        if (!ok) {
+        // Opening before the first save went through: nothing stored yet.
+        const bool notYetSaved = r.op == Op::Open && out.find(Txt(980, 0)) != std::string::npos;
+        if (!ok && !notYetSaved) {
             ++failed;
             if (!knownMessage(err)) {
                 ++unclear;
