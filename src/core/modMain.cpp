@@ -72,8 +72,8 @@ void openServerStore(ConnectionHandle& cn, const std::string& address) {
         CheckStoreWritable(cn);
     } catch (const DbError& e) {
         DisconnectFromDB(cn);
-        if (e.connectionLost()) throw StartupError(startupMessage(1902, shown, e.what(), 1904), shown);
-        throw StartupError(startupMessage(1906, shown, e.what(), 1908), shown);
+        if (e.connectionLost()) throw StartupError(startupMessage(2302, shown, e.what(), 2304), shown);
+        throw StartupError(startupMessage(2306, shown, e.what(), 2308), shown);
     }
 }
 

@@ -26,9 +26,14 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace zorva;
 using namespace zorva::test;
@@ -335,6 +340,30 @@ TEST(TwoCopies, ACopyStartingWhileTheStoreIsLockedWaits) {
     p.finish();
     EXPECT_EQ(p.code, 0) << p.err;
     EXPECT_NE(p.out.find("optVol1"), std::string::npos);
+}
+
+// A copy that finds the store being made by another copy waits for it, then
+// works on the store the other made (here the test is the other copy).
+TEST(TwoCopies, ACopyFindingTheStoreBeingMadeWaitsForIt) {
+    ZORVA_SQLITE_ONLY();
+    const std::string app = CopyAppFolder();
+    const std::string store = MakeTempDir("zorva-being-made") + "/myData.mdb";
+    const int turnstile = ::open((store + "-writers").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+    ASSERT_EQ(::flock(turnstile, LOCK_EX), 0);
+    Process p;
+    p.start(cli(), {"--app-dir", QString::fromStdString(app), "--user-store", QString::fromStdString(store), "list"});
+    ASSERT_TRUE(p.p->waitForStarted(10000));
+    EXPECT_FALSE(p.p->waitForFinished(600)) << "it did not wait for the store being made";
+    std::filesystem::copy_file(app + "/myData.mdb", store);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(store.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    sqlite3_exec(db, "insert into MyValues (FirmName, Year) values ('Made by the other copy', 2010)", nullptr, nullptr,
+                 nullptr);
+    sqlite3_close(db);
+    ::close(turnstile);
+    p.finish();
+    EXPECT_EQ(p.code, 0) << p.err;
+    EXPECT_NE(p.out.find("Made by the other copy"), std::string::npos) << p.out;
 }
 
 // One copy of the program preparing reports as the report viewer does (the
