@@ -45,13 +45,42 @@ SaveResult Save(RecordHolder& holder, ConnectionHandle& user, bool skipWarnings)
         return SaveResult::Refused;
     }
     bool replacing = false;
-    if (!skipWarnings && store::RecordExists(user, name, *year)) {
+    // What this copy saw of the record (opened, saved or deleted here), and
+    // what is stored now: another copy or adviser may have saved it since.
+    const std::optional<store::StoredVersion> seen = store::SeenVersion(user, name, *year);
+    store::StoredVersion now = store::CurrentVersion(user, name, *year);
+    const bool changedMeanwhile = seen && !store::SameVersion(*seen, now);
+    if (!changedMeanwhile && !skipWarnings && now.exists) {
         if (MsgBox(store::ReplaceQuestion(name, std::to_string(*year), gintLanguage), MsgButtons::OKCancel) ==
             MsgAnswer::Cancel)
             return SaveResult::Declined;
         replacing = true;
     }
-    store::SaveRecord(user, r, *year);
+    // Written only over the version the user has decided about; a change in
+    // between is asked about, never overwritten silently.
+    store::StoredVersion base = changedMeanwhile ? *seen : now;
+    while (!store::SaveRecordIfUnchanged(user, r, *year, base)) {
+        now = store::CurrentVersion(user, name, *year);
+        if (store::SameVersion(base, now)) continue;  // changed and changed back: write
+        switch (MsgBox(store::ChangedMeanwhileQuestion(name, *year, now, gintLanguage), MsgButtons::YesNoCancel,
+                       MsgIcon::Exclamation)) {
+        case MsgAnswer::Yes:
+            replacing = now.exists;
+            base = now;
+            break;
+        case MsgAnswer::No:
+            if (auto stored = store::LoadRecord(user, name, *year)) {
+                (*stored)[Field::NAICS] = r[Field::NAICS];
+                holder.ShowRecord(*stored);
+            } else {
+                holder.Clear();
+            }
+            holder.SetChanged(false);
+            return SaveResult::Reloaded;
+        default:
+            return SaveResult::Declined;
+        }
+    }
     MsgBox(Txt(store::kMsgSaved));
     holder.SetChanged(false);
     return replacing ? SaveResult::Replaced : SaveResult::Saved;

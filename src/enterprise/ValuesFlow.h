@@ -18,6 +18,7 @@
 #include "enterprise/EnterpriseRecord.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,15 +70,20 @@ private:
 enum class SaveResult {
     Saved,      // a new row
     Replaced,   // the row of that name and year, after the replace question
-    Declined,   // the replace question was answered Cancel
+    Declined,   // the replace question (or the changed-meanwhile one) was answered Cancel
     Refused,    // the name, the year or an amount was refused (after a message)
+    Reloaded,   // changed meanwhile by another copy or adviser: the stored values were loaded instead
 };
 inline bool IsSaved(SaveResult r) { return r == SaveResult::Saved || r == SaveResult::Replaced; }
 
 // Save: blanks and commas removed (and shown), the name and the year checked,
 // the replace question (OK, Cancel) when a row of the name and year exists,
 // unless skipWarnings; then the row is written and "saved" said. A saved
-// record is unchanged.
+// record is unchanged. When another copy of the program or another adviser
+// saved or deleted the record since this one opened or saved it, the
+// changed-meanwhile question comes instead (also with skipWarnings): Yes
+// replaces, No reloads the stored values, Cancel keeps working; the check and
+// the write are one transaction, so nothing is overwritten silently.
 SaveResult Save(RecordHolder& holder, ConnectionHandle& user, bool skipWarnings);
 
 // Why a record is being left.

@@ -179,6 +179,12 @@ bool ZorvaApplication::notify(QObject* receiver, QEvent* event) {
         throw;  // a test's fake exit: let it reach the test
     } catch (const std::exception& e) {
         while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+        if (IsRecoverableError(e)) {
+            // The office's server went away or was busy: say so and go on,
+            // with every screen as it was.
+            MsgBox(RecoverableErrorText(e), MsgButtons::OK, MsgIcon::Exclamation);
+            return true;
+        }
         ReportFatalError(e);
     }
 }

@@ -5,6 +5,7 @@
 
 #include "support/AppFixture.h"
 
+#include "core/AppPath.h"
 #include "core/Catalogue.h"
 #include "core/Globals.h"
 #include "core/Navigator.h"
@@ -15,6 +16,8 @@
 #include "selection/IndustrySearch.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace zorva;
 using namespace zorva::test;
@@ -115,9 +118,53 @@ TEST_F(ValuesFlow, OnlyAWholeReferenceYearReachesTheStore) {
     EXPECT_EQ(GetRS(gcnUser, "select [Year] from MyValues", "read")->Fields(0).toInt(), 2009);
 }
 
+// Two copies of the program, or two advisers on the office's server: this one
+// opened the record, the other saved it meanwhile. Saving asks first, and
+// each answer does what it says; nothing is overwritten silently.
+TEST_F(ValuesFlow, ASaveAfterAnotherCopyChangedTheRecordAsksFirst) {
+    ConnectionHandle other;
+    ConnectToFile(other, UserStorePath(), "unknown");
+    const struct {
+        MsgAnswer answer;
+        values::SaveResult result;
+        double stored;
+        const char* onScreen;
+    } cases[] = {
+        {MsgAnswer::Yes, values::SaveResult::Replaced, 9, "9"},
+        {MsgAnswer::No, values::SaveResult::Reloaded, 7, "7"},
+        {MsgAnswer::Cancel, values::SaveResult::Declined, 7, "9"},
+    };
+    for (const auto& c : cases) {
+        store::SaveRecord(gcnUser, recordOf("Acme", "3"), 2010);
+        auto opened = store::LoadRecord(gcnUser, "Acme", 2010);
+        ASSERT_TRUE(opened);
+        (*opened)[Field::Cash] = "9";
+        values::PlainRecord mine(*opened);
+        mine.SetChanged(true);
+        store::SaveRecord(other, recordOf("ACME", "7"), 2010);
+        fakes.messages->answer(c.answer);
+        EXPECT_EQ(values::Save(mine, gcnUser, false), c.result);
+        EXPECT_EQ(fakes.messages->shown.size() >= 1 ? fakes.messages->shown.back().buttons : MsgButtons::OK,
+                  c.answer == MsgAnswer::Yes ? MsgButtons::OK : MsgButtons::YesNoCancel);
+        const auto asked = std::find_if(fakes.messages->shown.begin(), fakes.messages->shown.end(),
+                                        [](const ShownMessage& m) { return m.buttons == MsgButtons::YesNoCancel; });
+        ASSERT_NE(asked, fakes.messages->shown.end()) << "no question was asked";
+        EXPECT_NE(asked->text.find(Txt(2320)), std::string::npos);
+        EXPECT_EQ(storedRows(), 1);
+        EXPECT_EQ(storedCash(), c.stored);
+        EXPECT_EQ(mine.Record()[Field::Cash], c.onScreen);
+        fakes.messages->shown.clear();
+    }
+}
+
 TEST_F(ValuesFlow, ASaveThatFailsKeepsTheStoredRecord) {
     store::SaveRecord(gcnUser, recordOf("Acme", "3"), 2010);
-    ExecCmdInDB(gcnUser, "CREATE TRIGGER refuse BEFORE INSERT ON MyValues BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+    if (gcnUser->isServer())
+        ExecCmdInDB(gcnUser, "CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $f$ BEGIN "
+                             "RAISE EXCEPTION 'disk full'; END $f$; CREATE TRIGGER refuse BEFORE INSERT ON MyValues "
+                             "FOR EACH ROW EXECUTE FUNCTION refuse()");
+    else
+        ExecCmdInDB(gcnUser, "CREATE TRIGGER refuse BEFORE INSERT ON MyValues BEGIN SELECT RAISE(ABORT, 'disk full'); END");
     values::PlainRecord r(recordOf("Acme", "9"));
     r.SetChanged(true);
     EXPECT_THROW(values::Save(r, gcnUser, true), DbError);

@@ -3,6 +3,7 @@
 
 #include "support/AppFixture.h"
 #include "support/FixtureStores.h"
+#include "support/PgServer.h"
 
 #include "core/Catalogue.h"
 #include "core/Globals.h"
@@ -520,5 +521,37 @@ TEST_F(Cli, KeywordSearchGivesTheScreensResultsInTheirOrder) {
             EXPECT_EQ(str(r.objects[i], "found"),
                       std::vector<std::string>({"title", "word form", "definition"})[static_cast<int>(expected[i].found)]);
         }
+    }
+}
+
+// Which store is in use, on a file and on the office's server; what the tool
+// saves there, lists with who saved it, and opens again. A password in the
+// server's address is never printed.
+TEST_F(Cli, TheToolSaysWhichStoreItUsesAndWorksOnBoth) {
+    std::string why;
+    if (!PgAvailable(&why)) GTEST_SKIP() << why;
+    const std::string server = NewServerStore();
+    const auto at = server.find('@');
+    const std::string withPassword = "postgresql://zorva:s3cret" + server.substr(at);
+    const std::string csv = writeCsv("FirmName,Year,Cash,ShareC\nO'Hara,2010,5,5\n");
+    for (const std::string& store : {std::string(), withPassword}) {
+        QStringList chosen = base({});
+        if (!store.empty()) chosen << "--user-store" << QString::fromStdString(store);
+        CliRun which = runCli(chosen + QStringList{"store"});
+        ASSERT_EQ(which.code, 0) << which.err;
+        ASSERT_EQ(which.objects.size(), 1u);
+        EXPECT_EQ(str(which.objects[0], "kind"), store.empty() ? "file" : "postgresql");
+        EXPECT_NE(str(which.objects[0], "store").find(store.empty() ? "myData.mdb" : "zorva@"), std::string::npos)
+            << which.out;
+        EXPECT_EQ(which.out.find("s3cret"), std::string::npos) << which.out;
+
+        ASSERT_EQ(runCli(chosen + QStringList{"import", "--values", QString::fromStdString(csv)}).code, 0);
+        CliRun list = runCli(chosen + QStringList{"list"});
+        ASSERT_EQ(list.objects.size(), 1u) << list.out << list.err;
+        EXPECT_EQ(str(list.objects[0], "FirmName"), "O'Hara");
+        EXPECT_EQ(str(list.objects[0], "SavedBy"), store.empty() ? "" : "zorva");
+        CliRun open = runCli(chosen + QStringList{"open", "--name", "o'hara", "--year", "2010"});
+        ASSERT_EQ(open.code, 0) << open.err;
+        EXPECT_EQ(open.objects[0].value("Cash").toDouble(), 5);
     }
 }
