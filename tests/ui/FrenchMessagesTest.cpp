@@ -26,8 +26,12 @@ using namespace zorva::test;
 
 namespace {
 
-std::set<QString> wordsOf(const QString& text) {
+// Identifiers a user types as they stand (a role such as zorva_advisers, a
+// file such as ~/.pgpass) are no words of either language.
+std::set<QString> wordsOf(QString text) {
+    static const QRegularExpression identifier(QStringLiteral("\\S*[_~]\\S*"));
     static const QRegularExpression word(QStringLiteral("[\\p{L}]{3,}"));
+    text.remove(identifier);
     std::set<QString> out;
     for (auto m = word.globalMatch(text); m.hasNext();) out.insert(m.next().captured().toLower());
     return out;
