@@ -26,10 +26,11 @@ using namespace zorva::test;
 
 namespace {
 
-// Identifiers a user types as they stand (a role such as zorva_advisers, a
-// file such as ~/.pgpass) are no words of either language.
+// What a user types as it stands (a role such as zorva_advisers, a file such
+// as ~/.pgpass, a command such as zorva-data init-store) is no word of either
+// language.
 std::set<QString> wordsOf(QString text) {
-    static const QRegularExpression identifier(QStringLiteral("\\S*[_~]\\S*"));
+    static const QRegularExpression identifier(QStringLiteral("\\S*[_~]\\S*|zorva-\\w+ [\\w-]+"));
     static const QRegularExpression word(QStringLiteral("[\\p{L}]{3,}"));
     text.remove(identifier);
     std::set<QString> out;
