@@ -611,6 +611,9 @@ void FillTrend(ReportData& data, ReportModel& m) {
         years.push_back({y, *a, YearTable(y)});
         listed += (listed.empty() ? "" : ", ") + std::to_string(y);
     }
+    // The columns of the two tables (name, arrow, two a year, chart; name, two a year).
+    top.SetText("RATIO_COLUMNS", std::to_string(3 + 2 * years.size()));
+    top.SetText("LINE_COLUMNS", std::to_string(1 + 2 * years.size()));
     if (years.size() < 2) {
         std::string text = Txt(2052, o);
         const std::string list = listed.empty() ? Name(2054, lang) : listed;

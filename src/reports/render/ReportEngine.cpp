@@ -332,9 +332,13 @@ std::string ReplaceMarkers(const std::string& out, const std::vector<ReportImage
                 const ReportImage& img = images[n];
                 html += "<img src=\"" + ImageUrl(n) + "\" width=\"" + std::to_string(img.width) + "\" height=\"" +
                         std::to_string(img.height) + "\" alt=\"" + HtmlEscape(img.alt) + "\" />";
-                // Its own block that wraps, also in a cell that keeps its text on one line.
+                // Below it, in a box about as wide as the chart, so that the
+                // sentence wraps there instead of widening its column; its
+                // text may wrap even in a cell that keeps its text on one line.
                 if (reading && !img.alt.empty())
-                    html += "<div style=\"white-space: normal;\">" + HtmlEscape(img.alt) + "</div>";
+                    html += "<table width=\"" + std::to_string(img.width) +
+                            "\" cellspacing=\"0\" cellpadding=\"0\"><tr><td style=\"white-space: normal;\">" +
+                            HtmlEscape(img.alt) + "</td></tr></table>";
             }
         } else if (!inner.empty() && inner[0] == '!') {
             // The message was escaped with the value, or not when it came
