@@ -7,6 +7,7 @@
 #   make two-copies  two copies on one user store at once, five rounds (ctest runs one)
 #   make package     the Debian package $(BUILD)/zorva_<version>_<arch>.deb
 #   make killed-saves  a copy saving enterprises killed 200 times (KILLS); nothing saved is lost (ctest kills 10)
+#   make office-load   20 zorva-cli clients on one PostgreSQL user store for 60 s, with kills and a server restart
 
 BUILD       ?= build
 JOBS        ?= $(shell nproc)
@@ -14,7 +15,7 @@ FUZZ_BUILD  ?= build-fuzz
 FUZZ_SECONDS ?= 60
 KILLS       ?= 200
 
-.PHONY: all deps configure build run test bench fuzz fuzz-numbers clean two-copies killed-saves package
+.PHONY: all deps configure build run test bench fuzz fuzz-numbers clean two-copies killed-saves package office-load
 
 all: build
 
@@ -45,6 +46,10 @@ two-copies: build
 
 killed-saves: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ZORVA_KILLED_SAVES=$(KILLS) tests/test_killedsaves
+
+office-load: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen tests/test_concurrency --gtest_also_run_disabled_tests \
+	  --gtest_filter='OfficeLoad.*'
 
 package: build
 	@cd $(BUILD) && cpack -G DEB >/dev/null && ls -1 $(CURDIR)/$(BUILD)/zorva_*.deb

@@ -30,5 +30,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # French dialog buttons of Qt, and the fonts the reports are laid out with.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-dejavu-core")
+# An office's shared user store runs on a PostgreSQL server (zorva-data init-store).
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "postgresql")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

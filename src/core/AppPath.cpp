@@ -1,5 +1,7 @@
 #include "core/AppPath.h"
 
+#include "core/DBTools.h"
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -104,11 +106,13 @@ std::string UserStorePath() {
     const PathState& s = resolved();
     if (!s.userStore.empty()) return s.userStore;
     const std::string chosen = environment(kUserStoreVariable);
-    if (!chosen.empty()) return absolute(chosen);
+    if (!chosen.empty()) return IsServerAddress(chosen) ? chosen : absolute(chosen);
     if (s.layout.installed) return UserDataFolder() + "/myData.mdb";
     return AppFile("myData.mdb");
 }
 
-void SetUserStorePath(const std::string& file) { state().userStore = file.empty() ? file : absolute(file); }
+void SetUserStorePath(const std::string& file) {
+    state().userStore = file.empty() || IsServerAddress(file) ? file : absolute(file);
+}
 
 } // namespace zorva

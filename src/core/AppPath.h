@@ -37,7 +37,9 @@ std::string HelperProgram(const std::string& name);
 //  3. installed: the user's data folder, $XDG_DATA_HOME/zorva/myData.mdb
 //     (default ~/.local/share/zorva/myData.mdb),
 //  4. otherwise the application folder's myData.mdb.
-// A relative file name is taken from the current folder.
+// A relative file name is taken from the current folder. A server address
+// (IsServerAddress, core/DBTools.h: a postgresql:// URI or service=NAME)
+// names the office's store on a PostgreSQL server and is kept as it is.
 std::string UserStorePath();
 void SetUserStorePath(const std::string& file);  // "" goes back to the default
 inline constexpr const char* kUserStoreVariable = "ZORVA_USER_STORE";

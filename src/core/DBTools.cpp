@@ -1,6 +1,7 @@
 #include "core/DBTools.h"
 
 #include "core/AppPath.h"
+#include "core/DBServer.h"
 #include "core/FileTables.h"
 #include "core/JetSql.h"
 #include "core/Services.h"
@@ -8,6 +9,7 @@
 #include "core/Text.h"
 #include "core/UnicodeLike.h"
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -29,6 +31,21 @@ bool DbError::damaged() const {
     const int primary = code_ & 0xff;
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
+
+DbError DbError::Server(const std::string& what, std::string statement, std::string address, std::string sqlState,
+                        bool connectionLost) {
+    // Codes the program's messages are chosen by: a lock held too long is
+    // "busy", a refused privilege "cannot be written".
+    int code = 0;
+    if (sqlState == "55P03" || sqlState == "40P01") code = SQLITE_BUSY;
+    else if (sqlState == "42501" || sqlState == "25006") code = SQLITE_PERM;
+    DbError e(what, std::move(statement), std::move(address), code);
+    e.sqlState_ = std::move(sqlState);
+    e.lost_ = connectionLost;
+    return e;
+}
+
+bool DbError::busy() const { return (code_ & 0xff) == SQLITE_BUSY || (code_ & 0xff) == SQLITE_LOCKED; }
 
 bool DbError::notWritable() const {
     const int primary = code_ & 0xff;
@@ -104,6 +121,10 @@ sqlite3* openDatabaseFile(const std::string& file, OpenMode mode, bool* readOnly
         throw DbError("The database '" + file + "' cannot be opened: " + msg, {}, file, code);
     }
     sqlite3_extended_result_codes(db, 1);
+    // Another copy may hold the file's lock at this very moment (switching
+    // the journal mode, recovering the log, committing): wait for it from the
+    // first statement on. The connection installs its own fair handler later.
+    sqlite3_busy_timeout(db, kBusyLimitMs);
     // Reading the schema makes SQLite look at the file: a file that is not a
     // database is refused here rather than at the first query.
     char* err = nullptr;
@@ -166,7 +187,7 @@ std::string quoteIdent(const std::string& n) {
 }
 
 void requireOpen(const ConnectionHandle& cn, const std::string& statement) {
-    if (!cn || !cn->handle()) throw DbError("Operation is not allowed when the object is closed.", statement);
+    if (!cn || !cn->open()) throw DbError("Operation is not allowed when the object is closed.", statement);
 }
 
 } // namespace
@@ -202,7 +223,6 @@ private:
 bool writableDatabase(const ConnectionHandle& cn) {
     return cn && cn->handle() && cn->kind() == Connection::Kind::Database && !cn->readOnly();
 }
-
 // A statement that manages transactions or the connection itself runs as it is.
 bool controlsTransactions(const std::string& sql) {
     size_t i = 0;
@@ -221,7 +241,7 @@ bool controlsTransactions(const std::string& sql) {
 class ImplicitWrite {
 public:
     explicit ImplicitWrite(const ConnectionHandle& cn) {
-        if (writableDatabase(cn) && sqlite3_get_autocommit(cn->handle())) tx_.emplace(cn);
+        if (writableDatabase(cn) && cn->handle() && sqlite3_get_autocommit(cn->handle())) tx_.emplace(cn);
     }
     void done() {
         if (tx_) tx_->Commit();
@@ -241,8 +261,12 @@ Connection::Connection(sqlite3* db, Kind kind, std::string source)
     if (kind_ == Kind::Database) sqlite3_busy_handler(db_, busyHandler, this);
 }
 
+Connection::Connection(pg_conn* server, std::string address)
+    : pg_(server), kind_(Kind::Server), source_(std::move(address)) {}
+
 Connection::~Connection() {
-    sqlite3_close_v2(db_);
+    if (pg_) PQfinish(pg_);
+    if (db_) sqlite3_close_v2(db_);
     if (turnstile_ >= 0) ::close(turnstile_);
 }
 
@@ -273,7 +297,9 @@ void ConnectToFile(ConnectionHandle& connection, std::string file, std::string f
     if (file == "text") kind = "txt";
     std::string k = AsciiLower(kind);
 
-    if (k == "txt" || k == "csv") {
+    if (IsServerAddress(file)) {
+        connection = server::Connect(file);
+    } else if (k == "txt" || k == "csv") {
         sqlite3* db = openMemory();
         auto cn = std::make_shared<Connection>(db, Connection::Kind::TextFolder, folder);
         cn->connectionString = "DRIVER={Microsoft Text Driver (*.txt; *.csv)};DBQ=" + folder +
@@ -309,6 +335,8 @@ std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string
         EndProgram(1);
     }
     requireOpen(connection, statement);
+    if (connection->isServer())
+        return server::Query(connection, statement, m == "read" ? Recordset::Mode::Read : Recordset::Mode::Write);
     sqlite3* db = connection->handle();
     std::string sql = JetToSQLite(statement);
 
@@ -364,6 +392,7 @@ std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string
 
 void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement) {
     requireOpen(connection, statement);
+    if (connection->isServer()) return server::Execute(connection, statement);
     sqlite3* db = connection->handle();
     std::string sql = JetToSQLite(statement);
     std::optional<ImplicitWrite> write;
@@ -384,10 +413,35 @@ void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement) {
 }
 
 long RowsAffected(const ConnectionHandle& connection) {
+    if (connection && connection->isServer()) return connection->serverChanges;
     return connection && connection->handle() ? sqlite3_changes(connection->handle()) : 0;
 }
 
+void LockKeyForWriting(ConnectionHandle& connection, const std::string& key) {
+    if (!connection || !connection->isServer()) return;
+    ExecCmdInDB(connection, "select pg_advisory_xact_lock(hashtextextended('" + SqlQuote(key) + "', 0))");
+}
+
+std::string DescribeConnection(const ConnectionHandle& connection) {
+    if (!connection) return {};
+    if (connection->isServer()) return "PostgreSQL " + server::Describe(connection);
+    return connection->source();
+}
+
+bool IsServerAddress(std::string_view text) {
+    std::string t = AsciiLower(TrimBlanks(std::string(text)));
+    if (t.rfind("postgresql://", 0) == 0 || t.rfind("postgres://", 0) == 0) return true;
+    // libpq's keyword=value form: the first word is one of its keywords.
+    const auto eq = t.find('=');
+    if (eq == std::string::npos) return false;
+    const std::string key = TrimBlanks(t.substr(0, eq));
+    for (const char* k : {"service", "host", "hostaddr", "dbname", "user", "port"})
+        if (key == k) return true;
+    return false;
+}
+
 bool TableExists(const ConnectionHandle& connection, const std::string& table) {
+    if (connection && connection->isServer()) return server::TableExists(connection, table);
     if (!connection || !connection->handle()) return false;
     sqlite3_stmt* st = nullptr;
     const char* sql = "SELECT 1 FROM sqlite_master WHERE type IN ('table','view') AND name = ? COLLATE NOCASE";
@@ -425,6 +479,12 @@ int savepointCounter = 0;
 
 Transaction::Transaction(ConnectionHandle connection) : cn_(std::move(connection)) {
     requireOpen(cn_, "BEGIN IMMEDIATE");
+    if (cn_->isServer()) {
+        if (server::InTransaction(cn_)) savepoint_ = "zorva_sp" + std::to_string(++savepointCounter);
+        server::Begin(cn_, savepoint_);
+        open_ = true;
+        return;
+    }
     if (sqlite3_get_autocommit(cn_->handle())) {
         TurnstilePass pass(*cn_);
         execOrThrow(cn_, "BEGIN IMMEDIATE");
@@ -437,6 +497,10 @@ Transaction::Transaction(ConnectionHandle connection) : cn_(std::move(connection
 
 Transaction::~Transaction() {
     if (!open_) return;
+    if (cn_->isServer()) {
+        server::Rollback(cn_, savepoint_);
+        return;
+    }
     if (savepoint_.empty()) {
         sqlite3_exec(cn_->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
     } else {
@@ -447,6 +511,11 @@ Transaction::~Transaction() {
 
 void Transaction::Commit() {
     if (!open_) return;
+    if (cn_->isServer()) {
+        open_ = false;
+        server::Commit(cn_, savepoint_);
+        return;
+    }
     execOrThrow(cn_, savepoint_.empty() ? std::string("COMMIT") : "RELEASE " + savepoint_);
     open_ = false;
 }
@@ -465,11 +534,8 @@ std::uint32_t bigEndian(const unsigned char* p, int bytes) {
 }
 } // namespace
 
-void CheckStoreIntact(const ConnectionHandle& connection) {
-    requireOpen(connection, "PRAGMA quick_check");
-    if (connection->kind() != Connection::Kind::Database) return;
+void CheckStoreFile(const std::string& file) {
     namespace fs = std::filesystem;
-    const std::string& file = connection->source();
     std::error_code ec;
     const auto size = fs::file_size(file, ec);
     if (ec) throw DbError("The file '" + file + "' cannot be read: " + ec.message(), {}, file, SQLITE_CANTOPEN);
@@ -477,6 +543,7 @@ void CheckStoreIntact(const ConnectionHandle& connection) {
     {
         std::ifstream in(file, std::ios::binary);
         in.read(reinterpret_cast<char*>(head), sizeof head);
+        // SQLite itself takes an empty file for an empty database.
         if (in.gcount() < static_cast<std::streamsize>(sizeof head) ||
             std::memcmp(head, "SQLite format 3", 16) != 0)
             throwDamaged(file, "it is not a database, or its beginning is missing");
@@ -485,16 +552,25 @@ void CheckStoreIntact(const ConnectionHandle& connection) {
     if (pageSize == 1) pageSize = 65536;
     if (pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0)
         throwDamaged(file, "its header is not valid");
+    // A part of a page missing: SQLite reads the short page as zeros, which a
+    // free last page never shows.
     if (size % pageSize != 0) throwDamaged(file, "its size is not a whole number of pages (it was cut off)");
     // The header's page count holds when it was written by this SQLite
     // (change counter = "valid for" number) and no log is waiting to be
-    // copied into the file.
+    // copied into the file. SQLite would only call the file malformed.
     const std::uint32_t pages = bigEndian(head + 28, 4);
     const bool countValid = bigEndian(head + 24, 4) == bigEndian(head + 92, 4);
     const auto walSize = fs::file_size(file + "-wal", ec);
     const bool walPending = !ec && walSize > 32;
     if (countValid && !walPending && pages > 0 && size < static_cast<std::uintmax_t>(pages) * pageSize)
         throwDamaged(file, "it is shorter than its header says (it was cut off)");
+}
+
+void CheckStoreIntact(const ConnectionHandle& connection) {
+    requireOpen(connection, "PRAGMA quick_check");
+    if (connection->kind() != Connection::Kind::Database) return;
+    const std::string& file = connection->source();
+    CheckStoreFile(file);
 
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(connection->handle(), "PRAGMA quick_check(1)", -1, &st, nullptr) != SQLITE_OK)
@@ -515,6 +591,7 @@ void CheckStoreIntact(const ConnectionHandle& connection) {
 
 void CheckStoreWritable(const ConnectionHandle& connection) {
     requireOpen(connection, "PRAGMA user_version");
+    if (connection->isServer()) return server::CheckUsable(connection);
     const std::string& file = connection->source();
     if (connection->kind() != Connection::Kind::Database || connection->readOnly() ||
         sqlite3_db_readonly(connection->handle(), "main") == 1)
@@ -529,6 +606,7 @@ void CheckStoreWritable(const ConnectionHandle& connection) {
 }
 
 std::string JournalMode(const ConnectionHandle& connection) {
+    if (connection && connection->isServer()) return "server";
     if (!connection || !connection->handle()) return {};
     sqlite3_stmt* st = nullptr;
     std::string mode;
@@ -626,6 +704,7 @@ void Recordset::CancelUpdate() { pending_ = Pending::None; }
 void Recordset::Update() {
     if (pending_ == Pending::None) return;
     requireWritable("update");
+    if (cn_->isServer()) return ServerRecordset::Update(*this);
     sqlite3* db = cn_->handle();
     const std::string table = quoteIdent(table_);
     ImplicitWrite write(cn_);
@@ -709,6 +788,7 @@ void Recordset::Update() {
 void Recordset::Delete() {
     requireWritable("delete");
     if (Eof() || pos_ < 0) throw DbError("Either BOF or EOF is True, or the current record has been deleted.", statement_);
+    if (cn_->isServer()) return ServerRecordset::Delete(*this);
     sqlite3* db = cn_->handle();
     ImplicitWrite write(cn_);
     std::string sql = "DELETE FROM " + quoteIdent(table_) + " WHERE rowid = ?";

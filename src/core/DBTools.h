@@ -7,7 +7,26 @@
 //   "txt"/"csv"  every text file of the folder is a read-only table
 //                (the file name "text" asks for this kind on the folder)
 //   "xls"        every sheet of the workbook is a read-only table
-// Statements are written in the Jet dialect; JetToSQLite translates them.
+//   a server address  the user store on a PostgreSQL server: a libpq
+//                (postgresql://host/db, postgresql:///db?host=/run/postgresql)
+//                or a keyword string (service=zorva, host=... dbname=...);
+//                see IsServerAddress. The program never stores a password:
+//                libpq's password file, service file or environment give it.
+// Statements are written in the Jet dialect; JetToSQLite or JetToPostgres
+// translates them, for the connection's engine. Every call below works on
+// both engines; what differs is said where it does.
+//
+// A server connection (Kind::Server):
+//   - runs ServerSessionSetup() (store/ServerStore.h) after every connection:
+//     its settings (standard strings, the lock wait) and its own temporary
+//     report tables, so two advisers never read each other's report rows;
+//   - gives result columns the spelling of the store's schema (the server
+//     folds unquoted names to lower case) or of the statement's alias;
+//   - waits at most ServerLockWaitMs() for a lock another connection holds,
+//     then fails with a DbError whose busy() is true;
+//   - after the server stops or the connection drops, fails with a DbError
+//     whose connectionLost() is true, and the next call outside a
+//     transaction connects again.
 //
 // Errors of the database come as DbError; the two wrong uses of the layer
 // (unknown file kind, unknown recordset mode) show their message and end the
@@ -22,6 +41,7 @@
 #include <vector>
 
 struct sqlite3;
+struct pg_conn;
 
 namespace zorva {
 
@@ -29,6 +49,10 @@ class DbError : public std::runtime_error {
 public:
     DbError(const std::string& what, std::string statement = {}, std::string file = {}, int code = 0)
         : std::runtime_error(what), statement_(std::move(statement)), file_(std::move(file)), code_(code) {}
+    // An error of a server connection, with its SQLSTATE ("" when the
+    // connection itself failed).
+    static DbError Server(const std::string& what, std::string statement, std::string address, std::string sqlState,
+                          bool connectionLost);
     const std::string& statement() const { return statement_; }
     const std::string& file() const { return file_; }
     // SQLite's extended result code, 0 when the layer itself raised the error.
@@ -37,27 +61,45 @@ public:
     bool damaged() const;
     // The file, its folder or its journal cannot be written.
     bool notWritable() const;
+    // Another copy (or another adviser's connection) held a lock for longer
+    // than the wait.
+    bool busy() const;
+    // A server connection: the server could not be reached, stopped or
+    // dropped the connection.
+    bool connectionLost() const { return lost_; }
+    const std::string& sqlState() const { return sqlState_; }
 private:
     std::string statement_;
     std::string file_;
     int code_ = 0;
+    std::string sqlState_;
+    bool lost_ = false;
 };
 
 // An open connection. Held through a ConnectionHandle; an empty handle means
 // "not connected".
 class Connection {
 public:
-    enum class Kind { Database, TextFolder, Workbook };
+    enum class Kind { Database, TextFolder, Workbook, Server };
     Connection(sqlite3* db, Kind kind, std::string source);
+    // A server connection on an open libpq connection.
+    Connection(pg_conn* server, std::string address);
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
+    // The SQLite handle; null for a server connection.
     sqlite3* handle() const { return db_; }
+    // The libpq connection; null unless kind() is Server.
+    pg_conn* server() const { return pg_; }
+    bool isServer() const { return kind_ == Kind::Server; }
+    // Open: a database handle, or a server connection (possibly dropped:
+    // the next statement finds out and connects again).
+    bool open() const { return db_ != nullptr || pg_ != nullptr; }
     Kind kind() const { return kind_; }
     // The file (or folder) the connection was opened on.
     const std::string& source() const { return source_; }
-    bool readOnly() const { return kind_ != Kind::Database || readOnly_; }
+    bool readOnly() const { return (kind_ != Kind::Database && kind_ != Kind::Server) || readOnly_; }
     void setReadOnly(bool ro) { readOnly_ = ro; }
     // The connection string in the form the program has always logged it
     // ("Data Source=..." and so on); informative only.
@@ -68,8 +110,16 @@ public:
     // Start of the current wait for another copy's write lock (busy handler).
     long long busySince = 0;
 
+    // Server connections: rows the last statement changed, open
+    // transactions (no reconnection inside one), the result column spellings
+    // (lower case -> as spelled).
+    long serverChanges = 0;
+    int serverDepth = 0;
+    int serverLockWait = -1;  // the lock wait in force on the session (ms)
+
 private:
-    sqlite3* db_;
+    sqlite3* db_ = nullptr;
+    pg_conn* pg_ = nullptr;
     Kind kind_;
     std::string source_;
     bool readOnly_ = false;
@@ -123,6 +173,7 @@ public:
 
 private:
     friend std::unique_ptr<Recordset> GetRS(ConnectionHandle&, const std::string&, const std::string&);
+    friend struct ServerRecordset;
     const Variant& at(int index) const;
     void requireWritable(const char* op) const;
 
@@ -133,9 +184,11 @@ private:
     std::vector<std::vector<Variant>> rows_;
     long pos_ = 0;
 
-    // Write mode: the table, the rowid of each row, the pending edit.
+    // Write mode: the table, the rowid of each row (the tuple id on a
+    // server), the pending edit.
     std::string table_;
     std::vector<std::int64_t> rowids_;
+    std::vector<std::string> tids_;
     std::vector<int> tableColumn_;  // result column -> is a plain column of table_ (1) or not (0)
     enum class Pending { None, Edit, Add } pending_ = Pending::None;
     std::vector<Variant> editRow_;
@@ -143,6 +196,9 @@ private:
 };
 
 void DisconnectFromDB(ConnectionHandle& connection);
+// True when text names a server rather than a file: a postgresql:// or
+// postgres:// URI, or a libpq keyword string (service=, host=, dbname=, ...).
+bool IsServerAddress(std::string_view text);
 // How a database file ("mdb") is opened. ReadOnly is for stores the program
 // must never change (the industry data store): no statement can write them.
 enum class OpenMode { ReadWrite, ReadOnly };
@@ -154,6 +210,21 @@ void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement);
 
 // Number of rows the last ExecCmdInDB changed on this connection.
 long RowsAffected(const ConnectionHandle& connection);
+
+// Serialises the writers of one key (an enterprise name and year) until the
+// end of the transaction open on the connection. A file store needs nothing
+// (its transactions already write one at a time); a server takes a
+// transaction-level advisory lock, waited for at most ServerLockWaitMs().
+void LockKeyForWriting(ConnectionHandle& connection, const std::string& key);
+
+// Which store a connection reaches, for the about screen and the tool: the
+// file, or "PostgreSQL" with the server, database and user (never a password).
+std::string DescribeConnection(const ConnectionHandle& connection);
+
+// How long a server connection waits for a lock held by another connection
+// before its statement fails (busy()). Tests shorten it.
+int ServerLockWaitMs();
+void SetServerLockWaitMs(int milliseconds);
 
 // All of a set of statements take effect together or not at all. Begins an
 // immediate (write-locking) transaction; rolls back unless Commit() was called.
@@ -187,10 +258,14 @@ private:
 // How long a copy waits for another copy's write lock before giving up.
 inline constexpr int kBusyLimitMs = 30000;
 
-// Start-up checks of a database file opened by ConnectToFile, each throwing
-// DbError (damaged() or notWritable() tells which):
-// the file is whole: its size fits its header and SQLite's quick check finds
-// nothing wrong;
+// Start-up checks of a database file, each throwing DbError (damaged() or
+// notWritable() tells which):
+// the file, before SQLite opens it, is a database whose size fits its header:
+// its beginning, a valid page size, a whole number of pages, no fewer pages
+// than the header counts (each named as the reason);
+void CheckStoreFile(const std::string& file);
+// the file opened by ConnectToFile is whole: CheckStoreFile, then SQLite's
+// quick check of its pages finds nothing wrong;
 void CheckStoreIntact(const ConnectionHandle& connection);
 // the file can be written, with its journal or write-ahead log beside it: a
 // real write (the header's user version rewritten with its own value) is

@@ -305,6 +305,41 @@ std::string JetToSQLite(std::string_view jet) {
     }
 }
 
+std::string JetToPostgres(std::string_view jet) {
+    const std::string lite = JetToSQLite(jet);
+    try {
+        std::vector<SqlToken> tokens = TokenizeSql(lite);
+        for (auto& t : tokens) {
+            if (t.kind == SqlToken::Bracketed || t.kind == SqlToken::Quoted) {
+                // The name inside, in lower case, between double quotes.
+                std::string name = t.kind == SqlToken::Bracketed
+                                       ? t.text.substr(1, t.text.size() >= 2 && t.text.back() == ']' ? t.text.size() - 2
+                                                                                                      : t.text.size() - 1)
+                                       : t.text.substr(1, t.text.size() >= 2 ? t.text.size() - 2 : 0);
+                if (t.kind == SqlToken::Quoted) {
+                    std::string plain;
+                    for (size_t i = 0; i < name.size(); ++i) {
+                        plain += name[i];
+                        if (name[i] == '"' && i + 1 < name.size() && name[i + 1] == '"') ++i;
+                    }
+                    name = plain;
+                }
+                std::string out = "\"";
+                for (char c : AsciiLower(name)) {
+                    if (c == '"') out += '"';
+                    out += c;
+                }
+                t.text = out + "\"";
+            } else if (t.kind == SqlToken::Punct && t.text == "==") {
+                t.text = "=";
+            }
+        }
+        return JoinTokens(tokens);
+    } catch (const std::exception&) {
+        return lite;
+    }
+}
+
 std::string SingleTableOfSelect(std::string_view sql) {
     try {
         Sig s = significant(TokenizeSql(sql));

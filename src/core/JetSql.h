@@ -13,6 +13,17 @@
 //
 // A statement that does not parse is returned unchanged, so SQLite reports
 // its own error on it. The translator never throws.
+//
+// One translator, two targets: JetToPostgres takes the SQLite form and
+// changes what PostgreSQL reads otherwise:
+//   [Year], "Year"                         -> "year"  (the server store's names
+//                                             are in lower case; unquoted
+//                                             names fold to it by themselves)
+//   ==                                     -> =
+// Text literals pass through untouched in both targets: a quote doubled in a
+// literal stays doubled, and a backslash stays a plain character (the server
+// connection keeps standard_conforming_strings on), so a value that is safe
+// to splice for SQLite is safe for PostgreSQL.
 
 #include <string>
 #include <string_view>
@@ -21,6 +32,7 @@
 namespace zorva {
 
 std::string JetToSQLite(std::string_view jet);
+std::string JetToPostgres(std::string_view jet);
 
 // Lexical pieces of a statement, shared with the database layer.
 struct SqlToken {

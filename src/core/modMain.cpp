@@ -7,6 +7,7 @@
 #include "core/Services.h"
 #include "core/Strings.h"
 #include "core/UserStoreSetup.h"
+#include "store/ServerStore.h"
 
 #include <filesystem>
 #include <new>
@@ -32,6 +33,9 @@ std::string startupMessage(int headlineId, const std::string& path, const std::s
 // it can be written with its write-ahead log beside it.
 void openStore(ConnectionHandle& cn, const std::string& path, bool writable, int writeAdviceId = 1522) {
     try {
+        // The file's own checks first: SQLite opening a damaged file would
+        // only call it malformed.
+        if (std::filesystem::exists(path)) CheckStoreFile(path);
         ConnectToFile(cn, path, "unknown", writable ? OpenMode::ReadWrite : OpenMode::ReadOnly);
         CheckStoreIntact(cn);
         if (writable) {
@@ -63,6 +67,19 @@ void prepareOutsideStore(const std::string& path) {
         throw StartupError(startupMessage(1520, path, setup.problem, 1562), path);
 }
 
+// The office's store on a server: reached, set up, and usable by this user.
+void openServerStore(ConnectionHandle& cn, const std::string& address) {
+    const std::string shown = zorvadata::addressWithoutPassword(address);
+    try {
+        ConnectToFile(cn, address, "unknown");
+        CheckStoreWritable(cn);
+    } catch (const DbError& e) {
+        DisconnectFromDB(cn);
+        if (e.connectionLost()) throw StartupError(startupMessage(2302, shown, e.what(), 2304), shown);
+        throw StartupError(startupMessage(2306, shown, e.what(), 2308), shown);
+    }
+}
+
 bool helpFileUsable(const std::string& path) {
     std::error_code ec;
     return std::filesystem::is_regular_file(path, ec);
@@ -88,6 +105,11 @@ bool startViewer(const std::vector<std::string>& arguments) {
 void OpenDataStores() {
     openStore(gcnIndustry, AppFile(kIndustryStore), false);
     const std::string userStore = UserStorePath();
+    if (IsServerAddress(userStore)) {
+        openServerStore(gcnUser, userStore);
+        gstrHelpViewer = HelperProgram(kHelpViewer);
+        return;
+    }
     const bool outside = userStore != AppFile(kUserStore);
     if (outside) prepareOutsideStore(userStore);
     openStore(gcnUser, userStore, true, outside ? 1562 : 1522);
@@ -112,6 +134,18 @@ std::string FatalErrorText(const std::exception& error) {
     }
     text += "\n\n" + Txt(906);
     return text;
+}
+
+bool IsRecoverableError(const std::exception& error) {
+    const auto* db = dynamic_cast<const DbError*>(&error);
+    return db && (db->connectionLost() || (db->busy() && !db->sqlState().empty()));
+}
+
+std::string RecoverableErrorText(const std::exception& error) {
+    const auto* db = dynamic_cast<const DbError*>(&error);
+    if (db && db->connectionLost()) return Txt(2310) + error.what() + "\n\n" + Txt(2312);
+    return Txt(2314) + std::to_string((ServerLockWaitMs() + 999) / 1000) + Txt(2316) + error.what() + "\n\n" +
+           Txt(2318);
 }
 
 void ReportFatalError(const std::exception& error) {

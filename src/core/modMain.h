@@ -25,7 +25,9 @@ inline constexpr int kCurrentYear = 2010;
 // Opens the industry data store of the application folder and the user data
 // store (UserStorePath(), core/AppPath.h) into gcnIndustry and gcnUser and
 // fixes gstrHelpViewer. A user store outside the
-// application folder is created or brought up to date first.
+// application folder is created or brought up to date first. A user store on
+// a server (a server address, core/DBTools.h) must have been set up with
+// zorva-data init-store; it is connected to and checked, never changed.
 // Throws StartupError naming the file and what to do.
 void OpenDataStores();
 
@@ -33,6 +35,13 @@ void OpenDataStores();
 // statement), then the program ends.
 [[noreturn]] void ReportFatalError(const std::exception& error);
 std::string FatalErrorText(const std::exception& error);
+
+// Errors the program survives, with a message in the current language and
+// nothing on screen lost: the office's server stopped or dropped the
+// connection (the next action connects again), or another adviser held a
+// lock for longer than the wait. Everything else follows the failure policy.
+bool IsRecoverableError(const std::exception& error);
+std::string RecoverableErrorText(const std::exception& error);
 
 // Fills and shows the industry definition window for one NAICS code in the
 // current language (through the navigator, core/Navigator.h).

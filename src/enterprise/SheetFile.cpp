@@ -1,7 +1,11 @@
 #include "enterprise/SheetFile.h"
 
+#include "core/Strings.h"
+#include "core/Text.h"
+
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
 
@@ -10,6 +14,15 @@
 #include <map>
 
 namespace zorva {
+
+namespace {
+// A reading fault in the language in force, its {X} fields filled.
+std::string sheetText(int id, std::initializer_list<std::pair<std::string_view, std::string>> fields = {}) {
+    std::string text = Txt(id);
+    for (const auto& [field, value] : fields) text = ReplaceAll(text, field, value);
+    return text;
+}
+} // namespace
 
 std::string ColumnLetters(int column) {
     std::string s;
@@ -27,10 +40,10 @@ void RequireUtf8Text(const std::string& text) {
         QStringDecoder d(QStringDecoder::Utf8);
         decoded = d.decode(QByteArrayView(text.data() + start, static_cast<qsizetype>(end - start)));
         if (d.hasError())
-            throw SheetError("line " + std::to_string(line) + " is not UTF-8 text; save the file with the UTF-8 encoding");
+            throw SheetError(sheetText(2410, {{"{L}", std::to_string(line)}}));
         start = end + 1;
     }
-    throw SheetError("the file is not UTF-8 text; save it with the UTF-8 encoding");
+    throw SheetError(sheetText(2412));
 }
 
 std::vector<SheetRow> ReadCsvText(const std::string& input) {
@@ -83,12 +96,12 @@ std::vector<SheetRow> ReadCsvText(const std::string& input) {
             quoted = true;
             fieldStarted = true;
         } else {
-            if (afterQuote) throw SheetError("text after a closing quote on line " + std::to_string(line));
+            if (afterQuote) throw SheetError(sheetText(2414, {{"{L}", std::to_string(line)}}));
             field += ch;
             fieldStarted = true;
         }
     }
-    if (quoted) throw SheetError("a quoted field is not closed (line " + std::to_string(row.line) + ")");
+    if (quoted) throw SheetError(sheetText(2416, {{"{L}", std::to_string(row.line)}}));
     if (fieldStarted || !row.cells.empty()) endRow();
     return rows;
 }
@@ -100,21 +113,21 @@ class Zip {
 public:
     explicit Zip(const std::string& path) {
         file_ = unzOpen(path.c_str());
-        if (!file_) throw SheetError("the file is not an XLSX workbook (no zip archive)");
+        if (!file_) throw SheetError(sheetText(2418));
     }
     ~Zip() {
         if (file_) unzClose(file_);
     }
     bool has(const std::string& name) { return unzLocateFile(file_, name.c_str(), 0) == UNZ_OK; }
     std::string read(const std::string& name) {
-        if (unzLocateFile(file_, name.c_str(), 0) != UNZ_OK) throw SheetError("the workbook has no part " + name);
-        if (unzOpenCurrentFile(file_) != UNZ_OK) throw SheetError("the part " + name + " cannot be read");
+        if (unzLocateFile(file_, name.c_str(), 0) != UNZ_OK) throw SheetError(sheetText(2420, {{"{P}", name}}));
+        if (unzOpenCurrentFile(file_) != UNZ_OK) throw SheetError(sheetText(2422, {{"{P}", name}}));
         std::string out;
         char buf[65536];
         int n;
         while ((n = unzReadCurrentFile(file_, buf, sizeof buf)) > 0) out.append(buf, static_cast<size_t>(n));
         const int closed = unzCloseCurrentFile(file_);
-        if (n < 0 || closed != UNZ_OK) throw SheetError("the part " + name + " is damaged");
+        if (n < 0 || closed != UNZ_OK) throw SheetError(sheetText(2424, {{"{P}", name}}));
         return out;
     }
 
@@ -125,7 +138,7 @@ private:
 QXmlStreamReader reader(const std::string& xml) { return QXmlStreamReader(QByteArray::fromStdString(xml)); }
 
 void check(const QXmlStreamReader& x, const std::string& part) {
-    if (x.hasError()) throw SheetError("the part " + part + " is not well-formed XML: " + x.errorString().toStdString());
+    if (x.hasError()) throw SheetError(sheetText(2426, {{"{P}", part}, {"{E}", x.errorString().toStdString()}}));
 }
 
 // "B12" -> column 1.
@@ -207,13 +220,13 @@ std::vector<SheetRow> ReadXlsxFile(const std::string& path) {
                 bool ok = false;
                 const long k = value.toLong(&ok);
                 if (!ok || k < 0 || k >= static_cast<long>(shared.size()))
-                    throw SheetError("cell " + cell.ref + " refers to a text the workbook does not have");
+                    throw SheetError(sheetText(2428, {{"{C}", cell.ref}}));
                 cell.text = shared[static_cast<size_t>(k)];
             } else {
                 cell.text = value.toStdString();
                 cell.number = type.isEmpty() || type == QLatin1String("n");
             }
-            if (col < 0 || col > 16383) throw SheetError("cell reference out of range: " + ref.toStdString());
+            if (col < 0 || col > 16383) throw SheetError(sheetText(2430, {{"{C}", ref.toStdString()}}));
             while (static_cast<int>(row.cells.size()) < col) {
                 SheetCell empty;
                 empty.ref = ColumnLetters(static_cast<int>(row.cells.size())) + std::to_string(row.line);
@@ -232,12 +245,18 @@ std::vector<SheetRow> ReadXlsxFile(const std::string& path) {
 
 std::vector<SheetRow> ReadSheetFile(const std::string& path) {
     QFile f(QString::fromStdString(path));
-    if (!f.open(QIODevice::ReadOnly)) throw SheetError("cannot read the file " + path + ": " + f.errorString().toStdString());
+    if (!f.open(QIODevice::ReadOnly)) {
+        // The usual reasons in the user's language; any other as the system says it.
+        const QFileInfo info(f);
+        if (!info.exists()) throw SheetError(sheetText(2446, {{"{P}", path}}));
+        if (!info.isReadable()) throw SheetError(sheetText(2448, {{"{P}", path}}));
+        throw SheetError(sheetText(2432, {{"{P}", path}, {"{E}", f.errorString().toStdString()}}));
+    }
     const QByteArray data = f.readAll();
-    if (data.isEmpty()) throw SheetError("the file " + path + " is empty");
+    if (data.isEmpty()) throw SheetError(sheetText(2434, {{"{P}", path}}));
     const std::string bytes = data.toStdString();
     std::vector<SheetRow> rows = bytes.rfind("PK\x03\x04", 0) == 0 ? ReadXlsxFile(path) : ReadCsvText(bytes);
-    if (rows.empty()) throw SheetError("the file " + path + " holds nothing");
+    if (rows.empty()) throw SheetError(sheetText(2436, {{"{P}", path}}));
     return rows;
 }
 

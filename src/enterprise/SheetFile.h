@@ -10,6 +10,7 @@
 
 namespace zorva {
 
+// A file that cannot be read; what() says why in the language in force.
 class SheetError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

@@ -4,8 +4,10 @@
 #include "core/Navigator.h"
 #include "core/Services.h"
 #include "core/Strings.h"
+#include "core/Text.h"
 #include "enterprise/RecordStore.h"
 #include "reports/render/ReportViewerLogic.h"
+#include "selection/IndustrySearch.h"
 
 namespace zorva {
 
@@ -43,13 +45,42 @@ SaveResult Save(RecordHolder& holder, ConnectionHandle& user, bool skipWarnings)
         return SaveResult::Refused;
     }
     bool replacing = false;
-    if (!skipWarnings && store::RecordExists(user, name, *year)) {
+    // What this copy saw of the record (opened, saved or deleted here), and
+    // what is stored now: another copy or adviser may have saved it since.
+    const std::optional<store::StoredVersion> seen = store::SeenVersion(user, name, *year);
+    store::StoredVersion now = store::CurrentVersion(user, name, *year);
+    const bool changedMeanwhile = seen && !store::SameVersion(*seen, now);
+    if (!changedMeanwhile && !skipWarnings && now.exists) {
         if (MsgBox(store::ReplaceQuestion(name, std::to_string(*year), gintLanguage), MsgButtons::OKCancel) ==
             MsgAnswer::Cancel)
             return SaveResult::Declined;
         replacing = true;
     }
-    store::SaveRecord(user, r, *year);
+    // Written only over the version the user has decided about; a change in
+    // between is asked about, never overwritten silently.
+    store::StoredVersion base = changedMeanwhile ? *seen : now;
+    while (!store::SaveRecordIfUnchanged(user, r, *year, base)) {
+        now = store::CurrentVersion(user, name, *year);
+        if (store::SameVersion(base, now)) continue;  // changed and changed back: write
+        switch (MsgBox(store::ChangedMeanwhileQuestion(name, *year, now, gintLanguage), MsgButtons::YesNoCancel,
+                       MsgIcon::Exclamation)) {
+        case MsgAnswer::Yes:
+            replacing = now.exists;
+            base = now;
+            break;
+        case MsgAnswer::No:
+            if (auto stored = store::LoadRecord(user, name, *year)) {
+                (*stored)[Field::NAICS] = r[Field::NAICS];
+                holder.ShowRecord(*stored);
+            } else {
+                holder.Clear();
+            }
+            holder.SetChanged(false);
+            return SaveResult::Reloaded;
+        default:
+            return SaveResult::Declined;
+        }
+    }
     MsgBox(Txt(store::kMsgSaved));
     holder.SetChanged(false);
     return replacing ? SaveResult::Replaced : SaveResult::Saved;
@@ -83,18 +114,43 @@ NewResult StartNew(RecordHolder& holder, ConnectionHandle& user) {
 
 void OpenExisting(RecordHolder& holder, ConnectionHandle& user) {
     if (!MayLeave(holder, user, Leaving::Open)) return;
-    gblnKeepValues = true;
-    if (!navigator().ShowOpenExisting()) {
-        gblnKeepValues = false;
-        MsgBox(Txt(store::kMsgNoRecords));
+    // The values screen stays where it is behind the list; the list's Open
+    // sets gblnKeepValues itself when it puts a record on the screen.
+    if (!navigator().ShowOpenExisting()) MsgBox(Txt(store::kMsgNoRecords));
+}
+
+bool OpenStored(ConnectionHandle& user, const std::string& name, std::int16_t year) {
+    const auto record = store::LoadRecord(user, name, year);
+    IndustryChoice& chosen = CurrentChoice().industry;
+    const std::string saved = store::StoredIndustry(user, name, year);
+    if (record && !saved.empty() && saved != chosen.naics) {
+        auto fill = [&](int id) {
+            return ReplaceAll(ReplaceAll(Txt(id), "{S}", IndustryCaption(gcnIndustry, saved, gintLanguage)), "{C}",
+                              IndustryCaption(gcnIndustry, chosen.naics, gintLanguage));
+        };
+        const auto savedIndustry = LookupIndustry(gcnIndustry, gstrDataTable, gstrNaicsTable, saved, gintLanguage);
+        if (savedIndustry) {
+            const MsgAnswer answer = MsgBox(fill(kMsgCompareWithSavedIndustry), MsgButtons::YesNoCancel,
+                                            MsgIcon::Question);
+            if (answer == MsgAnswer::Cancel) return false;
+            if (answer == MsgAnswer::Yes) chosen = {savedIndustry->naics, savedIndustry->title, savedIndustry->sector};
+        } else {
+            MsgBox(fill(kMsgSavedIndustryNotInDataSet), MsgButtons::OK, MsgIcon::Information);
+        }
     }
+    navigator().HideSearch();
+    gblnKeepValues = true;
+    if (record) navigator().ShowStoredRecord(*record);
+    else navigator().ShowValues();
+    return true;
 }
 
 bool MayReturn(RecordHolder& holder, ConnectionHandle& user) {
     if (!holder.Changed()) return true;
     holder.FinishEditing();
-    // Cancel leaves the screen as well; only a save that failed keeps it.
-    return StartNew(holder, user) != NewResult::NotSaved;
+    // Cancel stays on the screen with the record as it was, as does a save
+    // that could not be made.
+    return StartNew(holder, user) == NewResult::Done;
 }
 
 bool MayClose(RecordHolder& holder, ConnectionHandle& user) { return MayLeave(holder, user, Leaving::Close); }
@@ -135,20 +191,33 @@ ComparisonRequest RequestComparison(RecordTexts& record, const std::string& naic
     return request;
 }
 
+namespace {
+// The values screen keeps its record while a report is up over it, and only
+// then: a refused check sets nothing, so nothing stale is left for the next
+// "Enter new data".
+void showReport(const std::string& type, std::int16_t year, const std::string& naics,
+                const std::vector<std::string>& comparisonValues) {
+    gblnKeepValues = true;
+    struct Reset {
+        ~Reset() { gblnKeepValues = false; }
+    } reset;
+    DisplayCrystalReport(gcnIndustry, gcnUser, type, gintVolume, gstrRegion, year, naics, LanguageLetter(),
+                         comparisonValues);
+}
+} // namespace
+
 bool Compare(RecordHolder& holder) {
     if (!holder.FinishEditing()) return false;
     RecordTexts r = holder.Record();
     const IndustryChoice& industry = CurrentChoice().industry;
     const ComparisonRequest request = RequestComparison(r, industry.naics, industry.title, gintLanguage);
     holder.ShowRecord(r);
-    gblnKeepValues = true;
     if (!request.ok()) {
         MsgBox(request.message);
         return false;
     }
-    DisplayCrystalReport(gcnIndustry, gcnUser, "com", gintVolume, gstrRegion, request.year, industry.naics,
-                         LanguageLetter(), request.values);
-    holder.SetChanged(false);
+    // A comparison is no save: a statement typed and compared is still unsaved.
+    showReport("com", request.year, industry.naics, request.values);
     return true;
 }
 
@@ -160,14 +229,10 @@ bool Trend(RecordHolder& holder) {
         MsgBox(Txt(store::kMsgInvalidName));
         return false;
     }
-    gblnKeepValues = true;
-    const bool changed = holder.Changed();
     const IndustryChoice& industry = CurrentChoice().industry;
     const auto values = BuildComparisonValues(r, industry.naics, industry.title);
     // The trend reads the saved years; the record on screen stays as it is.
-    DisplayCrystalReport(gcnIndustry, gcnUser, "tre", gintVolume, gstrRegion,
-                         ReferenceYear(r[Field::Year]).value_or(2010), industry.naics, LanguageLetter(), values);
-    holder.SetChanged(changed);
+    showReport("tre", ReferenceYear(r[Field::Year]).value_or(2010), industry.naics, values);
     return true;
 }
 

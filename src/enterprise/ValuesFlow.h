@@ -18,16 +18,18 @@
 #include "enterprise/EnterpriseRecord.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace zorva {
 
 // One-shot flag of the values screen, owned by these flows: the screen keeps
-// its contents on its next activation. Set when a window is opened over the
-// screen on purpose (a comparison or trend report, the open-existing list, a
-// stored record being opened, the industry definition); the screen's
-// activation clears it.
+// its contents on its next activation. Set while a comparison or trend report
+// is up over the screen (and cleared when it closes), and by the
+// open-existing list right before it puts a stored record on the screen; the
+// screen's activation clears it. It is never left set by a check that
+// refused, a list closed without opening or a definition window.
 extern bool gblnKeepValues;
 
 namespace values {
@@ -68,15 +70,20 @@ private:
 enum class SaveResult {
     Saved,      // a new row
     Replaced,   // the row of that name and year, after the replace question
-    Declined,   // the replace question was answered Cancel
+    Declined,   // the replace question (or the changed-meanwhile one) was answered Cancel
     Refused,    // the name, the year or an amount was refused (after a message)
+    Reloaded,   // changed meanwhile by another copy or adviser: the stored values were loaded instead
 };
 inline bool IsSaved(SaveResult r) { return r == SaveResult::Saved || r == SaveResult::Replaced; }
 
 // Save: blanks and commas removed (and shown), the name and the year checked,
 // the replace question (OK, Cancel) when a row of the name and year exists,
 // unless skipWarnings; then the row is written and "saved" said. A saved
-// record is unchanged.
+// record is unchanged. When another copy of the program or another adviser
+// saved or deleted the record since this one opened or saved it, the
+// changed-meanwhile question comes instead (also with skipWarnings): Yes
+// replaces, No reloads the stored values, Cancel keeps working; the check and
+// the write are one transaction, so nothing is overwritten silently.
 SaveResult Save(RecordHolder& holder, ConnectionHandle& user, bool skipWarnings);
 
 // Why a record is being left.
@@ -94,8 +101,19 @@ NewResult StartNew(RecordHolder& holder, ConnectionHandle& user);
 // "no records" message when nothing is stored).
 void OpenExisting(RecordHolder& holder, ConnectionHandle& user);
 
+// Opening a row of the open-existing list: the stored record goes on the
+// values screen. A statement saved under another industry than the one
+// chosen now asks which to compare it with (Yes: the one it was saved under,
+// which becomes the chosen industry; No: the one chosen now; Cancel: not
+// opened), or, when the data set has no figures for its own industry, says
+// that it is compared with the industry chosen now. False when cancelled.
+bool OpenStored(ConnectionHandle& user, const std::string& name, std::int16_t year);
+inline constexpr int kMsgCompareWithSavedIndustry = 2402;
+inline constexpr int kMsgSavedIndustryNotInDataSet = 2404;
+
 // Return to the main menu or the search screen: true when the screen may be
-// left (the save question answered, and the record saved when asked to).
+// left (unchanged, or the save question answered No, or Yes and saved);
+// Cancel stays with the record as it was.
 bool MayReturn(RecordHolder& holder, ConnectionHandle& user);
 
 // Closing the window: true when it may close (the program's own exit question
@@ -126,7 +144,8 @@ ComparisonRequest RequestComparison(RecordTexts& record, const std::string& naic
 // Compare, as the values screen's command: editing finished, the request (a
 // refusal is shown as a message), then the comparison report of the industry
 // chosen now (CurrentChoice) and the data set in force. True when the
-// comparison was asked for.
+// comparison was asked for. A comparison saves nothing: the record keeps its
+// changed flag.
 bool Compare(RecordHolder& holder);
 
 // Trend: editing finished, the name checked, then the trend report of the

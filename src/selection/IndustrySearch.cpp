@@ -5,21 +5,35 @@
 #include "core/Strings.h"
 #include "core/Text.h"
 
+#include <QCollator>
+#include <QLocale>
+
+#include <algorithm>
 #include <unordered_map>
 
 namespace zorva {
 
 namespace {
 
+// Sorts by title as a reader of the language expects: "Élevage" with the
+// E's, not after "Z" as the bytes of the statement's order put it.
+template <class T, class Key>
+void SortTitles(std::vector<T>& items, Key key, int language) {
+    QCollator collator(QLocale(language != 0 ? QLocale::French : QLocale::English, QLocale::Canada));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<std::pair<QString, size_t>> keys;
+    keys.reserve(items.size());
+    for (size_t i = 0; i < items.size(); ++i) keys.emplace_back(QString::fromStdString(key(items[i])), i);
+    std::stable_sort(keys.begin(), keys.end(),
+                     [&](const auto& a, const auto& b) { return collator.compare(a.first, b.first) < 0; });
+    std::vector<T> sorted;
+    sorted.reserve(items.size());
+    for (const auto& k : keys) sorted.push_back(std::move(items[k.second]));
+    items = std::move(sorted);
+}
+
 const char* const kTopFolders[] = {"IndTOTALL", "IndMANAGE"};
 const char* const kFinanceFolder = "IndTFINANC";
-
-std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
-    if (from.empty()) return text;
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
 
 std::string Column(const std::vector<Variant>& row, int index) {
     return index >= 0 && index < static_cast<int>(row.size()) ? row[static_cast<std::size_t>(index)].toString()
@@ -75,6 +89,7 @@ std::vector<std::string> ReadTitleList(ConnectionHandle& connection, const std::
     const int field = rs->FieldIndex("Dsc");
     for (const auto& row : rs->Rows()) titles.push_back(Column(row, field));
     rs->Close();
+    SortTitles(titles, [](const std::string& t) -> const std::string& { return t; }, language);
     return titles;
 }
 
@@ -177,7 +192,9 @@ std::vector<IndustryRow> IndustryTitleList(ConnectionHandle& connection, const s
                         " f inner join " + naicsTable + " N on f.naics = N.NAICS) " +
                         "left join tblTreeview T on N.Parent = T.NodeKey order by " + title,
                     "read");
-    return rowsOf(*rs);
+    auto rows = rowsOf(*rs);
+    SortTitles(rows, [](const IndustryRow& r) -> const std::string& { return r.title; }, language);
+    return rows;
 }
 
 std::string KeywordStatement(const std::string& dataTable, const std::string& naicsTable, const std::string& word,
@@ -219,6 +236,20 @@ void RefreshChoiceLanguage() {
     const auto found = LookupIndustry(gcnIndustry, gstrDataTable, gstrNaicsTable, chosen.naics, gintLanguage);
     chosen.title = found ? found->title : std::string();
     chosen.sector = found ? found->sector : std::string();
+}
+
+std::string IndustryCaption(ConnectionHandle& connection, const std::string& code, int language) {
+    if (code.empty()) return {};
+    const std::string column = language != 0 ? "description_french" : "description";
+    // The data set's own titles first; a code of the other volume's table is
+    // still named (a statement may have been saved under another data set).
+    for (const std::string& table : {gstrNaicsTable, std::string(kNaicsDetailed), std::string(kNaicsRaw)}) {
+        if (table.empty() || !TableExists(connection, table)) continue;
+        auto rs = GetRS(connection, "select " + column + " from " + table + " where NAICS = '" + SqlQuote(code) + "'",
+                        "read");
+        if (rs->RecordCount() && !rs->Fields(0).isNull()) return code + " \u2013 " + TrimBlanks(rs->Fields(0).toString());
+    }
+    return code;
 }
 
 } // namespace zorva

@@ -85,6 +85,10 @@ std::optional<IndustryRow> LookupByTitle(ConnectionHandle& connection, const std
 // code with an empty title and sector.
 void RefreshChoiceLanguage();
 
+// An industry as a list names it: "code – title" in the language, from the
+// data set's description table or else either volume's; the bare code when
+// no table knows it; "" for no code.
+std::string IndustryCaption(ConnectionHandle& connection, const std::string& code, int language);
 // "Sector: " + sector in the language (just the prefix and ": " without one).
 std::string SectorCaption(const std::string& sector, int language);
 // "NAICS: " + code in English, "SCIAN: " + code in French.

@@ -5,11 +5,17 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <set>
 #include <stdexcept>
+#include <thread>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -269,6 +275,42 @@ bool publish(const std::string& tmp, const std::string& target, bool keepExistin
     return true;
 }
 
+// Two copies started at the same moment on a store that does not exist yet
+// (a first start, a double click twice): one creates it while the other waits
+// for it, then finds it made and only brings it up to date. The lock is the
+// writers' turnstile beside the store ("<store>-writers", the file the
+// database layer's transactions pass through), held for as long as the store
+// is being created or brought up to date, at most kSetupWaitMs.
+constexpr int kSetupWaitMs = 30000;
+
+class SetupLock {
+public:
+    explicit SetupLock(const std::string& store) {
+        const std::string path = store + "-writers";
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+        if (fd_ < 0) fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0) return;  // a folder where no lock can be made: go on without
+        const auto start = std::chrono::steady_clock::now();
+        while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) ||
+                std::chrono::steady_clock::now() - start > std::chrono::milliseconds(kSetupWaitMs)) {
+                ::close(fd_);
+                fd_ = -1;
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    ~SetupLock() {
+        if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+    }
+    SetupLock(const SetupLock&) = delete;
+    SetupLock& operator=(const SetupLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
 } // namespace
 
 bool writeIndustryStore(const IndustrySource& src, const std::string& outPath, Diagnostics& diags,
@@ -309,6 +351,7 @@ bool writeIndustryStore(const IndustrySource& src, const std::string& outPath, D
 bool updateUserStore(const UserSource& src, const std::string& outPath, Diagnostics& diags, StoreSummary& summary) {
     summary = StoreSummary{};
     try {
+        SetupLock setup(outPath);
         if (!fs::exists(outPath)) {
             std::string tmp = temporaryPath(outPath);
             removeQuietly(tmp);

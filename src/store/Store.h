@@ -12,6 +12,11 @@
 // layout of the schema (keeping their rows), the reference tables get the
 // shipped rows, and MyValues rows are never touched. A damaged store is left
 // untouched. The user store is put in write-ahead-log mode.
+//
+// Two copies of the program started together on a store that does not exist
+// yet: the creation and the update hold the writers' turnstile beside the
+// store ("<store>-writers"), so one copy makes the store while the other
+// waits, then finds it made and only brings it up to date.
 
 #include "store/Diagnostics.h"
 #include "store/Validate.h"

@@ -61,7 +61,11 @@ public:
         if (auto* menu = ExistingScreen<frmMenu>()) menu->subLanguageChanged();
         if (auto* search = ExistingScreen<frmSearch>()) search->subLanguageChanged();
         if (auto* values = ExistingScreen<frmMyValues>()) values->subLanguageChanged();
-        if (auto* list = ExistingScreen<frmOpenExisting>()) list->subLoadCaptions();
+        if (auto* list = ExistingScreen<frmOpenExisting>()) {
+            list->subLoadCaptions();
+            list->fncLoadFirms();  // the industries' titles
+        }
+        if (auto* definition = ExistingScreen<frmIndustryDefinitions>()) definition->subLanguageChanged();
     }
 
     std::string ChooseStatementFile() override {

@@ -78,7 +78,7 @@ public:
         for (const auto& a : arguments) args << qs(a);
         qint64 pid = 0;
         if (!QProcess::startDetached(qs(program), args, QString(), &pid)) {
-            if (error) *error = "the program could not be started";
+            if (error) *error = Txt(2438);
             return false;
         }
         return true;
@@ -103,7 +103,7 @@ public:
         }
         doc.print(&printer);
         if (printer.printerState() == QPrinter::Error) {
-            if (error) *error = "the printer reported an error";
+            if (error) *error = Txt(2440);
             return false;
         }
         return true;
@@ -179,6 +179,12 @@ bool ZorvaApplication::notify(QObject* receiver, QEvent* event) {
         throw;  // a test's fake exit: let it reach the test
     } catch (const std::exception& e) {
         while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+        if (IsRecoverableError(e)) {
+            // The office's server went away or was busy: say so and go on,
+            // with every screen as it was.
+            MsgBox(RecoverableErrorText(e), MsgButtons::OK, MsgIcon::Exclamation);
+            return true;
+        }
         ReportFatalError(e);
     }
 }

@@ -70,11 +70,16 @@ void frmAbout::subApplyCaptions(int language) {
     ui->lblEmail->setText(t(570));
     ui->lblFax->setText(t(1500));
     ui->lblIllustrative->setText(t(914));
-    // Where saved enterprises go: the user's data folder once installed, or
-    // the file chosen with --user-store.
-    std::error_code ec;
-    const std::filesystem::path store = std::filesystem::absolute(UserStorePath(), ec).lexically_normal();
-    ui->lblUserStore->setText(t(1560).trimmed() + "\n" + qs(ec ? UserStorePath() : store.string()));
+    // Where saved enterprises go: the user's data folder once installed, the
+    // file chosen with --user-store, or the office's server (its address,
+    // database and user as the connection has them, never a password).
+    if (gcnUser && gcnUser->isServer()) {
+        ui->lblUserStore->setText(t(2300).trimmed() + "\n" + qs(DescribeConnection(gcnUser)));
+    } else {
+        std::error_code ec;
+        const std::filesystem::path store = std::filesystem::absolute(UserStorePath(), ec).lexically_normal();
+        ui->lblUserStore->setText(t(1560).trimmed() + "\n" + qs(ec ? UserStorePath() : store.string()));
+    }
 }
 
 void frmAbout::cmdReturn_Click() { hide(); }

@@ -92,3 +92,24 @@ TEST(JetSql, PlusAtTheEdgesOfAStatementIsSafe) {
     EXPECT_EQ(JetToSQLite("+ 'a'"), "+ 'a'");
     EXPECT_EQ(JetToSQLite("'a' +"), "'a' +");
 }
+
+// One translator, two targets: what the server receives for the program's
+// statements (names in lower case between double quotes where Jet bracketed
+// them; literals untouched).
+TEST(JetSql, ThePostgresTargetQuotesBracketedNamesAndLeavesLiteralsAlone) {
+    const struct { const char* jet; const char* postgres; } cases[] = {
+        {"DELETE myvalues from myvalues where foldcase(firmname) = foldcase('O''Hara') and [year] = 2010",
+         "DELETE from myvalues where foldcase(firmname) = foldcase('O''Hara') and \"year\" = 2010"},
+        {"select Firmname as Nom, [year] as Année from myvalues order by Firmname, [year]",
+         "select Firmname as Nom, \"year\" as Année from myvalues order by Firmname, \"year\""},
+        {"insert into Rpt_Ratios_Titles select * from Rpt_Ratios_Titles_Source where [Language] = 'E'",
+         "insert into Rpt_Ratios_Titles select * from Rpt_Ratios_Titles_Source where \"language\" = 'E'"},
+        {"Update Rpt_Comparison T, (select * from Volume_Descriptions where Volume = 3 and [Language] = 'E' ) D "
+         "Set T.MyVol = D.Title1 + ' - [x] \"y\" \\'",
+         "UPDATE Rpt_Comparison AS T SET MyVol = D.Title1 || ' - [x] \"y\" \\' FROM (select * from "
+         "Volume_Descriptions where Volume = 3 and \"language\" = 'E' ) AS D"},
+        {"select a from t where b == 'a == b'", "select a from t where b = 'a == b'"},
+        {"select [Odd \"Name\"] from t", "select \"odd \"\"name\"\"\" from t"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(zorva::JetToPostgres(c.jet), c.postgres) << c.jet;
+}

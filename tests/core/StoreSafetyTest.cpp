@@ -68,13 +68,14 @@ protected:
     }
     void TearDown() override { ResetGlobals(); }
 
-    // Start-up fails with the message of `headlineId` naming `file`.
-    void expectStartupStops(const std::string& file, int headlineId, int adviceId, const std::string& what) {
+    // Start-up fails with the message of `headlineId` naming `file`; the message.
+    std::string expectStartupStops(const std::string& file, int headlineId, int adviceId, const std::string& what) {
+        std::string msg;
         try {
             OpenDataStores();
             ADD_FAILURE() << what << ": start-up must stop";
         } catch (const StartupError& e) {
-            const std::string msg = e.what();
+            msg = e.what();
             EXPECT_EQ(e.file(), file) << what;
             for (int id : {headlineId, headlineId + 1})
                 EXPECT_NE(msg.find(LoadResString(id) + file), std::string::npos) << what << "\n" << msg;
@@ -82,6 +83,7 @@ protected:
                 EXPECT_NE(msg.find(LoadResString(id)), std::string::npos) << what << "\n" << msg;
         }
         EXPECT_FALSE(gcnUser && gcnIndustry) << what;
+        return msg;
     }
 
     Fakes fakes;
@@ -90,20 +92,69 @@ protected:
 
 } // namespace
 
+// Each damage is found, and the reason given shows which check found it: the
+// checks of the file's beginning, its size in pages and its header's page
+// count each catch a case that SQLite's own check of the pages lets through
+// or reports only as "malformed".
 TEST_F(StoreSafety, ADamagedStoreStopsStartUpAndIsLeftAsItWas) {
+    const std::string cut = "it was cut off", notADatabase = "it is not a database",
+                      shorter = "shorter than its header says";
+    auto pageSize = [](const std::string& f) { return std::stol(sqlValue(f, "PRAGMA page_size")); };
+    auto setHeader = [](const std::string& f, int offset, std::uint32_t value) {
+        std::fstream io(f, std::ios::in | std::ios::out | std::ios::binary);
+        io.seekp(offset);
+        const char bytes[4] = {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+                               static_cast<char>(value >> 8), static_cast<char>(value)};
+        io.write(bytes, 4);
+    };
+    auto headerValue = [](const std::string& f, int offset) {
+        const std::string b = readBytes(f).substr(static_cast<size_t>(offset), 4);
+        std::uint32_t v = 0;
+        for (char c : b) v = (v << 8) | static_cast<unsigned char>(c);
+        return v;
+    };
     struct Damage {
         const char* name;
         std::function<void(const std::string& file, const std::string& table)> apply;
+        std::string because;  // the reason given; empty: SQLite's own check of the pages
     };
     const Damage damages[] = {
         {"a few bytes cut off the end",
-         [](const std::string& f, const std::string&) { fs::resize_file(f, fs::file_size(f) - 7); }},
-        {"zeros over a page", [](const std::string& f, const std::string& t) { zeroPageOf(f, t); }},
+         [](const std::string& f, const std::string&) { fs::resize_file(f, fs::file_size(f) - 7); }, "whole number"},
+        // The last pages free: SQLite reads the short page as zeros and finds nothing wrong.
+        {"a few bytes cut off a free last page",
+         [&](const std::string& f, const std::string&) {
+             sqlValue(f, "PRAGMA journal_mode = DELETE");
+             sqlValue(f, "CREATE TABLE junk AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                         "WHERE i < 40) SELECT zeroblob(3000) AS x FROM n");
+             sqlValue(f, "DROP TABLE junk");
+             fs::resize_file(f, fs::file_size(f) - 7);
+         },
+         "whole number"},
+        {"whole pages cut off the end",
+         [&](const std::string& f, const std::string&) {
+             fs::resize_file(f, fs::file_size(f) - 2 * static_cast<std::uintmax_t>(pageSize(f)));
+         },
+         shorter},
+        {"a header that counts more pages than the file has",
+         [&](const std::string& f, const std::string&) { setHeader(f, 28, headerValue(f, 28) + 5); }, shorter},
+        // A stale change counter makes the header's page count unusable:
+        // the pages themselves must show what is missing.
+        {"a stale change counter and whole pages cut off",
+         [&](const std::string& f, const std::string&) {
+             setHeader(f, 24, headerValue(f, 92) + 3);
+             fs::resize_file(f, fs::file_size(f) - 2 * static_cast<std::uintmax_t>(pageSize(f)));
+         },
+         ""},
+        {"zeros over a page", [](const std::string& f, const std::string& t) { zeroPageOf(f, t); }, ""},
         {"a text file under the name",
          [](const std::string& f, const std::string&) {
              std::ofstream(f, std::ios::binary | std::ios::trunc) << "These are my notes, not a database.\n";
-         }},
-        {"an empty file", [](const std::string& f, const std::string&) { std::ofstream(f, std::ios::trunc); }},
+         },
+         notADatabase},
+        // SQLite takes an empty file for an empty database.
+        {"an empty file", [](const std::string& f, const std::string&) { std::ofstream(f, std::ios::trunc); },
+         notADatabase},
     };
     const std::string userBefore = readBytes(user), industryBefore = readBytes(industry);
     for (const auto& d : damages) {
@@ -111,8 +162,16 @@ TEST_F(StoreSafety, ADamagedStoreStopsStartUpAndIsLeftAsItWas) {
                                           std::pair{industry, std::string("ZORVA_Vol3_ALL_2010_Final_Ratios")}}) {
             const std::string what = std::string(d.name) + " of " + file;
             d.apply(file, table);
+            fs::remove(file + "-wal");
+            fs::remove(file + "-shm");
             const std::string damaged = readBytes(file);
-            expectStartupStops(file, 1524, 1526, what);
+            const std::string reason = expectStartupStops(file, 1524, 1526, what);
+            if (!d.because.empty()) {
+                EXPECT_NE(reason.find(d.because), std::string::npos) << what << "\n" << reason;
+            } else {
+                for (const std::string& ours : {cut, notADatabase, shorter})
+                    EXPECT_EQ(reason.find(ours), std::string::npos) << what << "\n" << reason;
+            }
             EXPECT_TRUE(readBytes(file) == damaged) << what << ": the damaged file must be left as it was";
             std::ofstream(file, std::ios::binary | std::ios::trunc) << (file == user ? userBefore : industryBefore);
             ResetGlobals();

@@ -104,6 +104,20 @@ TEST_F(StatementImport, EachLayoutAndNumberFormatInBothLanguages) {
     }
 }
 
+// A heading row of just two line items over their amounts is one statement
+// in a row, not a two-column list of "Cash: Sales" and "100: 200".
+TEST_F(StatementImport, TwoLineItemsOverTheirAmountsAreOneRow) {
+    for (const std::string& path : {writeCsv("Cash,Sales\n100,200\n"),
+                                    writeXlsx({{0, 0, "Cash", 0, false}, {0, 1, "Sales", 0, false},
+                                               {1, 0, nullptr, 100, true}, {1, 1, nullptr, 200, true}})}) {
+        StatementPreview p = ReadStatementFile(path, 0);
+        EXPECT_EQ(p.layout, Layout::OneRow) << path;
+        EXPECT_EQ(valueOf(p, Field::Cash), "100") << path;
+        EXPECT_EQ(valueOf(p, Field::Sales), "200") << path;
+        EXPECT_TRUE(p.unknown.empty()) << path;
+    }
+}
+
 TEST_F(StatementImport, UnknownLinesAreListedAndNeverImported) {
     StatementPreview p = ReadStatementFile(
         writeCsv("Cash,100\nGoodwill,250\nCash equivalents,7\nTotal assets,999\nAccounts payable,abc\n"), 1);
@@ -134,7 +148,7 @@ TEST_F(StatementImport, AFileThatCannotBeReadSaysWhy) {
     };
     for (const Case& c : {Case{writeCsv(""), "empty"}, Case{writeCsv("\n\n"), "nothing"},
                           Case{writeCsv("Cash,1\nCaf\xE9,2\n"), "line 2 is not UTF-8"},
-                          Case{damaged, "workbook"}, Case{dir + "/missing.csv", "cannot read"},
+                          Case{damaged, "workbook"}, Case{dir + "/missing.csv", "does not exist"},
                           Case{writeCsv("Cash,\"1\n"), "not closed"}}) {
         try {
             ReadStatementFile(c.path, 0);

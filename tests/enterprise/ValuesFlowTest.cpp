@@ -5,14 +5,19 @@
 
 #include "support/AppFixture.h"
 
+#include "core/AppPath.h"
+#include "core/Catalogue.h"
 #include "core/Globals.h"
 #include "core/Navigator.h"
 #include "core/Strings.h"
 #include "enterprise/RecordStore.h"
 #include "enterprise/ValuesFlow.h"
 #include "reports/render/ReportViewerLogic.h"
+#include "selection/IndustrySearch.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace zorva;
 using namespace zorva::test;
@@ -24,11 +29,17 @@ public:
     bool listHasRecords = false;
     int listsShown = 0;
     std::vector<std::string> reports;  // captions of the reports shown
+    std::vector<RecordTexts> stored;    // records put on the values screen
+    void ShowStoredRecord(const RecordTexts& record) override { stored.push_back(record); }
     bool ShowOpenExisting() override {
         ++listsShown;
         return listHasRecords;
     }
-    void ShowReport(const report::PreparedReport& report) override { reports.push_back(report.caption); }
+    std::vector<bool> keptDuringReport;  // gblnKeepValues while each report was up
+    void ShowReport(const report::PreparedReport& report) override {
+        reports.push_back(report.caption);
+        keptDuringReport.push_back(gblnKeepValues);
+    }
 };
 
 class ValuesFlow : public AppFixture {
@@ -60,9 +71,11 @@ protected:
 };
 
 TEST_F(ValuesFlow, SavingTwiceAsksBeforeReplacingTheSameEnterprise) {
-    // Names match without regard to letter case, in any alphabet; accents count.
+    // Names match without regard to letter case, in any alphabet, with full
+    // case folding and however an accent was typed; accents count.
     const struct { const char* first; const char* second; bool same; } cases[] = {
-        {"O'Hara", "O'Hara", true}, {"Acme", "ACME", true}, {"ÉCOLE", "école", true}, {"école", "ecole", false}};
+        {"O'Hara", "O'Hara", true},         {"Acme", "ACME", true},           {"ÉCOLE", "école", true},
+        {"école", "ecole", false},          {"Café", "Cafe\u0301", true},     {"Straße", "STRASSE", true}};
     for (const auto& c : cases) {
         ExecCmdInDB(gcnUser, "delete * from MyValues");
         values::PlainRecord first(recordOf(c.first, "5"));
@@ -105,9 +118,53 @@ TEST_F(ValuesFlow, OnlyAWholeReferenceYearReachesTheStore) {
     EXPECT_EQ(GetRS(gcnUser, "select [Year] from MyValues", "read")->Fields(0).toInt(), 2009);
 }
 
+// Two copies of the program, or two advisers on the office's server: this one
+// opened the record, the other saved it meanwhile. Saving asks first, and
+// each answer does what it says; nothing is overwritten silently.
+TEST_F(ValuesFlow, ASaveAfterAnotherCopyChangedTheRecordAsksFirst) {
+    ConnectionHandle other;
+    ConnectToFile(other, UserStorePath(), "unknown");
+    const struct {
+        MsgAnswer answer;
+        values::SaveResult result;
+        double stored;
+        const char* onScreen;
+    } cases[] = {
+        {MsgAnswer::Yes, values::SaveResult::Replaced, 9, "9"},
+        {MsgAnswer::No, values::SaveResult::Reloaded, 7, "7"},
+        {MsgAnswer::Cancel, values::SaveResult::Declined, 7, "9"},
+    };
+    for (const auto& c : cases) {
+        store::SaveRecord(gcnUser, recordOf("Acme", "3"), 2010);
+        auto opened = store::LoadRecord(gcnUser, "Acme", 2010);
+        ASSERT_TRUE(opened);
+        (*opened)[Field::Cash] = "9";
+        values::PlainRecord mine(*opened);
+        mine.SetChanged(true);
+        store::SaveRecord(other, recordOf("ACME", "7"), 2010);
+        fakes.messages->answer(c.answer);
+        EXPECT_EQ(values::Save(mine, gcnUser, false), c.result);
+        EXPECT_EQ(fakes.messages->shown.size() >= 1 ? fakes.messages->shown.back().buttons : MsgButtons::OK,
+                  c.answer == MsgAnswer::Yes ? MsgButtons::OK : MsgButtons::YesNoCancel);
+        const auto asked = std::find_if(fakes.messages->shown.begin(), fakes.messages->shown.end(),
+                                        [](const ShownMessage& m) { return m.buttons == MsgButtons::YesNoCancel; });
+        ASSERT_NE(asked, fakes.messages->shown.end()) << "no question was asked";
+        EXPECT_NE(asked->text.find(Txt(2320)), std::string::npos);
+        EXPECT_EQ(storedRows(), 1);
+        EXPECT_EQ(storedCash(), c.stored);
+        EXPECT_EQ(mine.Record()[Field::Cash], c.onScreen);
+        fakes.messages->shown.clear();
+    }
+}
+
 TEST_F(ValuesFlow, ASaveThatFailsKeepsTheStoredRecord) {
     store::SaveRecord(gcnUser, recordOf("Acme", "3"), 2010);
-    ExecCmdInDB(gcnUser, "CREATE TRIGGER refuse BEFORE INSERT ON MyValues BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+    if (gcnUser->isServer())
+        ExecCmdInDB(gcnUser, "CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $f$ BEGIN "
+                             "RAISE EXCEPTION 'disk full'; END $f$; CREATE TRIGGER refuse BEFORE INSERT ON MyValues "
+                             "FOR EACH ROW EXECUTE FUNCTION refuse()");
+    else
+        ExecCmdInDB(gcnUser, "CREATE TRIGGER refuse BEFORE INSERT ON MyValues BEGIN SELECT RAISE(ABORT, 'disk full'); END");
     values::PlainRecord r(recordOf("Acme", "9"));
     r.SetChanged(true);
     EXPECT_THROW(values::Save(r, gcnUser, true), DbError);
@@ -152,7 +209,59 @@ TEST_F(ValuesFlow, OpeningAsksToSaveFirstAndSaysWhenNothingIsStored) {
     values::OpenExisting(r, gcnUser);
     EXPECT_EQ(storedRows(), 1) << "Yes saved first";
     EXPECT_EQ(nav->listsShown, 2);
-    EXPECT_TRUE(gblnKeepValues) << "the screen keeps its record behind the list";
+    EXPECT_FALSE(gblnKeepValues) << "nothing is kept for a list that may be closed unused";
+}
+
+TEST_F(ValuesFlow, AStatementSavedUnderAnotherIndustryAsksWhichToCompareWith) {
+    ASSERT_TRUE(subSetDataTable("optVol3"));
+    auto codes = GetRS(gcnIndustry, "select NAICS from " + gstrDataTable + " order by NAICS", "read");
+    ASSERT_GE(codes->RecordCount(), 2);
+    const std::string chosen = codes->Rows()[0][0].toString(), saved = codes->Rows()[1][0].toString();
+    RecordTexts r = recordOf("Acme", "5");
+    r[Field::NAICS] = saved;
+    store::SaveRecord(gcnUser, r, 2010);
+    r[Field::NAICS] = "9999";  // no industry of the data set
+    r[Field::FirmName] = "Gone";
+    store::SaveRecord(gcnUser, r, 2010);
+    auto choose = [&] {
+        CurrentChoice().industry = {chosen, "", ""};
+        RefreshChoiceLanguage();
+    };
+
+    struct Case {
+        MsgAnswer answer;
+        bool opened;
+        std::string compareWith;
+    } cases[] = {{MsgAnswer::Yes, true, saved}, {MsgAnswer::No, true, chosen}, {MsgAnswer::Cancel, false, chosen}};
+    for (const Case& c : cases) {
+        choose();
+        nav->stored.clear();
+        fakes.messages->answer(c.answer);
+        EXPECT_EQ(values::OpenStored(gcnUser, "ACME", 2010), c.opened);
+        const std::string question = fakes.messages->last().text;
+        EXPECT_NE(question.find(IndustryCaption(gcnIndustry, saved, 0)), std::string::npos) << question;
+        EXPECT_NE(question.find(IndustryCaption(gcnIndustry, chosen, 0)), std::string::npos) << question;
+        EXPECT_EQ(fakes.messages->last().buttons, MsgButtons::YesNoCancel);
+        EXPECT_EQ(nav->stored.size(), c.opened ? 1u : 0u);
+        EXPECT_EQ(CurrentChoice().industry.naics, c.compareWith);
+        EXPECT_FALSE(CurrentChoice().industry.title.empty());
+    }
+
+    // An industry the data set has no figures for: said, and the chosen one used.
+    choose();
+    const size_t before = fakes.messages->shown.size();
+    EXPECT_TRUE(values::OpenStored(gcnUser, "Gone", 2010));
+    ASSERT_EQ(fakes.messages->shown.size(), before + 1);
+    EXPECT_EQ(fakes.messages->last().buttons, MsgButtons::OK);
+    EXPECT_NE(fakes.messages->last().text.find("9999"), std::string::npos);
+    EXPECT_EQ(CurrentChoice().industry.naics, chosen);
+
+    // Saved under the industry chosen now: no question.
+    r[Field::NAICS] = chosen;
+    r[Field::FirmName] = "Same";
+    store::SaveRecord(gcnUser, r, 2010);
+    EXPECT_TRUE(values::OpenStored(gcnUser, "Same", 2010));
+    EXPECT_EQ(fakes.messages->shown.size(), before + 1);
 }
 
 TEST_F(ValuesFlow, TheComparisonChecksTheRecordFirst) {
@@ -173,6 +282,33 @@ TEST_F(ValuesFlow, TheComparisonChecksTheRecordFirst) {
         EXPECT_EQ(fakes.messages->last().buttons, MsgButtons::OK);
     }
     EXPECT_TRUE(nav->reports.empty());
+}
+
+// A comparison or a trend is no save, and the values screen's one-shot flag
+// lives exactly as long as the report it was set for.
+TEST_F(ValuesFlow, AReportKeepsTheRecordUnsavedAndLeavesNoFlagBehind) {
+    ASSERT_TRUE(subSetDataTable("optVol3"));
+    auto codes = GetRS(gcnIndustry, "select NAICS from " + gstrDataTable + " order by NAICS", "read");
+    CurrentChoice().industry = {codes->Rows()[0][0].toString(), "", ""};
+    RefreshChoiceLanguage();
+    RecordTexts record = recordOf("Acme", "100");
+    record[Field::ShareC] = "100";
+    subCalculateSubTotals(record);
+
+    values::PlainRecord refused(recordOf("Acme", "100", "2011"));
+    refused.SetChanged(true);
+    EXPECT_FALSE(values::Compare(refused));
+    EXPECT_FALSE(gblnKeepValues) << "a refused check sets nothing";
+
+    for (bool trend : {false, true}) {
+        values::PlainRecord r(record);
+        r.SetChanged(true);
+        EXPECT_TRUE(trend ? values::Trend(r) : values::Compare(r));
+        EXPECT_TRUE(r.Changed()) << (trend ? "trend" : "comparison") << ": the statement is still unsaved";
+        EXPECT_FALSE(gblnKeepValues);
+    }
+    ASSERT_EQ(nav->reports.size(), 2u);
+    EXPECT_EQ(nav->keptDuringReport, (std::vector<bool>{true, true}));
 }
 
 } // namespace

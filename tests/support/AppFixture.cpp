@@ -3,6 +3,7 @@
 #include "core/AppPath.h"
 #include "core/Globals.h"
 #include "core/modMain.h"
+#include "support/PgServer.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -66,6 +67,9 @@ void AppFixture::SetUp() {
     fakes = InstallFakes();
     appDir = CopyAppFolder();
     SetAppPath(appDir);
+    SetUserStorePath("");
+    // The user store on the office's server instead of the folder's file.
+    if (ServerBackend()) SetUserStorePath(NewServerStore());
     OpenDataStores();
 }
 
@@ -78,6 +82,7 @@ void ShippedStoresFixture::SetUp() {
 
 void AppFixture::TearDown() {
     ResetGlobals();
+    SetUserStorePath("");
 }
 
 } // namespace zorva::test

@@ -1,9 +1,11 @@
 #include "support/FixtureStores.h"
+#include "support/PgServer.h"
 
 #include "support/AppFixture.h"
 
 #include "core/AppPath.h"
 #include "core/Catalogue.h"
+#include "core/Globals.h"
 #include "selection/IndustrySearch.h"
 #include "core/modMain.h"
 
@@ -129,7 +131,21 @@ FixtureStores::FixtureStores() {
     createFile(dir + "/" + kIndustryStore);
     createFile(dir + "/" + kUserStore);
     ConnectToFile(industry, dir + "/" + kIndustryStore, "unknown");
-    ConnectToFile(user, dir + "/" + kUserStore, "unknown");
+    if (ServerBackend()) {
+        // A store on the test server with the server's functions (foldcase),
+        // its tables made anew below in this fixture's layouts.
+        server = NewServerStore();
+        std::string tables;
+        for (const char* t : {"MyValues", "Rpt_Data_CY", "Rpt_Data_CYM1", "Rpt_Data_CYM2", "Rpt_Comparison",
+                              "Rpt_Ratios_Titles", "Rpt_Ratios_Titles_Source", "Rpt_BalanceSheet_Titles",
+                              "Rpt_BalanceSheet_Titles_Source", "Rpt_Comparison_Titles", "Rpt_Comparison_Titles_Source",
+                              "Volume_Descriptions", "ProvinceCodes"})
+            tables += std::string(tables.empty() ? "" : ", ") + t;
+        PgSql(server, "DROP TABLE " + tables + " CASCADE");
+        ConnectToFile(user, server, "unknown");
+    } else {
+        ConnectToFile(user, dir + "/" + kUserStore, "unknown");
+    }
 
     ExecCmdInDB(industry, "CREATE TABLE tblTreeview (NodeKey TEXT, Parent TEXT, sequence INTEGER, IndDescE TEXT, IndDescF TEXT)");
     ExecCmdInDB(industry, "CREATE TABLE datadescription (optname TEXT, descriptione TEXT, descriptionf TEXT)");
@@ -141,24 +157,24 @@ FixtureStores::FixtureStores() {
     addFolder("Ind11", "IndTOTALL", 2, "Agriculture, forestry, fishing and hunting",
               "Agriculture, foresterie, pêche et chasse");
 
-    ExecCmdInDB(user, "CREATE TABLE MyValues (FirmName TEXT, Year INTEGER, NAICS TEXT, Cash REAL, Ar REAL, Inv REAL, "
+    userTable("CREATE TABLE MyValues (FirmName TEXT, Year INTEGER, NAICS TEXT, Cash REAL, Ar REAL, Inv REAL, "
                       "CA REAL, OA REAL, Toa REAL, Invest REAL, Ptfl REAL, Ta REAL, OperatingRevenue REAL, Sales REAL, "
                       "GrossProfit REAL, OperatingProfit REAL, InterestExpense REAL, PretaxProfit REAL, "
                       "ProfitAfterTax REAL, AccountsPayable REAL, Paper REAL, Mtg REAL, Bonds REAL, Ol REAL, "
                       "AmtsAffil REAL, OLiab REAL, DefTax REAL, Tliab REAL, ShareC REAL, RetEarn REAL, OtherSur REAL, "
                       "Equity1 REAL, TotLiabShareEq REAL, CurrentAssets REAL, CurrentLiabilities REAL)");
     for (const char* t : {"Rpt_Data_CY", "Rpt_Data_CYM1", "Rpt_Data_CYM2"})
-        ExecCmdInDB(user, std::string("CREATE TABLE ") + t + " (" + ratioTableColumns() + ")");
-    ExecCmdInDB(user, "CREATE TABLE Rpt_Comparison (" + comparisonColumns() + ")");
+        userTable(std::string("CREATE TABLE ") + t + " (" + ratioTableColumns() + ")");
+    userTable("CREATE TABLE Rpt_Comparison (" + comparisonColumns() + ")");
     for (const char* t : {"Rpt_Ratios_Titles", "Rpt_Ratios_Titles_Source"})
-        ExecCmdInDB(user, std::string("CREATE TABLE ") + t + " (" + titleColumns(true, false) + ")");
+        userTable(std::string("CREATE TABLE ") + t + " (" + titleColumns(true, false) + ")");
     for (const char* t : {"Rpt_BalanceSheet_Titles", "Rpt_BalanceSheet_Titles_Source"})
-        ExecCmdInDB(user, std::string("CREATE TABLE ") + t + " (" + titleColumns(false, true) + ")");
+        userTable(std::string("CREATE TABLE ") + t + " (" + titleColumns(false, true) + ")");
     for (const char* t : {"Rpt_Comparison_Titles", "Rpt_Comparison_Titles_Source"})
-        ExecCmdInDB(user, std::string("CREATE TABLE ") + t + " (Language TEXT, NAICS TEXT, Title_Report TEXT)");
-    ExecCmdInDB(user, "CREATE TABLE Volume_Descriptions (Volume INTEGER, Language TEXT, Title1 TEXT, Title2 TEXT, "
+        userTable(std::string("CREATE TABLE ") + t + " (Language TEXT, NAICS TEXT, Title_Report TEXT)");
+    userTable("CREATE TABLE Volume_Descriptions (Volume INTEGER, Language TEXT, Title1 TEXT, Title2 TEXT, "
                       "LargeMedianDesc TEXT, MediumMedianDesc TEXT)");
-    ExecCmdInDB(user, "CREATE TABLE ProvinceCodes (Code TEXT, English TEXT, French TEXT)");
+    userTable("CREATE TABLE ProvinceCodes (Code TEXT, English TEXT, French TEXT)");
 
     ExecCmdInDB(user, "INSERT INTO Rpt_Ratios_Titles_Source VALUES "
                       "('E', NULL, 'Reference years:', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, 'Financial ratios'),"
@@ -238,7 +254,22 @@ Variant FixtureStores::userValue(const std::string& sql, const std::string& colu
 
 void FixtureStores::openAsProgram() {
     SetAppPath(dir);
+    SetUserStorePath(server);
     OpenDataStores();
+    // On the server the program works on this fixture's connection: the
+    // report tables it filled are the ones the program reads.
+    if (!server.empty()) gcnUser = user;
+}
+
+void FixtureStores::userTable(std::string ddl) {
+    if (!server.empty()) {
+        // The server's types of the same meaning (its REAL is single precision).
+        for (const auto& [from, to] : {std::pair<std::string, std::string>{" REAL", " double precision"},
+                                       {" INTEGER", " bigint"}})
+            for (auto at = ddl.find(from); at != std::string::npos; at = ddl.find(from, at + to.size()))
+                ddl.replace(at, from.size(), to);
+    }
+    ExecCmdInDB(user, ddl);
 }
 
 } // namespace zorva::test

@@ -27,6 +27,9 @@ public:
     std::string dir;
     ConnectionHandle industry;
     ConnectionHandle user;
+    // The user store's server address when the tests' user store is on the
+    // server (support/PgServer.h); empty for the folder's file.
+    std::string server;
 
     // Creates an empty ratio table of a data set and year.
     void addRatioTable(int volume, const std::string& region, int year);
@@ -50,6 +53,7 @@ public:
     void openAsProgram();
 
 private:
+    void userTable(std::string ddl);
     int sequence_ = 0;
 };
 

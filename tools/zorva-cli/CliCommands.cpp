@@ -12,6 +12,7 @@
 #include "enterprise/SheetFile.h"
 #include "enterprise/ValuesFlow.h"
 #include "selection/IndustrySearch.h"
+#include "selection/WordSearch.h"
 #include "reports/prep/BatchComparison.h"
 #include "reports/render/ReportDocument.h"
 #include "reports/render/ReportExport.h"
@@ -49,12 +50,17 @@ const char* kUsage =
     "  prepare      prepare the ratios or balance-sheet report of an industry\n"
     "  report       render a report to a PDF or HTML file\n"
     "  import       store many enterprises (a CSV file) in the user store\n"
+    "  list         the enterprises saved in the user store\n"
+    "  open         one saved enterprise, as the values screen opens it\n"
+    "  store        which user store is in use\n"
     "\n"
     "Common options:\n"
     "  --app-dir DIR  read the data stores ZOR_DATA.mdb and myData.mdb of DIR\n"
     "                 (default: the program's application folder)\n"
     "  --user-store FILE  use FILE as the user data store (made if missing), as\n"
-    "                 the program's --user-store; also the variable ZORVA_USER_STORE\n"
+    "                 the program's --user-store; also the variable ZORVA_USER_STORE;\n"
+    "                 a server address (postgresql://HOST/DB, service=NAME) uses\n"
+    "                 the office's store on a PostgreSQL server\n"
     "                 (default: myData.mdb of the application folder, or\n"
     "                 ~/.local/share/zorva/myData.mdb for an installed program)\n"
     "  --lang en|fr   language of texts and messages (default en)\n"
@@ -75,8 +81,11 @@ const std::map<std::string, std::string> kCommandHelp = {
      "\n"
      "One JSON object per industry of the data set (OPTION is an option name such\n"
      "as optVol1 or optNovaScotia) with the keys naics, title and sector: by title,\n"
-     "or, with --keyword, the industries whose title contains WORD (\"%\" and \"_\"\n"
-     "are wildcards), in the order of the key word search.\n"},
+     "or, with --keyword, the industries the search screen's key word search\n"
+     "finds, in its order: first those whose title contains WORD (\"%\" and \"_\"\n"
+     "are wildcards), then those whose title holds the words in another form\n"
+     "(\"bakery\" finds \"Bakeries\"), then those whose definition holds them;\n"
+     "the key found says which (title, word form, definition).\n"},
     {"compare",
      "Usage: zorva-cli compare --dataset OPTION --naics CODE --values FILE.csv|FILE.xlsx\n"
      "                         [--out PORTFOLIO.xlsx] [--lang en|fr] [--app-dir DIR]\n"
@@ -106,6 +115,22 @@ const std::map<std::string, std::string> kCommandHelp = {
      "with --skip. One JSON object per row: line, FirmName, Year and status\n"
      "(saved, replaced, skipped or refused, with its reason). Nothing is stored\n"
      "when the file cannot be read. Exit status 0 when no row was refused, 1 else.\n"},
+    {"list",
+     "Usage: zorva-cli list [--lang en|fr] [--app-dir DIR] [--user-store FILE|ADDRESS]\n"
+     "\n"
+     "One JSON object per saved enterprise and year, in the order of the open-existing\n"
+     "list: FirmName and Year, and on a server store SavedBy and SavedAt.\n"},
+    {"open",
+     "Usage: zorva-cli open --name NAME --year Y [--lang en|fr] [--app-dir DIR] [--user-store FILE|ADDRESS]\n"
+     "\n"
+     "Prints the saved enterprise NAME (letter case aside) of the year Y as one JSON\n"
+     "object: FirmName, Year and the 32 amounts as the values screen shows them,\n"
+     "or {\"error\": ...} with exit status 1 when nothing is saved under them.\n"},
+    {"store",
+     "Usage: zorva-cli store [--app-dir DIR] [--user-store FILE|ADDRESS]\n"
+     "\n"
+     "Prints which user store is in use: {\"kind\": \"file\" or \"postgresql\", \"store\": the\n"
+     "file, or the server, database and user (never a password), \"records\": N}.\n"},
     {"prepare",
      "Usage: zorva-cli prepare --type rat|bal --dataset OPTION --naics CODE [--year Y] [--lang en|fr] [--app-dir DIR]\n"
      "\n"
@@ -134,6 +159,9 @@ const std::map<std::string, std::set<std::string>> kCommandOptions = {
     {"industries", {"lang", "dataset", "keyword"}},
     {"compare", {"lang", "dataset", "naics", "values", "out"}},
     {"import", {"lang", "values", "replace", "skip"}},
+    {"list", {"lang"}},
+    {"open", {"lang", "name", "year"}},
+    {"store", {}},
     {"prepare", {"lang", "dataset", "naics", "type", "year"}},
     {"report", {"lang", "dataset", "naics", "type", "year", "values", "name", "out"}},
 };
@@ -282,9 +310,21 @@ int cmdIndustries(const Options& o, std::ostream& out) {
     requireOptions(o, {"dataset"});
     int lang = languageOf(o);
     chooseDataset(datasetOf(o));
-    auto rows = o.has("keyword") ? KeywordSearch(gcnIndustry, gstrDataTable, gstrNaicsTable, o.get("keyword"), lang)
-                                 : IndustryTitleList(gcnIndustry, gstrDataTable, gstrNaicsTable, lang);
-    for (const auto& r : rows)
+    if (o.has("keyword")) {
+        // The search screen's results in its order: the titles that contain
+        // the word, then those found through word forms and definitions.
+        static const char* const kFound[] = {"title", "word form", "definition"};
+        for (const auto& hit : KeywordSearchAll(gcnIndustry, gstrDataTable, gstrNaicsTable, o.get("keyword"), lang))
+            out << JsonObject()
+                       .addString("naics", hit.row.naics)
+                       .addString("title", hit.row.title)
+                       .addString("sector", hit.row.sector)
+                       .addString("found", kFound[static_cast<int>(hit.found)])
+                       .str()
+                << "\n";
+        return kExitOk;
+    }
+    for (const auto& r : IndustryTitleList(gcnIndustry, gstrDataTable, gstrNaicsTable, lang))
         out << JsonObject().addString("naics", r.naics).addString("title", r.title).addString("sector", r.sector).str()
             << "\n";
     return kExitOk;
@@ -499,6 +539,7 @@ int cmdImport(const Options& o, std::ostream& out) {
                 else reason = Txt(1800, lang);
                 break;
             case values::SaveResult::Refused: reason = messages.last(); break;
+            case values::SaveResult::Reloaded: reason = messages.last(); break;
             }
         }
         JsonObject line;
@@ -516,6 +557,57 @@ int cmdImport(const Options& o, std::ostream& out) {
     tx.Commit();
     for (const auto& l : lines) out << l << "\n";
     return refused ? kExitFailed : kExitOk;
+}
+
+// ---------------------------------------------------------------- user store
+
+int cmdList(const Options& o, std::ostream& out) {
+    auto rs = store::ListFirms(gcnUser, languageOf(o));
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+        JsonObject line;
+        line.addValue("FirmName", rs->Fields(0)).addValue("Year", rs->Fields(1));
+        if (gcnUser->isServer()) {
+            const auto v = store::CurrentVersion(gcnUser, rs->Fields(0).toString(),
+                                                 static_cast<std::int16_t>(rs->Fields(1).toInt()));
+            line.addString("SavedBy", v.savedBy).addString("SavedAt", v.savedAt);
+        }
+        out << line.str() << "\n";
+    }
+    return kExitOk;
+}
+
+int cmdOpen(const Options& o, std::ostream& out) {
+    requireOptions(o, {"name", "year"});
+    const auto year = ReferenceYear(o.get("year"));
+    if (!year) throw UsageError("--year must be 2008, 2009 or 2010, not " + o.get("year"));
+    const auto record = store::LoadRecord(gcnUser, o.get("name"), *year);
+    if (!record) {
+        out << JsonObject().addString("FirmName", o.get("name")).add("Year", Json(*year))
+                   .addString("error", Txt(store::kMsgNoRecords, languageOf(o))).str()
+            << "\n";
+        return kExitFailed;
+    }
+    JsonObject line;
+    line.addString("FirmName", (*record)[Field::FirmName]).add("Year", Json(*year));
+    for (Field f : ValueFields()) {
+        auto n = ParseNumber((*record)[f]);
+        line.add(ColumnName(f), n ? NumberJson(*n) : Json((*record)[f]));
+    }
+    const auto v = store::CurrentVersion(gcnUser, o.get("name"), *year);
+    if (!v.savedBy.empty()) line.addString("SavedBy", v.savedBy).addString("SavedAt", v.savedAt);
+    out << line.str() << "\n";
+    return kExitOk;
+}
+
+int cmdStore(std::ostream& out) {
+    auto rs = GetRS(gcnUser, "select count(*) as N from MyValues", "read");
+    out << JsonObject()
+               .addString("kind", gcnUser->isServer() ? "postgresql" : "file")
+               .addString("store", gcnUser->isServer() ? DescribeConnection(gcnUser) : UserStorePath())
+               .addValue("records", rs->Fields(0))
+               .str()
+        << "\n";
+    return kExitOk;
 }
 
 } // namespace
@@ -754,6 +846,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (o.command == "compare") return cmdCompare(o, out);
         if (o.command == "report") return cmdReport(o, out);
         if (o.command == "import") return cmdImport(o, out);
+        if (o.command == "list") return cmdList(o, out);
+        if (o.command == "open") return cmdOpen(o, out);
+        if (o.command == "store") return cmdStore(out);
         return cmdPrepare(o, out);
     } catch (const UsageError& e) {
         err << "zorva-cli: " << e.what() << "\n";
@@ -761,6 +856,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         else err << "Try zorva-cli " << o.command << " --help.\n";
         return kExitUsage;
     } catch (const DbError& e) {
+        if (IsRecoverableError(e)) {
+            err << "zorva-cli: " << RecoverableErrorText(e) << "\n";
+            return kExitFailed;
+        }
         err << "zorva-cli: " << Txt(904) << e.what() << (e.statement().empty() ? "" : "\n" + e.statement()) << "\n";
         return kExitFailed;
     } catch (const std::exception& e) {

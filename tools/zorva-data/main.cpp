@@ -4,10 +4,12 @@
 
 #include "store/Diagnostics.h"
 #include "store/Schema.h"
+#include "store/ServerStore.h"
 #include "store/Store.h"
 #include "store/Validate.h"
 
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
 
@@ -22,6 +24,12 @@ void usage(std::ostream& out) {
            "  zorva-data build-industry SRC_DIR OUT.mdb   check SRC_DIR and build a new industry data store\n"
            "  zorva-data build-user SRC_DIR OUT.mdb       create the user data store, or bring an existing one\n"
            "                                              up to date (saved records are always kept)\n"
+           "  zorva-data init-store ADDRESS [SRC_DIR] [--row-security|--no-row-security]\n"
+           "                                              create the office's user store on a PostgreSQL\n"
+           "                                              server (ADDRESS: postgresql://HOST/DB or\n"
+           "                                              service=NAME), or bring it up to date (saved\n"
+           "                                              records are always kept); --row-security lets\n"
+           "                                              each adviser see only the enterprises they saved\n"
            "  zorva-data check-industry SRC_DIR           check an industry source folder, write nothing\n"
            "  zorva-data check-user SRC_DIR               check a user source folder, write nothing\n"
            "  zorva-data schema industry|user|ratio       print a compiled-in schema\n";
@@ -39,6 +47,19 @@ int fail(const Diagnostics& diags) {
     std::cerr << "zorva-data: " << diags.size() << (diags.size() == 1 ? " problem" : " problems")
               << " found; nothing was written\n";
     return 1;
+}
+
+// The user store's reference sources: given, installed beside the program
+// (PREFIX/share/zorva/user), or those of the source tree it was built from.
+std::string userSources(const char* argv0, const std::string& given) {
+    namespace fs = std::filesystem;
+    if (!given.empty()) return given;
+    std::error_code ec;
+    const fs::path exe = fs::canonical("/proc/self/exe", ec);
+    const fs::path installed = exe.parent_path().parent_path() / "share" / "zorva" / "user";
+    if (!ec && fs::is_directory(installed, ec)) return installed.string();
+    (void)argv0;
+    return ZORVA_DATA_USER_SOURCES;
 }
 
 std::string join(const std::vector<std::string>& v) {
@@ -87,6 +108,36 @@ int main(int argc, char** argv) {
             if (!writeIndustryStore(src, argv[3], diags, s)) return fail(diags);
             std::cout << argv[3] << ": " << s.tables << " tables (" << src.ratios.size() << " ratio tables, "
                       << src.absent.size() << " left out), " << s.rows << " rows\n";
+            return 0;
+        }
+        if (cmd == "init-store" && argc >= 3) {
+            ServerStoreOptions options;
+            std::string sources;
+            for (int i = 3; i < argc; ++i) {
+                const std::string a = argv[i];
+                if (a == "--row-security") options.rowSecurity = ServerStoreOptions::RowSecurity::On;
+                else if (a == "--no-row-security") options.rowSecurity = ServerStoreOptions::RowSecurity::Off;
+                else if (sources.empty() && a.rfind("--", 0) != 0) sources = a;
+                else { usage(std::cerr); return 2; }
+            }
+            UserSource src;
+            if (!loadUserSource(userSources(argv[0], sources), src, diags)) return fail(diags);
+            StoreSummary s;
+            if (!updateServerStore(src, argv[2], options, diags, s)) return fail(diags);
+            const std::string shown = addressWithoutPassword(argv[2]);
+            if (s.created) {
+                std::cout << shown << ": created, " << s.tables << " tables\n";
+            } else {
+                std::cout << shown << ": up to date, " << s.userRecords << " saved records kept";
+                if (!s.tablesAdded.empty()) std::cout << "; tables added: " << join(s.tablesAdded);
+                if (!s.columnsAdded.empty()) std::cout << "; columns added: " << join(s.columnsAdded);
+                if (!s.tablesRebuilt.empty()) std::cout << "; tables laid out anew: " << join(s.tablesRebuilt);
+                std::cout << "\n";
+            }
+            if (options.rowSecurity == ServerStoreOptions::RowSecurity::On)
+                std::cout << "each adviser sees only the enterprises they saved (row-level security)\n";
+            else if (options.rowSecurity == ServerStoreOptions::RowSecurity::Off)
+                std::cout << "every adviser sees every saved enterprise (row-level security removed)\n";
             return 0;
         }
         if ((cmd == "build-user" && argc == 4) || (cmd == "check-user" && argc == 3)) {

@@ -157,10 +157,9 @@ frmMyValues::frmMyValues() : ui(new Ui::frmMyValues) {
     connect(ui->mnuReturnSearch, &QAction::triggered, this, [this] { subReturn(true); });
     connect(ui->btnBack, &QPushButton::clicked, this, [this] { subReturn(true); });
     connect(ui->mnuExit, &QAction::triggered, this, [this] { close(); });
-    connect(ui->mnuDefinition, &QAction::triggered, this, [] {
-        gblnKeepValues = true;
-        gsubOpenIndustryDef(CurrentChoice().industry.naics);
-    });
+    // The definition window comes up beside the screen, which stays as it is.
+    connect(ui->mnuDefinition, &QAction::triggered, this,
+            [] { gsubOpenIndustryDef(CurrentChoice().industry.naics); });
     connect(ui->mnuEnglish, &QAction::triggered, this, [this] { subSwitchLanguage(0); });
     connect(ui->mnuFrench, &QAction::triggered, this, [this] { subSwitchLanguage(1); });
     connect(ui->mnuContents, &QAction::triggered, this, [] { gsubLaunchHelpTopic("Contents", HelpTopic::kValues); });
@@ -214,9 +213,10 @@ void frmMyValues::Form_Activate() {
         ui->txtFirmName->selectAll();
         mblnDataChanged = false;
     }
-    // A kept record keeps its changed flag: a stored record just opened and a
-    // record just compared have been marked unchanged by those commands, and
-    // changes typed before a window came over the screen are still unsaved.
+    // A kept record keeps its changed flag: a stored record just opened has
+    // been marked unchanged by the opening, and changes typed before a window
+    // came over the screen (a report, about, the list, a definition) are
+    // still unsaved.
 }
 
 void frmMyValues::hideEvent(QHideEvent* e) {

@@ -19,9 +19,9 @@
 //
 // Activation: a screen shown afresh (after having been hidden) starts a new,
 // unchanged record unless gblnKeepValues says to keep its contents (a stored
-// record being opened, the comparison report, the definition window); coming
-// back from a window that stayed over it (about, the list, a definition)
-// neither loses what is typed nor forgets that it is unsaved.
+// record being opened); coming back from a window that stayed over it (a
+// report, about, the list, a definition) neither loses what is typed nor
+// forgets that it is unsaved.
 
 #include "enterprise/EnterpriseRecord.h"
 #include "enterprise/ValuesFlow.h"

@@ -8,6 +8,7 @@
 #include "core/Navigator.h"
 #include "enterprise/RecordStore.h"
 #include "enterprise/ValuesFlow.h"
+#include "selection/IndustrySearch.h"
 #include "ui_frmOpenExisting.h"
 
 #include <QHeaderView>
@@ -16,11 +17,16 @@
 
 namespace zorva {
 
+namespace {
+constexpr int kIndustryHeading = 2400;
+} // namespace
+
 frmOpenExisting::frmOpenExisting() : ui(new Ui::frmOpenExisting) {
     ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
-    ui->dbgFirms->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    ui->dbgFirms->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     ui->dbgFirms->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    ui->dbgFirms->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
     connect(ui->cmdOpen, &QPushButton::clicked, this, &frmOpenExisting::cmdOpen_Click);
     // A double click on a row, or Enter on it.
     connect(ui->dbgFirms, &QTableWidget::activated, this, [this] { cmdOpen_Click(); });
@@ -55,13 +61,18 @@ bool frmOpenExisting::fncLoadFirms() {
     auto rs = store::ListFirms(gcnUser, gintLanguage);
     grid->clearContents();
     grid->setRowCount(static_cast<int>(rs->RecordCount()));
-    grid->setHorizontalHeaderLabels({qs(rs->FieldName(0)), qs(rs->FieldName(1))});
+    // Name and year as the statement heads them; the industry each was saved
+    // under, code and title in the current language.
+    grid->setHorizontalHeaderLabels({qs(rs->FieldName(0)), qs(rs->FieldName(1)), qs(Txt(kIndustryHeading))});
     int current = 0;
     int row = 0;
     for (const auto& values : rs->Rows()) {
         const QString name = qs(values[0].toString()), year = qs(values[1].toString());
         grid->setItem(row, 0, new QTableWidgetItem(name));
         grid->setItem(row, 1, new QTableWidgetItem(year));
+        grid->setItem(row, 2, new QTableWidgetItem(
+                                  qs(IndustryCaption(gcnIndustry, values[2].isNull() ? "" : values[2].toString(),
+                                                     gintLanguage))));
         if (name == chosenName && year == chosenYear) current = row;
         ++row;
     }
@@ -75,7 +86,6 @@ bool frmOpenExisting::fncLoadFirms() {
 
 void frmOpenExisting::cmdOpen_Click() {
     if (ui->dbgFirms->currentRow() < 0 || !ui->dbgFirms->isVisible()) return;
-    navigator().HideSearch();
     subOpenRecord();
 }
 
@@ -85,12 +95,14 @@ void frmOpenExisting::subOpenRecord() {
     if (row < 0 || !grid->item(row, 0) || !grid->item(row, 1)) return;
     const std::string name = ss(grid->item(row, 0)->text());
     const auto year = ReferenceYear(ss(grid->item(row, 1)->text()));
+    if (year) {
+        // Asks which industry to compare with when it was saved under another.
+        if (!values::OpenStored(gcnUser, name, *year)) return;
+    } else {
+        navigator().HideSearch();
+        navigator().ShowValues();
+    }
     hide();
-    gblnKeepValues = true;
-    std::optional<RecordTexts> record;
-    if (year) record = store::LoadRecord(gcnUser, name, *year);
-    if (record) navigator().ShowStoredRecord(*record);
-    else navigator().ShowValues();
     close();
 }
 

@@ -1,7 +1,9 @@
 #pragma once
-// The list of stored enterprise records (name and year), from which one is
-// opened on the values screen. Modeless; destroyed when closed. The list is
-// read again on every activation, keeping the row the user had chosen.
+// The list of stored enterprise records (name, year and the industry each was
+// saved under), from which one is opened on the values screen (the values
+// flows' OpenStored, which asks which industry to compare with when it is not
+// the one chosen now). Modeless; destroyed when closed. The list is read again
+// on every activation, keeping the row the user had chosen.
 
 #include "ui/ScreenBase.h"
 

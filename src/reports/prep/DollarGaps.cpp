@@ -1,6 +1,7 @@
 #include "reports/prep/DollarGaps.h"
 
 #include "core/Strings.h"
+#include "core/Text.h"
 #include "reports/prep/Ranking.h"
 
 #include <cmath>
@@ -13,11 +14,6 @@ namespace {
 constexpr int kLeverText = 2000, kTail = 2022, kUnreachable = 2020;
 
 int Offset(Lang lang) { return lang == Lang::French ? 1 : 0; }
-
-std::string Replace(std::string s, const std::string& key, const std::string& value) {
-    for (size_t p = 0; (p = s.find(key, p)) != std::string::npos; p += value.size()) s.replace(p, key.size(), value);
-    return s;
-}
 
 // "Gross profit margin" -> "gross profit margin" (the names begin with an ASCII capital).
 std::string LowerFirst(std::string s) {
@@ -184,8 +180,8 @@ std::string GapText(const RatioDef& r, const DollarGap& gap, double median, Lang
     if (!gap.reachable) {
         const std::string lever = gap.lever == Lever::Debt ? Trimmed(1900, lang)
                                                            : AmountName(gap.moves.front().amount, o);
-        std::string s = Replace(Replace(Replace(Txt(kUnreachable, o), "{R}", ratio), "{M}", med), "{L}", lever);
-        return lang == Lang::French ? Replace(s, " : ", "\u00A0: ") : s;
+        std::string s = ReplaceAll(ReplaceAll(ReplaceAll(Txt(kUnreachable, o), "{R}", ratio), "{M}", med), "{L}", lever);
+        return lang == Lang::French ? ReplaceAll(s, " : ", "\u00A0: ") : s;
     }
     std::string kept = DenominatorName(r, o);
     if (lang == Lang::French) {
@@ -195,12 +191,12 @@ std::string GapText(const RatioDef& r, const DollarGap& gap, double median, Lang
         kept = (elide ? "d'" : "de ") + kept;
     }
     std::string s = Txt(kLeverText + 2 * static_cast<int>(gap.lever), o) + " " + Txt(kTail, o);
-    s = Replace(s, "{A}", DollarText(gap.change, lang));
-    s = Replace(s, "{K}", kept);
-    s = Replace(s, "{R}", ratio);
-    s = Replace(s, "{M}", med);
+    s = ReplaceAll(s, "{A}", DollarText(gap.change, lang));
+    s = ReplaceAll(s, "{K}", kept);
+    s = ReplaceAll(s, "{R}", ratio);
+    s = ReplaceAll(s, "{M}", med);
     // French keeps the colon with the word before it.
-    return lang == Lang::French ? Replace(s, " : ", "\u00A0: ") : s;
+    return lang == Lang::French ? ReplaceAll(s, " : ", "\u00A0: ") : s;
 }
 
 } // namespace zorva::report

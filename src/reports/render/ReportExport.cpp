@@ -1,5 +1,8 @@
 #include "reports/render/ReportExport.h"
 
+#include "core/Strings.h"
+#include "core/Text.h"
+
 #include <QFile>
 #include <QString>
 
@@ -88,7 +91,7 @@ bool WriteExportCsv(const Rendered& rendered, const std::string& path, std::stri
 bool WriteExportXlsx(const Rendered& rendered, const std::string& path, std::string* error) {
     lxw_workbook* wb = workbook_new(path.c_str());
     if (!wb) {
-        *error = "cannot create " + path;
+        *error = ReplaceAll(Txt(2442), "{P}", path);
         return false;
     }
     const bool english = rendered.lang == Lang::English;
@@ -153,7 +156,7 @@ bool IsExportPath(const std::string& path) { return endsWith(path, ".csv") || en
 
 bool WriteExport(const Rendered& rendered, const std::string& path, std::string* error) {
     if (!IsExportPath(path)) {
-        *error = "the file must end in .csv or .xlsx: " + path;
+        *error = ReplaceAll(Txt(2444), "{P}", path);
         return false;
     }
     return endsWith(path, ".csv") ? WriteExportCsv(rendered, path, error) : WriteExportXlsx(rendered, path, error);

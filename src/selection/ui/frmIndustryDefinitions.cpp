@@ -14,6 +14,18 @@
 namespace zorva {
 
 void frmIndustryDefinitions::ShowDefinition(const std::string& code) {
+    mstrCode = code;
+    subFillDefinition();
+    Show();
+}
+
+void frmIndustryDefinitions::subLanguageChanged() {
+    subLoadCaptions();
+    subFillDefinition();
+}
+
+void frmIndustryDefinitions::subFillDefinition() {
+    const std::string& code = mstrCode;
     const auto found = LookupDefinition(gcnIndustry, gstrNaicsTable, code, gintLanguage);
     if (!found) {
         // Unknown code: the heading keeps what it showed.
@@ -23,7 +35,6 @@ void frmIndustryDefinitions::ShowDefinition(const std::string& code) {
         ui->txtDefinition->setPlainText(qs(found->definition));
     }
     ui->txtDefinition->setAccessibleDescription(ui->lblNAICS->text());
-    Show();
 }
 
 frmIndustryDefinitions::frmIndustryDefinitions() : ui(new Ui::frmIndustryDefinitions) {
@@ -39,13 +50,17 @@ frmIndustryDefinitions::frmIndustryDefinitions() : ui(new Ui::frmIndustryDefinit
 frmIndustryDefinitions::~frmIndustryDefinitions() { delete ui; }
 
 void frmIndustryDefinitions::Form_Load() {
+    subLoadCaptions();
+    resize(620, 420);
+    CentreOnScreen();
+}
+
+void frmIndustryDefinitions::subLoadCaptions() {
     setWindowTitle(qs(Txt(334)));
     ui->cmdContinue->setText(qs(Txt(336)));
     ui->cmdPrint->setText(qs(Txt(58)));
     ui->txtDefinition->setAccessibleName(qs(Txt(334)));
     ui->lblNAICS->setAccessibleName(qs(Txt(334)));
-    resize(620, 420);
-    CentreOnScreen();
 }
 
 void frmIndustryDefinitions::cmdContinue_Click() { close(); }

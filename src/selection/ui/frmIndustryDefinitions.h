@@ -3,7 +3,8 @@
 // Print. Modeless, refilled in place while open, destroyed when closed (Back,
 // Escape or the close box). Its captions are set when it is created, in the
 // language of that moment; each lookup fills its heading and text in the
-// language of the lookup.
+// language of the lookup; a language switch while it is open shows its
+// captions and the same industry's definition in the new language.
 
 #include "ui/ScreenBase.h"
 
@@ -27,6 +28,10 @@ public:
     // the text and keeps the heading.
     void ShowDefinition(const std::string& code);
 
+    // After a language switch (the navigator calls it): captions and the
+    // definition in the new language.
+    void subLanguageChanged();
+
     void cmdContinue_Click();
     void cmdPrint_Click();
 
@@ -34,6 +39,11 @@ public:
 
 protected:
     void Form_Load() override;
+
+private:
+    void subLoadCaptions();
+    void subFillDefinition();
+    std::string mstrCode;
 };
 
 } // namespace zorva

@@ -11,6 +11,7 @@
 #include "core/modMain.h"
 #include "reports/render/ReportViewerLogic.h"
 #include "selection/IndustrySearch.h"
+#include "selection/WordSearch.h"
 #include "ui_frmSearch.h"
 
 #include <QAbstractTableModel>
@@ -25,28 +26,35 @@
 
 namespace zorva {
 
-// The key word results as the grid shows them: the recordset's rows, with the
-// result's column names as headings.
+// The key word results as the grid shows them: code, title, sector and, for
+// an industry found beyond the titles that contain the word, how it was found.
 class RecordsetModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    void setRecordset(std::unique_ptr<Recordset> rs) {
+    void setHits(std::vector<KeywordHit> hits, QStringList headings, int language) {
         beginResetModel();
-        rs_ = std::move(rs);
+        hits_ = std::move(hits);
+        headings_ = std::move(headings);
+        language_ = language;
         endResetModel();
     }
-    const Recordset* recordset() const { return rs_.get(); }
     std::string text(int row, int column) const {
-        if (!rs_ || row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return {};
-        return rs_->Rows()[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)].toString();
+        if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return {};
+        const KeywordHit& hit = hits_[static_cast<std::size_t>(row)];
+        switch (column) {
+        case 0: return hit.row.naics;
+        case 1: return hit.row.title;
+        case 2: return hit.row.sector;
+        default: return FoundByText(hit.found, language_);
+        }
     }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() || !rs_ ? 0 : static_cast<int>(rs_->Rows().size());
+        return parent.isValid() ? 0 : static_cast<int>(hits_.size());
     }
     int columnCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() || !rs_ ? 0 : rs_->FieldCount();
+        return parent.isValid() || hits_.empty() ? 0 : static_cast<int>(headings_.size());
     }
     QVariant data(const QModelIndex& index, int role) const override {
         // The full text also as a tool tip: the title column is narrow.
@@ -54,13 +62,15 @@ public:
         return qs(text(index.row(), index.column()));
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (role != Qt::DisplayRole || !rs_) return {};
-        if (orientation == Qt::Horizontal && section < rs_->FieldCount()) return qs(rs_->FieldName(section));
+        if (role != Qt::DisplayRole) return {};
+        if (orientation == Qt::Horizontal && section < headings_.size()) return headings_[section];
         return orientation == Qt::Vertical ? QVariant(section + 1) : QVariant();
     }
 
 private:
-    std::unique_ptr<Recordset> rs_;
+    std::vector<KeywordHit> hits_;
+    QStringList headings_;
+    int language_ = 0;
 };
 
 namespace {
@@ -168,6 +178,9 @@ void frmSearch::Form_Activate() {
         subLoadTreeView();
     } else {
         mblnRefreshOnActivate = true;
+        // The choice may have changed meanwhile (a statement opened from the
+        // list and compared with the industry it was saved under).
+        subShowChoice();
     }
     mblnHiddenSinceActivation = false;
 }
@@ -365,10 +378,13 @@ void frmSearch::cboNAICSTitle_Click() {
 // ------------------------------------------------------------------- key word
 
 void frmSearch::cmdKeyword_Click() {
-    auto rs = GetRS(gcnIndustry,
-                    KeywordStatement(gstrDataTable, gstrNaicsTable, ss(ui->txtKeyword->text()), gintLanguage), "read");
-    const bool found = rs->RecordCount() > 0;
-    mKeywordResults->setRecordset(std::move(rs));
+    auto hits = KeywordSearchAll(gcnIndustry, gstrDataTable, gstrNaicsTable, ss(ui->txtKeyword->text()), gintLanguage);
+    const bool found = !hits.empty();
+    // The key word statement's own headings, then how each row was found.
+    const QStringList headings = gintLanguage != 0
+                                     ? QStringList{"SCIAN", "Description", "Secteur", qs(Txt(2454))}
+                                     : QStringList{"NAICS", "Description", "Sector", qs(Txt(2454))};
+    mKeywordResults->setHits(std::move(hits), headings, gintLanguage);
     if (found) {
         subFormatGrid();
         ui->dbgridKeywordResults->show();
@@ -387,6 +403,8 @@ void frmSearch::subFormatGrid() {
         ui->dbgridKeywordResults->setColumnWidth(c, kGridWidths[c] / kTwipsPerPixel);
         header->setSectionResizeMode(c, c == 0 ? QHeaderView::Fixed : QHeaderView::Stretch);
     }
+    // How a row was found: as wide as its words.
+    if (mKeywordResults->columnCount() > 3) header->setSectionResizeMode(3, QHeaderView::ResizeToContents);
 }
 
 void frmSearch::dbgridKeywordResults_Click(const QModelIndex& index) {

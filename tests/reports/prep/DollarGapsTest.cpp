@@ -1,6 +1,7 @@
 // The change of one amount that brings a weaker ratio to its industry's median.
 
 #include "reports/prep/DollarGaps.h"
+#include "reports/prep/Ranking.h"
 
 #include <gtest/gtest.h>
 
@@ -65,8 +66,53 @@ TEST(DollarGaps, EachLeverGivesTheExactChangeAndApplyingItReachesTheMedian) {
     }
 }
 
+// The amount shown, followed to the dollar, always brings the ratio to its
+// median or past it, as the ranking compares them: whole dollars rounded up,
+// also when the exact change has cents below a half (12,299.40 shows 12,300).
+TEST(DollarGaps, TheDollarsShownAlwaysReachTheMedian) {
+    int checked = 0, belowAHalf = 0;
+    for (const auto& r : Ratios()) {
+        for (double scale : {1.0, 37.3, 1234.567}) {
+            Amounts a = Small();
+            for (double& v : a) v *= scale;
+            const auto value = RatioValue(r, a);
+            ASSERT_TRUE(value.has_value()) << r.code;
+            for (int step = 1; step <= 40; ++step) {
+                // Medians on the weaker side, a little further each time, with
+                // two decimals as the industry publishes them.
+                const double median =
+                    std::round((*value + (r.higherIsBetter ? 1 : -1) * std::fabs(*value) * step * 0.0371) * 100) / 100;
+                auto gap = GapToMedian(r, a, median);
+                if (!gap || !gap->reachable) continue;
+                const std::string shown = DollarText(gap->change, Lang::English);  // "$12,300"
+                std::string digits;
+                for (char c : shown)
+                    if (c >= '0' && c <= '9') digits += c;
+                DollarGap followed = *gap;
+                followed.change = std::copysign(std::stod(digits), gap->change);
+                const double reached = zorva::RoundForRanking(*RatioValue(r, Applied(followed, a)));
+                EXPECT_TRUE(r.higherIsBetter ? reached >= median : reached <= median)
+                    << r.code << ": " << shown << " for " << gap->change << " reaches " << reached << ", median "
+                    << median;
+                const double cents = std::fabs(gap->change) - std::floor(std::fabs(gap->change));
+                belowAHalf += cents > 0.001 && cents < 0.5;
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GT(checked, 300);
+    EXPECT_GT(belowAHalf, 50) << "the cases include changes with cents below a half";
+}
+
 TEST(DollarGaps, NothingIsSaidWhereNoChangeIsOwed) {
     Amounts a = Small();
+    // 57 / 100 x 100 is 56.99999999999999 in binary: at the median as the ranking compares.
+    Amounts atMedian = a;
+    atMedian[cv::ProfitAfterTax] = 57;
+    atMedian[cv::OperatingRevenue] = 100;
+    atMedian[cv::Sales] = 100;
+    ASSERT_LT(*RatioValue(RatioOf("NPM"), atMedian), 57.0);
+    EXPECT_FALSE(GapToMedian(RatioOf("NPM"), atMedian, 57));
     EXPECT_FALSE(GapToMedian(RatioOf("NPM"), a, 2));     // better than the median
     EXPECT_FALSE(GapToMedian(RatioOf("RE"), a, 12));     // 60 / 500 is exactly the median
     EXPECT_FALSE(GapToMedian(RatioOf("DE"), a, 0.9));    // lower is better: 0.8 is on the better side

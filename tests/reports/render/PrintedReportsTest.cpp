@@ -218,10 +218,10 @@ TEST_F(PrintedReports, TheDirectionNoteHoldsForEveryBoundaryShown) {
 }
 
 TEST_F(PrintedReports, AnIndustryThatPublishesOnlyMediansIsWordedByWhatCanBeSaid) {
-    // Northwest Territories, NAICS 2381 (17 enterprises): fourteen ratios with a median and no
+    // Northwest Territories, NAICS 2389 (14 enterprises): fourteen ratios with a median and no
     // quartiles, and inventory turnover with nothing.
     for (const char* lang : {"E", "F"}) {
-        const report::Rendered r = render("com", "optNWT", "2381", lang);
+        const report::Rendered r = render("com", "optNWT", "2389", lang);
         const auto rows = ComparisonRows(r.html);
         ASSERT_EQ(rows.size(), 15u) << lang;
         const int o = lang[0] == 'F' ? 1 : 0;
@@ -285,6 +285,31 @@ TEST_F(PrintedReports, RatiosWithoutADenominatorAreNotMeaningfulAndNegativeEquit
         }
         // The working capital of the enterprise without equity is a real ratio.
         if (c.values == &noEquity) EXPECT_TRUE(rows[11].chart);
+    }
+
+    // A negative denominator is no zero one: negative net operating assets
+    // (payables above the operating assets) and negative capital employed
+    // give real ratios, placed among the quartiles.
+    const auto negativeDenominators = enterprise(
+        "1111", {{Field::Cash, "500"}, {Field::Ar, "500"}, {Field::AccountsPayable, "1500"}, {Field::ShareC, "1000"},
+                 {Field::RetEarn, "-1500"}, {Field::OperatingRevenue, "2000"}, {Field::OperatingProfit, "90"},
+                 {Field::InterestExpense, "10"}, {Field::PretaxProfit, "80"}, {Field::ProfitAfterTax, "60"}});
+    for (const char* lang : {"E", "F"}) {
+        const auto rows = ComparisonRows(render("com", "optNovaScotia", "1111", lang, negativeDenominators).html);
+        ASSERT_EQ(rows.size(), 15u);
+        for (int id : {114, 116, 120}) {  // operating revenue to NOA, return on NOA, return on capital employed
+            const std::string name = Txt(id, lang[0] == 'F' ? 1 : 0);
+            auto row = std::find_if(rows.begin(), rows.end(), [&](const ShownRow& x) { return x.name == name; });
+            ASSERT_NE(row, rows.end()) << name;
+            EXPECT_NE(row->value, "–") << name;
+            EXPECT_TRUE(row->value.find("-") != std::string::npos || row->value.find("\u2212") != std::string::npos)
+                << name << " " << row->value;
+            EXPECT_EQ(row->standing.find(lang[0] == 'F' ? "non significatif" : "not meaningful"), std::string::npos)
+                << name << ": " << row->standing;
+            EXPECT_EQ(row->standing.find(lang[0] == 'F' ? "non classé" : "not ranked"), std::string::npos)
+                << name << ": " << row->standing;
+            EXPECT_TRUE(row->chart) << name << " has its marker";
+        }
     }
 }
 

@@ -3,8 +3,12 @@
 
 #include "support/AppFixture.h"
 #include "support/FixtureStores.h"
+#include "support/PgServer.h"
 
+#include "core/Catalogue.h"
+#include "core/Globals.h"
 #include "enterprise/EnterpriseRecord.h"
+#include "selection/WordSearch.h"
 #include "reports/prep/ReportPrep.h"
 
 #include <QJsonArray>
@@ -278,7 +282,7 @@ TEST_F(Cli, FrenchMessagesAndTitle) {
     ASSERT_EQ(r.objects.size(), 2u);
     EXPECT_EQ(str(r.objects[0], "MyIndustry"), "Cultures agricoles");
     EXPECT_EQ(str(r.objects[0], "MyVol"), "Titre du volume 3 - Nouvelle-Écosse");
-    EXPECT_EQ(str(r.objects[1], "error"), "Il n'y a pas de données pour cette industrie pour2008");
+    EXPECT_EQ(str(r.objects[1], "error"), "Il n'y a pas de données pour cette industrie en 2008");
 }
 
 TEST_F(Cli, SubtotalsAreComputedUnlessGiven) {
@@ -495,4 +499,59 @@ TEST_F(Cli, ComparePortfolioWorkbookHasARowPerEnterpriseAndTheIndustrysQuartiles
     EXPECT_EQ(lines[1].toStdString(), "Acme 2010 O'Hara, Sons");
     EXPECT_EQ(lines[2].toStdString(), "Net profit margin 33.3333333333333 0.0");
     EXPECT_EQ(lines[3].toStdString(), "FFE66101 FF5E3C99");  // the legend's two ends
+}
+
+// The tool's key word search is the search screen's, in its order.
+TEST_F(Cli, KeywordSearchGivesTheScreensResultsInTheirOrder) {
+    stores.addNaics("1122", "Hog and pig farming", "Élevage de porcs");
+    ExecCmdInDB(stores.industry, "update ZORVA_NAICS_Description_Ind_Raw set definitionf = 'Entreprises de "
+                                 "camionnage.' where NAICS = '4452'");
+    for (int y : {2010, 2009}) stores.addIndustryRow(3, "NS", y, "1122");
+    stores.openAsProgram();
+    ASSERT_TRUE(subSetDataTable("optNovaScotia"));
+    for (const auto& [word, language] : {std::pair{"farm", 0}, {"farms", 0}, {"camionnage", 1}, {"cultures", 1}}) {
+        const auto expected = KeywordSearchAll(gcnIndustry, gstrDataTable, gstrNaicsTable, word, language);
+        ASSERT_FALSE(expected.empty()) << word;
+        CliRun r = runCli(base({"industries", "--dataset", "optNovaScotia", "--keyword", word, "--lang",
+                                language ? "fr" : "en"}));
+        ASSERT_EQ(r.code, 0) << r.err;
+        ASSERT_EQ(r.objects.size(), expected.size()) << word;
+        for (size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(str(r.objects[i], "naics"), expected[i].row.naics) << word << " " << i;
+            EXPECT_EQ(str(r.objects[i], "found"),
+                      std::vector<std::string>({"title", "word form", "definition"})[static_cast<int>(expected[i].found)]);
+        }
+    }
+}
+
+// Which store is in use, on a file and on the office's server; what the tool
+// saves there, lists with who saved it, and opens again. A password in the
+// server's address is never printed.
+TEST_F(Cli, TheToolSaysWhichStoreItUsesAndWorksOnBoth) {
+    std::string why;
+    if (!PgAvailable(&why)) GTEST_SKIP() << why;
+    const std::string server = NewServerStore();
+    const auto at = server.find('@');
+    const std::string withPassword = "postgresql://zorva:s3cret" + server.substr(at);
+    const std::string csv = writeCsv("FirmName,Year,Cash,ShareC\nO'Hara,2010,5,5\n");
+    for (const std::string& store : {std::string(), withPassword}) {
+        QStringList chosen = base({});
+        if (!store.empty()) chosen << "--user-store" << QString::fromStdString(store);
+        CliRun which = runCli(chosen + QStringList{"store"});
+        ASSERT_EQ(which.code, 0) << which.err;
+        ASSERT_EQ(which.objects.size(), 1u);
+        EXPECT_EQ(str(which.objects[0], "kind"), store.empty() ? "file" : "postgresql");
+        EXPECT_NE(str(which.objects[0], "store").find(store.empty() ? "myData.mdb" : "zorva@"), std::string::npos)
+            << which.out;
+        EXPECT_EQ(which.out.find("s3cret"), std::string::npos) << which.out;
+
+        ASSERT_EQ(runCli(chosen + QStringList{"import", "--values", QString::fromStdString(csv)}).code, 0);
+        CliRun list = runCli(chosen + QStringList{"list"});
+        ASSERT_EQ(list.objects.size(), 1u) << list.out << list.err;
+        EXPECT_EQ(str(list.objects[0], "FirmName"), "O'Hara");
+        EXPECT_EQ(str(list.objects[0], "SavedBy"), store.empty() ? "" : "zorva");
+        CliRun open = runCli(chosen + QStringList{"open", "--name", "o'hara", "--year", "2010"});
+        ASSERT_EQ(open.code, 0) << open.err;
+        EXPECT_EQ(open.objects[0].value("Cash").toDouble(), 5);
+    }
 }

@@ -4,8 +4,11 @@
 // must pass SQLite's integrity check afterwards.
 //
 // ctest runs one round; `make two-copies` runs five (ZORVA_TWO_COPIES_ROUNDS).
+// With ZORVA_TEST_USER_STORE=postgresql (ctest's "pg." tests) the copies share
+// a store on the test PostgreSQL server instead of the folder's file.
 
 #include "support/AppFixture.h"
+#include "support/PgServer.h"
 
 #include "core/AppPath.h"
 #include "core/Globals.h"
@@ -21,10 +24,16 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace zorva;
 using namespace zorva::test;
@@ -109,9 +118,26 @@ std::string journalModeOf(const std::string& store) {
 
 QString cli() { return QString::fromStdString(BuiltAppDir() + "/zorva-cli"); }
 
+// The user store of the copies: the folder's file, or a store on the server.
+std::string& serverStore() {
+    static std::string address;
+    return address;
+}
+QStringList storeArgs(const std::string& app) {
+    QStringList a{"--app-dir", QString::fromStdString(app)};
+    if (!serverStore().empty()) a << "--user-store" << QString::fromStdString(serverStore());
+    return a;
+}
+
 QStringList compareArgs(const std::string& app, const std::string& csv) {
-    return {"--app-dir", QString::fromStdString(app), "compare", "--dataset", "optVol3", "--naics", "721",
-            "--values", QString::fromStdString(csv)};
+    return storeArgs(app) + QStringList{"compare", "--dataset", "optVol3", "--naics", "721", "--values",
+                                        QString::fromStdString(csv)};
+}
+
+// The store's own check: SQLite's integrity check of the file; the server
+// keeps its files whole itself.
+std::string storeIntegrity(const std::string& app) {
+    return serverStore().empty() ? integrityOf(app + "/myData.mdb") : std::string("ok");
 }
 
 // This test program run as one copy preparing reports (the test below).
@@ -120,6 +146,7 @@ Process startPreparer(const std::string& app, char who, const std::string& out) 
     env.insert("ZORVA_TWO_COPIES_APP", QString::fromStdString(app));
     env.insert("ZORVA_TWO_COPIES_WHO", QString(QChar(who)));
     env.insert("ZORVA_TWO_COPIES_OUT", QString::fromStdString(out));
+    if (!serverStore().empty()) env.insert("ZORVA_USER_STORE", QString::fromStdString(serverStore()));
     Process p;
     p.start(QCoreApplication::applicationFilePath(),
             {"--gtest_also_run_disabled_tests", "--gtest_filter=TwoCopies.DISABLED_OneCopyPreparesReports"}, env);
@@ -130,8 +157,8 @@ Process startPreparer(const std::string& app, char who, const std::string& out) 
 
 TEST(TwoCopies, ComparisonsAtTheSameMomentGiveTheRowsComputedAlone) {
     const std::string app = CopyAppFolder();
-    const std::string store = app + "/myData.mdb";
-    EXPECT_EQ(journalModeOf(store), "wal");
+    serverStore() = ServerBackend() ? NewServerStore() : std::string();
+    if (!ServerBackend()) EXPECT_EQ(journalModeOf(app + "/myData.mdb"), "wal");
     const int count = envNumber("ZORVA_TWO_COPIES_COUNT", 150);
     const std::string csv[2] = {writeEnterprises(app, 'a', count), writeEnterprises(app, 'b', count)};
 
@@ -155,12 +182,13 @@ TEST(TwoCopies, ComparisonsAtTheSameMomentGiveTheRowsComputedAlone) {
             EXPECT_TRUE(both[k].out == alone[k]) << "round " << round << ", copy " << k
                                                  << ": rows differ from the rows computed alone";
         }
-        EXPECT_EQ(integrityOf(store), "ok") << "round " << round;
+        EXPECT_EQ(storeIntegrity(app), "ok") << "round " << round;
     }
 }
 
 TEST(TwoCopies, ReportPreparationsAtTheSameMomentGiveTheReportsPreparedAlone) {
     const std::string app = CopyAppFolder();
+    serverStore() = ServerBackend() ? NewServerStore() : std::string();
     std::string alone[2];
     for (int k = 0; k < 2; ++k) {
         const std::string out = app + "/alone" + std::to_string(k) + ".txt";
@@ -183,7 +211,7 @@ TEST(TwoCopies, ReportPreparationsAtTheSameMomentGiveTheReportsPreparedAlone) {
             EXPECT_TRUE(readAll(out[k]) == alone[k]) << "round " << round << ", copy " << k
                                                      << ": reports differ from those prepared alone";
         }
-        EXPECT_EQ(integrityOf(app + "/myData.mdb"), "ok") << "round " << round;
+        EXPECT_EQ(storeIntegrity(app), "ok") << "round " << round;
     }
 }
 
@@ -192,6 +220,7 @@ TEST(TwoCopies, ReportPreparationsAtTheSameMomentGiveTheReportsPreparedAlone) {
 // preparation), another that asks for the write lock gets it after at most
 // a couple of them, not when the first has finished.
 TEST(TwoCopies, AWriterWaitingForTheLockGetsItWhileTheOtherKeepsWriting) {
+    ZORVA_SQLITE_ONLY();
     const std::string dir = MakeTempDir("zorva-turnstile");
     const std::string store = dir + "/myData.mdb";
     {
@@ -230,6 +259,111 @@ TEST(TwoCopies, AWriterWaitingForTheLockGetsItWhileTheOtherKeepsWriting) {
     }
     writer.join();
     EXPECT_LE(passed, 3) << "the waiting copy got the lock only after " << passed << " of the other's transactions";
+}
+
+// Two copies started at the same moment, again and again: on a store that
+// does not exist yet (one makes it while the other waits for it) and on an
+// existing store left in the old journal mode (one switches it to the
+// write-ahead log while the other opens it). Every start succeeds.
+TEST(TwoCopies, CopiesStartedTogetherAllStart) {
+    const int pairs = envNumber("ZORVA_START_PAIRS", 50);
+    const std::string app = CopyAppFolder();
+    serverStore() = ServerBackend() ? NewServerStore() : std::string();
+    if (ServerBackend()) {
+        // The office's store exists already: every copy connects and checks it.
+        int failed = 0;
+        for (int pair = 0; pair < pairs && failed <= 3; ++pair) {
+            Process both[2];
+            for (auto& p : both) p.start(cli(), storeArgs(app) + QStringList{"datasets"});
+            for (auto& p : both) {
+                p.finish();
+                if (p.code != 0) {
+                    ++failed;
+                    ADD_FAILURE() << "pair " << pair << ": " << p.err;
+                }
+            }
+        }
+        EXPECT_EQ(failed, 0);
+        return;
+    }
+    for (const bool fresh : {true, false}) {
+        const std::string dir = MakeTempDir(fresh ? "zorva-new-store" : "zorva-old-store");
+        int failed = 0;
+        for (int pair = 0; pair < pairs; ++pair) {
+            const std::string store = dir + "/" + (fresh ? "s" + std::to_string(pair) : std::string("s")) + ".mdb";
+            if (!fresh) {
+                sqlite3* db = nullptr;
+                if (pair == 0) {
+                    Process make;
+                    make.start(cli(), {"--app-dir", QString::fromStdString(app), "--user-store",
+                                       QString::fromStdString(store), "datasets"});
+                    make.finish();
+                    ASSERT_EQ(make.code, 0) << make.err;
+                }
+                ASSERT_EQ(sqlite3_open_v2(store.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+                sqlite3_exec(db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
+                sqlite3_close(db);
+                ASSERT_EQ(journalModeOf(store), "delete");
+            }
+            Process both[2];
+            for (auto& p : both)
+                p.start(cli(), {"--app-dir", QString::fromStdString(app), "--user-store", QString::fromStdString(store),
+                                "datasets"});
+            for (auto& p : both) {
+                p.finish();
+                if (p.code != 0) {
+                    ++failed;
+                    ADD_FAILURE() << (fresh ? "new" : "existing") << " store, pair " << pair << ": " << p.err;
+                }
+            }
+            if (failed > 3) break;
+        }
+        EXPECT_EQ(failed, 0) << (fresh ? "new store" : "existing store");
+    }
+}
+
+// A copy that starts while another holds the store's lock (here for half a
+// second) waits for it instead of failing at once.
+TEST(TwoCopies, ACopyStartingWhileTheStoreIsLockedWaits) {
+    ZORVA_SQLITE_ONLY();
+    const std::string app = CopyAppFolder();
+    const std::string store = app + "/myData.mdb";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(store.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    sqlite3_exec(db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
+    ASSERT_EQ(sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    Process p;
+    p.start(cli(), {"--app-dir", QString::fromStdString(app), "datasets"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    p.finish();
+    EXPECT_EQ(p.code, 0) << p.err;
+    EXPECT_NE(p.out.find("optVol1"), std::string::npos);
+}
+
+// A copy that finds the store being made by another copy waits for it, then
+// works on the store the other made (here the test is the other copy).
+TEST(TwoCopies, ACopyFindingTheStoreBeingMadeWaitsForIt) {
+    ZORVA_SQLITE_ONLY();
+    const std::string app = CopyAppFolder();
+    const std::string store = MakeTempDir("zorva-being-made") + "/myData.mdb";
+    const int turnstile = ::open((store + "-writers").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+    ASSERT_EQ(::flock(turnstile, LOCK_EX), 0);
+    Process p;
+    p.start(cli(), {"--app-dir", QString::fromStdString(app), "--user-store", QString::fromStdString(store), "list"});
+    ASSERT_TRUE(p.p->waitForStarted(10000));
+    EXPECT_FALSE(p.p->waitForFinished(600)) << "it did not wait for the store being made";
+    std::filesystem::copy_file(app + "/myData.mdb", store);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(store.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    sqlite3_exec(db, "insert into MyValues (FirmName, Year) values ('Made by the other copy', 2010)", nullptr, nullptr,
+                 nullptr);
+    sqlite3_close(db);
+    ::close(turnstile);
+    p.finish();
+    EXPECT_EQ(p.code, 0) << p.err;
+    EXPECT_NE(p.out.find("Made by the other copy"), std::string::npos) << p.out;
 }
 
 // One copy of the program preparing reports as the report viewer does (the

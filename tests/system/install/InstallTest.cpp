@@ -11,6 +11,7 @@
 #include "reports/render/ReportViewerLogic.h"
 #include "ui/frmAbout.h"
 #include "support/AppFixture.h"
+#include "support/PgServer.h"
 
 #include <QLabel>
 #include <QProcess>
@@ -197,6 +198,31 @@ TEST_F(ChosenStore, TheAboutScreenNamesItInEitherLanguage) {
         EXPECT_TRUE(label->isVisible());
         about.hide();
     }
+}
+
+TEST_F(ChosenStore, TheAboutScreenNamesTheOfficesServerButNeverAPassword) {
+    std::string why;
+    if (!PgAvailable(&why)) GTEST_SKIP() << why;
+    const std::string address = NewServerStore();
+    const auto at = address.find('@');
+    SetUserStorePath("postgresql://zorva:s3cret" + address.substr(at));
+    OpenDataStores();
+    for (int language : {0, 1}) {
+        gintLanguage = static_cast<std::int16_t>(language);
+        auto& about = frmAbout::instance();
+        about.show();
+        QTest::qWait(0);
+        about.subLoadCaptions();
+        const QString text = about.findChild<QLabel*>("lblUserStore")->text();
+        EXPECT_TRUE(text.startsWith(QString::fromStdString(LoadResString(2300 + language)).trimmed()))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains("PostgreSQL")) << text.toStdString();
+        EXPECT_TRUE(text.contains(QString::fromStdString(address.substr(address.rfind('/'), 8))))
+            << text.toStdString();
+        EXPECT_FALSE(text.contains("s3cret")) << text.toStdString();
+        about.hide();
+    }
+    SetUserStorePath("");
 }
 
 // Installs the build into a temporary root as the package does (prefix

@@ -9,12 +9,16 @@
 #include "enterprise/LineItemDefinitions.h"
 #include "enterprise/RecordStore.h"
 #include "selection/ui/frmMenu.h"
+#include "selection/IndustryDefinition.h"
+#include "selection/IndustrySearch.h"
+#include "selection/ui/frmIndustryDefinitions.h"
 #include "selection/ui/frmSearch.h"
 #include "enterprise/ui/frmOpenExisting.h"
 #include "reports/ui/frmReportViewer.h"
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPlainTextEdit>
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -118,10 +122,12 @@ TEST_F(ValuesTest, ALabelShowsItsDefinitionByMouseKeyboardOrAssistiveTechnology)
     ASSERT_NE(a->actionInterface(), nullptr);
     a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QTest::qWaitFor([&] { return fakes.messages->shown.size() == 3; }, 1000);  // a press is animated
-    EXPECT_EQ(fakes.messages->last().title, "DÉFINITION DE ‘TOTAL, CAPITAUX PROPRES’");
+    EXPECT_EQ(fakes.messages->last().title, "DÉFINITION DU POSTE « TOTAL, CAPITAUX PROPRES »");
 }
 
-TEST_F(ValuesTest, TheComparisonReportShowsAndTheRecordStays) {
+// A comparison saves nothing: a statement typed and compared is still
+// offered for saving when the user starts a new one.
+TEST_F(ValuesTest, AComparedStatementIsStillOfferedForSaving) {
     if (!industryChosen()) GTEST_SKIP() << "the search screen cannot choose an industry yet";
     Child<QLineEdit>(&screen(), "txtFirmName")->setText("Acme");
     enter(Field::Cash, "100");
@@ -131,7 +137,37 @@ TEST_F(ValuesTest, TheComparisonReportShowsAndTheRecordStays) {
     EXPECT_TRUE(screen().isVisible());
     EXPECT_EQ(box(Field::Cash)->text(), "100");
     EXPECT_EQ(Child<QLineEdit>(&screen(), "txtFirmName")->text(), "Acme");
-    EXPECT_FALSE(screen().DataChanged());
+    EXPECT_TRUE(screen().DataChanged());
+
+    fakes.messages->answer(MsgAnswer::Yes);
+    const size_t before = fakes.messages->shown.size();
+    Child<QAction>(&screen(), "mnuNew")->trigger();
+    ASSERT_EQ(fakes.messages->shown.size(), before + 2) << "the save question, then saved";
+    EXPECT_EQ(fakes.messages->shown.end()[-2].text, store::SaveChangesQuestion("Acme", 0));
+    EXPECT_EQ(storedRows("FirmName = 'Acme'"), 1) << "saved on Yes";
+    EXPECT_EQ(box(Field::Cash)->text(), "0") << "then a new statement";
+}
+
+// A comparison refused by a check leaves nothing behind: the next "Enter new
+// data" starts afresh, not with the old screen.
+TEST_F(ValuesTest, ARefusedComparisonLeavesNoStaleScreen) {
+    Child<QLineEdit>(&screen(), "txtFirmName")->setText("Acme");
+    key(Qt::Key_S, Qt::ControlModifier);  // saved, so leaving asks nothing
+    key(Qt::Key_I, Qt::ControlModifier);  // no amounts: refused
+    EXPECT_EQ(fakes.messages->last().text, Txt(560));
+    Child<QAction>(&screen(), "mnuReturn")->trigger();
+    Settle();
+    ASSERT_FALSE(screen().isVisible());
+
+    frmSearch& search = frmSearch::instance();
+    ShowAndActivate(search);
+    if (search.ChosenNaics().empty()) search.ChooseCode(naics);
+    Child<QAbstractButton>(&search, "optCompareNew")->setChecked(true);
+    const int before = screen().ActivationCount();
+    Click(Child<QAbstractButton>(&search, "cmdContinue"));
+    ASSERT_TRUE(WaitForActivation(screen(), before));
+    EXPECT_EQ(Child<QLineEdit>(&screen(), "txtFirmName")->text().toStdString(), Txt(544));
+    EXPECT_EQ(Child<QLabel>(&screen(), "lblNAICS")->text().toStdString(), search.ChosenNaics());
 }
 
 // From the search screen on, the keyboard alone: type a statement, save it,
@@ -182,6 +218,36 @@ TEST_F(ValuesTest, AStatementTypedSavedReopenedAndComparedFromTheKeyboard) {
     EXPECT_EQ(Child<QComboBox>(&screen(), "cboYear")->currentText(), "2009");
     EXPECT_EQ(box(Field::ProfitAfterTax)->text(), "20");
     EXPECT_FALSE(reportShownBy([&] { key(Qt::Key_I, Qt::ControlModifier); }).isEmpty());
+}
+
+// A language switch from the values screen reaches every other screen: the
+// hidden search screen's key word results (found in English titles) are put
+// away, its chosen industry and the open definition window are French.
+TEST_F(ValuesTest, ALanguageSwitchLeavesNoScreenInTheOldLanguage) {
+    if (!industryChosen()) GTEST_SKIP() << "the search screen cannot choose an industry yet";
+    frmSearch& search = frmSearch::instance();
+    ShowAndActivate(search);
+    Child<QAbstractButton>(&search, "optKeyword")->setChecked(true);
+    Child<QLineEdit>(&search, "txtKeyword")->setText("a");
+    Click(Child<QAbstractButton>(&search, "cmdKeyword"));
+    ASSERT_TRUE(Child<QWidget>(&search, "dbgridKeywordResults")->isVisibleTo(&search));
+    search.ChooseCode(naics);
+    ShowAndActivate(screen());
+    key(Qt::Key_D, Qt::ControlModifier);  // the definition window, beside the screen
+    auto* definition = ExistingScreen<frmIndustryDefinitions>();
+    ASSERT_NE(definition, nullptr);
+
+    Child<QAction>(&screen(), "mnuFrench")->trigger();
+    Settle();
+    EXPECT_FALSE(Child<QWidget>(&search, "dbgridKeywordResults")->isVisibleTo(&search));
+    EXPECT_TRUE(Child<QLineEdit>(&search, "txtKeyword")->text().isEmpty());
+    const auto french = LookupIndustry(gcnIndustry, gstrDataTable, gstrNaicsTable, naics, 1);
+    ASSERT_TRUE(french.has_value());
+    EXPECT_EQ(Child<QPlainTextEdit>(&search, "txtIndName")->toPlainText().toStdString(), french->title);
+    EXPECT_EQ(Child<QLabel>(&screen(), "lblIndustry")->text().toStdString(), french->title);
+    EXPECT_EQ(definition->windowTitle().toStdString(), Txt(334, 1));
+    EXPECT_EQ(Child<QLabel>(definition, "lblNAICS")->text().toStdString(),
+              LookupDefinition(gcnIndustry, gstrNaicsTable, naics, 1)->heading);
 }
 
 // A desktop whose decimal mark is a comma: the test program runs this

@@ -17,6 +17,7 @@
 
 #include <QHeaderView>
 #include <QApplication>
+#include <QClipboard>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTableWidget>
@@ -130,16 +131,21 @@ TEST_F(ValuesTest, LeavingWithUnsavedChangesAsksToSaveThem) {
     type("Acme");
     EXPECT_TRUE(screen().DataChanged());
 
-    // Return to Main Menu: Cancel still leaves, with the values kept.
+    // Return to Main Menu: Cancel stays, with the record as it was; No leaves.
     enter(Field::Cash, "8");
     fakes.messages->answer(MsgAnswer::Cancel);
     Child<QAction>(&screen(), "mnuReturn")->trigger();
     Settle();
     EXPECT_EQ(fakes.messages->last().text, store::SaveChangesQuestion("Acme", 0));
     EXPECT_EQ(fakes.messages->last().buttons, MsgButtons::YesNoCancel);
+    EXPECT_TRUE(screen().isVisible());
+    EXPECT_EQ(box(Field::Cash)->text(), "8");
+    EXPECT_TRUE(screen().DataChanged());
+    fakes.messages->answer(MsgAnswer::No);
+    Child<QAction>(&screen(), "mnuReturn")->trigger();
+    Settle();
     EXPECT_FALSE(screen().isVisible());
     EXPECT_TRUE(frmMenu::instance().isVisible());
-    EXPECT_EQ(box(Field::Cash)->text(), "8");
     EXPECT_EQ(storedRows(), 0);
 
     // Closing the program: the save question, then the exit question.
@@ -153,6 +159,23 @@ TEST_F(ValuesTest, LeavingWithUnsavedChangesAsksToSaveThem) {
     Settle();
     ASSERT_GE(fakes.messages->shown.size(), 2u);
     EXPECT_EQ(fakes.messages->shown.end()[-2].text, store::SaveChangesQuestion("Acme", 0));
+    EXPECT_EQ(fakes.messages->last().text, Txt(478));
+    EXPECT_TRUE(screen().isVisible());
+}
+
+// Ctrl+X cuts the selected text of a box, as everywhere; Exit is Ctrl+Q.
+TEST_F(ValuesTest, CtrlXCutsAndCtrlQExits) {
+    enter(Field::Cash, "125");
+    focus(box(Field::Cash));
+    box(Field::Cash)->selectAll();
+    key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(box(Field::Cash)->text(), "");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "125");
+    EXPECT_TRUE(fakes.messages->empty()) << "no exit question for a cut";
+    fakes.messages->answer(MsgAnswer::No);  // the save question
+    fakes.messages->answer(MsgAnswer::No);  // the exit question
+    key(Qt::Key_Q, Qt::ControlModifier);
+    ASSERT_FALSE(fakes.messages->empty());
     EXPECT_EQ(fakes.messages->last().text, Txt(478));
     EXPECT_TRUE(screen().isVisible());
 }

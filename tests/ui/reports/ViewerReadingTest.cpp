@@ -8,6 +8,7 @@
 #include "support/ReportFolder.h"
 
 #include "core/Globals.h"
+#include "core/Strings.h"
 #include "reports/render/ReportEngine.h"
 #include "reports/render/ReportSample.h"
 #include "reports/render/ReportViewerLogic.h"
@@ -122,7 +123,7 @@ TEST_F(ViewerReading, EnterAndEscapeReturnAndEachCommandHasItsOwnKey) {
             break;
         case Prints:
             ASSERT_TRUE(eventually([&] { return fakes.messages->shown.size() == messages + 1; }));
-            EXPECT_EQ(fakes.messages->last().text, "Il n'y a pas d'imprimante de rattaché à votre machine.");
+            EXPECT_EQ(fakes.messages->last().text, Txt(920, 1));
             break;
         case SavesPdf:
             ASSERT_TRUE(eventually([&] { return std::filesystem::exists(file + ".pdf"); }));
