@@ -73,15 +73,23 @@ void typeStatement(frmMyValues& values, bool french) {
 
 } // namespace
 
-bool ViewerShot(const SaveFn& save, const std::function<void()>& open, const QString& name) {
+bool ViewerShot(const SaveFn& save, const std::function<void()>& open, const QString& name,
+                const QString& pagesName) {
     bool seen = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* viewer = qobject_cast<frmReportViewer*>(QApplication::activeModalWidget());
         if (!viewer || seen || !viewer->isVisible()) return;
         seen = true;
+        viewer->ShowView(frmReportViewer::View::Reading);
         settle(300);
         save(viewer, name);
+        if (!pagesName.isEmpty()) {
+            viewer->ShowView(frmReportViewer::View::Pages);
+            settle(300);
+            save(viewer, pagesName);
+            viewer->ShowView(frmReportViewer::View::Reading);
+        }
         if (auto* back = viewer->findChild<QAbstractButton*>("btnBack")) back->click();
     });
     poll.start(50);
@@ -125,7 +133,8 @@ void WalkValuesScreens(const SaveFn& save, const QString& suffix) {
     }
 
     // The comparison report of the statement, and the trend of its two saved years.
-    ViewerShot(save, [&] { values.findChild<QAction*>("mnuReport")->trigger(); }, "viewer-comparison-" + suffix);
+    ViewerShot(save, [&] { values.findChild<QAction*>("mnuReport")->trigger(); }, "viewer-comparison-" + suffix,
+               "viewer-pages-" + suffix);
     ViewerShot(save, [&] { values.mnuTrend->trigger(); }, "viewer-trend-" + suffix);
 
     // One definition, as its message box shows it.

@@ -13,8 +13,10 @@ namespace zorva::walk {
 using SaveFn = std::function<void(QWidget* window, const QString& name)>;
 
 // Runs `open`, which brings up the report viewer; grabs the viewer once it
-// is shown and leaves it with its Return button. False when it never came up.
-bool ViewerShot(const SaveFn& save, const std::function<void()>& open, const QString& name);
+// is shown (its reading view), with `pagesName` also its page view, and
+// leaves it with its Return button. False when it never came up.
+bool ViewerShot(const SaveFn& save, const std::function<void()>& open, const QString& name,
+                const QString& pagesName = {});
 
 // Walks the values screens in the current language; `suffix` ("en" or "fr")
 // ends the pictures' names.

@@ -1,5 +1,7 @@
 #include "reports/render/ReportCharts.h"
 
+#include "core/Strings.h"
+
 #include <QBuffer>
 #include <QFont>
 #include <QFontMetricsF>
@@ -9,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace zorva::report {
 
@@ -54,6 +57,40 @@ QFont ChartFont(double pixelSize) {
     return f;
 }
 
+// Grey of axes and scale labels: 4.5:1 against white.
+const QColor kAxisGrey(0x76, 0x76, 0x76);
+
+// The sentences' words (string ids, English; French at id + 1).
+constexpr int kSentence = 2500, kYours = 2502, kMedian = 2504, kMiddleHalf = 2506, kByYear = 2508,
+              kIndustryShare = 2510;
+
+std::string Put(std::string text, const std::map<std::string, std::string>& values) {
+    for (const auto& [key, v] : values)
+        for (size_t p = 0; (p = text.find(key, p)) != std::string::npos; p += v.size()) text.replace(p, key.size(), v);
+    return text;
+}
+std::string Words(int id, const ChartWords& w) { return Txt(id, w.lang == Lang::French ? 1 : 0); }
+std::string Shown(double v, const ChartWords& w) { return FormatNumber(v, w.decimals, w.lang); }
+
+// What is drawn for one set of boundaries and a value: the enterprise, the
+// median, the middle half (lower number first), each when it is there.
+std::vector<std::string> Parts(std::optional<double> mine, std::optional<double> q1, std::optional<double> q2,
+                               std::optional<double> q3, const ChartWords& w) {
+    std::vector<std::string> parts;
+    if (mine) parts.push_back(Put(Words(kYours, w), {{"{V}", Shown(*mine, w)}}));
+    if (q2) parts.push_back(Put(Words(kMedian, w), {{"{M}", Shown(*q2, w)}}));
+    if (q1 && q3)
+        parts.push_back(Put(Words(kMiddleHalf, w), {{"{A}", Shown(std::min(*q1, *q3), w)},
+                                                    {"{B}", Shown(std::max(*q1, *q3), w)}}));
+    return parts;
+}
+
+std::string Joined(const std::vector<std::string>& parts, const char* separator) {
+    std::string out;
+    for (const auto& p : parts) out += (out.empty() ? "" : separator) + p;
+    return out;
+}
+
 // Diagonal hatching that keeps its spacing at the drawing scale.
 QBrush Hatch(unsigned rgb) {
     QBrush b(Rgb(rgb), Qt::BDiagPattern);
@@ -63,8 +100,34 @@ QBrush Hatch(unsigned rgb) {
 
 } // namespace
 
+std::string QuartileSentence(std::optional<double> q1, std::optional<double> q2, std::optional<double> q3,
+                             double value, const ChartWords& words) {
+    return Put(Words(kSentence, words), {{"{R}", words.name}, {"{P}", Joined(Parts(value, q1, q2, q3, words), "; ")}});
+}
+
+std::string TrendSentence(const std::vector<TrendPoint>& points, const ChartWords& words) {
+    std::vector<std::string> years;
+    for (const auto& pt : points) {
+        auto parts = Parts(pt.mine, pt.q1, pt.q2, pt.q3, words);
+        parts.insert(parts.begin(), std::to_string(pt.year));
+        years.push_back(Joined(parts, ", "));
+    }
+    return Put(Words(kByYear, words), {{"{R}", words.name}, {"{P}", Joined(years, "; ")}});
+}
+
+std::string BalanceSentence(const std::vector<BarLine>& lines, const ChartWords& words) {
+    std::vector<std::string> pairs;
+    for (const auto& l : lines) {
+        const std::string mine = FormatPercent(l.enterprise, words.decimals, words.lang);
+        const std::string industry = FormatPercent(l.industry, words.decimals, words.lang);
+        pairs.push_back(l.label + ", " + Put(Words(kYours, words), {{"{V}", mine}}) + ", " +
+                        Put(Words(kIndustryShare, words), {{"{I}", industry}}));
+    }
+    return Put(Words(kSentence, words), {{"{R}", words.name}, {"{P}", Joined(pairs, "; ")}});
+}
+
 ReportImage QuartileChart(std::optional<double> q1, std::optional<double> q2, std::optional<double> q3, double value,
-                          bool higherIsBetter, const std::string& alt) {
+                          bool higherIsBetter, const ChartWords& words) {
     const int w = 130, h = 16;
     QImage img = Canvas(w, h);
     QPainter p(&img);
@@ -92,7 +155,7 @@ ReportImage QuartileChart(std::optional<double> q1, std::optional<double> q2, st
     const double mid = h / 2.0;
 
     // The axis.
-    p.setPen(QPen(QColor(0x99, 0x99, 0x99), 0.8));
+    p.setPen(QPen(kAxisGrey, 0.8));
     p.drawLine(QPointF(left, mid), QPointF(right, mid));
     // The middle half of the industry.
     if (q1 && q3) {
@@ -110,10 +173,12 @@ ReportImage QuartileChart(std::optional<double> q1, std::optional<double> q2, st
     // The enterprise.
     Diamond(p, QPointF(x(value), mid), 4.5);
     p.end();
-    return Finish(img, w, h, alt);
+    return Finish(img, w, h, QuartileSentence(q1, q2, q3, value, words));
 }
 
-ReportImage TrendChart(const std::vector<TrendPoint>& points, bool higherIsBetter, Lang lang, const std::string& alt) {
+ReportImage TrendChart(const std::vector<TrendPoint>& points, bool higherIsBetter, const ChartWords& words) {
+    const Lang lang = words.lang;
+    const std::string alt = TrendSentence(points, words);
     const int w = 170, h = 64;
     QImage img = Canvas(w, h);
     QPainter p(&img);
@@ -152,17 +217,17 @@ ReportImage TrendChart(const std::vector<TrendPoint>& points, bool higherIsBette
     auto x = [&](size_t i) { return n < 2 ? (left + right) / 2 : left + 8 + i * (right - left - 16) / (n - 1); };
 
     // Frame, the two ends of the scale and the years.
-    p.setPen(QPen(QColor(0x99, 0x99, 0x99), 0.6));
+    p.setPen(QPen(kAxisGrey, 0.6));
     p.drawLine(QPointF(left, top), QPointF(left, bottom));
     p.drawLine(QPointF(left, bottom), QPointF(right, bottom));
-    p.setPen(QColor(0x44, 0x44, 0x44));
+    p.setPen(kAxisGrey);
     const int decimals = (b - a) < 10 ? 2 : (b - a) < 100 ? 1 : 0;
     for (double v : {a + pad, b - pad}) {
         const QString t = QString::fromStdString(FormatNumber(v, decimals, lang));
         p.drawText(QRectF(0, y(v) - fm.height() / 2, labelW, fm.height()), Qt::AlignRight | Qt::AlignVCenter, t);
         p.setPen(QPen(QColor(0xDD, 0xDD, 0xDD), 0.5));
         p.drawLine(QPointF(left, y(v)), QPointF(right, y(v)));
-        p.setPen(QColor(0x44, 0x44, 0x44));
+        p.setPen(kAxisGrey);
     }
     for (size_t i = 0; i < n; ++i)
         p.drawText(QRectF(x(i) - 20, bottom + 1, 40, fm.height()), Qt::AlignHCenter | Qt::AlignTop,
@@ -179,6 +244,21 @@ ReportImage TrendChart(const std::vector<TrendPoint>& points, bool higherIsBette
         p.drawPolygon(band);
     }
     for (size_t i = 0; i < n; ++i) {  // a year alone: its band as a short bar
+        const auto& u = points[i];
+        const bool joined = (i > 0 && points[i - 1].q1 && points[i - 1].q3) || (i + 1 < n && points[i + 1].q1 && points[i + 1].q3);
+        if (u.q1 && u.q3 && !joined) p.drawRect(QRectF(x(i) - 4, std::min(y(*u.q1), y(*u.q3)), 8, std::fabs(y(*u.q1) - y(*u.q3))));
+    }
+    // The band's edges, thin and dashed, so that it stands out from the white around it.
+    QPen edge(Rgb(kIndustryColour), 0.6, Qt::DashLine);
+    p.setPen(edge);
+    p.setBrush(Qt::NoBrush);
+    for (size_t i = 0; i + 1 < n; ++i) {
+        const auto &u = points[i], &v = points[i + 1];
+        if (!(u.q1 && u.q3 && v.q1 && v.q3)) continue;
+        p.drawLine(QPointF(x(i), y(*u.q1)), QPointF(x(i + 1), y(*v.q1)));
+        p.drawLine(QPointF(x(i), y(*u.q3)), QPointF(x(i + 1), y(*v.q3)));
+    }
+    for (size_t i = 0; i < n; ++i) {
         const auto& u = points[i];
         const bool joined = (i > 0 && points[i - 1].q1 && points[i - 1].q3) || (i + 1 < n && points[i + 1].q1 && points[i + 1].q3);
         if (u.q1 && u.q3 && !joined) p.drawRect(QRectF(x(i) - 4, std::min(y(*u.q1), y(*u.q3)), 8, std::fabs(y(*u.q1) - y(*u.q3))));
@@ -248,7 +328,8 @@ ReportImage LegendSymbol(LegendMark mark) {
     return Finish(img, w, h, {});
 }
 
-ReportImage BalanceChart(const std::vector<BarLine>& lines, Lang lang, const std::string& alt) {
+ReportImage BalanceChart(const std::vector<BarLine>& lines, const ChartWords& words) {
+    const Lang lang = words.lang;
     const int w = 560;
     const double rowH = 16, top = 4, bottom = 20;
     const int h = static_cast<int>(top + rowH * static_cast<double>(lines.size()) + bottom);
@@ -283,7 +364,7 @@ ReportImage BalanceChart(const std::vector<BarLine>& lines, Lang lang, const std
     for (double g = std::ceil(lo / step) * step; g <= hi + 1e-9; g += step) {
         p.setPen(QPen(QColor(0xDD, 0xDD, 0xDD), 0.6));
         p.drawLine(QPointF(x(g), top), QPointF(x(g), h - bottom + 2));
-        p.setPen(QColor(0x55, 0x55, 0x55));
+        p.setPen(kAxisGrey);
         QString t = QString::fromStdString(FormatPercent(g, 0, lang));
         p.drawText(QRectF(x(g) - 30, h - bottom + 4, 60, 14), Qt::AlignHCenter | Qt::AlignTop, t);
     }
@@ -306,7 +387,7 @@ ReportImage BalanceChart(const std::vector<BarLine>& lines, Lang lang, const std
         p.drawRect(QRectF(i0, y + 8, std::max(i1 - i0, 0.5), 5.5));
     }
     p.end();
-    return Finish(img, w, h, alt);
+    return Finish(img, w, h, BalanceSentence(lines, words));
 }
 
 } // namespace zorva::report

@@ -15,6 +15,7 @@
 #include <QPdfWriter>
 #include <QTextOption>
 #include <QAbstractTextDocumentLayout>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextFrame>
@@ -111,12 +112,123 @@ void KeepRowsTogether(QTextDocument& doc) {
 
 } // namespace
 
-std::unique_ptr<QTextDocument> MakeDocument(const Rendered& rendered) {
+namespace {
+// The reports' font, text shaping off (so that "fi" stays two letters in a
+// PDF and can be found), and the report's pictures as the document's images.
+std::unique_ptr<QTextDocument> NewReportDocument(const Rendered& rendered) {
     auto doc = std::make_unique<QTextDocument>();
     QFont font("DejaVu Sans");
     font.setPointSizeF(9);
     font.setStyleStrategy(QFont::PreferNoShaping);
     doc->setDefaultFont(font);
+    for (size_t i = 0; i < rendered.images.size(); ++i)
+        if (rendered.images[i].image)
+            doc->addResource(QTextDocument::ImageResource, QUrl(QString::fromStdString(ImageUrl(i))),
+                             QVariant(*rendered.images[i].image));
+    if (!rendered.title.empty()) doc->setMetaInformation(QTextDocument::DocumentTitle, QString::fromStdString(rendered.title));
+    return doc;
+}
+} // namespace
+
+// The HTML as Qt's rich text reads it: its parser takes a narrow no-break
+// space (U+202F, the French thousands group) for a blank that a line may
+// break at and turns it into an ordinary space, so a number would be cut
+// between its groups; a no-break space (U+00A0) keeps it whole.
+QString QtHtml(const std::string& html) {
+    QString text = QString::fromStdString(html);
+    text.replace(QChar(0x202F), QChar(0x00A0));
+    return text;
+}
+
+std::unique_ptr<QTextDocument> MakeReadingDocument(const Rendered& rendered) {
+    auto doc = NewReportDocument(rendered);
+    doc->setHtml(QtHtml(rendered.readingHtml.empty() ? rendered.html : rendered.readingHtml));
+    return doc;
+}
+
+void ScaleDocument(QTextDocument& document, double factor) {
+    if (factor <= 0 || factor == 1) return;
+    QFont base = document.defaultFont();
+    base.setPointSizeF(base.pointSizeF() * factor);
+    document.setDefaultFont(base);
+    // The formats first, then the changes: changing a format merges fragments.
+    struct Change {
+        int from, to;
+        QTextCharFormat format;
+    };
+    std::vector<Change> changes;
+    for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            QTextCharFormat format = f.charFormat();
+            bool changed = false;
+            if (format.hasProperty(QTextFormat::FontPointSize)) {
+                format.setFontPointSize(format.fontPointSize() * factor);
+                changed = true;
+            }
+            if (format.isImageFormat()) {
+                QTextImageFormat image = format.toImageFormat();
+                if (image.width() > 0) image.setWidth(image.width() * factor);
+                if (image.height() > 0) image.setHeight(image.height() * factor);
+                format = image;
+                changed = true;
+            }
+            if (changed) changes.push_back({f.position(), f.position() + f.length(), format});
+        }
+    }
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    // Tables of a fixed width (the boxes of the charts' sentences) grow with the text.
+    std::vector<QTextFrame*> frames = {document.rootFrame()};
+    for (size_t i = 0; i < frames.size(); ++i) {
+        for (QTextFrame* child : frames[i]->childFrames()) frames.push_back(child);
+        if (auto* table = qobject_cast<QTextTable*>(frames[i])) {
+            QTextTableFormat format = table->format();
+            if (format.width().type() == QTextLength::FixedLength) {
+                format.setWidth(QTextLength(QTextLength::FixedLength, format.width().rawValue() * factor));
+                table->setFormat(format);
+            }
+        }
+    }
+    for (const Change& c : changes) {
+        cursor.setPosition(c.from);
+        cursor.setPosition(c.to, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(c.format);
+    }
+    cursor.endEditBlock();
+}
+
+std::vector<QTextCursor> FindAll(const QTextDocument& document, const QString& text) {
+    std::vector<QTextCursor> found;
+    const QString wanted = text.simplified();
+    if (wanted.isEmpty()) return found;
+    // A letter stands for itself with any accent: "mediane" finds "médiane".
+    static const QString kAccented[] = {QStringLiteral("aàâäá"), QStringLiteral("cç"), QStringLiteral("eéèêë"),
+                                        QStringLiteral("iîïí"), QStringLiteral("oôöó"), QStringLiteral("uùûüú"),
+                                        QStringLiteral("yÿ")};
+    QString pattern;
+    for (const QChar c : wanted) {
+        const QChar base = c.decomposition().isEmpty() ? c.toLower() : c.decomposition().at(0).toLower();
+        const QString* letters = nullptr;
+        for (const QString& group : kAccented)
+            if (group.at(0) == base) letters = &group;
+        if (c.isSpace()) pattern += QStringLiteral("[\\s\\x{00A0}\\x{202F}\\x{2009}]+");
+        else if (c == '\'' || c == QChar(0x2019)) pattern += QStringLiteral("['\\x{2019}]");
+        else if (letters) pattern += "[" + *letters + "]";
+        else pattern += QRegularExpression::escape(QString(c));
+    }
+    const QRegularExpression re(pattern, QRegularExpression::CaseInsensitiveOption);
+    QTextCursor at(const_cast<QTextDocument*>(&document));
+    while (true) {
+        at = document.find(re, at);
+        if (at.isNull() || !at.hasSelection()) break;
+        found.push_back(at);
+    }
+    return found;
+}
+
+std::unique_ptr<QTextDocument> MakeDocument(const Rendered& rendered) {
+    auto doc = NewReportDocument(rendered);
     // Laid out in pages here (the page size is set once the content is in,
     // so that it is laid out once), so that rows can be kept whole; printing
     // scales the pages onto the printer's.
@@ -126,15 +238,36 @@ std::unique_ptr<QTextDocument> MakeDocument(const Rendered& rendered) {
     QTextOption option = doc->defaultTextOption();
     option.setWrapMode(QTextOption::WordWrap);
     doc->setDefaultTextOption(option);
-    for (size_t i = 0; i < rendered.images.size(); ++i)
-        if (rendered.images[i].image)
-            doc->addResource(QTextDocument::ImageResource, QUrl(QString::fromStdString(ImageUrl(i))),
-                             QVariant(*rendered.images[i].image));
-    doc->setHtml(QString::fromStdString(rendered.html));
+    doc->setHtml(QtHtml(rendered.html));
     doc->setPageSize(kPageSize);
     KeepRowsTogether(*doc);
-    if (!rendered.title.empty()) doc->setMetaInformation(QTextDocument::DocumentTitle, QString::fromStdString(rendered.title));
     return doc;
+}
+
+void PaintPage(QPainter& painter, QTextDocument& document, int index,
+               const QList<QAbstractTextDocumentLayout::Selection>& selections) {
+    const QSizeF page = document.pageSize();
+    painter.save();
+    painter.translate(0, -index * page.height());
+    const QRectF view(0, index * page.height(), page.width(), page.height());
+    painter.setClipRect(view);
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = view;
+    context.palette.setColor(QPalette::Text, Qt::black);
+    context.selections = selections;
+    document.documentLayout()->draw(&painter, context);
+    painter.restore();
+    // The page number at the right, in the bottom margin, in the document's
+    // units (96 an inch).
+    QFont numberFont = document.defaultFont();
+    numberFont.setPixelSize(qRound(numberFont.pointSizeF() * 96 / 72));
+    const qreal margin = document.documentMargin();
+    painter.save();
+    painter.setFont(numberFont);
+    painter.setPen(QColor(0x44, 0x44, 0x44));
+    painter.drawText(QRectF(0, page.height() - margin, page.width() - margin, margin / 2),
+                     Qt::AlignRight | Qt::AlignVCenter, QString::number(index + 1));
+    painter.restore();
 }
 
 void PrintDocument(QTextDocument& document, QPagedPaintDevice& device) {
@@ -143,28 +276,9 @@ void PrintDocument(QTextDocument& document, QPagedPaintDevice& device) {
     const QSizeF page = document.pageSize();
     // The document's pages scaled onto the device's printable area.
     painter.scale(device.width() / page.width(), device.height() / page.height());
-    // In the document's units (96 a inch), as the painter is scaled to them.
-    QFont numberFont = document.defaultFont();
-    numberFont.setPixelSize(qRound(numberFont.pointSizeF() * 96 / 72));
-    const qreal margin = document.documentMargin();
     for (int i = 0; i < document.pageCount(); ++i) {
         if (i > 0) device.newPage();
-        painter.save();
-        painter.translate(0, -i * page.height());
-        const QRectF view(0, i * page.height(), page.width(), page.height());
-        painter.setClipRect(view);
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = view;
-        context.palette.setColor(QPalette::Text, Qt::black);
-        document.documentLayout()->draw(&painter, context);
-        painter.restore();
-        // The page number at the right, in the bottom margin.
-        painter.save();
-        painter.setFont(numberFont);
-        painter.setPen(QColor(0x44, 0x44, 0x44));
-        painter.drawText(QRectF(0, page.height() - margin, page.width() - margin, margin / 2),
-                         Qt::AlignRight | Qt::AlignVCenter, QString::number(i + 1));
-        painter.restore();
+        PaintPage(painter, document, i);
     }
 }
 

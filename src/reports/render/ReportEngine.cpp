@@ -41,14 +41,6 @@ bool IEquals(const std::string& a, const std::string& b) {
     return sqlite3_stricmp(a.c_str(), b.c_str()) == 0;
 }
 
-std::string StripMarkers(std::string s) {
-    for (const std::string* m : {&kOpen, &kClose}) {
-        size_t p;
-        while ((p = s.find(*m)) != std::string::npos) s.erase(p, m->size());
-    }
-    return s;
-}
-
 std::string Trim(const std::string& s) {
     size_t b = s.find_first_not_of(" \t\r\n");
     if (b == std::string::npos) return {};
@@ -180,6 +172,29 @@ std::string HtmlUnescape(std::string s) {
 
 // ---------------------------------------------------------------- markers
 
+std::string StripMarkers(std::string s) {
+    for (const std::string* m : {&kOpen, &kClose}) {
+        size_t p;
+        while ((p = s.find(*m)) != std::string::npos) s.erase(p, m->size());
+    }
+    return s;
+}
+
+std::string PlainText(const std::string& marked) {
+    std::string out;
+    size_t pos = 0;
+    while (true) {
+        const size_t b = marked.find(kOpen, pos);
+        const size_t e = b == std::string::npos ? b : marked.find(kClose, b);
+        if (e == std::string::npos) return out + StripMarkers(marked.substr(pos));
+        out.append(marked, pos, b - pos);
+        const std::string inner = marked.substr(b + kOpen.size(), e - b - kOpen.size());
+        if (inner == "null") out += "–";
+        else if (!inner.empty() && inner[0] == '!') out += "[" + inner.substr(1) + "]";
+        pos = e + kClose.size();
+    }
+}
+
 std::string ErrorMarker(const std::string& message) { return kOpen + "!" + StripMarkers(message) + kClose; }
 std::string NullMarker() { return kOpen + "null" + kClose; }
 
@@ -262,29 +277,80 @@ std::optional<double> ReportData::Number(const std::string& tableName, const std
     return v;
 }
 
-std::string ReportData::AddImage(ReportImage image) {
+Value ReportData::AddImage(ReportImage image) {
     images_.push_back(std::move(image));
-    return kOpen + "img:" + std::to_string(images_.size() - 1) + kClose;
+    Value v = Value::Marked(kOpen + "img:" + std::to_string(images_.size() - 1) + kClose);
+    v.image = static_cast<int>(images_.size() - 1);
+    return v;
 }
 
-// ---------------------------------------------------------------- dictionary
+// ---------------------------------------------------------------- expansion
 
-void Dict::Set(const std::string& name, const std::string& text) { SetMarked(name, StripMarkers(text)); }
+namespace {
 
-void Dict::SetMarked(const std::string& name, const std::string& text) {
-    d_->SetValue(name, text);
-    names_->insert(name);
+// The model's tree as ctemplate's dictionary.
+void FillDictionary(const Section& section, ctemplate::TemplateDictionary* dict) {
+    for (const auto& [name, value] : section.Values()) dict->SetValue(name, value.text);
+    for (const auto& [name, child] : section.Sections()) FillDictionary(*child, dict->AddSectionDictionary(name));
 }
 
-Dict Dict::AddSection(const std::string& name) {
-    names_->insert(name);
-    return Dict(d_->AddSectionDictionary(name), names_);
+// Every name of values and sections the tree holds.
+void CollectNames(const Section& section, std::set<std::string>& names) {
+    for (const auto& [name, value] : section.Values()) names.insert(name);
+    for (const auto& [name, child] : section.Sections()) {
+        names.insert(name);
+        CollectNames(*child, names);
+    }
 }
 
-void Dict::ShowSection(const std::string& name) {
-    names_->insert(name);
-    d_->ShowSection(name);
+// The expanded template with its markers replaced: a Null by "–", an error by
+// its visible message, a picture by its <img> (for the reading view followed
+// by its sentence, when it has one).
+std::string ReplaceMarkers(const std::string& out, const std::vector<ReportImage>& images, bool reading) {
+    std::string html;
+    html.reserve(out.size() + 1024);
+    size_t pos = 0;
+    while (true) {
+        size_t b = out.find(kOpen, pos);
+        if (b == std::string::npos) {
+            html.append(out, pos, std::string::npos);
+            break;
+        }
+        size_t e = out.find(kClose, b);
+        if (e == std::string::npos) {
+            html.append(out, pos, std::string::npos);
+            break;
+        }
+        html.append(out, pos, b - pos);
+        std::string inner = out.substr(b + kOpen.size(), e - b - kOpen.size());
+        pos = e + kClose.size();
+        if (inner == "null") {
+            html += "–";
+        } else if (inner.rfind("img:", 0) == 0) {
+            size_t n = static_cast<size_t>(std::atoi(inner.c_str() + 4));
+            if (n < images.size()) {
+                const ReportImage& img = images[n];
+                html += "<img src=\"" + ImageUrl(n) + "\" width=\"" + std::to_string(img.width) + "\" height=\"" +
+                        std::to_string(img.height) + "\" alt=\"" + HtmlEscape(img.alt) + "\" />";
+                // Below it, in a box about as wide as the chart, so that the
+                // sentence wraps there instead of widening its column; its
+                // text may wrap even in a cell that keeps its text on one line.
+                if (reading && !img.alt.empty())
+                    html += "<table width=\"" + std::to_string(img.width) +
+                            "\" cellspacing=\"0\" cellpadding=\"0\"><tr><td style=\"white-space: normal;\">" +
+                            HtmlEscape(img.alt) + "</td></tr></table>";
+            }
+        } else if (!inner.empty() && inner[0] == '!') {
+            // The message was escaped with the value, or not when it came
+            // from an unescaped place: escape what is not escaped yet.
+            std::string msg = HtmlEscape(HtmlUnescape(inner.substr(1)));
+            html += "<span style=\"color:#B00020; background-color:#FFECEC; font-weight:bold;\">[" + msg + "]</span>";
+        }
+    }
+    return html;
 }
+
+} // namespace
 
 // ---------------------------------------------------------------- template
 
@@ -433,9 +499,9 @@ Rendered Report::Render(const ConnectionHandle& open, const RenderOptions& optio
         else if (t.rows.empty()) data.errors.push_back(Word(kNoRow, lang) + ": " + t.name);
     }
 
-    ctemplate::TemplateDictionary root("report");
-    std::set<std::string> filled;
-    Dict top(&root, &filled);
+    auto model = std::make_shared<ReportModel>();
+    model->lang = lang;
+    Section& top = model->values;
     const TemplateNames used = ScanTemplateNames(text_);
 
     // Fields of the tables, under the names the template spells them.
@@ -451,32 +517,42 @@ Rendered Report::Render(const ConnectionHandle& open, const RenderOptions& optio
         const std::string section = t.alias + "_ROWS";
         if (!used.sections.count(section)) continue;
         for (size_t r = 0; r < t.rows.size(); ++r) {
-            Dict row = top.AddSection(section);
+            Section& row = top.Add(section);
             for (const auto& var : used.variables) {
                 std::string column;
                 if (TableOfVariable(data.tables, var, &column) == &t) row.SetMarked(var, data.Text(t.name, column, r));
             }
         }
     }
-    for (const auto& [key, pair] : texts_) top.Set(key, lang == Lang::French ? pair.french : pair.english);
-    top.ShowSection(lang == Lang::French ? "LANG_F" : "LANG_E");
-    top.Set("ILLUSTRATIVE_NOTICE", Txt(914, lang == Lang::French ? 1 : 0));
-    if (data.illustrative) top.ShowSection("ILLUSTRATIVE");
-    top.Set("NOT_AVAILABLE", Word(kNotAvailable, lang));
+    for (const auto& [key, pair] : texts_) top.SetText(key, lang == Lang::French ? pair.french : pair.english);
+    top.Show(lang == Lang::French ? "LANG_F" : "LANG_E");
+    top.SetText("HTML_LANG", lang == Lang::French ? "fr" : "en");
+    top.SetText("ILLUSTRATIVE_NOTICE", Txt(914, lang == Lang::French ? 1 : 0));
+    if (data.illustrative) top.Show("ILLUSTRATIVE");
+    top.SetText("NOT_AVAILABLE", Word(kNotAvailable, lang));
 
-    if (!kind_.empty()) FillBuiltIn(kind_, data, top);
+    if (!kind_.empty()) FillBuiltIn(kind_, data, *model);
 
     // Names that nothing filled: visible errors.
+    std::set<std::string> filled;
+    CollectNames(top, filled);
     for (const auto& var : used.variables) {
         if (filled.count(var) || var == "ERROR") continue;
         top.SetMarked(var, ErrorMarker(Word(kUnknownName, lang) + ": " + var));
         data.errors.push_back(Word(kUnknownName, lang) + ": " + var);
     }
-    // Each problem once, in the order found.
+    // Each problem once, in the order found; the blocks hold them after the title.
     std::vector<std::string> errors;
     for (const auto& e : data.errors)
         if (std::find(errors.begin(), errors.end(), e) == errors.end()) errors.push_back(e);
-    for (const auto& e : errors) top.AddSection("ERRORS").Set("ERROR", e);
+    auto afterTitle = model->blocks.begin();
+    if (afterTitle != model->blocks.end() && afterTitle->kind == Block::Kind::Heading) ++afterTitle;
+    for (const auto& e : errors) {
+        top.Add("ERRORS").SetText("ERROR", e);
+        Block line;
+        line.cells.push_back(Value::Text(e));
+        afterTitle = model->blocks.insert(afterTitle, std::move(line)) + 1;
+    }
 
     // Expand. Values are always HTML-escaped.
     std::string body = text_;
@@ -490,54 +566,26 @@ Rendered Report::Render(const ConnectionHandle& open, const RenderOptions& optio
         std::string msg = Word(kTemplateError, lang) + ": " + name_;
         result.errors.push_back(msg);
         out = "<html><body><p>" + ErrorMarker(msg) + "</p></body></html>";
+        Block line;
+        line.cells.push_back(Value::Text(msg));
+        model->blocks.push_front(std::move(line));
     } else {
+        ctemplate::TemplateDictionary root("report");
+        FillDictionary(top, &root);
         ctemplate::PerExpandData ped;
         static const char kFrench[] = "F", kEnglish[] = "E";
         ped.InsertForModifiers("zorva-lang", lang == Lang::French ? kFrench : kEnglish);
         tpl->ExpandWithData(&out, &root, &ped);
     }
 
-    // Replace the markers.
-    std::string html;
-    html.reserve(out.size() + 1024);
-    size_t pos = 0;
-    while (true) {
-        size_t b = out.find(kOpen, pos);
-        if (b == std::string::npos) {
-            html.append(out, pos, std::string::npos);
-            break;
-        }
-        size_t e = out.find(kClose, b);
-        if (e == std::string::npos) {
-            html.append(out, pos, std::string::npos);
-            break;
-        }
-        html.append(out, pos, b - pos);
-        std::string inner = out.substr(b + kOpen.size(), e - b - kOpen.size());
-        pos = e + kClose.size();
-        if (inner == "null") {
-            html += "–";
-        } else if (inner.rfind("img:", 0) == 0) {
-            size_t n = static_cast<size_t>(std::atoi(inner.c_str() + 4));
-            if (n < data.Images().size()) {
-                const ReportImage& img = data.Images()[n];
-                html += "<img src=\"" + ImageUrl(n) + "\" width=\"" +
-                        std::to_string(img.width) + "\" height=\"" + std::to_string(img.height) + "\" alt=\"" +
-                        HtmlEscape(img.alt) + "\" />";
-            }
-        } else if (!inner.empty() && inner[0] == '!') {
-            // The message was escaped with the value, or not when it came
-            // from an unescaped place: escape what is not escaped yet.
-            std::string msg = HtmlEscape(HtmlUnescape(inner.substr(1)));
-            html += "<span style=\"color:#B00020; background-color:#FFECEC; font-weight:bold;\">[" + msg + "]</span>";
-        }
-    }
-    result.html = std::move(html);
+    result.html = ReplaceMarkers(out, data.Images(), false);
+    result.readingHtml = ReplaceMarkers(out, data.Images(), true);
     result.images = data.Images();
 
     std::smatch m;
     static const std::regex titleRe("<title>([^<]*)</title>", std::regex::icase);
     if (std::regex_search(result.html, m, titleRe)) result.title = Trim(HtmlUnescape(m[1].str()));
+    result.model = std::move(model);
     return result;
 }
 

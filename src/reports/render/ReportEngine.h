@@ -12,8 +12,10 @@
 //   }}
 //
 // Opening a template gives a Report whose database tables are enumerated and
-// relocated by index from 1; rendering reads each table from its location and
-// expands the template into HTML. In the template:
+// relocated by index from 1; rendering reads each table from its location,
+// computes the report's model (ReportModel.h: every value once, with its
+// shown text and, for a number, its decimals) and expands the template from
+// it into HTML; the exports are written from the same model. In the template:
 //   {{C_MyFirmName}}        a field of the table's first row (column names
 //                           match without regard to letter case)
 //   {{#C_ROWS}}{{C_X}}{{/C_ROWS}}  once per row of the table
@@ -21,6 +23,7 @@
 //                           also x-pct=N (per cent), x-signed=N (explicit sign)
 //   {{MEDIAN}}              a TEXT caption in the report's language
 //   {{#LANG_E}}/{{#LANG_F}} shown in English / French reports only
+//   {{HTML_LANG}}           "en" or "fr", for <html lang="...">
 //   {{#ILLUSTRATIVE}}{{ILLUSTRATIVE_NOTICE}}{{/ILLUSTRATIVE}}  shown when the
 //                           figures are illustrative
 //   {{#ERRORS}}{{ERROR}}{{/ERRORS}} every problem found while filling
@@ -29,6 +32,7 @@
 
 #include "core/DBTools.h"
 #include "reports/render/ReportFormat.h"
+#include "reports/render/ReportModel.h"
 
 #include <map>
 #include <memory>
@@ -39,10 +43,6 @@
 #include <vector>
 
 class QImage;
-
-namespace ctemplate {
-class TemplateDictionary;
-}
 
 namespace zorva::report {
 
@@ -78,11 +78,19 @@ struct TableData {
 // expansion: an error shown in the report, a Null, a picture.
 std::string ErrorMarker(const std::string& message);
 std::string NullMarker();
+// A text without the markers' private-use characters (data cannot make one).
+std::string StripMarkers(std::string text);
+// A value's text with its markers as plain text: a Null as "–", an error as
+// "[message]", a picture as nothing.
+std::string PlainText(const std::string& marked);
 
 // A picture drawn for the report, shown at width x height pixels (drawn at a
 // multiple of that size, so that it stays sharp in print). The rendered HTML
 // refers to it as ImageUrl(index); the document takes the picture itself and
-// only an HTML file gets it encoded as PNG.
+// only an HTML file gets it encoded as PNG. `alt` is its text alternative: a
+// chart's sentence, made from the numbers it draws (the reading view shows it
+// below the chart), or empty for a mark whose meaning the text beside it
+// gives (a legend's symbol).
 struct ReportImage {
     std::shared_ptr<const QImage> image;
     int width = 0, height = 0;
@@ -114,8 +122,8 @@ public:
     std::optional<double> Number(const std::string& tableName, const std::string& column,
                                  std::string* why = nullptr, size_t row = 0) const;
 
-    // Adds a picture; the returned text stands for it in a value.
-    std::string AddImage(ReportImage image);
+    // Adds a picture; the value stands for it.
+    Value AddImage(ReportImage image);
     const std::vector<ReportImage>& Images() const { return images_; }
 
     // Problems found while filling (shown by the ERRORS section).
@@ -125,33 +133,18 @@ private:
     std::vector<ReportImage> images_;
 };
 
-// A dictionary of values being filled: records every name it was given, so
-// that names that nothing fills can be shown as errors.
-class Dict {
-public:
-    Dict(ctemplate::TemplateDictionary* dict, std::set<std::string>* names) : d_(dict), names_(names) {}
-    // A text value (data: pieces that look like markers are removed).
-    void Set(const std::string& name, const std::string& text);
-    // A value made by the engine (may hold markers).
-    void SetMarked(const std::string& name, const std::string& text);
-    Dict AddSection(const std::string& name);
-    void ShowSection(const std::string& name);
-
-private:
-    ctemplate::TemplateDictionary* d_;
-    std::set<std::string>* names_;
-};
-
 struct TextPair {
     std::string english, french;
 };
 
 struct Rendered {
-    std::string html;
+    std::string html;                 // the page: the template expanded from the model
+    std::string readingHtml;          // the same, each chart followed by its sentence (the reading view)
     std::string title;                // the document's <title>
     Lang lang = Lang::English;
     std::vector<std::string> errors;  // problems shown in the report
     std::vector<ReportImage> images;  // the pictures, by index of ImageUrl
+    std::shared_ptr<const ReportModel> model;  // what the outputs were made from (the export reads it)
 };
 
 struct RenderOptions {

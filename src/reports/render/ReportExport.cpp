@@ -4,11 +4,7 @@
 #include "core/Text.h"
 
 #include <QFile>
-#include <QRegularExpression>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTextFrame>
-#include <QTextTable>
+#include <QString>
 
 #include <xlsxwriter.h>
 
@@ -17,124 +13,22 @@
 
 namespace zorva::report {
 
-namespace {
-
-QString plainText(QString s) {
-    s.replace(QChar(0x2029), ' ');   // paragraph separators inside a cell
-    s.replace(QChar(0x2028), ' ');
-    s.remove(QChar(0xFFFC));         // pictures
-    return s.simplified();
+std::string NumberFormat(const Value& v) {
+    if (!v.number) return {};
+    std::string digits = "#,##0";
+    if (v.decimals > 0) digits += "." + std::string(static_cast<size_t>(v.decimals), '0');
+    switch (v.kind) {
+    case NumberKind::Percent: return digits + "\"%\"";
+    case NumberKind::Signed: return "+" + digits + ";-" + digits + ";" + digits.substr(4);
+    case NumberKind::Plain: break;
+    }
+    return digits;
 }
 
-QString cellText(const QTextTableCell& cell) {
-    QTextCursor c = cell.firstCursorPosition();
-    c.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
-    return plainText(c.selectedText());
-}
-
-void readFrame(QTextFrame* frame, ExportModel& model) {
-    for (auto it = frame->begin(); !it.atEnd(); ++it) {
-        if (QTextFrame* child = it.currentFrame()) {
-            auto* table = qobject_cast<QTextTable*>(child);
-            if (!table) {
-                readFrame(child, model);
-                continue;
-            }
-            ExportItem item;
-            item.headerRows = table->format().headerRowCount();
-            for (int r = 0; r < table->rows(); ++r) {
-                std::vector<ExportCell> row;
-                for (int c = 0; c < table->columns(); ++c) {
-                    QTextTableCell cell = table->cellAt(r, c);
-                    ExportCell out;
-                    if (cell.row() == r && cell.column() == c) {  // a merged cell once, at its own place
-                        out.text = cellText(cell).toStdString();
-                        out.number = ParseShownNumber(out.text, model.english);
-                    }
-                    row.push_back(std::move(out));
-                }
-                while (!row.empty() && row.back().text.empty()) row.pop_back();
-                if (!row.empty()) item.table.push_back(std::move(row));
-            }
-            if (!item.table.empty()) model.items.push_back(std::move(item));
-        } else {
-            QString text = plainText(it.currentBlock().text());
-            if (!text.isEmpty()) {
-                ExportItem line;
-                line.line = text.toStdString();
-                model.items.push_back(std::move(line));
-            }
-        }
-    }
-}
-
-} // namespace
-
-std::optional<ShownNumber> ParseShownNumber(const std::string& input, bool english) {
-    QString s = QString::fromStdString(input).trimmed();
-    for (QChar blank : {QChar(0x00A0), QChar(0x202F), QChar(0x2009)}) s.replace(blank, ' ');
-    s.replace(QChar(0x2212), '-');
-    ShownNumber n;
-    bool negative = false;
-    if (s.startsWith('(') && s.endsWith(')')) {
-        negative = true;
-        s = s.mid(1, s.size() - 2).trimmed();
-    }
-    if (s.startsWith('-')) {
-        negative = !negative;
-        s = s.mid(1).trimmed();
-    } else if (s.startsWith('+')) {
-        s = s.mid(1).trimmed();
-    }
-    if (s.endsWith('%')) {
-        n.percent = true;
-        s.chop(1);
-        s = s.trimmed();
-    }
-    if (s.startsWith('$')) {
-        n.currency = true;
-        s = s.mid(1).trimmed();
-    } else if (s.endsWith('$')) {
-        n.currency = true;
-        s.chop(1);
-        s = s.trimmed();
-    }
-    if (s.startsWith('-') && !negative) {  // "$-5"
-        negative = true;
-        s = s.mid(1);
-    }
-    static const QRegularExpression en(QStringLiteral("^(\\d{1,3}(?:[, ]\\d{3})+|\\d+)(?:\\.(\\d+))?$"));
-    static const QRegularExpression fr(QStringLiteral("^(\\d{1,3}(?: \\d{3})+|\\d+)(?:[,.](\\d+))?$"));
-    auto m = (english ? en : fr).match(s);
-    if (!m.hasMatch()) return std::nullopt;
-    QString whole = m.captured(1), fraction = m.captured(2);
-    n.grouped = whole.size() > 3 && (whole.contains(',') || whole.contains(' '));
-    whole.remove(',').remove(' ');
-    n.decimals = static_cast<int>(fraction.size());
-    const std::string digits = (whole + (fraction.isEmpty() ? QString() : "." + fraction)).toStdString();
-    double v = 0;
-    auto res = std::from_chars(digits.data(), digits.data() + digits.size(), v);
-    if (res.ec != std::errc()) return std::nullopt;
-    n.value = negative ? -v : v;
-    return n;
-}
-
-std::string NumberFormat(const ShownNumber& n) {
-    std::string f = n.grouped ? "#,##0" : "0";
-    if (n.decimals > 0) f += "." + std::string(static_cast<size_t>(n.decimals), '0');
-    if (n.currency) f = "\"$\"" + f;
-    if (n.percent) f += "\"%\"";
-    return f;
-}
-
-ExportModel ExportModelOf(const Rendered& rendered) {
-    ExportModel model;
-    model.title = rendered.title;
-    model.english = rendered.lang == Lang::English;
-    QTextDocument doc;
-    doc.setHtml(QString::fromStdString(rendered.html));
-    readFrame(doc.rootFrame(), model);
-    return model;
+std::string CellText(const Value& value, const Rendered& rendered) {
+    if (value.image >= 0 && static_cast<size_t>(value.image) < rendered.images.size())
+        return rendered.images[static_cast<size_t>(value.image)].alt;
+    return PlainText(value.text);
 }
 
 namespace {
@@ -146,26 +40,43 @@ std::string csvField(const std::string& s) {
     return q + "\"";
 }
 
-std::string csvNumber(const ShownNumber& n) {
+std::string csvNumber(const Value& v) {
     char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, n.value, std::chars_format::fixed, n.decimals);
+    auto res = std::to_chars(buf, buf + sizeof buf, *v.number, std::chars_format::fixed, v.decimals);
     return std::string(buf, res.ptr);
+}
+
+// A row without its empty cells at the end; nothing for a row with no text
+// (a caption the template does not declare).
+std::vector<Value> Trimmed(std::vector<Value> cells, const Rendered& rendered) {
+    while (!cells.empty() && !cells.back().number && CellText(cells.back(), rendered).empty()) cells.pop_back();
+    return cells;
+}
+
+std::string csvRow(const std::vector<Value>& row, const Rendered& rendered) {
+    const auto cells = Trimmed(row, rendered);
+    if (cells.empty()) return {};
+    std::string out;
+    for (size_t c = 0; c < cells.size(); ++c)
+        out += (c ? "," : "") + (cells[c].number ? csvNumber(cells[c]) : csvField(CellText(cells[c], rendered)));
+    return out + "\r\n";
+}
+
+const std::deque<Block>& BlocksOf(const Rendered& rendered) {
+    static const std::deque<Block> none;
+    return rendered.model ? rendered.model->blocks : none;
 }
 
 } // namespace
 
-bool WriteExportCsv(const ExportModel& model, const std::string& path, std::string* error) {
+bool WriteExportCsv(const Rendered& rendered, const std::string& path, std::string* error) {
     std::string out;
-    for (const ExportItem& item : model.items) {
-        if (item.table.empty()) {
-            out += csvField(item.line) + "\r\n";
+    for (const Block& block : BlocksOf(rendered)) {
+        if (block.kind != Block::Kind::Table) {
+            out += csvRow(block.cells, rendered);
             continue;
         }
-        for (const auto& row : item.table) {
-            for (size_t c = 0; c < row.size(); ++c)
-                out += (c ? "," : "") + (row[c].number ? csvNumber(*row[c].number) : csvField(row[c].text));
-            out += "\r\n";
-        }
+        for (const auto& row : block.rows) out += csvRow(row, rendered);
         out += "\r\n";
     }
     QFile f(QString::fromStdString(path));
@@ -177,13 +88,14 @@ bool WriteExportCsv(const ExportModel& model, const std::string& path, std::stri
     return true;
 }
 
-bool WriteExportXlsx(const ExportModel& model, const std::string& path, std::string* error) {
+bool WriteExportXlsx(const Rendered& rendered, const std::string& path, std::string* error) {
     lxw_workbook* wb = workbook_new(path.c_str());
     if (!wb) {
         *error = ReplaceAll(Txt(2442), "{P}", path);
         return false;
     }
-    lxw_worksheet* ws = workbook_add_worksheet(wb, model.english ? "Report" : "Rapport");
+    const bool english = rendered.lang == Lang::English;
+    lxw_worksheet* ws = workbook_add_worksheet(wb, english ? "Report" : "Rapport");
     lxw_format* bold = workbook_add_format(wb);
     format_set_bold(bold);
     std::map<std::string, lxw_format*> formats;
@@ -198,26 +110,29 @@ bool WriteExportXlsx(const ExportModel& model, const std::string& path, std::str
     };
     lxw_row_t r = 0;
     lxw_col_t widest = 1;
+    auto writeRow = [&](const std::vector<Value>& row, bool strong) {
+        const auto cells = Trimmed(row, rendered);
+        if (cells.empty()) return;
+        widest = std::max<lxw_col_t>(widest, static_cast<lxw_col_t>(cells.size()));
+        for (size_t c = 0; c < cells.size(); ++c) {
+            const auto col = static_cast<lxw_col_t>(c);
+            if (cells[c].number) {
+                worksheet_write_number(ws, r, col, *cells[c].number, numberFormat(NumberFormat(cells[c]), strong));
+            } else {
+                const std::string text = CellText(cells[c], rendered);
+                if (!text.empty()) worksheet_write_string(ws, r, col, text.c_str(), strong ? bold : nullptr);
+            }
+        }
+        ++r;
+    };
     bool titles = true;  // the lines before the first table
-    for (const ExportItem& item : model.items) {
-        if (item.table.empty()) {
-            worksheet_write_string(ws, r++, 0, item.line.c_str(), titles ? bold : nullptr);
+    for (const Block& block : BlocksOf(rendered)) {
+        if (block.kind != Block::Kind::Table) {
+            writeRow(block.cells, titles || block.kind == Block::Kind::Heading);
             continue;
         }
         titles = false;
-        for (size_t k = 0; k < item.table.size(); ++k, ++r) {
-            const bool header = static_cast<int>(k) < item.headerRows;
-            const auto& row = item.table[k];
-            widest = std::max<lxw_col_t>(widest, static_cast<lxw_col_t>(row.size()));
-            for (size_t c = 0; c < row.size(); ++c) {
-                const auto col = static_cast<lxw_col_t>(c);
-                if (row[c].number)
-                    worksheet_write_number(ws, r, col, row[c].number->value,
-                                           numberFormat(NumberFormat(*row[c].number), header));
-                else if (!row[c].text.empty())
-                    worksheet_write_string(ws, r, col, row[c].text.c_str(), header ? bold : nullptr);
-            }
-        }
+        for (size_t k = 0; k < block.rows.size(); ++k) writeRow(block.rows[k], static_cast<int>(k) < block.headerRows);
         ++r;  // a blank row after each table
     }
     worksheet_set_column(ws, 0, 0, 42, nullptr);
@@ -244,8 +159,7 @@ bool WriteExport(const Rendered& rendered, const std::string& path, std::string*
         *error = ReplaceAll(Txt(2444), "{P}", path);
         return false;
     }
-    const ExportModel model = ExportModelOf(rendered);
-    return endsWith(path, ".csv") ? WriteExportCsv(model, path, error) : WriteExportXlsx(model, path, error);
+    return endsWith(path, ".csv") ? WriteExportCsv(rendered, path, error) : WriteExportXlsx(rendered, path, error);
 }
 
 } // namespace zorva::report

@@ -1,5 +1,6 @@
 #include "reports/render/ReportFormat.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <system_error>
@@ -50,6 +51,13 @@ std::string FormatNumber(double value, int decimals, Lang lang) {
         out += fracPart;
     }
     return negative ? "-" + out : out;
+}
+
+double ShownValue(double value, int decimals) {
+    if (!std::isfinite(value)) return value;
+    std::string text = FormatNumber(value, decimals, Lang::English);
+    text.erase(std::remove(text.begin(), text.end(), ','), text.end());  // the thousands groups
+    return ParseNumber(text).value_or(value);
 }
 
 std::string FormatPercent(double value, int decimals, Lang lang) {

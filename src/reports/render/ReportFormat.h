@@ -21,6 +21,9 @@ inline constexpr const char* kNarrowNbsp = "\u202F";
 // decimal mark of the language ("-1,234.5" / "-1 234,5"). Minus zero is
 // written as zero.
 std::string FormatNumber(double value, int decimals, Lang lang);
+// The number FormatNumber shows with `decimals` places (1234.5 for 1234.46
+// with one decimal), so that a copy of it holds what the report shows.
+double ShownValue(double value, int decimals);
 // FormatNumber followed by the per cent sign ("12.5%" / "12,5 %").
 std::string FormatPercent(double value, int decimals, Lang lang);
 // FormatNumber with an explicit sign on non-zero values ("+2.5", "-0.4").

@@ -1,6 +1,7 @@
 // Reports exported as spreadsheets, read back with a spreadsheet reader
 // (openpyxl) and a CSV reader: titles first, every number of the report's
-// tables a number cell showing the report's decimals.
+// tables a number cell holding the number the page shows, with its decimals;
+// and the same file whatever the template's layout.
 
 #include "support/AppFixture.h"
 
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 using namespace zorva;
 using namespace zorva::report;
@@ -58,49 +60,19 @@ print(json.dumps(out))
 
 class Export : public AppFixture {};
 
-} // namespace
-
-TEST_F(Export, NumbersAsTheReportShowsThemInEitherLanguage) {
-    struct Case {
-        const char* text;
-        bool english;
-        double value;
-        int decimals;
-        const char* format;
-    };
-    const Case cases[] = {
-        {"1,234.50", true, 1234.5, 2, "#,##0.00"},
-        {"1 234,50", false, 1234.5, 2, "#,##0.00"},
-        {"1\u202F234,5", false, 1234.5, 1, "#,##0.0"},
-        {"(1 234)", false, -1234, 0, "#,##0"},
-        {"(1,234)", true, -1234, 0, "#,##0"},
-        {"12.5%", true, 12.5, 1, "0.0\"%\""},
-        {"12,5 %", false, 12.5, 1, "0.0\"%\""},
-        {"$900", true, 900, 0, "\"$\"0"},
-        {"300 000 $", false, 300000, 0, "\"$\"#,##0"},
-        {"\u22120.7", true, -0.7, 1, "0.0"},
-        {"-2.0", false, -2, 1, "0.0"},
-        {"2010", true, 2010, 0, "0"},
-    };
-    for (const Case& c : cases) {
-        auto n = ParseShownNumber(c.text, c.english);
-        ASSERT_TRUE(n.has_value()) << c.text;
-        EXPECT_EQ(n->value, c.value) << c.text;
-        EXPECT_EQ(n->decimals, c.decimals) << c.text;
-        EXPECT_EQ(NumberFormat(*n), c.format) << c.text;
-    }
-    for (const char* text : {"–", "Q1", "12.5.3", "better than 25 %", ""})
-        for (bool english : {true, false}) EXPECT_FALSE(ParseShownNumber(text, english).has_value()) << text;
-    EXPECT_FALSE(ParseShownNumber("1,234.5", false).has_value());
-    EXPECT_FALSE(ParseShownNumber("1 234,5", true).has_value());
-}
-
-TEST_F(Export, EveryReportReadsBackFromXlsxAndCsv) {
-    const DatasetChoice& c = *FindChoice("optVol3");
-    subSetDataTable(c.option);
+// The enterprise of the export tests, compared with the data set's first industry.
+struct Prepared {
+    std::vector<std::string> values;
+    std::string naics;
+    const DatasetChoice* choice;
+};
+Prepared Acme() {
+    Prepared p;
+    p.choice = FindChoice("optVol3");
+    subSetDataTable(p.choice->option);
     auto first = GetRS(gcnIndustry, "select NAICS from " + gstrDataTable + " order by NAICS", "read");
-    ASSERT_GT(first->RecordCount(), 0);
-    const std::string naics = first->Fields(0).toString();
+    EXPECT_GT(first->RecordCount(), 0);
+    p.naics = first->Fields(0).toString();
     RecordTexts r;
     InitializeValues(r, 0);
     r[Field::FirmName] = "Acme";
@@ -112,43 +84,127 @@ TEST_F(Export, EveryReportReadsBackFromXlsxAndCsv) {
     r[Field::OperatingRevenue] = "3000000";
     r[Field::ProfitAfterTax] = "100000";
     subCalculateSubTotals(r);
-    const auto values = BuildComparisonValues(r, naics, "Industry");
+    p.values = BuildComparisonValues(r, p.naics, "Industry");
+    return p;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+} // namespace
+
+TEST_F(Export, EveryReportReadsBackWithThePagesNumbersAndDecimals) {
+    const Prepared acme = Acme();
     const std::string dir = MakeTempDir("zorva-export");
     for (const char* type : {"rat", "bal", "com"}) {
         for (const char* lang : {"E", "F"}) {
-            auto prepared = PrepareReport(gcnIndustry, gcnUser, type, c.volume, c.region, 2010, naics, lang, values);
+            auto prepared = PrepareReport(gcnIndustry, gcnUser, type, acme.choice->volume, acme.choice->region, 2010,
+                                          acme.naics, lang, acme.values);
             ASSERT_TRUE(prepared.has_value()) << type << lang;
-            const ExportModel model = ExportModelOf(prepared->rendered);
-            int numbers = 0;
-            for (const auto& item : model.items)
-                for (const auto& row : item.table)
-                    for (const auto& cell : row) numbers += cell.number.has_value();
-            EXPECT_GT(numbers, 20) << type << lang;
+            const Rendered& rendered = prepared->rendered;
+            ASSERT_TRUE(rendered.model);
+            // Every number of the lines and tables, in order; the page shows each as the export holds it.
+            std::vector<const Value*> numbers;
+            auto take = [&](const std::vector<Value>& cells) {
+                for (const auto& cell : cells) {
+                    if (!cell.number) continue;
+                    numbers.push_back(&cell);
+                    EXPECT_NE(rendered.html.find(cell.text + "<"), std::string::npos)
+                        << type << lang << ": " << cell.text << " is not on the page";
+                }
+            };
+            for (const auto& block : rendered.model->blocks) {
+                take(block.cells);
+                for (const auto& row : block.rows) take(row);
+            }
+            EXPECT_GT(numbers.size(), 20u) << type << lang;
             for (const char* ext : {".xlsx", ".csv"}) {
                 const std::string path = dir + "/" + type + lang + ext;
                 std::string error;
-                ASSERT_TRUE(WriteExport(prepared->rendered, path, &error)) << error;
+                ASSERT_TRUE(WriteExport(rendered, path, &error)) << error;
                 const QJsonArray cells = readBack(path);
                 ASSERT_FALSE(cells.isEmpty()) << path;
                 // The report's title is the first row.
                 EXPECT_EQ(cells[0].toArray()[0].toInt(), 1);
-                EXPECT_EQ(cells[0].toArray()[2].toString().toStdString(), model.items.front().line) << path;
-                // XLSX: number cells with the shown decimals as their format;
-                // CSV: plain numbers ("." and no grouping).
-                int numberCells = 0;
+                EXPECT_EQ(cells[0].toArray()[2].toString().toStdString(), rendered.model->blocks.front().cells[0].text)
+                    << path;
+                // XLSX: number cells with the shown decimals as their format, in
+                // the model's order; CSV: plain numbers ("." and no grouping) as
+                // shown, in the same order among its cells (a code or a year
+                // written as text looks like a number there).
+                size_t k = 0;
+                const bool csv = std::string(ext) == ".csv";
                 static const QRegularExpression plain(QStringLiteral("^-?\\d+(\\.\\d+)?$"));
+                size_t numberCells = 0;
                 for (const auto& v : cells) {
                     const QJsonArray cell = v.toArray();
-                    if (std::string(ext) == ".csv") {
-                        numberCells += plain.match(cell[2].toString()).hasMatch();
+                    numberCells += cell[2].isDouble();
+                    if (k >= numbers.size()) continue;
+                    const Value& n = *numbers[k];
+                    if (csv) {
+                        const QString text = cell[2].toString();
+                        if (plain.match(text).hasMatch() && text.toDouble() == *n.number &&
+                            text.section('.', 1).size() == n.decimals)
+                            ++k;
                         continue;
                     }
                     if (!cell[2].isDouble()) continue;
-                    ++numberCells;
-                    EXPECT_NE(cell[3].toString(), "General") << path;
+                    ++k;
+                    EXPECT_EQ(cell[2].toDouble(), *n.number) << path << " " << n.text;
+                    EXPECT_EQ(cell[3].toString().toStdString(), NumberFormat(n)) << path << " " << n.text;
                 }
-                EXPECT_EQ(numberCells, numbers) << path;
+                EXPECT_EQ(k, numbers.size()) << path;
+                if (!csv) EXPECT_EQ(numberCells, numbers.size()) << path;
             }
         }
     }
+}
+
+TEST_F(Export, NumberFormatsShowTheDecimalsTheSignAndThePerCent) {
+    struct Case {
+        Value value;
+        const char* format;
+    };
+    const Case cases[] = {
+        {Value::Number(1234.5, 2, NumberKind::Plain, Lang::French), "#,##0.00"},
+        {Value::Number(2480000, 0, NumberKind::Plain, Lang::English), "#,##0"},
+        {Value::Number(12.5, 1, NumberKind::Percent, Lang::French), "#,##0.0\"%\""},
+        {Value::Number(-0.7, 1, NumberKind::Signed, Lang::English), "+#,##0.0;-#,##0.0;0.0"},
+        {Value::Text("12.5"), ""},
+        {Value::Null(), ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(NumberFormat(c.value), c.format) << c.value.text;
+    // The number kept is the number shown.
+    EXPECT_EQ(*Value::Number(2.46, 1, NumberKind::Plain, Lang::French).number, 2.5);
+    EXPECT_EQ(*Value::Number(-0.04, 1, NumberKind::Signed, Lang::English).number, 0.0);
+}
+
+TEST_F(Export, ATemplateWithAnotherLayoutExportsTheSameFile) {
+    const Prepared acme = Acme();
+    auto prepared = PrepareReport(gcnIndustry, gcnUser, "com", acme.choice->volume, acme.choice->region, 2010,
+                                  acme.naics, "F", acme.values);
+    ASSERT_TRUE(prepared.has_value());
+    // The ratios as sentences with a unit, the balance sheet left out of the page.
+    std::string text = ReadFile(appDir + "/rpt_Comparison.rpt");
+    const size_t row = text.find("{{#RATIO}}"), rowEnd = text.find("{{/RATIO}}");
+    ASSERT_NE(row, std::string::npos);
+    text.replace(row, rowEnd - row, "{{#RATIO}}<tr><td>{{NAME}} : {{VALUE}} pts ({{Q2}})</td></tr>\n");
+    const size_t part = text.find("{{#PART}}"), partEnd = text.find("{{/PART}}");
+    text.replace(part, partEnd + 9 - part, "");
+    auto other = Report::FromText(text, "other.rpt");
+    RelocateTables(*other, ReportDataLocation());
+    RenderOptions options;
+    options.illustrative = FiguresAreIllustrative(gcnIndustry);
+    options.comparisonValues = acme.values;
+    const Rendered changed = other->Render(gcnUser, options);
+    EXPECT_NE(changed.html.find("pts"), std::string::npos);
+    const std::string dir = MakeTempDir("zorva-export-layout");
+    std::string error;
+    ASSERT_TRUE(WriteExport(prepared->rendered, dir + "/shipped.csv", &error)) << error;
+    ASSERT_TRUE(WriteExport(changed, dir + "/other.csv", &error)) << error;
+    const std::string shipped = ReadFile(dir + "/shipped.csv");
+    EXPECT_GT(shipped.size(), 2000u);
+    EXPECT_EQ(ReadFile(dir + "/other.csv"), shipped);
 }

@@ -131,7 +131,7 @@ std::vector<ShownRow> ComparisonRows(const std::string& html) {
         "<td>([^<]*)</td><td align=\"center\" class=\"n\">(↑|↓)</td>\\s*"
         "<td align=\"right\" class=\"you\">([^<]*)</td>\\s*"
         "<td align=\"right\" class=\"n\">([^<]*)</td><td align=\"right\" class=\"n\"><b>([^<]*)</b></td>"
-        "<td align=\"right\" class=\"n\">([^<]*)</td>\\s*<td class=\"n\">([^<]*|<img[^>]*>)</td>\\s*"
+        "<td align=\"right\" class=\"n\">([^<]*)</td>\\s*<td class=\"chart\">([^<]*|<img[^>]*>)</td>\\s*"
         "<td class=\"small\">([^<]*)</td>");
     std::vector<ShownRow> rows;
     for (std::sregex_iterator it(html.begin(), html.end(), row), end; it != end; ++it) {

@@ -10,7 +10,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QPrintPreviewWidget>
 #include <QTextDocument>
 #include <QTimer>
 
@@ -133,11 +132,11 @@ TEST_F(Viewer, ScreenShowsTheReportAndReturns) {
         ASSERT_NE(w, nullptr);
         checked = true;
         EXPECT_EQ(w->windowTitle().toStdString(), "ZORVA Ratios Report");
-        auto* view = w->findChild<QPrintPreviewWidget*>("CRViewer1");
+        auto* view = w->findChild<QWidget*>("CRViewer1");
         ASSERT_NE(view, nullptr);
         EXPECT_EQ(view->accessibleName().toStdString(), "Rapport");
-        EXPECT_GE(view->pageCount(), 1);
         ASSERT_NE(w->Document(), nullptr);
+        EXPECT_GE(w->Document()->pageCount(), 1);
         EXPECT_NE(w->Document()->toPlainText().indexOf("Net profit margin"), -1);
         auto* back = w->findChild<QAbstractButton*>("btnBack");
         ASSERT_NE(back, nullptr);
