@@ -10,6 +10,7 @@
 // BM_SqliteBookToPreview   the whole road for the SQLite book, preview included
 // BM_XmlBookToPreview      the same for the XML book
 // BM_ChangeOneLineItem     one change of line item in the preview: the statement recomputed and shown
+// BM_ReadSqliteBook, BM_FillPreview   two steps of the first on their own
 
 #include "BenchStores.h"
 #include "enterprise/BookMapping.h"
@@ -215,6 +216,24 @@ BENCHMARK(BM_SqliteBookToPreview)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_XmlBookToPreview(benchmark::State& state) { toPreview(made().xml, state); }
 BENCHMARK(BM_XmlBookToPreview)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The steps on their own: reading the SQLite book, and filling the preview.
+void BM_ReadSqliteBook(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(books::ReadBookFile(made().sqlite).accounts.size());
+}
+BENCHMARK(BM_ReadSqliteBook)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_FillPreview(benchmark::State& state) {
+    books::BooksReview review;
+    review.book = books::ReadBookFile(made().sqlite);
+    review.mapping = books::MakeMapping(review.book, {}, books::Why::Remembered);
+    review.Recompute();
+    for (auto _ : state) {
+        frmBooksPreview preview;
+        preview.SetReview(review);
+    }
+}
+BENCHMARK(BM_FillPreview)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ChangeOneLineItem(benchmark::State& state) {
     books::BooksReview review;

@@ -30,6 +30,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zorva::books {
@@ -83,7 +84,7 @@ struct Book {
 };
 
 // "2010-12-31" <-> 20101231; 0 when the text is not a date.
-int ParseDate(const std::string& text);
+int ParseDate(std::string_view text);
 std::string FormatDate(int yyyymmdd);
 // The reference year of a year end (its calendar year).
 inline int YearOf(int yyyymmdd) { return yyyymmdd / 10000; }

@@ -11,18 +11,20 @@
 
 #include <sqlite3.h>
 
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cmath>
 #include <map>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace zorva::books {
 
 // ---------------------------------------------------------------- dates and years
 
-int ParseDate(const std::string& text) {
+int ParseDate(std::string_view text) {
     int digits = 0, value = 0;
     for (char c : text) {
         if (c >= '0' && c <= '9') {
@@ -196,7 +198,7 @@ namespace {
 class SqliteBook {
 public:
     explicit SqliteBook(const std::string& path) {
-        if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
             fail();
         // The file is not trusted: no function of its schema runs, nothing
         // can write it, strings and blobs are bounded, and a query stops
@@ -204,6 +206,7 @@ public:
         sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
         sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
         sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, 1 << 20);
+        sqlite3_exec(db_, "PRAGMA mmap_size = 268435456", nullptr, nullptr, nullptr);
         deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         sqlite3_progress_handler(db_, 10000, &SqliteBook::progress, this);
     }
@@ -254,6 +257,86 @@ std::string text(sqlite3_stmt* st, int col) {
 
 } // namespace
 
+namespace {
+
+// A GUID as two 64-bit halves, so that a hundred thousand splits find their
+// transaction and account without a string being made for each.
+struct Guid {
+    std::uint64_t hi = 0, lo = 0;
+    bool operator==(const Guid& o) const { return hi == o.hi && lo == o.lo; }
+};
+struct GuidHash {
+    size_t operator()(const Guid& g) const { return static_cast<size_t>(g.hi * 0x9E3779B97F4A7C15ull ^ g.lo); }
+};
+
+Guid guidOf(sqlite3_stmt* st, int col) {
+    static const auto digit = [] {
+        std::array<signed char, 256> d{};
+        d.fill(-1);
+        for (int c = 0; c < 10; ++c) d[static_cast<size_t>('0' + c)] = static_cast<signed char>(c);
+        for (int c = 0; c < 6; ++c) {
+            d[static_cast<size_t>('a' + c)] = static_cast<signed char>(10 + c);
+            d[static_cast<size_t>('A' + c)] = static_cast<signed char>(10 + c);
+        }
+        return d;
+    }();
+    const auto* t = sqlite3_column_text(st, col);
+    const int n = sqlite3_column_bytes(st, col);
+    Guid g;
+    bool hex = n == 32;
+    for (int k = 0; hex && k < 16; ++k) {
+        const int a = digit[t[k]], b = digit[t[k + 16]];
+        hex = (a | b) >= 0;
+        g.hi = (g.hi << 4) | static_cast<std::uint64_t>(a & 15);
+        g.lo = (g.lo << 4) | static_cast<std::uint64_t>(b & 15);
+    }
+    if (hex) return g;
+    // Not GnuCash's form: the text's own hash (FNV-1a) and its length.
+    g = Guid{1469598103934665603ull, (1ull << 63) | static_cast<std::uint64_t>(n)};
+    for (int k = 0; t && k < n; ++k) g.hi = (g.hi ^ t[k]) * 1099511628211ull;
+    return g;
+}
+
+// The transactions by GUID: an open-addressing table, sized once, with no
+// allocation per entry (tens of thousands of transactions are looked up a
+// hundred thousand times).
+template <class V>
+class GuidTable {
+public:
+    explicit GuidTable(size_t count) {
+        size_t n = 16;
+        while (n < count * 2) n *= 2;
+        slots_.resize(n);
+    }
+    V& operator[](const Guid& g) {
+        Slot& s = find(g);
+        if (!s.used) {
+            s.used = true;
+            s.key = g;
+        }
+        return s.value;
+    }
+    const V* get(const Guid& g) const {
+        const Slot& s = const_cast<GuidTable*>(this)->find(g);
+        return s.used ? &s.value : nullptr;
+    }
+
+private:
+    struct Slot {
+        Guid key;
+        V value{};
+        bool used = false;
+    };
+    Slot& find(const Guid& g) {
+        const size_t mask = slots_.size() - 1;
+        for (size_t k = GuidHash()(g) & mask;; k = (k + 1) & mask)
+            if (!slots_[k].used || slots_[k].key == g) return slots_[k];
+    }
+    std::vector<Slot> slots_;
+};
+
+} // namespace
+
 Book ReadGnuCashSqlite(const std::string& path) {
     SqliteBook db(path);
     for (const char* t : {"books", "accounts", "transactions", "splits", "slots"})
@@ -274,22 +357,48 @@ Book ReadGnuCashSqlite(const std::string& path) {
     db.each("select guid, name, account_type, parent_guid, code, hidden from accounts", [&](sqlite3_stmt* st) {
         raw.push_back({text(st, 0), text(st, 1), text(st, 2), text(st, 3), text(st, 4), sqlite3_column_int(st, 5) != 0});
     });
-    std::unordered_map<std::string, int> index;
-    buildAccounts(book, raw, root, index);
-    std::set<std::string> closing;
+    std::unordered_map<std::string, int> byText;
+    buildAccounts(book, raw, root, byText);
+    GuidTable<int> account(raw.size());  // the index of each account read, plus one
+    db.each("select guid from accounts", [&](sqlite3_stmt* st) {
+        auto it = byText.find(text(st, 0));
+        if (it != byText.end()) account[guidOf(st, 0)] = it->second + 1;
+    });
+    std::unordered_set<Guid, GuidHash> closing;
     db.each("select obj_guid from slots where name = 'book_closing' and int64_val <> 0",
-            [&](sqlite3_stmt* st) { closing.insert(text(st, 0)); });
-    db.each("select s.account_guid, t.post_date, s.value_num, s.value_denom, s.tx_guid "
-            "from splits s join transactions t on t.guid = s.tx_guid",
-            [&](sqlite3_stmt* st) {
-                auto it = index.find(text(st, 0));
-                if (it == index.end()) return;
-                Posting p;
-                p.date = ParseDate(text(st, 1));
-                p.amount = tenThousandths(sqlite3_column_int64(st, 2), sqlite3_column_int64(st, 3));
-                p.closing = !closing.empty() && closing.count(text(st, 4)) > 0;
-                book.accounts[static_cast<size_t>(it->second)].postings.push_back(p);
-            });
+            [&](sqlite3_stmt* st) { closing.insert(guidOf(st, 0)); });
+    struct Tx {
+        int date;
+        bool closing;
+    };
+    size_t count = 0;
+    db.each("select count(*) from transactions",
+            [&](sqlite3_stmt* st) { count = static_cast<size_t>(sqlite3_column_int64(st, 0)); });
+    if (count > static_cast<size_t>(BookLimits().maxRows)) throw ReadError(readmsg::kTooManyRows);
+    GuidTable<Tx> transactions(count);
+    db.each("select guid, post_date from transactions", [&](sqlite3_stmt* st) {
+        const Guid g = guidOf(st, 0);
+        const auto* date = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+        transactions[g] = {ParseDate(date ? std::string_view(date, static_cast<size_t>(sqlite3_column_bytes(st, 1)))
+                                          : std::string_view()),
+                           !closing.empty() && closing.count(g) > 0};
+    });
+    // A transaction's splits are usually stored one after the other: the
+    // last one looked up is tried first.
+    Guid lastGuid{~0ull, ~0ull};
+    const Tx* last = nullptr;
+    db.each("select account_guid, tx_guid, value_num, value_denom from splits", [&](sqlite3_stmt* st) {
+        const int* a = account.get(guidOf(st, 0));
+        if (!a || *a == 0) return;
+        const Guid g = guidOf(st, 1);
+        if (!(g == lastGuid)) {
+            last = transactions.get(g);
+            lastGuid = g;
+        }
+        if (!last) return;
+        book.accounts[static_cast<size_t>(*a - 1)].postings.push_back(
+            {last->date, tenThousandths(sqlite3_column_int64(st, 2), sqlite3_column_int64(st, 3)), last->closing});
+    });
     finishDates(book);
     return book;
 }

@@ -159,6 +159,7 @@ FixtureStores::FixtureStores() {
     ExecCmdInDB(user, "CREATE TABLE Volume_Descriptions (Volume INTEGER, Language TEXT, Title1 TEXT, Title2 TEXT, "
                       "LargeMedianDesc TEXT, MediumMedianDesc TEXT)");
     ExecCmdInDB(user, "CREATE TABLE ProvinceCodes (Code TEXT, English TEXT, French TEXT)");
+    ExecCmdInDB(user, "CREATE TABLE BookMappings (BookKey TEXT, AccountKey TEXT, AccountName TEXT, Target TEXT)");
 
     ExecCmdInDB(user, "INSERT INTO Rpt_Ratios_Titles_Source VALUES "
                       "('E', NULL, 'Reference years:', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, 'Financial ratios'),"

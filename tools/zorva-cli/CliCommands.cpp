@@ -498,7 +498,9 @@ bool isStatementFile(const std::string& path) {
         const QString name = QString::fromStdString(c.text).trimmed();
         allColumns = allColumns && (name.isEmpty() || FieldByColumn(name.toStdString()));
     }
-    return !allColumns && import::ReadStatement(rows, 0).lines.size() >= 2;
+    if (allColumns) return false;
+    const import::StatementPreview p = import::ReadStatement(rows, 0);
+    return p.layout == import::Layout::TwoColumns && p.lines.size() >= 2;
 }
 
 // The one enterprise of a statement file, as the values screen imports it

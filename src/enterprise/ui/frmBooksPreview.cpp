@@ -69,6 +69,8 @@ frmBooksPreview::frmBooksPreview(QWidget* parent)
     ui->tblAccounts->setEditTriggers(QAbstractItemView::AllEditTriggers);
     ui->tblAccounts->verticalHeader()->hide();
     ui->tblAccounts->horizontalHeader()->setStretchLastSection(true);
+    // Column widths from the first rows: a book of many accounts opens at once.
+    ui->tblAccounts->horizontalHeader()->setResizeContentsPrecision(60);
     ui->tblStatement->setColumnCount(2);
     ui->tblStatement->verticalHeader()->hide();
     ui->tblStatement->horizontalHeader()->setStretchLastSection(true);
