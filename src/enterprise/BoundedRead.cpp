@@ -13,7 +13,7 @@ namespace {
 
 std::string withDetail(int id, const std::string& detail, int language) {
     std::string text = Txt(id, language);
-    const auto at = text.find("{1}");
+    const auto at = text.find("{D}");
     if (at != std::string::npos) text.replace(at, 3, detail);
     return text;
 }

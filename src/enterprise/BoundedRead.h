@@ -8,7 +8,7 @@
 // declaration (no entity of any kind is declared, expanded or fetched).
 //
 // What a reader refuses it says with a ReadError: a string id of the table
-// (English at the id, French at id + 1) whose "{1}" is replaced by a detail
+// (English at the id, French at id + 1) whose "{D}" is replaced by a detail
 // (a line, a cell, a part of a workbook), so the message reaches the user in
 // the language in force; what() is the English text.
 //
@@ -39,29 +39,29 @@ private:
 
 // Message ids of ReadError (English; French at id + 1).
 namespace readmsg {
-inline constexpr int kCannotOpen = 2400;        // {1}: the operating system's reason
+inline constexpr int kCannotOpen = 2400;        // {D}: the operating system's reason
 inline constexpr int kEmpty = 2402;
 inline constexpr int kNothing = 2404;
-inline constexpr int kTooLarge = 2406;           // {1}: the part or file
-inline constexpr int kInflatesTooMuch = 2408;    // {1}: the part or file
+inline constexpr int kTooLarge = 2406;           // {D}: the part or file
+inline constexpr int kInflatesTooMuch = 2408;    // {D}: the part or file
 inline constexpr int kTooManyRows = 2410;
-inline constexpr int kRowTooWide = 2412;         // {1}: the row
-inline constexpr int kCellTooLong = 2414;        // {1}: the cell
+inline constexpr int kRowTooWide = 2412;         // {D}: the row
+inline constexpr int kCellTooLong = 2414;        // {D}: the cell
 inline constexpr int kNotWorkbook = 2416;
-inline constexpr int kMissingPart = 2418;        // {1}: the part
-inline constexpr int kDamagedPart = 2420;        // {1}: the part
-inline constexpr int kBadXml = 2422;             // {1}: the part and the parser's reason
-inline constexpr int kDocumentType = 2424;       // {1}: the part
-inline constexpr int kQuoteNotClosed = 2426;     // {1}: the line
-inline constexpr int kTextAfterQuote = 2428;     // {1}: the line
-inline constexpr int kNotUtf8 = 2430;            // {1}: the line
-inline constexpr int kBadSharedText = 2432;      // {1}: the cell
+inline constexpr int kMissingPart = 2418;        // {D}: the part
+inline constexpr int kDamagedPart = 2420;        // {D}: the part
+inline constexpr int kBadXml = 2422;             // {D}: the part and the parser's reason
+inline constexpr int kDocumentType = 2424;       // {D}: the part
+inline constexpr int kQuoteNotClosed = 2426;     // {D}: the line
+inline constexpr int kTextAfterQuote = 2428;     // {D}: the line
+inline constexpr int kNotUtf8 = 2430;            // {D}: the line
+inline constexpr int kBadSharedText = 2432;      // {D}: the cell
 inline constexpr int kNotBook = 2434;
-inline constexpr int kBookDamaged = 2436;        // {1}: SQLite's reason
+inline constexpr int kBookDamaged = 2436;        // {D}: SQLite's reason
 inline constexpr int kBookNoAccounts = 2438;
 inline constexpr int kBookTooSlow = 2440;
 inline constexpr int kNoSheet = 2442;
-inline constexpr int kAmountOutOfRange = 2444;  // {1}: the cell
+inline constexpr int kAmountOutOfRange = 2444;  // {D}: the cell
 } // namespace readmsg
 
 // Ceilings of what is read from one file.

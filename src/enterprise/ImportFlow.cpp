@@ -19,12 +19,12 @@ namespace zorva {
 
 namespace {
 
-// Replaces {1}, {2}, ... by the pieces.
-std::string fill(std::string text, const std::vector<std::string>& pieces) {
-    for (size_t k = 0; k < pieces.size(); ++k) {
-        const std::string mark = "{" + std::to_string(k + 1) + "}";
-        for (auto at = text.find(mark); at != std::string::npos; at = text.find(mark, at + pieces[k].size()))
-            text.replace(at, mark.size(), pieces[k]);
+// Replaces each placeholder ("{F}") by its piece.
+std::string fill(std::string text, const std::vector<std::pair<const char*, std::string>>& pieces) {
+    for (const auto& [mark, piece] : pieces) {
+        const std::string m = mark;
+        for (auto at = text.find(m); at != std::string::npos; at = text.find(m, at + piece.size()))
+            text.replace(at, m.size(), piece);
     }
     return text;
 }
@@ -87,13 +87,14 @@ std::string books::MoneyText(std::int64_t v, int language) {
 namespace values {
 
 std::string AnotherEnterpriseQuestion(const std::string& fileName, const std::string& screenName, int language) {
-    return fill(Txt(kMsgAnotherEnterprise, language), {fileName, screenName});
+    return fill(Txt(kMsgAnotherEnterprise, language), {{"{F}", fileName}, {"{S}", screenName}});
 }
 
 std::string UnbalancedText(const books::Statement& s, int language) {
     return fill(Txt(kMsgUnbalanced, language),
-                {books::MoneyText(s.totalAssets, language), books::MoneyText(s.totalLiabilitiesAndEquity, language),
-                 books::MoneyText(std::llabs(s.totalAssets - s.totalLiabilitiesAndEquity), language)});
+                {{"{A}", books::MoneyText(s.totalAssets, language)},
+                 {"{L}", books::MoneyText(s.totalLiabilitiesAndEquity, language)},
+                 {"{D}", books::MoneyText(std::llabs(s.totalAssets - s.totalLiabilitiesAndEquity), language)}});
 }
 
 std::string UnbalancedQuestion(const books::Statement& s, int language) {

@@ -116,8 +116,8 @@ BooksImportResult ImportBooksToStore(ConnectionHandle& user, const std::string& 
                                      int language);
 
 // Message ids.
-inline constexpr int kMsgAnotherEnterprise = 2510;  // {1} the file's enterprise, {2} the screen's
-inline constexpr int kMsgUnbalanced = 2514;         // {1} assets, {2} liabilities and equity, {3} difference
+inline constexpr int kMsgAnotherEnterprise = 2510;  // {F} the file's enterprise, {S} the screen's
+inline constexpr int kMsgUnbalanced = 2514;         // {A} assets, {L} liabilities and equity, {D} difference
 inline constexpr int kMsgImportAnyway = 2512;
 inline constexpr int kMsgCannotRead = 1856;
 inline constexpr int kMsgNotRemembered = 2516;

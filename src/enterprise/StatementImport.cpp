@@ -33,7 +33,7 @@ const std::map<std::string, Field>& knownLabels() {
 
 std::string problemText(int id, int language, const std::string& detail = {}) {
     std::string t = Txt(id, language);
-    const auto at = t.find("{1}");
+    const auto at = t.find("{C}");
     if (at != std::string::npos) t.replace(at, 3, detail);
     return t;
 }
@@ -211,18 +211,18 @@ StatementPreview ReadStatement(const std::vector<SheetRow>& rows, int language, 
         auto seen = firstCell.find(f);
         if (seen != firstCell.end()) {
             if (amount) line.read = amount->text;
-            line.problem = problemText(kMsgGivenTwice, language, seen->second);
+            line.problem = problemText(kProblemGivenTwice, language, seen->second);
             p.lines.push_back(line);
             return;
         }
         firstCell[f] = amount ? amount->ref : labelCell.ref;
         if (amount && amount->formulaWithoutValue) {
-            line.problem = problemText(kMsgFormulaWithoutValue, language);
+            line.problem = problemText(kProblemFormulaWithoutValue, language);
             p.lines.push_back(line);
             return;
         }
         if (!amount || amount->text.empty()) {
-            line.problem = problemText(kMsgNoAmount, language);
+            line.problem = problemText(kProblemNoAmount, language);
             p.lines.push_back(line);
             return;
         }
@@ -234,14 +234,14 @@ StatementPreview ReadStatement(const std::vector<SheetRow>& rows, int language, 
             auto y = ReferenceYear(amount->number ? amount->text.substr(0, amount->text.find('.')) : amount->text);
             line.ok = y.has_value();
             if (line.ok) line.value = std::to_string(*y);
-            else line.problem = problemText(kMsgNotAYear, language);
+            else line.problem = problemText(kProblemNotAYear, language);
         } else {
             const AmountReading a = ReadAmount(amount->text, amount->number, convention);
             NumberTextResult n = a.plain.empty() ? NumberTextResult{false, {}} : CheckNumericField(a.plain);
             line.ok = n.ok;
             line.ambiguous = a.ambiguous;
             if (n.ok) line.value = n.text;
-            else line.problem = problemText(a.plain.empty() ? kMsgNotANumber : kMsgNumberOutOfRange, language);
+            else line.problem = problemText(a.plain.empty() ? kProblemNotANumber : kMsgNumberOutOfRange, language);
         }
         p.lines.push_back(line);
     };

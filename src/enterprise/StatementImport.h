@@ -107,11 +107,11 @@ StatementPreview ReadStatementDocument(const SheetDocument& doc, int language, i
 // keepOtherLines. False when the subtotals are out of range (record untouched).
 bool ApplyStatement(const StatementPreview& preview, RecordTexts& record, bool keepOtherLines = false);
 
-// Message ids of the preview's problems (English; French at id + 1).
-inline constexpr int kMsgNoAmount = 1820;
-inline constexpr int kMsgNotAYear = 1822;
-inline constexpr int kMsgNotANumber = 1824;
-inline constexpr int kMsgFormulaWithoutValue = 2450;
-inline constexpr int kMsgGivenTwice = 2452;  // {1}: the cell of the line used
+// Ids of the preview's problems of a line (English; French at id + 1).
+inline constexpr int kProblemNoAmount = 1820;
+inline constexpr int kProblemNotAYear = 1822;
+inline constexpr int kProblemNotANumber = 1824;
+inline constexpr int kProblemFormulaWithoutValue = 2450;
+inline constexpr int kProblemGivenTwice = 2452;  // {C}: the cell of the line used
 
 } // namespace zorva::import

@@ -291,7 +291,7 @@ TEST_F(StatementImport, WorkbooksAsSpreadsheetProgramsWriteThem) {
     ASSERT_EQ(RunCommand("/usr/bin/python3 " + ShellQuote(script) + " " + ShellQuote(scripted)), 0);
     p = ReadStatementFile(scripted, 0);
     EXPECT_EQ(valueOf(p, Field::Cash), "10");
-    EXPECT_EQ(valueOf(p, Field::Inv), "refused: " + Txt(kMsgFormulaWithoutValue, 0));
+    EXPECT_EQ(valueOf(p, Field::Inv), "refused: " + Txt(kProblemFormulaWithoutValue, 0));
 }
 
 TEST_F(StatementImport, HostileFilesAreRefusedQuicklyWithAMessageInTheLanguage) {

@@ -511,7 +511,7 @@ EnterpriseInput statementInput(const std::string& path, int lang) {
     in.line = 1;
     InitializeValues(in.record, lang);
     for (const auto& l : p.lines)
-        if (!l.ok && !l.computed && l.problem != Txt(import::kMsgNoAmount, lang) && in.ok) {
+        if (!l.ok && !l.computed && l.problem != Txt(import::kProblemNoAmount, lang) && in.ok) {
             in.ok = false;
             in.message = l.label + " (" + l.cell + "): " + l.problem;
         }

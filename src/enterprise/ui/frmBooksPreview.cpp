@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
 #include <QStyledItemDelegate>
@@ -19,7 +20,11 @@ namespace zorva {
 namespace {
 
 QString t(int id) { return QString::fromStdString(Txt(id)); }
-QString filled(int id, const std::string& piece) { return t(id).replace(QLatin1String("{1}"), qs(piece)); }
+// A text with its one placeholder ("{A}") filled in.
+QString filled(int id, const std::string& piece) {
+    static const QRegularExpression mark(QStringLiteral("\\{[A-Z]\\}"));
+    return t(id).replace(mark, qs(piece));
+}
 
 constexpr int kTargetRole = Qt::UserRole + 1;
 enum Col { ColNumber, ColAccount, ColAmount, ColTarget, ColWhy, ColCount };
@@ -42,7 +47,7 @@ public:
         for (books::Target target : books::AllTargets())
             box->addItem(qs(books::TargetCaption(target, gintLanguage)), static_cast<int>(target));
         const QString account = index.sibling(index.row(), ColAccount).data().toString();
-        box->setAccessibleName(t(2604).replace(QLatin1String("{1}"), account));
+        box->setAccessibleName(filled(2604, account.toStdString()));
         return box;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {

@@ -111,7 +111,7 @@ void frmImportPreview::subShowPreview() {
         const auto& l = preview.lines[static_cast<size_t>(r)];
         const int caption = l.field == Field::FirmName ? 1848 : CaptionId(l.field);
         QString outcome = l.computed ? t(1850) : l.ok ? qs(l.value) : qs(l.problem);
-        if (l.ok && l.ambiguous) outcome = t(2544).replace(QLatin1String("{1}"), qs(l.value));
+        if (l.ok && l.ambiguous) outcome = t(2544).replace(QLatin1String("{V}"), qs(l.value));
         const QString cells[4] = {t(caption), qs(l.read), qs(l.cell), outcome};
         for (int c = 0; c < 4; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
