@@ -28,10 +28,10 @@ inline constexpr int kMessageIds[] = {
     962, 964, 966, 968, 970, 972, 974, 976, 978, 982,
     1856, 1858,  // statement import: the file or the template cannot be read or opened
     // ... and why a statement, trial balance or book cannot be read (after 1856)
-    2400, 2402, 2404, 2406, 2408, 2410, 2412, 2414, 2416, 2418, 2420, 2422, 2424, 2426, 2428, 2430, 2432,
-    2434, 2436, 2438, 2440, 2442, 2444,
+    2800, 2802, 2804, 2806, 2808, 2810, 2812, 2814, 2816, 2818, 2820, 2822, 2824, 2826, 2828, 2830, 2832,
+    2834, 2836, 2838, 2840, 2842, 2844,
     // Imports: another enterprise's statement, a statement that does not balance, a mapping not remembered
-    2510, 2514, 2512, 2516,
+    2910, 2914, 2912, 2916,
     // Reports, printing and help
     920, 930, 1812, 1400, 1600, 908, 910,
     914,   // the notice printed on every report

@@ -25,34 +25,34 @@ struct TargetRow {
 
 // The preview's list, in statement order.
 const TargetRow kTargets[] = {
-    {Target::None, "none", Field::FirmName, AC::Unknown, 2460, false},
+    {Target::None, "none", Field::FirmName, AC::Unknown, 2860, false},
     {Target::Cash, "Cash", Field::Cash, AC::Asset, 0, true},
     {Target::Ar, "Ar", Field::Ar, AC::Asset, 0, true},
     {Target::Inv, "Inv", Field::Inv, AC::Asset, 0, true},
-    {Target::OACurrent, "OA.current", Field::OA, AC::Asset, 2462, true},
+    {Target::OACurrent, "OA.current", Field::OA, AC::Asset, 2862, true},
     {Target::CA, "CA", Field::CA, AC::Asset, 0, false},
-    {Target::OA, "OA", Field::OA, AC::Asset, 2464, false},
+    {Target::OA, "OA", Field::OA, AC::Asset, 2864, false},
     {Target::Invest, "Invest", Field::Invest, AC::Asset, 0, false},
     {Target::Ptfl, "Ptfl", Field::Ptfl, AC::Asset, 0, false},
     {Target::AccountsPayable, "AccountsPayable", Field::AccountsPayable, AC::Liability, 0, true},
     {Target::Paper, "Paper", Field::Paper, AC::Liability, 0, true},
-    {Target::OlCurrent, "Ol.current", Field::Ol, AC::Liability, 2466, true},
-    {Target::Ol, "Ol", Field::Ol, AC::Liability, 2468, false},
+    {Target::OlCurrent, "Ol.current", Field::Ol, AC::Liability, 2866, true},
+    {Target::Ol, "Ol", Field::Ol, AC::Liability, 2868, false},
     {Target::Mtg, "Mtg", Field::Mtg, AC::Liability, 0, false},
     {Target::Bonds, "Bonds", Field::Bonds, AC::Liability, 0, false},
     {Target::AmtsAffil, "AmtsAffil", Field::AmtsAffil, AC::Liability, 0, false},
-    {Target::OLiabCurrent, "OLiab.current", Field::OLiab, AC::Liability, 2470, true},
-    {Target::OLiab, "OLiab", Field::OLiab, AC::Liability, 2472, false},
+    {Target::OLiabCurrent, "OLiab.current", Field::OLiab, AC::Liability, 2870, true},
+    {Target::OLiab, "OLiab", Field::OLiab, AC::Liability, 2872, false},
     {Target::DefTax, "DefTax", Field::DefTax, AC::Liability, 0, false},
     {Target::ShareC, "ShareC", Field::ShareC, AC::Equity, 0, false},
     {Target::RetEarn, "RetEarn", Field::RetEarn, AC::Equity, 0, false},
     {Target::OtherSur, "OtherSur", Field::OtherSur, AC::Equity, 0, false},
-    {Target::Sales, "sales", Field::FirmName, AC::Income, 2474, false},
-    {Target::Cogs, "cogs", Field::FirmName, AC::Expense, 2476, false},
-    {Target::OperatingExpense, "operating-expense", Field::FirmName, AC::Expense, 2478, false},
-    {Target::InterestExpense, "interest-expense", Field::FirmName, AC::Expense, 2480, false},
-    {Target::IncomeTax, "income-tax", Field::FirmName, AC::Expense, 2482, false},
-    {Target::OtherIncome, "other-income", Field::FirmName, AC::Income, 2484, false},
+    {Target::Sales, "sales", Field::FirmName, AC::Income, 2874, false},
+    {Target::Cogs, "cogs", Field::FirmName, AC::Expense, 2876, false},
+    {Target::OperatingExpense, "operating-expense", Field::FirmName, AC::Expense, 2878, false},
+    {Target::InterestExpense, "interest-expense", Field::FirmName, AC::Expense, 2880, false},
+    {Target::IncomeTax, "income-tax", Field::FirmName, AC::Expense, 2882, false},
+    {Target::OtherIncome, "other-income", Field::FirmName, AC::Income, 2884, false},
 };
 
 const TargetRow& row(Target t) { return kTargets[static_cast<int>(t)]; }
@@ -429,7 +429,7 @@ std::optional<Target> TargetByName(const std::string& text) {
 Field TargetField(Target t) { return row(t).field; }
 bool IsRole(Target t) { return t >= Target::Sales; }
 
-std::string WhyCaption(Why why, int language) { return Txt(2490 + 2 * static_cast<int>(why), language); }
+std::string WhyCaption(Why why, int language) { return Txt(2890 + 2 * static_cast<int>(why), language); }
 
 AccountClass ClassOf(const Account& a) {
     if (a.cls != AC::Unknown) return a.cls;

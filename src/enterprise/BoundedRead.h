@@ -39,29 +39,29 @@ private:
 
 // Message ids of ReadError (English; French at id + 1).
 namespace readmsg {
-inline constexpr int kCannotOpen = 2400;        // {D}: the operating system's reason
-inline constexpr int kEmpty = 2402;
-inline constexpr int kNothing = 2404;
-inline constexpr int kTooLarge = 2406;           // {D}: the part or file
-inline constexpr int kInflatesTooMuch = 2408;    // {D}: the part or file
-inline constexpr int kTooManyRows = 2410;
-inline constexpr int kRowTooWide = 2412;         // {D}: the row
-inline constexpr int kCellTooLong = 2414;        // {D}: the cell
-inline constexpr int kNotWorkbook = 2416;
-inline constexpr int kMissingPart = 2418;        // {D}: the part
-inline constexpr int kDamagedPart = 2420;        // {D}: the part
-inline constexpr int kBadXml = 2422;             // {D}: the part and the parser's reason
-inline constexpr int kDocumentType = 2424;       // {D}: the part
-inline constexpr int kQuoteNotClosed = 2426;     // {D}: the line
-inline constexpr int kTextAfterQuote = 2428;     // {D}: the line
-inline constexpr int kNotUtf8 = 2430;            // {D}: the line
-inline constexpr int kBadSharedText = 2432;      // {D}: the cell
-inline constexpr int kNotBook = 2434;
-inline constexpr int kBookDamaged = 2436;        // {D}: SQLite's reason
-inline constexpr int kBookNoAccounts = 2438;
-inline constexpr int kBookTooSlow = 2440;
-inline constexpr int kNoSheet = 2442;
-inline constexpr int kAmountOutOfRange = 2444;  // {D}: the cell
+inline constexpr int kCannotOpen = 2800;        // {D}: the operating system's reason
+inline constexpr int kEmpty = 2802;
+inline constexpr int kNothing = 2804;
+inline constexpr int kTooLarge = 2806;           // {D}: the part or file
+inline constexpr int kInflatesTooMuch = 2808;    // {D}: the part or file
+inline constexpr int kTooManyRows = 2810;
+inline constexpr int kRowTooWide = 2812;         // {D}: the row
+inline constexpr int kCellTooLong = 2814;        // {D}: the cell
+inline constexpr int kNotWorkbook = 2816;
+inline constexpr int kMissingPart = 2818;        // {D}: the part
+inline constexpr int kDamagedPart = 2820;        // {D}: the part
+inline constexpr int kBadXml = 2822;             // {D}: the part and the parser's reason
+inline constexpr int kDocumentType = 2824;       // {D}: the part
+inline constexpr int kQuoteNotClosed = 2826;     // {D}: the line
+inline constexpr int kTextAfterQuote = 2828;     // {D}: the line
+inline constexpr int kNotUtf8 = 2830;            // {D}: the line
+inline constexpr int kBadSharedText = 2832;      // {D}: the cell
+inline constexpr int kNotBook = 2834;
+inline constexpr int kBookDamaged = 2836;        // {D}: SQLite's reason
+inline constexpr int kBookNoAccounts = 2838;
+inline constexpr int kBookTooSlow = 2840;
+inline constexpr int kNoSheet = 2842;
+inline constexpr int kAmountOutOfRange = 2844;  // {D}: the cell
 } // namespace readmsg
 
 // Ceilings of what is read from one file.

@@ -116,11 +116,11 @@ BooksImportResult ImportBooksToStore(ConnectionHandle& user, const std::string& 
                                      int language);
 
 // Message ids.
-inline constexpr int kMsgAnotherEnterprise = 2510;  // {F} the file's enterprise, {S} the screen's
-inline constexpr int kMsgUnbalanced = 2514;         // {A} assets, {L} liabilities and equity, {D} difference
-inline constexpr int kMsgImportAnyway = 2512;
+inline constexpr int kMsgAnotherEnterprise = 2910;  // {F} the file's enterprise, {S} the screen's
+inline constexpr int kMsgUnbalanced = 2914;         // {A} assets, {L} liabilities and equity, {D} difference
+inline constexpr int kMsgImportAnyway = 2912;
 inline constexpr int kMsgCannotRead = 1856;
-inline constexpr int kMsgNotRemembered = 2516;
+inline constexpr int kMsgNotRemembered = 2916;
 
 } // namespace values
 } // namespace zorva

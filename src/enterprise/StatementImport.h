@@ -111,7 +111,7 @@ bool ApplyStatement(const StatementPreview& preview, RecordTexts& record, bool k
 inline constexpr int kProblemNoAmount = 1820;
 inline constexpr int kProblemNotAYear = 1822;
 inline constexpr int kProblemNotANumber = 1824;
-inline constexpr int kProblemFormulaWithoutValue = 2450;
-inline constexpr int kProblemGivenTwice = 2452;  // {C}: the cell of the line used
+inline constexpr int kProblemFormulaWithoutValue = 2850;
+inline constexpr int kProblemGivenTwice = 2852;  // {C}: the cell of the line used
 
 } // namespace zorva::import

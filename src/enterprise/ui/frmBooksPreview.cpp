@@ -47,7 +47,7 @@ public:
         for (books::Target target : books::AllTargets())
             box->addItem(qs(books::TargetCaption(target, gintLanguage)), static_cast<int>(target));
         const QString account = index.sibling(index.row(), ColAccount).data().toString();
-        box->setAccessibleName(filled(2604, account.toStdString()));
+        box->setAccessibleName(filled(3004, account.toStdString()));
         return box;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
@@ -100,24 +100,24 @@ frmBooksPreview::~frmBooksPreview() = default;
 
 std::function<std::string(QWidget*)>& frmBooksPreview::FileChooser() {
     static std::function<std::string(QWidget*)> chooser = [](QWidget* parent) {
-        return QFileDialog::getOpenFileName(parent, t(2560), QString(), t(2564)).toStdString();
+        return QFileDialog::getOpenFileName(parent, t(2960), QString(), t(2964)).toStdString();
     };
     return chooser;
 }
 
 void frmBooksPreview::subLoadCaptions() {
-    setWindowTitle(t(2560));
-    ui->lblYearEnd->setText(t(2572));
-    ui->lblName->setText(t(2574));
-    ui->lblAccounts->setText(t(2576));
-    ui->lblStatement->setText(t(2588));
+    setWindowTitle(t(2960));
+    ui->lblYearEnd->setText(t(2972));
+    ui->lblName->setText(t(2974));
+    ui->lblAccounts->setText(t(2976));
+    ui->lblStatement->setText(t(2988));
     auto plain = [](QString s) { return s.remove('&').remove(':').trimmed(); };
-    ui->cboYearEnd->setAccessibleName(plain(t(2572)));
-    ui->txtName->setAccessibleName(plain(t(2574)));
-    ui->tblAccounts->setAccessibleName(plain(t(2576)));
-    ui->tblStatement->setAccessibleName(plain(t(2588)));
-    accounts_->setHorizontalHeaderLabels({t(2578), t(2580), t(2582), t(1834), t(2586)});
-    ui->tblStatement->setHorizontalHeaderLabels({t(1834), t(2608)});
+    ui->cboYearEnd->setAccessibleName(plain(t(2972)));
+    ui->txtName->setAccessibleName(plain(t(2974)));
+    ui->tblAccounts->setAccessibleName(plain(t(2976)));
+    ui->tblStatement->setAccessibleName(plain(t(2988)));
+    accounts_->setHorizontalHeaderLabels({t(2978), t(2980), t(2982), t(1834), t(2986)});
+    ui->tblStatement->setHorizontalHeaderLabels({t(1834), t(3008)});
     ui->btnImport->setText(t(1844));
     ui->btnImport->setAccessibleName(plain(t(1844)));
     ui->btnCancel->setText(t(1544));
@@ -133,16 +133,16 @@ void frmBooksPreview::SetReview(books::BooksReview& review) {
     const books::Book& book = review.book;
     ui->lblFile->setText(QFileInfo(qs(book.path)).fileName());
     ui->lblFile->setToolTip(qs(book.path));
-    QString readAs = t(book.kind == books::BookKind::GnuCashSqlite ? 2566
-                       : book.kind == books::BookKind::GnuCashXml  ? 2568
-                                                                    : 2570);
+    QString readAs = t(book.kind == books::BookKind::GnuCashSqlite ? 2966
+                       : book.kind == books::BookKind::GnuCashXml  ? 2968
+                                                                    : 2970);
     if (book.kind == books::BookKind::TrialBalance) {
         if (book.workbook) {
-            readAs += " — " + t(2546) + " (" + qs(book.sheet) + ")";
+            readAs += " — " + t(2946) + " (" + qs(book.sheet) + ")";
         } else {
-            const int encoding[] = {2520, 2522, 2524, 2524, 2526};
+            const int encoding[] = {2920, 2922, 2924, 2924, 2926};
             readAs += " — " + t(encoding[static_cast<int>(book.encoding)]) +
-                      t(book.separator == ';' ? 2530 : book.separator == '\t' ? 2532 : 2528);
+                      t(book.separator == ';' ? 2930 : book.separator == '\t' ? 2932 : 2928);
         }
     }
     ui->lblReadAs->setText(readAs);
@@ -154,8 +154,8 @@ void frmBooksPreview::SetReview(books::BooksReview& review) {
     }
     ui->txtName->setText(qs(review.name));
     const int unremembered = static_cast<int>(book.accounts.size()) - review.mapping.remembered;
-    ui->lblNote->setText(review.allRemembered ? t(2598)
-                         : review.mapping.remembered > 0 ? filled(2600, std::to_string(unremembered))
+    ui->lblNote->setText(review.allRemembered ? t(2998)
+                         : review.mapping.remembered > 0 ? filled(3000, std::to_string(unremembered))
                                                          : QString());
     ui->lblNote->setVisible(!ui->lblNote->text().isEmpty());
     subFillAccounts();
@@ -218,20 +218,20 @@ void frmBooksPreview::subShowStatement() {
     }
     ui->tblStatement->resizeColumnToContents(0);
     if (s.balanced) {
-        ui->lblBalance->setText(filled(2590, books::MoneyText(s.totalAssets, gintLanguage)));
+        ui->lblBalance->setText(filled(2990, books::MoneyText(s.totalAssets, gintLanguage)));
         ui->lblBalance->setStyleSheet(QString());
     } else {
         ui->lblBalance->setText(qs(values::UnbalancedText(s, gintLanguage)));
         ui->lblBalance->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));
     }
-    ui->lblClosed->setText(filled(2596, books::MoneyText(s.closedIntoRetainedEarnings, gintLanguage)));
+    ui->lblClosed->setText(filled(2996, books::MoneyText(s.closedIntoRetainedEarnings, gintLanguage)));
     ui->lblClosed->setVisible(s.closedIntoRetainedEarnings != 0);
     QStringList leftOut;
     for (size_t k : s.leftOut) {
         const books::Account& a = review_->book.accounts[k];
         leftOut << qs(a.fullName) + " (" + qs(books::MoneyText(a.balance ? a.balance : a.flow, gintLanguage)) + ")";
     }
-    ui->lblLeftOut->setText(leftOut.isEmpty() ? QString() : filled(2594, leftOut.join(QStringLiteral("; ")).toStdString()));
+    ui->lblLeftOut->setText(leftOut.isEmpty() ? QString() : filled(2994, leftOut.join(QStringLiteral("; ")).toStdString()));
     ui->lblLeftOut->setVisible(!leftOut.isEmpty());
 }
 

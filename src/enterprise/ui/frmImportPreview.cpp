@@ -21,13 +21,13 @@ QString t(int id) { return QString::fromStdString(Txt(id)); }
 QString readAsText(const import::ReadAs& r) {
     QString s;
     if (r.workbook) {
-        s = t(2546);
+        s = t(2946);
     } else {
-        const int encoding[] = {2520, 2522, 2524, 2524, 2526};
+        const int encoding[] = {2920, 2922, 2924, 2924, 2926};
         s = t(encoding[static_cast<int>(r.encoding)]);
-        s += t(r.separator == ';' ? 2530 : r.separator == '\t' ? 2532 : 2528);
+        s += t(r.separator == ';' ? 2930 : r.separator == '\t' ? 2932 : 2928);
     }
-    return s + t(r.convention == import::DecimalMark::Comma ? 2536 : 2534);
+    return s + t(r.convention == import::DecimalMark::Comma ? 2936 : 2934);
 }
 } // namespace
 
@@ -70,10 +70,10 @@ void frmImportPreview::subLoadCaptions() {
     ui->tblLines->setAccessibleName(t(1832));
     ui->lblUnknown->setText(t(1842));
     ui->lstUnknown->setAccessibleName(t(1842));
-    ui->lblSheet->setText(t(2538));
-    ui->cboSheet->setAccessibleName(t(2538).remove('&').remove(':').trimmed());
-    ui->chkKeep->setText(t(2542));
-    ui->chkKeep->setAccessibleName(t(2542).remove('&'));
+    ui->lblSheet->setText(t(2938));
+    ui->cboSheet->setAccessibleName(t(2938).remove('&').remove(':').trimmed());
+    ui->chkKeep->setText(t(2942));
+    ui->chkKeep->setAccessibleName(t(2942).remove('&'));
     ui->btnImport->setText(t(1844));
     ui->btnImport->setAccessibleName(ui->btnImport->text().remove('&'));
     ui->btnCancel->setText(QString::fromStdString(Txt(1544)));
@@ -99,7 +99,7 @@ void frmImportPreview::subShowPreview() {
     {
         const QSignalBlocker block(ui->cboSheet);
         ui->cboSheet->clear();
-        for (const auto& s : sheets) ui->cboSheet->addItem(qs(s.name) + (s.hidden ? t(2540) : QString()));
+        for (const auto& s : sheets) ui->cboSheet->addItem(qs(s.name) + (s.hidden ? t(2940) : QString()));
         ui->cboSheet->setCurrentIndex(preview.readAs.sheet);
     }
     ui->lblSheet->setVisible(sheets.size() > 1);
@@ -111,7 +111,7 @@ void frmImportPreview::subShowPreview() {
         const auto& l = preview.lines[static_cast<size_t>(r)];
         const int caption = l.field == Field::FirmName ? 1848 : CaptionId(l.field);
         QString outcome = l.computed ? t(1850) : l.ok ? qs(l.value) : qs(l.problem);
-        if (l.ok && l.ambiguous) outcome = t(2544).replace(QLatin1String("{V}"), qs(l.value));
+        if (l.ok && l.ambiguous) outcome = t(2944).replace(QLatin1String("{V}"), qs(l.value));
         const QString cells[4] = {t(caption), qs(l.read), qs(l.cell), outcome};
         for (int c = 0; c < 4; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);

@@ -277,7 +277,7 @@ void frmMyValues::subApplyCaptions(int language) {
     ui->mnuSave->setText(t(536));
     ui->mnuOpen->setText(t(528));
     if (mnuImport) mnuImport->setText(t(1852));
-    if (mnuImportBooks) mnuImportBooks->setText(t(2562));
+    if (mnuImportBooks) mnuImportBooks->setText(t(2962));
     if (mnuTemplate) mnuTemplate->setText(t(1854));
     ui->mnuReturn->setText(t(498));
     ui->mnuReturnSearch->setText(t(558));
