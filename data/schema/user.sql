@@ -23,6 +23,18 @@ CREATE TABLE MyValues (
   CurrentAssets REAL, CurrentLiabilities REAL
 );
 
+-- The line item of each account of a set of books, remembered when their
+-- statement is imported (File > Import from books, zorva-cli import --books)
+-- so that the next import of the same books needs no review. BookKey is
+-- "gnucash:" and the book's GUID, or "file:" and the folder and name of a
+-- trial balance with each run of digits as "#"; AccountKey is the account's
+-- GUID, "#" and its number, or "name:" and its full name; Target is the code
+-- of its line item ("Cash", "OA.current", "sales", "none"). Kept, like
+-- MyValues, when the store is brought up to date.
+CREATE TABLE BookMappings (
+  BookKey TEXT, AccountKey TEXT, AccountName TEXT, Target TEXT
+);
+
 -- The comparison report's one row: the enterprise against its industry.
 CREATE TABLE Rpt_Comparison (
   -- identification

@@ -32,6 +32,11 @@ inline constexpr int kMessageIds[] = {
     // a statement changed by another copy or adviser since it was opened (enterprise/RecordStore.cpp)
     2320, 2322, 2324, 2326, 2328, 2330, 2332,
     1856, 1858,  // statement import: the file or the template cannot be read or opened
+    // ... and why a statement, trial balance or book cannot be read (after 1856)
+    2800, 2802, 2804, 2806, 2808, 2810, 2812, 2814, 2816, 2818, 2820, 2822, 2824, 2826, 2828, 2830, 2832,
+    2834, 2836, 2838, 2840, 2842, 2844,
+    // Imports: another enterprise's statement, a statement that does not balance, a mapping not remembered
+    2910, 2914, 2912, 2916,
     // Reports, printing and help
     920, 930, 1812, 1400, 1600, 908, 910,
     914,   // the notice printed on every report

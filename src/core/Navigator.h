@@ -28,7 +28,10 @@ namespace report {
 struct PreparedReport;
 }
 namespace import {
-struct StatementPreview;
+struct StatementReview;
+}
+namespace books {
+struct BooksReview;
 }
 
 struct IndustryChoice {
@@ -75,10 +78,19 @@ public:
     virtual void LanguageChanged() {}
     // A statement file to import, chosen by the user; empty: cancelled.
     virtual std::string ChooseStatementFile() { return {}; }
-    // The import preview of a statement file; true when the user accepts it.
-    virtual bool ConfirmImport(const import::StatementPreview& preview, const std::string& path) {
-        (void)preview;
-        (void)path;
+    // The import preview of a statement file (its sheet and the choice to
+    // keep the lines it does not name are changed in the review); true when
+    // the user accepts it.
+    virtual bool ConfirmImport(import::StatementReview& review) {
+        (void)review;
+        return false;
+    }
+    // Books or a trial balance to import, chosen by the user; empty: cancelled.
+    virtual std::string ChooseBooksFile() { return {}; }
+    // The preview of books: the mapping (changed in the review) and the
+    // statement; true when the user asks to import it.
+    virtual bool ReviewBooks(books::BooksReview& review) {
+        (void)review;
         return false;
     }
 };

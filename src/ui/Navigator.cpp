@@ -1,6 +1,7 @@
 #include "ui/Navigator.h"
 
 #include "core/Navigator.h"
+#include "enterprise/ui/frmBooksPreview.h"
 #include "enterprise/ui/frmImportPreview.h"
 #include "enterprise/ui/frmMyValues.h"
 #include "enterprise/ui/frmOpenExisting.h"
@@ -73,9 +74,20 @@ public:
         return chooser ? chooser(QApplication::activeWindow()) : std::string();
     }
 
-    bool ConfirmImport(const import::StatementPreview& preview, const std::string& path) override {
+    bool ConfirmImport(import::StatementReview& review) override {
         frmImportPreview dialog(QApplication::activeWindow());
-        dialog.SetPreview(preview, path);
+        dialog.SetReview(review);
+        return dialog.exec() == QDialog::Accepted;
+    }
+
+    std::string ChooseBooksFile() override {
+        auto& chooser = frmBooksPreview::FileChooser();
+        return chooser ? chooser(QApplication::activeWindow()) : std::string();
+    }
+
+    bool ReviewBooks(books::BooksReview& review) override {
+        frmBooksPreview dialog(QApplication::activeWindow());
+        dialog.SetReview(review);
         return dialog.exec() == QDialog::Accepted;
     }
 };

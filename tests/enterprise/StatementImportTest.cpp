@@ -3,14 +3,18 @@
 // that cannot be read.
 
 #include "support/AppFixture.h"
+#include "support/OtherPrograms.h"
 
+#include "core/Strings.h"
 #include "enterprise/StatementImport.h"
 
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <zip.h>
 
 using namespace zorva;
 using namespace zorva::import;
@@ -97,10 +101,10 @@ TEST_F(StatementImport, EachLayoutAndNumberFormatInBothLanguages) {
         EXPECT_EQ(cellOf(p, Field::Cash), c.cashCell) << c.what;
         RecordTexts r;
         InitializeValues(r, 0);
-        r[Field::OA] = "10";  // a box the file does not name keeps its value
+        r[Field::OA] = "10";  // a box the file does not name is cleared
         ASSERT_TRUE(ApplyStatement(p, r)) << c.what;
-        EXPECT_EQ(r[Field::Toa], "510.5") << c.what;
-        EXPECT_EQ(r[Field::Ta], "510.5") << c.what;
+        EXPECT_EQ(r[Field::Toa], "500.5") << c.what;
+        EXPECT_EQ(r[Field::Ta], "500.5") << c.what;
     }
 }
 
@@ -147,8 +151,8 @@ TEST_F(StatementImport, AFileThatCannotBeReadSaysWhy) {
         const char* says;
     };
     for (const Case& c : {Case{writeCsv(""), "empty"}, Case{writeCsv("\n\n"), "nothing"},
-                          Case{writeCsv("Cash,1\nCaf\xE9,2\n"), "line 2 is not UTF-8"},
-                          Case{damaged, "workbook"}, Case{dir + "/missing.csv", "does not exist"},
+                          Case{writeCsv("\xEF\xBB\xBF" "Cash,1\nCaf\xE9,2\n"), "line 2 is not UTF-8"},
+                          Case{damaged, "workbook"}, Case{dir + "/missing.csv", "cannot be opened"},
                           Case{writeCsv("Cash,\"1\n"), "not closed"}}) {
         try {
             ReadStatementFile(c.path, 0);
@@ -168,5 +172,196 @@ TEST_F(StatementImport, TheShippedTemplatesReadBackWithEveryLineItem) {
         for (const auto& l : p.lines) importable += l.ok && !l.computed;
         EXPECT_EQ(importable, 27 + 1) << ext;  // every typed amount and the year
         EXPECT_EQ(valueOf(p, Field::Year), "2010") << ext;
+    }
+}
+
+namespace {
+
+// A French statement as a bookkeeper keeps it in LibreOffice Calc: a first
+// sheet of notes, a hidden draft sheet with line items, then the statement
+// with its labels merged across two columns, an amount computed by a
+// formula and a line item given twice.
+const char* kStatementFods = R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0" xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2" office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+ <office:automatic-styles>
+  <number:number-style style:name="N1" number:language="fr" number:country="CA"><number:number number:decimal-places="2" number:min-decimal-places="2" number:min-integer-digits="1" number:grouping="true"/></number:number-style>
+  <style:style style:name="money" style:family="table-cell" style:data-style-name="N1"/>
+  <style:style style:name="hidden" style:family="table"><style:table-properties table:display="false"/></style:style>
+ </office:automatic-styles>
+ <office:body><office:spreadsheet>
+  <table:table table:name="Notes"><table:table-row><table:table-cell office:value-type="string"><text:p>Préparé par la tenue de livres</text:p></table:table-cell></table:table-row></table:table>
+  <table:table table:name="Brouillon" table:style-name="hidden">
+   <table:table-row><table:table-cell office:value-type="string"><text:p>Encaisse et dépôts</text:p></table:table-cell><table:table-cell office:value-type="float" office:value="1"/></table:table-row>
+   <table:table-row><table:table-cell office:value-type="string"><text:p>Stocks</text:p></table:table-cell><table:table-cell office:value-type="float" office:value="2"/></table:table-row>
+   <table:table-row><table:table-cell office:value-type="string"><text:p>Hypothèques</text:p></table:table-cell><table:table-cell office:value-type="float" office:value="3"/></table:table-row>
+   <table:table-row><table:table-cell office:value-type="string"><text:p>Capital-actions</text:p></table:table-cell><table:table-cell office:value-type="float" office:value="4"/></table:table-row>
+  </table:table>
+  <table:table table:name="État">
+   <table:table-row><table:table-cell table:number-columns-spanned="2" office:value-type="string"><text:p>Encaisse et dépôts</text:p></table:table-cell><table:covered-table-cell/><table:table-cell table:style-name="money" office:value-type="float" office:value="1500"/></table:table-row>
+   <table:table-row><table:table-cell table:number-columns-spanned="2" office:value-type="string"><text:p>Comptes débiteurs</text:p></table:table-cell><table:covered-table-cell/><table:table-cell table:style-name="money" table:formula="of:=[.C1]+100" office:value-type="float" office:value="1600"/></table:table-row>
+   <table:table-row><table:table-cell table:number-columns-spanned="2" office:value-type="string"><text:p>Stocks</text:p></table:table-cell><table:covered-table-cell/><table:table-cell table:style-name="money" office:value-type="float" office:value="700"/></table:table-row>
+   <table:table-row><table:table-cell table:number-columns-spanned="2" office:value-type="string"><text:p>Stocks</text:p></table:table-cell><table:covered-table-cell/><table:table-cell table:style-name="money" office:value-type="float" office:value="9999"/></table:table-row>
+  </table:table>
+ </office:spreadsheet></office:body>
+</office:document>
+)";
+
+// A one-sheet French statement for LibreOffice's CSV: amounts with grouping
+// and a decimal comma.
+const char* kCsvFods = R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0" office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+ <office:automatic-styles>
+  <number:number-style style:name="N1" number:language="fr" number:country="CA"><number:number number:decimal-places="2" number:min-decimal-places="2" number:min-integer-digits="1" number:grouping="true"/></number:number-style>
+  <style:style style:name="money" style:family="table-cell" style:data-style-name="N1"/>
+ </office:automatic-styles>
+ <office:body><office:spreadsheet><table:table table:name="État">
+  <table:table-row><table:table-cell office:value-type="string"><text:p>Nom de l'entreprise</text:p></table:table-cell><table:table-cell office:value-type="string"><text:p>Café Thérèse</text:p></table:table-cell></table:table-row>
+  <table:table-row><table:table-cell office:value-type="string"><text:p>Encaisse et dépôts</text:p></table:table-cell><table:table-cell table:style-name="money" office:value-type="float" office:value="12345.5"/></table:table-row>
+  <table:table-row><table:table-cell office:value-type="string"><text:p>Stocks</text:p></table:table-cell><table:table-cell table:style-name="money" office:value-type="float" office:value="-250"/></table:table-row>
+ </table:table></office:spreadsheet></office:body>
+</office:document>
+)";
+
+} // namespace
+
+TEST_F(StatementImport, CsvAsSpreadsheetProgramsWriteItWithTheEncodingAndSeparatorSaid) {
+    const std::string fods = dir + "/etat.fods";
+    std::ofstream(fods, std::ios::binary) << kCsvFods;
+    struct Case {
+        std::string path;
+        TextEncoding encoding;
+        char separator;
+    };
+    const std::vector<Case> cases = {
+        // LibreOffice: Windows-1252 and UTF-16 (with its byte-order mark), ";" between fields.
+        {LibreOfficeConvert({fods}, "csv:Text - txt - csv (StarCalc):59,34,1", "csv", dir)[0], TextEncoding::Windows1252, ';'},
+        {LibreOfficeConvert({fods}, "csv:Text - txt - csv (StarCalc):59,34,65535", "csv", MakeTempDir("zorva-utf16"))[0],
+         TextEncoding::Utf16LE, ';'},
+        {writeCsv("\xEF\xBB\xBFNom de l'entreprise\tCaf\xC3\xA9 Th\xC3\xA9r\xC3\xA8se\nEncaisse et d\xC3\xA9p\xC3\xB4ts\t"
+                  "12 345,50\nStocks\t-250\n"), TextEncoding::Utf8Bom, '\t'},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const StatementPreview p = ReadStatementFile(c.path, 1);
+        EXPECT_EQ(p.readAs.encoding, c.encoding);
+        EXPECT_EQ(p.readAs.separator, c.separator);
+        EXPECT_EQ(p.readAs.convention, DecimalMark::Comma);
+        EXPECT_EQ(p.FirmName(), "Café Thérèse");
+        EXPECT_EQ(valueOf(p, Field::Cash), "12345.5");
+        EXPECT_EQ(valueOf(p, Field::Inv), "-250");
+    }
+}
+
+TEST_F(StatementImport, AnAmountThatReadsTwoWaysFollowsTheFileAndIsMarked) {
+    struct Case {
+        const char* what;
+        std::string csv;
+        const char* inventory;  // "1.234" or "0,125" or "1,234"
+        bool ambiguous;
+    };
+    const Case cases[] = {
+        {"the file writes decimal points", "Cash,12.50\nInv,1.234\n", "1.234", true},
+        {"the file writes thousands with points", "Cash,\"1.234.567,00\"\nInv,1.234\n", "1234", true},
+        {"the file writes decimal commas", "Cash;12,5\nInv;0,125\n", ".125", true},
+        {"a file separated by ';' with no other sign", "Cash;7\nInv;1,234\n", "1.234", true},
+        {"a file separated by ',' with no other sign", "Cash,7\nInv,\"1,234\"\n", "1234", true},
+        {"two decimals are no riddle", "Cash,7\nInv,\"1,23\"\n", "1.23", false},
+        {"the accounting zero", "Cash,7\nInv,\" $ -   \"\n", "0", false},
+    };
+    for (const Case& c : cases) {
+        const StatementPreview p = ReadStatementFile(writeCsv(c.csv), 0);
+        EXPECT_EQ(valueOf(p, Field::Inv), c.inventory) << c.what;
+        for (const auto& l : p.lines)
+            if (l.field == Field::Inv) EXPECT_EQ(l.ambiguous, c.ambiguous) << c.what;
+    }
+}
+
+TEST_F(StatementImport, WorkbooksAsSpreadsheetProgramsWriteThem) {
+    const std::string fods = dir + "/etat-classeur.fods";
+    std::ofstream(fods, std::ios::binary) << kStatementFods;
+    const std::string libre = LibreOfficeConvert({fods}, "xlsx", "xlsx", dir)[0];
+    StatementPreview p = ReadStatementFile(libre, 1);
+    // The visible sheet with line items, not the notes nor the hidden draft.
+    ASSERT_EQ(p.readAs.sheets.size(), 3u);
+    EXPECT_EQ(p.readAs.sheets[p.readAs.sheet].name, "État");
+    EXPECT_TRUE(p.readAs.sheets[1].hidden);
+    EXPECT_EQ(valueOf(p, Field::Cash), "1500");  // after a label merged across A and B
+    EXPECT_EQ(cellOf(p, Field::Cash), "C1");
+    EXPECT_EQ(valueOf(p, Field::Ar), "1600");    // a formula with its saved result
+    EXPECT_EQ(valueOf(p, Field::Inv), "700");
+    int twice = 0;
+    for (const auto& l : p.lines)
+        twice += l.field == Field::Inv && !l.ok && l.problem.find("deux fois") != std::string::npos;
+    EXPECT_EQ(twice, 1);
+    // The user may read the hidden sheet all the same.
+    p = ReadStatementFile(libre, 1, 1);
+    EXPECT_EQ(valueOf(p, Field::Mtg), "3");
+
+    // openpyxl writes formulas without their results.
+    const std::string script = dir + "/formula.py";
+    const std::string scripted = dir + "/formula.xlsx";
+    std::ofstream(script) << "import openpyxl, sys\nwb = openpyxl.Workbook()\nws = wb.active\n"
+                             "ws.append(['Cash', 10])\nws.append(['Inventory', '=B1*2'])\nwb.save(sys.argv[1])\n";
+    ASSERT_EQ(RunCommand("/usr/bin/python3 " + ShellQuote(script) + " " + ShellQuote(scripted)), 0);
+    p = ReadStatementFile(scripted, 0);
+    EXPECT_EQ(valueOf(p, Field::Cash), "10");
+    EXPECT_EQ(valueOf(p, Field::Inv), "refused: " + Txt(kProblemFormulaWithoutValue, 0));
+}
+
+TEST_F(StatementImport, HostileFilesAreRefusedQuicklyWithAMessageInTheLanguage) {
+    // A workbook whose sheet inflates to 300 MB from a few hundred kilobytes
+    // (the archive says so: refused before anything is inflated).
+    const std::string bomb = dir + "/bomb.xlsx";
+    {
+        zipFile z = zipOpen(bomb.c_str(), APPEND_STATUS_CREATE);
+        zip_fileinfo info{};
+        zipOpenNewFileInZip(z, "xl/worksheets/sheet1.xml", &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 9);
+        const std::string head = "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>";
+        zipWriteInFileInZip(z, head.data(), static_cast<unsigned>(head.size()));
+        const std::string blanks(1 << 20, 'a');
+        for (int k = 0; k < 300; ++k) zipWriteInFileInZip(z, blanks.data(), static_cast<unsigned>(blanks.size()));
+        zipCloseFileInZip(z);
+        zipClose(z, nullptr);
+    }
+    ASSERT_LT(std::filesystem::file_size(bomb), 1u << 20);
+    auto workbook = [&](const std::string& name, const std::string& sheetXml) {
+        const std::string path = dir + "/" + name;
+        zipFile z = zipOpen(path.c_str(), APPEND_STATUS_CREATE);
+        zip_fileinfo info{};
+        zipOpenNewFileInZip(z, "xl/worksheets/sheet1.xml", &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 6);
+        zipWriteInFileInZip(z, sheetXml.data(), static_cast<unsigned>(sheetXml.size()));
+        zipCloseFileInZip(z);
+        zipClose(z, nullptr);
+        return path;
+    };
+    const std::string entities = workbook(
+        "entities.xlsx", "<?xml version=\"1.0\"?><!DOCTYPE w [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
+                         "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>&x;</t></is></c>"
+                         "</row></sheetData></worksheet>");
+    const std::string wide = workbook(
+        "wide.xlsx", "<worksheet><sheetData><row r=\"1\"><c r=\"XFD1\"><v>1</v></c></row></sheetData></worksheet>");
+    std::string many = "Cash,1\n";
+    for (int k = 0; k < 100001; ++k) many += "x,1\n";
+    struct Case {
+        std::string path;
+        int id;
+        const char* french;
+    };
+    const Case cases[] = {
+        {bomb, readmsg::kTooLarge, "plus volumineux"},
+        {entities, readmsg::kDocumentType, "type de document"},
+        {wide, readmsg::kRowTooWide, "la ligne 1"},
+        {writeCsv(many), readmsg::kTooManyRows, "plus de lignes"},
+    };
+    for (const Case& c : cases) {
+        const auto start = std::chrono::steady_clock::now();
+        try {
+            ReadStatementFile(c.path, 1);
+            ADD_FAILURE() << c.path << " was read";
+        } catch (const ReadError& e) {
+            EXPECT_EQ(e.id(), c.id) << e.what();
+            EXPECT_NE(e.Message(1).find(c.french), std::string::npos) << e.Message(1);
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << c.path;
     }
 }

@@ -175,6 +175,7 @@ FixtureStores::FixtureStores() {
     userTable("CREATE TABLE Volume_Descriptions (Volume INTEGER, Language TEXT, Title1 TEXT, Title2 TEXT, "
                       "LargeMedianDesc TEXT, MediumMedianDesc TEXT)");
     userTable("CREATE TABLE ProvinceCodes (Code TEXT, English TEXT, French TEXT)");
+    userTable("CREATE TABLE BookMappings (BookKey TEXT, AccountKey TEXT, AccountName TEXT, Target TEXT)");
 
     ExecCmdInDB(user, "INSERT INTO Rpt_Ratios_Titles_Source VALUES "
                       "('E', NULL, 'Reference years:', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, 'Financial ratios'),"

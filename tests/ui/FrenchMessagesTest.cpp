@@ -106,7 +106,7 @@ TEST_F(FrenchMessages, HoldNoEnglishWords) {
             ReadSheetFile(path);
             ADD_FAILURE() << path << " was read";
         } catch (const SheetError& e) {
-            shown.push_back({path, Txt(1856) + e.what()});
+            shown.push_back({path, Txt(1856) + e.Message(1)});
         }
     }
     // An export to a file name that is not a spreadsheet's.

@@ -8,6 +8,7 @@
 #include "core/Services.h"
 #include "core/Strings.h"
 #include "core/modMain.h"
+#include "enterprise/ImportFlow.h"
 #include "enterprise/RecordStore.h"
 #include "enterprise/SheetFile.h"
 #include "enterprise/ValuesFlow.h"
@@ -49,7 +50,7 @@ const char* kUsage =
     "  compare      compare enterprises (a CSV file) with an industry\n"
     "  prepare      prepare the ratios or balance-sheet report of an industry\n"
     "  report       render a report to a PDF or HTML file\n"
-    "  import       store many enterprises (a CSV file) in the user store\n"
+    "  import       store enterprises (a CSV file, a statement) or books in the user store\n"
     "  list         the enterprises saved in the user store\n"
     "  open         one saved enterprise, as the values screen opens it\n"
     "  store        which user store is in use\n"
@@ -108,13 +109,29 @@ const std::map<std::string, std::string> kCommandHelp = {
      "Exit status 0 when every row succeeded, 1 when any failed.\n"},
     {"import",
      "Usage: zorva-cli import --values FILE.csv|FILE.xlsx [--replace|--skip] [--lang en|fr] [--app-dir DIR]\n"
+     "       zorva-cli import --books FILE [--year-end YYYY-MM-DD] [--name NAME] [--mapping FILE.csv]\n"
+     "                        [--replace|--skip] [--accept-unbalanced] [--lang en|fr] [--app-dir DIR]\n"
      "\n"
-     "Stores the enterprises of FILE.csv (one per row, the columns as for compare)\n"
-     "in the user store in one transaction. A row whose name and year are already\n"
-     "stored is refused, or replaces the stored one with --replace, or is left out\n"
-     "with --skip. One JSON object per row: line, FirmName, Year and status\n"
-     "(saved, replaced, skipped or refused, with its reason). Nothing is stored\n"
-     "when the file cannot be read. Exit status 0 when no row was refused, 1 else.\n"},
+     "--values: stores the enterprises of FILE.csv (one per row, the columns as for\n"
+     "compare) in the user store in one transaction, or the one statement of a file\n"
+     "laid out as the program's statement template (a line item and its amount on\n"
+     "each row). A row whose name and year are already stored is refused, or\n"
+     "replaces the stored one with --replace, or is left out with --skip. One JSON\n"
+     "object per row: line, FirmName, Year and status (saved, replaced, skipped or\n"
+     "refused, with its reason). Nothing is stored when the file cannot be read.\n"
+     "\n"
+     "--books: stores the statement of a GnuCash book (SQLite or XML) or of a trial\n"
+     "balance (CSV or XLSX) for the fiscal year ending on --year-end (default: the\n"
+     "last 31 December from 2008 to 2010 in the book; the reference year is its\n"
+     "year), under NAME (default: the book's company name, else the file's name).\n"
+     "Each account goes to the line item remembered for the book, else to the one\n"
+     "--mapping FILE.csv gives (account, number, name, target), else to the one\n"
+     "suggested; FILE.csv is then written with the mapping used, and a stored\n"
+     "statement's mapping is remembered. A statement that does not balance is\n"
+     "refused unless --accept-unbalanced. One JSON object: file, FirmName, Year,\n"
+     "yearEnd, status, balanced, the totals, accounts, remembered and leftOut.\n"
+     "\n"
+     "Exit status 0 when nothing was refused, 1 else.\n"},
     {"list",
      "Usage: zorva-cli list [--lang en|fr] [--app-dir DIR] [--user-store FILE|ADDRESS]\n"
      "\n"
@@ -158,7 +175,7 @@ const std::map<std::string, std::set<std::string>> kCommandOptions = {
     {"datasets", {"lang"}},
     {"industries", {"lang", "dataset", "keyword"}},
     {"compare", {"lang", "dataset", "naics", "values", "out"}},
-    {"import", {"lang", "values", "replace", "skip"}},
+    {"import", {"lang", "values", "replace", "skip", "books", "year-end", "name", "mapping", "accept-unbalanced"}},
     {"list", {"lang"}},
     {"open", {"lang", "name", "year"}},
     {"store", {}},
@@ -194,7 +211,7 @@ Options parseArgs(const std::vector<std::string>& args) {
             if (eq != std::string::npos) {
                 value = name.substr(eq + 1);
                 name = name.substr(0, eq);
-            } else if (name == "replace" || name == "skip") {
+            } else if (name == "replace" || name == "skip" || name == "accept-unbalanced") {
                 value = "yes";  // options without a value
             } else {
                 if (i + 1 >= args.size()) throw UsageError("option --" + name + " needs a value");
@@ -243,20 +260,24 @@ class CapturedMessages : public MessageService {
 public:
     std::vector<std::string> texts;
     MsgAnswer okCancel = MsgAnswer::OK;  // the answer to an OK / Cancel question
+    MsgAnswer yesNo = MsgAnswer::Yes;    // the answer to a Yes / No question
     MsgAnswer show(const std::string& text, const std::string&, MsgButtons buttons, MsgIcon) override {
         texts.push_back(text);
         if (buttons == MsgButtons::OKCancel) return okCancel;
-        return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes : MsgAnswer::OK;
+        if (buttons == MsgButtons::YesNo) return yesNo;
+        return buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes : MsgAnswer::OK;
     }
 };
 
 // The program's messages, kept for the tool's output instead of shown; its
-// OK / Cancel questions (replacing a saved statement) answered as told.
+// OK / Cancel questions (replacing a saved statement) and Yes / No questions
+// (importing a statement that does not balance) answered as told.
 class MessageCapture {
 public:
-    explicit MessageCapture(MsgAnswer okCancel = MsgAnswer::OK)
+    explicit MessageCapture(MsgAnswer okCancel = MsgAnswer::OK, MsgAnswer yesNo = MsgAnswer::Yes)
         : captured_(std::make_shared<CapturedMessages>()), saved_(services().messages) {
         captured_->okCancel = okCancel;
+        captured_->yesNo = yesNo;
         services().messages = captured_;
     }
     ~MessageCapture() { services().messages = saved_; }
@@ -505,14 +526,110 @@ int cmdReport(const Options& o, std::ostream& out) {
     return kExitOk;
 }
 
+// A file laid out as the statement template (a line item and its amount on
+// each row) rather than one enterprise per row under MyValues columns: its
+// first row is not all column names, and its rows name line items.
+bool isStatementFile(const std::string& path) {
+    SheetDocument doc(path);
+    const auto rows = doc.Rows(doc.FirstVisibleSheet());
+    if (rows.empty()) return false;
+    bool allColumns = true;
+    for (const auto& c : rows.front().cells) {
+        const QString name = QString::fromStdString(c.text).trimmed();
+        allColumns = allColumns && (name.isEmpty() || FieldByColumn(name.toStdString()));
+    }
+    if (allColumns) return false;
+    const import::StatementPreview p = import::ReadStatement(rows, 0);
+    return p.layout == import::Layout::TwoColumns && p.lines.size() >= 2;
+}
+
+// The one enterprise of a statement file, as the values screen imports it
+// into a new record: refused when a line cannot be read.
+EnterpriseInput statementInput(const std::string& path, int lang) {
+    const import::StatementPreview p = import::ReadStatementFile(path, lang);
+    EnterpriseInput in;
+    in.line = 1;
+    InitializeValues(in.record, lang);
+    for (const auto& l : p.lines)
+        if (!l.ok && !l.computed && l.problem != Txt(import::kProblemNoAmount, lang) && in.ok) {
+            in.ok = false;
+            in.message = l.label + " (" + l.cell + "): " + l.problem;
+        }
+    if (in.ok && !import::ApplyStatement(p, in.record)) {
+        in.ok = false;
+        in.message = Txt(kMsgNumberOutOfRange, lang);
+    }
+    return in;
+}
+
+int cmdImportBooks(const Options& o, std::ostream& out) {
+    if (o.has("values")) throw UsageError("give --books or --values, not both");
+    const int lang = languageOf(o);
+    const std::string& path = o.get("books");
+    values::BooksOptions options;
+    if (o.has("year-end")) options.yearEnd = o.get("year-end");
+    if (o.has("name")) options.name = o.get("name");
+    if (o.has("mapping")) options.mappingFile = o.get("mapping");
+    MessageCapture messages(o.has("replace") ? MsgAnswer::OK : MsgAnswer::Cancel,
+                            o.has("accept-unbalanced") ? MsgAnswer::Yes : MsgAnswer::No);
+    values::BooksImportResult r;
+    try {
+        r = values::ImportBooksToStore(gcnUser, path, options, lang);
+    } catch (const ReadError& e) {
+        throw UsageError(path + ": " + e.Message(lang));
+    } catch (const DbError&) {
+        throw;
+    } catch (const std::runtime_error& e) {
+        throw UsageError(e.what());
+    }
+    std::string status, reason = r.reason;
+    switch (r.saved) {
+    case values::SaveResult::Saved: status = "saved"; break;
+    case values::SaveResult::Replaced: status = "replaced"; break;
+    case values::SaveResult::Declined:
+        if (o.has("skip")) status = "skipped";
+        else reason = Txt(1800, lang);
+        break;
+    case values::SaveResult::Refused:
+        if (reason.empty()) reason = messages.last();
+        break;
+    }
+    auto money = [](std::int64_t v) { return NumberJson(static_cast<double>(v) / 10000); };
+    Json leftOut = Json::array();
+    for (size_t k : r.statement.leftOut) leftOut.push_back(r.book.accounts[k].fullName);
+    JsonObject line;
+    line.addString("file", path).addString("FirmName", r.record[Field::FirmName]);
+    auto year = ParseNumber(r.record[Field::Year]);
+    line.add("Year", year ? NumberJson(*year) : Json(r.record[Field::Year]));
+    line.addString("yearEnd", books::FormatDate(r.book.yearEnd));
+    line.addString("status", status.empty() ? "refused" : status);
+    if (status.empty()) line.addString("reason", reason);
+    line.addBool("balanced", r.statement.balanced)
+        .add("totalAssets", money(r.statement.totalAssets))
+        .add("totalLiabilitiesAndEquity", money(r.statement.totalLiabilitiesAndEquity))
+        .add("closedIntoRetainedEarnings", money(r.statement.closedIntoRetainedEarnings))
+        .add("accounts", Json(static_cast<long>(r.book.accounts.size())))
+        .add("remembered", Json(r.remembered))
+        .add("leftOut", leftOut)
+        .addBool("mappingRemembered", r.mappingRemembered);
+    out << line.str() << "\n";
+    return status.empty() ? kExitFailed : kExitOk;
+}
+
 int cmdImport(const Options& o, std::ostream& out) {
-    requireOptions(o, {"values"});
     if (o.has("replace") && o.has("skip")) throw UsageError("give --replace or --skip, not both");
+    if (o.has("books")) return cmdImportBooks(o, out);
+    for (const char* booksOnly : {"year-end", "name", "mapping", "accept-unbalanced"})
+        if (o.has(booksOnly)) throw UsageError(std::string("--") + booksOnly + " goes with --books");
+    requireOptions(o, {"values"});
     const int lang = languageOf(o);
     const std::string& path = o.get("values");
     std::vector<EnterpriseInput> inputs;
     try {
-        inputs = ReadEnterprisesFile(path, "", lang);
+        if (isStatementFile(path)) inputs.push_back(statementInput(path, lang));
+        else inputs = ReadEnterprisesFile(path, "", lang);
+    } catch (const ReadError& e) {
+        throw UsageError(path + ": " + e.Message(lang));
     } catch (const std::runtime_error& e) {
         throw UsageError(path + ": " + e.what());
     }

@@ -10,7 +10,7 @@
 #include "core/modMain.h"
 #include "enterprise/LineItemDefinitions.h"
 #include "enterprise/RecordStore.h"
-#include "enterprise/StatementImport.h"
+#include "enterprise/ImportFlow.h"
 #include "enterprise/ValuesFlow.h"
 #include "ui_frmMyValues.h"
 
@@ -133,6 +133,11 @@ frmMyValues::frmMyValues() : ui(new Ui::frmMyValues) {
     mnuImport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     ui->mnuFile->insertAction(ui->mnuReturn, mnuImport);
     connect(mnuImport, &QAction::triggered, this, &frmMyValues::subImport_Statement);
+    mnuImportBooks = new QAction(this);
+    mnuImportBooks->setObjectName("mnuImportBooks");
+    mnuImportBooks->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+    ui->mnuFile->insertAction(ui->mnuReturn, mnuImportBooks);
+    connect(mnuImportBooks, &QAction::triggered, this, &frmMyValues::subImport_Books);
     mnuTemplate = new QAction(this);
     mnuTemplate->setObjectName("mnuTemplate");
     ui->mnuFile->insertAction(ui->mnuReturn, mnuTemplate);
@@ -272,6 +277,7 @@ void frmMyValues::subApplyCaptions(int language) {
     ui->mnuSave->setText(t(536));
     ui->mnuOpen->setText(t(528));
     if (mnuImport) mnuImport->setText(t(1852));
+    if (mnuImportBooks) mnuImportBooks->setText(t(2962));
     if (mnuTemplate) mnuTemplate->setText(t(1854));
     ui->mnuReturn->setText(t(498));
     ui->mnuReturnSearch->setText(t(558));
@@ -584,31 +590,9 @@ void frmMyValues::subShowStoredRecord(const RecordTexts& record) {
     mblnDataChanged = false;
 }
 
-void frmMyValues::subImport_Statement() {
-    const std::string path = navigator().ChooseStatementFile();
-    if (path.empty()) return;
-    import::StatementPreview preview;
-    try {
-        preview = import::ReadStatementFile(path, gintLanguage);
-    } catch (const SheetError& e) {
-        MsgBox(Txt(1856) + e.what(), MsgButtons::OK, MsgIcon::Exclamation);
-        return;
-    }
-    if (!navigator().ConfirmImport(preview, path)) return;
-    if (!fncFinishEditing()) return;
-    RecordTexts record = fncRecordFromControls();
-    if (!import::ApplyStatement(preview, record)) {
-        MsgBox(Txt(kMsgNumberOutOfRange), MsgButtons::OK, MsgIcon::Exclamation);
-        return;
-    }
-    for (const auto& line : preview.lines) {
-        if (!line.ok) continue;
-        if (line.field == Field::FirmName) ui->txtFirmName->setText(qs(line.value));
-        if (line.field == Field::Year) ui->cboYear->setEditText(qs(line.value));
-    }
-    subWriteValues(record);
-    mblnDataChanged = true;
-}
+void frmMyValues::subImport_Statement() { values::ImportStatement(*this, gcnUser); }
+
+void frmMyValues::subImport_Books() { values::ImportBooks(*this, gcnUser); }
 
 void frmMyValues::subOpen_Statement_Template() {
     // The template of the application folder, opened by the desktop's program for it.
@@ -643,7 +627,14 @@ void frmMyValues::subView_Trend_Report() {
 
 // ---------------------------------------------------------------- the record holder
 
-void frmMyValues::ShowRecord(const RecordTexts& record) { subWriteValues(record); }
+void frmMyValues::ShowRecord(const RecordTexts& record) {
+    // The amounts, then the name and the year when they differ (an import
+    // brings its own).
+    subWriteValues(record);
+    if (ss(ui->txtFirmName->text()) != record[Field::FirmName]) ui->txtFirmName->setText(qs(record[Field::FirmName]));
+    if (!record[Field::Year].empty() && ss(ui->cboYear->currentText()) != record[Field::Year])
+        ui->cboYear->setEditText(qs(record[Field::Year]));
+}
 
 void frmMyValues::Clear() { subInitializeValues(); }
 

@@ -73,8 +73,10 @@ public:
     // File > Import… (a statement from a CSV or XLSX file, through a preview)
     // and File > Statement template.
     QAction* mnuImport = nullptr;
+    QAction* mnuImportBooks = nullptr;  // File > Import from books…
     QAction* mnuTemplate = nullptr;
     void subImport_Statement();
+    void subImport_Books();
     void subOpen_Statement_Template();
 
     // Puts a stored record on screen (the open-existing list's last step):

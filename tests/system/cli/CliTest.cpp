@@ -4,6 +4,7 @@
 #include "support/AppFixture.h"
 #include "support/FixtureStores.h"
 #include "support/PgServer.h"
+#include "support/OtherPrograms.h"
 
 #include "core/Catalogue.h"
 #include "core/Globals.h"
@@ -21,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 
 using namespace zorva;
 using namespace zorva::test;
@@ -554,4 +556,83 @@ TEST_F(Cli, TheToolSaysWhichStoreItUsesAndWorksOnBoth) {
         ASSERT_EQ(open.code, 0) << open.err;
         EXPECT_EQ(open.objects[0].value("Cash").toDouble(), 5);
     }
+}
+
+// ---------------------------------------------------------------- books
+
+TEST_F(Cli, ImportStoresTheStatementOfBooksAndRemembersTheirMapping) {
+    const std::string mapping = stores.dir + "/mapping.csv";
+    const QStringList books = {"import", "--books", QString::fromStdString(TestBook("northwind-sqlite.gnucash")),
+                               "--name", "Northwind Bakery", "--mapping", QString::fromStdString(mapping)};
+    CliRun r = runCli(base(books));
+    EXPECT_EQ(r.code, 0) << r.err;
+    ASSERT_EQ(r.objects.size(), 1u) << r.out;
+    EXPECT_EQ(str(r.objects[0], "status"), "saved");
+    EXPECT_EQ(str(r.objects[0], "yearEnd"), "2010-12-31");
+    EXPECT_EQ(r.objects[0].value("Year").toInt(), 2010);
+    EXPECT_TRUE(r.objects[0].value("balanced").toBool());
+    EXPECT_EQ(r.objects[0].value("totalAssets").toDouble(), 97550);
+    EXPECT_EQ(r.objects[0].value("remembered").toInt(), 0);
+    EXPECT_TRUE(r.objects[0].value("mappingRemembered").toBool());
+    auto rs = GetRS(stores.user, "select Ta, RetEarn, ProfitAfterTax from MyValues where FirmName = 'Northwind Bakery'", "read");
+    ASSERT_EQ(rs->RecordCount(), 1);
+    EXPECT_EQ(rs->Fields(0).toDouble(), 97550);
+    EXPECT_EQ(rs->Fields(1).toDouble(), 18950);
+    EXPECT_EQ(rs->Fields(2).toDouble(), 2450);
+
+    // The mapping file the first run wrote, edited: petty cash left out.
+    std::ifstream in(mapping);
+    std::string text((std::istreambuf_iterator<char>(in)), {}), edited;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        edited += (line.find("Petty Cash") != std::string::npos ? line.substr(0, line.rfind(',')) + ",none\r" : line) + "\n";
+    std::ofstream(mapping, std::ios::binary) << edited;
+    struct Case {
+        QStringList more;
+        int code;
+        const char* status;
+        double ta;  // stored afterwards
+    };
+    const Case cases[] = {
+        {{"--replace"}, 1, "refused", 97550},                         // does not balance
+        {{"--replace", "--accept-unbalanced"}, 0, "replaced", 97250},
+        {{"--year-end", "2011-12-31", "--accept-unbalanced"}, 1, "refused", 97250},  // no reference year 2011
+    };
+    for (const Case& c : cases) {
+        r = runCli(base(books + c.more));
+        EXPECT_EQ(r.code, c.code) << r.err;
+        ASSERT_EQ(r.objects.size(), 1u) << r.out;
+        EXPECT_EQ(str(r.objects[0], "status"), c.status) << c.more.join(' ').toStdString();
+        EXPECT_EQ(r.objects[0].value("remembered").toInt(), 29);
+        rs = GetRS(stores.user, "select Ta from MyValues where FirmName = 'Northwind Bakery'", "read");
+        EXPECT_EQ(rs->Fields(0).toDouble(), c.ta) << c.more.join(' ').toStdString();
+    }
+    EXPECT_NE(str(r.objects[0], "reason").find("2008"), std::string::npos) << str(r.objects[0], "reason");
+    r = runCli(base({"import", "--books", QString::fromStdString(stores.dir + "/none.gnucash")}));
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("cannot be opened"), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, ImportReadsTheProgramsOwnStatementTemplate) {
+    // The shipped template, filled in the French way with ";" as a spreadsheet saves it.
+    std::ifstream in(BuiltAppDir() + "/statement-template.csv", std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), {}), filled;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("FirmName,", 0) == 0) line = "FirmName,\"Café Thérèse\"" + line.substr(9);
+        if (line.rfind("Cash,0", 0) == 0) line = "Cash,\"1 234,50\"" + line.substr(6);
+        if (line.rfind("ShareC,0", 0) == 0) line = "ShareC,\"1 234,50\"" + line.substr(8);
+        filled += line + "\n";
+    }
+    CliRun r = runCli(base({"import", "--values", QString::fromStdString(writeCsv(filled))}));
+    EXPECT_EQ(r.code, 0) << r.err << r.out;
+    ASSERT_EQ(r.objects.size(), 1u) << r.out;
+    EXPECT_EQ(str(r.objects[0], "status"), "saved");
+    auto rs = GetRS(stores.user, "select FirmName, Year, Cash, Ta, TotLiabShareEq from MyValues", "read");
+    ASSERT_EQ(rs->RecordCount(), 1);
+    EXPECT_EQ(rs->Fields(0).toString(), "Café Thérèse");
+    EXPECT_EQ(rs->Fields(1).toInt(), 2010);
+    EXPECT_EQ(rs->Fields(2).toDouble(), 1234.5);
+    EXPECT_EQ(rs->Fields(3).toDouble(), 1234.5);
+    EXPECT_EQ(rs->Fields(4).toDouble(), 1234.5);
 }

@@ -57,7 +57,7 @@ protected:
 TEST_F(RebuildTest, ANewUserStoreHasEveryTableAndTheReferenceRows) {
     StoreSummary s = update();
     EXPECT_TRUE(s.created);
-    EXPECT_EQ(s.tables, 13);
+    EXPECT_EQ(s.tables, 14);
     Sql user(store);
     for (const auto& t : userTables()) EXPECT_TRUE(user.hasTable(t.name)) << t.name;
     for (const auto& t : reportDataTables()) EXPECT_TRUE(user.hasTable(t)) << t;
@@ -75,10 +75,12 @@ TEST_F(RebuildTest, RebuildingKeepsTheSavedRecords) {
     {
         Sql user(store, false);
         user.exec(kSaveRecord);
+        user.exec("INSERT INTO BookMappings VALUES ('gnucash:1', 'a1', 'Assets:Chequing', 'Cash')");
     }
     StoreSummary s = update();
     EXPECT_FALSE(s.created);
     EXPECT_EQ(s.userRecords, 1);
+    EXPECT_EQ(Sql(store).count("select count(*) from BookMappings"), 1);  // the remembered mappings too
     EXPECT_TRUE(s.tablesAdded.empty());
     EXPECT_TRUE(s.columnsAdded.empty());
     Sql user(store);
@@ -95,6 +97,7 @@ TEST_F(RebuildTest, MissingTablesAndColumnsAreAddedAndRowsKept) {
         user.exec("ALTER TABLE MyValues DROP COLUMN CurrentLiabilities");
         user.exec("DROP TABLE Rpt_Comparison");
         user.exec("DROP TABLE ProvinceCodes");
+        user.exec("DROP TABLE BookMappings");  // a store from before books were imported
         // An older layout of a title table: a column missing, the order changed.
         user.exec("DROP TABLE Rpt_Comparison_Titles");
         user.exec("CREATE TABLE Rpt_Comparison_Titles (NAICS TEXT, Language TEXT)");
@@ -103,7 +106,7 @@ TEST_F(RebuildTest, MissingTablesAndColumnsAreAddedAndRowsKept) {
         user.exec("INSERT INTO MyNotes VALUES ('mine')");
     }
     StoreSummary s = update();
-    EXPECT_EQ(s.tablesAdded, (std::vector<std::string>{"Rpt_Comparison", "ProvinceCodes"}));
+    EXPECT_EQ(s.tablesAdded, (std::vector<std::string>{"BookMappings", "Rpt_Comparison", "ProvinceCodes"}));
     EXPECT_EQ(s.tablesRebuilt, (std::vector<std::string>{"Rpt_Comparison_Titles"}));
     EXPECT_NE(std::find(s.columnsAdded.begin(), s.columnsAdded.end(), "MyValues.CurrentLiabilities"), s.columnsAdded.end());
 

@@ -1,0 +1,505 @@
+// Statements from books written by the real programs: GnuCash books in both
+// of GnuCash's formats (committed, made by tools/make-test-books), trial
+// balances printed by hledger and saved by LibreOffice, each checked against
+// the statement worked out by hand from the transactions the books hold
+// (tools/make-test-books lists them). Also the suggestions for account
+// names, the balance check with the accounts left out, the mapping
+// remembered in the user store and kept in a mapping file, and books that
+// must be refused.
+
+#include "support/AppFixture.h"
+#include "support/OtherPrograms.h"
+
+#include "core/Globals.h"
+#include "enterprise/BookMapping.h"
+#include "enterprise/Books.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <zlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+using namespace zorva;
+using namespace zorva::books;
+using namespace zorva::test;
+
+namespace {
+
+// The statement worked out by hand, field by field; the fields not named are 0.
+using Figures = std::vector<std::pair<Field, const char*>>;
+
+// Northwind Bakery at 31 December 2010. Cash: chequing 17,450 + petty cash
+// 300. Capital assets: equipment 60,000 less two years' amortization of
+// 6,000. Retained earnings: the profits of 2009 (16,500) and 2010 (2,450),
+// never closed in the books. Sales 50,000, cost of goods sold 18,000,
+// operating expense 25,000 (rent, wages, amortization), interest 3,000,
+// interest income 450, income tax 2,000. The sale of 15 January 2011 is
+// after the year end.
+const Figures kNorthwind2010 = {
+    {Field::Cash, "17750"},         {Field::Ar, "22600"},           {Field::Inv, "8000"},
+    {Field::CA, "48000"},           {Field::OA, "1200"},            {Field::Toa, "97550"},
+    {Field::Ta, "97550"},           {Field::OperatingRevenue, "50000"}, {Field::Sales, "50000"},
+    {Field::GrossProfit, "32000"},  {Field::OperatingProfit, "7000"}, {Field::InterestExpense, "3000"},
+    {Field::PretaxProfit, "4450"},  {Field::ProfitAfterTax, "2450"}, {Field::AccountsPayable, "8000"},
+    {Field::Mtg, "46000"},          {Field::Ol, "5000"},            {Field::AmtsAffil, "7000"},
+    {Field::OLiab, "2600"},         {Field::Tliab, "68600"},        {Field::ShareC, "10000"},
+    {Field::RetEarn, "18950"},      {Field::Equity1, "28950"},      {Field::TotLiabShareEq, "97550"},
+    {Field::CurrentAssets, "49550"}, {Field::CurrentLiabilities, "15600"}};
+// The same books at 31 December 2009.
+const Figures kNorthwind2009 = {
+    {Field::Cash, "22500"},        {Field::CA, "54000"},           {Field::Toa, "76500"},
+    {Field::Ta, "76500"},          {Field::OperatingRevenue, "40000"}, {Field::Sales, "40000"},
+    {Field::GrossProfit, "25000"}, {Field::OperatingProfit, "19000"}, {Field::InterestExpense, "2500"},
+    {Field::PretaxProfit, "16500"}, {Field::ProfitAfterTax, "16500"}, {Field::Mtg, "50000"},
+    {Field::Tliab, "50000"},       {Field::ShareC, "10000"},       {Field::RetEarn, "16500"},
+    {Field::Equity1, "26500"},     {Field::TotLiabShareEq, "76500"}, {Field::CurrentAssets, "22500"}};
+// Boulangerie Lévesque at 31 December 2010: 2009 closed into retained
+// earnings (12,000) by a closing transaction, 2010 not closed (3,800).
+// Sales taxes of an invoice of 10,000: GST 500 and QST 997.50.
+const Figures kLevesque2010 = {
+    {Field::Cash, "24800"},        {Field::Ar, "11497.5"},         {Field::Inv, "5000"},
+    {Field::CA, "24000"},          {Field::Toa, "65297.5"},        {Field::Ta, "65297.5"},
+    {Field::OperatingRevenue, "50000"}, {Field::Sales, "50000"},   {Field::GrossProfit, "30000"},
+    {Field::OperatingProfit, "6000"}, {Field::InterestExpense, "1200"}, {Field::PretaxProfit, "4800"},
+    {Field::ProfitAfterTax, "3800"}, {Field::AccountsPayable, "5000"}, {Field::Ol, "20000"},
+    {Field::AmtsAffil, "3000"},    {Field::OLiab, "1497.5"},       {Field::Tliab, "29497.5"},
+    {Field::ShareC, "20000"},      {Field::RetEarn, "15800"},      {Field::Equity1, "35800"},
+    {Field::TotLiabShareEq, "65297.5"}, {Field::CurrentAssets, "41297.5"}, {Field::CurrentLiabilities, "6497.5"}};
+// The same at 31 December 2009: the year's income statement is the one
+// before its closing transaction.
+const Figures kLevesque2009 = {
+    {Field::Cash, "25000"},        {Field::CA, "27000"},           {Field::Toa, "52000"},
+    {Field::Ta, "52000"},          {Field::OperatingRevenue, "25000"}, {Field::Sales, "25000"},
+    {Field::GrossProfit, "15000"}, {Field::OperatingProfit, "12000"}, {Field::PretaxProfit, "12000"},
+    {Field::ProfitAfterTax, "12000"}, {Field::Ol, "20000"},         {Field::Tliab, "20000"},
+    {Field::ShareC, "20000"},      {Field::RetEarn, "12000"},      {Field::Equity1, "32000"},
+    {Field::TotLiabShareEq, "52000"}, {Field::CurrentAssets, "25000"}};
+
+// Differences between a statement and the figures, one line each.
+std::string differences(const RecordTexts& record, const Figures& figures) {
+    std::string out;
+    for (Field f : ValueFields()) {
+        std::string want = "0";
+        for (const auto& [field, value] : figures)
+            if (field == f) want = value;
+        if (record[f] != want) out += std::string(ColumnName(f)) + ": " + record[f] + " instead of " + want + "\n";
+    }
+    return out;
+}
+
+Statement suggestedStatement(const Book& book) { return ComputeStatement(book, MakeMapping(book, {}, Why::Remembered).targets); }
+
+// The Northwind journal for hledger: the balances of 31 December 2009 opened
+// on 1 January 2010, then the transactions of 2010 and one of 2011.
+const char* kNorthwindJournal = R"(2010-01-01 Opening balances
+    Assets:Current Assets:Chequing                 $22,500.00
+    Assets:Fixed Assets:Equipment                  $60,000.00
+    Assets:Fixed Assets:Accumulated Amortization   $-6,000.00
+    Liabilities:Mortgage                          $-50,000.00
+    Equity:Share capital                          $-10,000.00
+    Equity:Retained Earnings                      $-16,500.00
+
+2010-02-01 Stock
+    Assets:Current Assets:Inventory Asset           $8,000.00
+    Liabilities:Accounts Payable
+
+2010-03-15 Invoice
+    Assets:Current Assets:Accounts Receivable (A/R)  $22,600.00
+    Income:Sales                                  $-20,000.00
+    Liabilities:GST/HST Payable
+
+2010-04-01 Sales
+    Assets:Current Assets:Chequing                 $30,000.00
+    Income:Sales
+
+2010-05-01 Flour
+    Expenses:Cost of Goods Sold                    $18,000.00
+    Assets:Current Assets:Chequing
+
+2010-06-01 Rent
+    Expenses:Rent                                  $10,000.00
+    Assets:Current Assets:Chequing
+
+2010-07-01 Wages
+    Expenses:Wages                                  $9,000.00
+    Assets:Current Assets:Chequing
+
+2010-08-01 Line of credit
+    Assets:Current Assets:Chequing                  $5,000.00
+    Liabilities:Line of Credit
+
+2010-09-01 Loan from the owner
+    Assets:Current Assets:Chequing                  $7,000.00
+    Liabilities:Shareholder loan
+
+2010-10-01 Mortgage payment
+    Liabilities:Mortgage                            $4,000.00
+    Expenses:Mortgage Interest                      $3,000.00
+    Assets:Current Assets:Chequing
+
+2010-11-01 Insurance
+    Assets:Current Assets:Prepaid Insurance         $1,200.00
+    Assets:Current Assets:Chequing
+
+2010-11-15 Petty cash
+    Assets:Current Assets:Petty Cash                  $300.00
+    Assets:Current Assets:Chequing
+
+2010-12-01 Interest
+    Assets:Current Assets:Chequing                    $450.00
+    Income:Interest Income
+
+2010-12-31 Amortization
+    Expenses:Amortization Expense                   $6,000.00
+    Assets:Fixed Assets:Accumulated Amortization
+
+2010-12-31 Income tax
+    Expenses:Income Tax                             $2,000.00
+    Assets:Current Assets:Chequing
+
+2011-01-15 Sales
+    Assets:Current Assets:Chequing                  $1,000.00
+    Income:Sales
+)";
+
+// Lévesque's trial balance at 31 December 2010, as a bookkeeper lays it out
+// in LibreOffice Calc: a merged title, headings in French, account numbers,
+// group headings, debit and credit columns in the French number format, and
+// a total line of formulas; a hidden sheet of notes after it.
+std::string levesqueSheet() {
+    struct Line {
+        const char* number;
+        const char* name;
+        double debit, credit;
+    };
+    const Line lines[] = {
+        {"", "Actif", 0, 0},
+        {"1010", "Encaisse", 24800, 0},
+        {"1200", "Comptes clients", 11497.5, 0},
+        {"1300", "Stocks", 5000, 0},
+        {"1500", "Matériel", 30000, 0},
+        {"1510", "Amortissement cumulé – matériel", 0, 6000},
+        {"", "Passif", 0, 0},
+        {"2100", "Comptes fournisseurs", 0, 5000},
+        {"2200", "TPS/TVH à payer", 0, 500},
+        {"2210", "TVQ à payer", 0, 997.5},
+        {"2500", "Avances de l'actionnaire", 0, 3000},
+        {"2700", "Prêt à terme", 0, 20000},
+        {"", "Capitaux propres", 0, 0},
+        {"3000", "Capital-actions", 0, 20000},
+        {"3500", "Bénéfices non répartis", 0, 12000},
+        {"", "Revenus", 0, 0},
+        {"4000", "Ventes", 0, 50000},
+        {"", "Dépenses", 0, 0},
+        {"5000", "Coût des marchandises vendues", 20000, 0},
+        {"5600", "Loyer", 6000, 0},
+        {"5700", "Salaires", 15000, 0},
+        {"5750", "Amortissement", 3000, 0},
+        {"5800", "Intérêts sur la dette", 1200, 0},
+        {"5900", "Impôts sur le revenu", 1000, 0},
+    };
+    auto text = [](const std::string& s) {
+        return "<table:table-cell office:value-type=\"string\"><text:p>" + s + "</text:p></table:table-cell>";
+    };
+    auto money = [](double v) {
+        return v == 0 ? std::string("<table:table-cell/>")
+                      : "<table:table-cell table:style-name=\"money\" office:value-type=\"float\" office:value=\"" +
+                            std::to_string(v) + "\"/>";
+    };
+    std::string rows = "<table:table-row><table:table-cell table:number-columns-spanned=\"4\" "
+                       "office:value-type=\"string\"><text:p>Boulangerie Lévesque — balance de vérification au "
+                       "31 décembre 2010</text:p></table:table-cell><table:covered-table-cell "
+                       "table:number-columns-repeated=\"3\"/></table:table-row>";
+    rows += "<table:table-row>" + text("N°") + text("Compte") + text("Débit") + text("Crédit") + "</table:table-row>";
+    for (const Line& l : lines) {
+        rows += "<table:table-row>";
+        rows += *l.number ? "<table:table-cell office:value-type=\"float\" office:value=\"" + std::string(l.number) +
+                                "\"/>"
+                          : std::string("<table:table-cell/>");
+        rows += text(l.name) + money(l.debit) + money(l.credit) + "</table:table-row>";
+    }
+    const int last = 2 + static_cast<int>(std::size(lines));
+    rows += "<table:table-row>" + text("Total") + "<table:table-cell/>";
+    for (const char* col : {"C", "D"})
+        rows += "<table:table-cell table:style-name=\"money\" table:formula=\"of:=SUM([." + std::string(col) + "3:." +
+                col + std::to_string(last) + "])\" office:value-type=\"float\" office:value=\"117497.5\"/>";
+    rows += "</table:table-row>";
+    return R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0" xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2" office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+ <office:automatic-styles>
+  <number:number-style style:name="N1" number:language="fr" number:country="CA"><number:number number:decimal-places="2" number:min-decimal-places="2" number:min-integer-digits="1" number:grouping="true"/></number:number-style>
+  <style:style style:name="money" style:family="table-cell" style:data-style-name="N1"/>
+  <style:style style:name="hidden" style:family="table"><style:table-properties table:display="false"/></style:style>
+ </office:automatic-styles>
+ <office:body><office:spreadsheet>
+  <table:table table:name="Balance">)" +
+           rows + R"(</table:table>
+  <table:table table:name="Notes" table:style-name="hidden"><table:table-row><table:table-cell office:value-type="string"><text:p>Brouillon</text:p></table:table-cell><table:table-cell office:value-type="float" office:value="1"/></table:table-row></table:table>
+ </office:spreadsheet></office:body>
+</office:document>
+)";
+}
+
+class Books : public ::testing::Test {
+protected:
+    std::string dir = MakeTempDir("zorva-books");
+};
+
+} // namespace
+
+TEST_F(Books, GnuCashBooksInBothFormatsGiveTheStatementsWorkedOutByHand) {
+    struct Case {
+        const char* file;
+        int yearEnd;  // 0: the default
+        const Figures* figures;
+        BookKind kind;
+        std::int64_t closed;  // profit not closed in the books, in dollars
+    };
+    const Case cases[] = {
+        {"northwind-sqlite.gnucash", 0, &kNorthwind2010, BookKind::GnuCashSqlite, 18950},
+        {"northwind-xml.gnucash", 0, &kNorthwind2010, BookKind::GnuCashXml, 18950},
+        {"northwind-sqlite.gnucash", 20091231, &kNorthwind2009, BookKind::GnuCashSqlite, 16500},
+        {"northwind-xml.gnucash", 20091231, &kNorthwind2009, BookKind::GnuCashXml, 16500},
+        {"levesque-sqlite.gnucash", 0, &kLevesque2010, BookKind::GnuCashSqlite, 3800},
+        {"levesque-xml.gnucash", 0, &kLevesque2010, BookKind::GnuCashXml, 3800},
+        {"levesque-sqlite.gnucash", 20091231, &kLevesque2009, BookKind::GnuCashSqlite, 0},
+        {"levesque-xml.gnucash", 20091231, &kLevesque2009, BookKind::GnuCashXml, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + std::to_string(c.yearEnd));
+        Book book = ReadBookFile(TestBook(c.file));
+        EXPECT_EQ(book.kind, c.kind);
+        EXPECT_EQ(book.yearEnd, 20101231);  // the last 31 December of 2008 to 2010 in the books
+        EXPECT_EQ(book.key.rfind("gnucash:", 0), 0u);
+        if (c.yearEnd) book.SetYearEnd(c.yearEnd);
+        const Statement s = suggestedStatement(book);
+        EXPECT_EQ(differences(s.record, *c.figures), "");
+        EXPECT_TRUE(s.balanced);
+        EXPECT_TRUE(s.leftOut.empty());
+        EXPECT_EQ(s.closedIntoRetainedEarnings, c.closed * 10000);
+    }
+    // Both formats hold the same books, account by account.
+    const Book sqlite = ReadBookFile(TestBook("levesque-sqlite.gnucash"));
+    const Book xml = ReadBookFile(TestBook("levesque-xml.gnucash"));
+    ASSERT_EQ(sqlite.accounts.size(), xml.accounts.size());
+    for (size_t k = 0; k < sqlite.accounts.size(); ++k) {
+        EXPECT_EQ(sqlite.accounts[k].fullName, xml.accounts[k].fullName);
+        EXPECT_EQ(sqlite.accounts[k].balance, xml.accounts[k].balance) << sqlite.accounts[k].fullName;
+    }
+}
+
+TEST_F(Books, TrialBalancesPrintedByHledgerGiveTheSameStatementAsTheBooks) {
+    // Flat (each account once) and as a tree (parents with their sub-accounts' sums).
+    for (const char* args : {"-e 2011-01-01", "-e 2011-01-01 --tree"}) {
+        SCOPED_TRACE(args);
+        const std::string csv = HledgerBalance(dir, kNorthwindJournal, args);
+        Book book = ReadBookFile(csv);
+        EXPECT_EQ(book.kind, BookKind::TrialBalance);
+        EXPECT_EQ(book.accounts.size(), 22u);
+        const Statement s = suggestedStatement(book);
+        EXPECT_EQ(differences(s.record, kNorthwind2010), "");
+        EXPECT_TRUE(s.balanced);
+    }
+}
+
+TEST_F(Books, ATrialBalanceSavedByLibreOfficeReadsTheSameAsXlsxAndAsFrenchCsv) {
+    const std::string fods = dir + "/levesque.fods";
+    std::ofstream(fods, std::ios::binary) << levesqueSheet();
+    const std::string xlsx = LibreOfficeConvert({fods}, "xlsx", "xlsx", dir)[0];
+    // ";" between fields, Windows-1252, "24 800,00" with a no-break space.
+    const std::string csv = LibreOfficeConvert({fods}, "csv:Text - txt - csv (StarCalc):59,34,1", "csv", dir)[0];
+    for (const std::string& file : {xlsx, csv}) {
+        SCOPED_TRACE(file);
+        Book book = ReadBookFile(file);
+        EXPECT_EQ(book.accounts.size(), 19u);  // no heading, no title, no total
+        const Statement s = suggestedStatement(book);
+        EXPECT_EQ(differences(s.record, kLevesque2010), "");
+        EXPECT_TRUE(s.balanced);
+    }
+    const Book fromCsv = ReadBookFile(csv);
+    EXPECT_EQ(fromCsv.encoding, TextEncoding::Windows1252);
+    EXPECT_EQ(fromCsv.separator, ';');
+    EXPECT_EQ(fromCsv.accounts[4].fullName, "Actif:Amortissement cumulé – matériel");
+    EXPECT_EQ(ReadBookFile(xlsx).sheet, "Balance");
+}
+
+TEST_F(Books, SuggestionsRecogniseAccountsByTypeNameGroupAndNumber) {
+    struct Case {
+        const char* fullName;
+        const char* type;
+        const char* code;
+        Target target;
+        Why why;
+    };
+    const Case cases[] = {
+        {"Assets:Current Assets:Savings Account", "BANK", "", Target::Cash, Why::Type},
+        {"Actif:Encaisse", "", "", Target::Cash, Why::Name},
+        {"Assets:Accounts Receivable (A/R)", "ASSET", "", Target::Ar, Why::Name},
+        {"Actif:Comptes clients", "ASSET", "", Target::Ar, Why::Name},
+        {"Assets:Inventory Asset", "ASSET", "", Target::Inv, Why::Name},
+        {"Actif:Stocks de marchandises", "ASSET", "", Target::Inv, Why::Name},
+        {"Assets:Prepaid Expenses", "ASSET", "", Target::OACurrent, Why::Name},
+        {"Assets:Fixed Assets:Delivery Van", "ASSET", "", Target::CA, Why::Group},
+        {"Assets:Accumulated Amortization - Equipment", "ASSET", "", Target::CA, Why::Name},
+        {"Actif:Amortissement cumulé du matériel roulant", "ASSET", "", Target::CA, Why::Name},
+        {"Assets:Goodwill", "ASSET", "", Target::OA, Why::Name},
+        {"Assets:Brokerage", "STOCK", "", Target::Ptfl, Why::Type},
+        {"Liabilities:GST/HST Payable", "LIABILITY", "", Target::OLiabCurrent, Why::Name},
+        {"Passif:TPS/TVH à payer", "LIABILITY", "", Target::OLiabCurrent, Why::Name},
+        {"Liabilities:Visa Business", "CREDIT", "", Target::OlCurrent, Why::Type},
+        {"Liabilities:Shareholder loan - J. Smith", "LIABILITY", "", Target::AmtsAffil, Why::Name},
+        {"Passif:Prêt hypothécaire", "LIABILITY", "", Target::Mtg, Why::Name},
+        {"Liabilities:Future income taxes", "LIABILITY", "", Target::DefTax, Why::Name},
+        {"Equity:Common Shares", "EQUITY", "", Target::ShareC, Why::Name},
+        {"Capitaux propres:Capital-actions", "EQUITY", "", Target::ShareC, Why::Name},
+        {"Equity:Opening Balances", "EQUITY", "", Target::OtherSur, Why::Name},
+        {"Income:Consulting Revenue", "INCOME", "", Target::Sales, Why::Name},
+        {"Income:Interest Income", "INCOME", "", Target::OtherIncome, Why::Name},
+        {"Expenses:Cost of Goods Sold", "EXPENSE", "", Target::Cogs, Why::Name},
+        {"Dépenses:Frais d'intérêts", "EXPENSE", "", Target::InterestExpense, Why::Name},
+        {"Expenses:Taxes:Property Taxes", "EXPENSE", "", Target::OperatingExpense, Why::Name},
+        {"Expenses:Corporate income tax", "EXPENSE", "", Target::IncomeTax, Why::Name},
+        {"Expenses:Office Supplies", "EXPENSE", "", Target::OperatingExpense, Why::Name},
+        // Trial balances: no type; the number, the heading or the name decides.
+        {"Petite caisse", "", "1020", Target::Cash, Why::Name},
+        {"Divers", "", "1450", Target::OACurrent, Why::Number},
+        {"Miscellaneous", "", "2650", Target::Mtg, Why::Number},
+        {"Misc", "", "52010", Target::Cogs, Why::Number},
+        {"Revenues:Other", "", "", Target::Sales, Why::Class},
+        {"Whatever", "", "", Target::None, Why::Unknown},
+    };
+    for (const Case& c : cases) {
+        Account a;
+        a.fullName = c.fullName;
+        a.name = a.fullName.substr(a.fullName.rfind(':') + 1);
+        a.type = c.type;
+        a.code = c.code;
+        if (*c.type) {
+            // As the GnuCash reader classes it.
+            a.cls = std::string(c.type) == "EXPENSE"  ? AccountClass::Expense
+                    : std::string(c.type) == "INCOME" ? AccountClass::Income
+                    : std::string(c.type) == "EQUITY" ? AccountClass::Equity
+                    : std::string(c.type) == "LIABILITY" || std::string(c.type) == "CREDIT" ? AccountClass::Liability
+                                                                                              : AccountClass::Asset;
+        }
+        const Suggestion s = Suggest(a);
+        EXPECT_EQ(TargetCode(s.target), std::string(TargetCode(c.target))) << c.fullName;
+        EXPECT_EQ(static_cast<int>(s.why), static_cast<int>(c.why)) << c.fullName;
+    }
+}
+
+TEST_F(Books, ALeftOutAccountUnbalancesTheStatementByItsAmount) {
+    Book book = ReadBookFile(TestBook("northwind-sqlite.gnucash"));
+    Mapping m = MakeMapping(book, {}, Why::Remembered);
+    size_t petty = 0;
+    while (book.accounts[petty].name != "Petty Cash") ++petty;
+    m.targets[petty] = Target::None;
+    const Statement s = ComputeStatement(book, m.targets);
+    EXPECT_FALSE(s.balanced);
+    EXPECT_EQ(s.totalAssets, 97250 * 10000ll);
+    EXPECT_EQ(s.totalLiabilitiesAndEquity, 97550 * 10000ll);
+    ASSERT_EQ(s.leftOut.size(), 1u);
+    EXPECT_EQ(s.leftOut[0], petty);
+    // An income account left out: its profit is neither in the income
+    // statement nor closed into retained earnings.
+    m = MakeMapping(book, {}, Why::Remembered);
+    size_t interest = 0;
+    while (book.accounts[interest].name != "Interest Income") ++interest;
+    m.targets[interest] = Target::None;
+    const Statement t = ComputeStatement(book, m.targets);
+    EXPECT_EQ(t.record[Field::PretaxProfit], "4000");
+    EXPECT_EQ(t.totalAssets - t.totalLiabilitiesAndEquity, 450 * 10000ll);
+}
+
+class RememberedMapping : public AppFixture {};
+
+TEST_F(RememberedMapping, IsKeptPerBookInTheUserStoreAndInAMappingFile) {
+    Book book = ReadBookFile(TestBook("northwind-xml.gnucash"));
+    Mapping m = MakeMapping(book, LoadRememberedMapping(gcnUser, book.key), Why::Remembered);
+    EXPECT_EQ(m.remembered, 0);
+    m.targets[0] = Target::Ptfl;  // the user's own choice for the first account
+    ASSERT_TRUE(RememberMapping(gcnUser, book, m.targets));
+    ASSERT_TRUE(RememberMapping(gcnUser, ReadBookFile(TestBook("levesque-xml.gnucash")),
+                                std::vector<Target>(25, Target::None)));
+
+    const Mapping again = MakeMapping(book, LoadRememberedMapping(gcnUser, book.key), Why::Remembered);
+    EXPECT_EQ(again.remembered, static_cast<int>(book.accounts.size()));
+    EXPECT_EQ(again.targets, m.targets);
+    EXPECT_EQ(again.why[0], Why::Remembered);
+
+    // The same mapping through a file, found by account number when the keys differ.
+    const std::string file = MakeTempDir("zorva-mapping") + "/mapping.csv";
+    std::ofstream(file, std::ios::binary) << MappingCsv(book, m.targets);
+    Book other = ReadBookFile(TestBook("northwind-sqlite.gnucash"));
+    const auto fromFile = ReadMappingFile(file, other);
+    EXPECT_EQ(fromFile.size(), other.accounts.size());
+    const Mapping viaFile = MakeMapping(other, fromFile, Why::MappingFile);
+    size_t first = 0;
+    while (other.accounts[first].fullName != book.accounts[0].fullName) ++first;
+    EXPECT_EQ(viaFile.targets[first], Target::Ptfl);
+}
+
+TEST_F(Books, FilesThatAreNotBooksOrAreHostileAreRefusedQuickly) {
+    // A gzip file of 300 MB of XML whitespace: a few hundred kilobytes.
+    const std::string bomb = dir + "/bomb.gnucash";
+    {
+        gzFile gz = gzopen(bomb.c_str(), "wb9");
+        const std::string head =
+            "<?xml version=\"1.0\"?>\n<gnc-v2 xmlns:gnc=\"http://www.gnucash.org/XML/gnc\"><gnc:book>";
+        gzwrite(gz, head.data(), static_cast<unsigned>(head.size()));
+        const std::string blanks(1 << 20, ' ');
+        for (int k = 0; k < 300; ++k) gzwrite(gz, blanks.data(), static_cast<unsigned>(blanks.size()));
+        gzclose(gz);
+    }
+    ASSERT_LT(std::filesystem::file_size(bomb), 1u << 20);
+    // A SQLite file whose "accounts" is a view that never ends.
+    const std::string view = dir + "/view.gnucash";
+    {
+        std::filesystem::copy_file(TestBook("northwind-sqlite.gnucash"), view);
+        sqlite3* db = nullptr;
+        sqlite3_open(view.c_str(), &db);
+        sqlite3_exec(db,
+                     "drop table accounts; create view accounts as with recursive n(x) as (select 1 union all "
+                     "select x + 1 from n) select '' as guid, '' as name, '' as account_type, '' as parent_guid, '' "
+                     "as code, 0 as hidden from n",
+                     nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    const std::string truncated = dir + "/truncated.gnucash";
+    {
+        std::ifstream in(TestBook("northwind-xml.gnucash"), std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), {});
+        std::ofstream(truncated, std::ios::binary) << bytes.substr(0, bytes.size() / 2);
+    }
+    const std::string entities = dir + "/entities.gnucash";
+    std::ofstream(entities) << "<?xml version=\"1.0\"?>\n<!DOCTYPE gnc-v2 [<!ENTITY a \"aaaaaaaaaa\">"
+                               "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]>\n<gnc-v2>&b;</gnc-v2>\n";
+    const std::string notes = dir + "/notes.csv";
+    std::ofstream(notes) << "Dear diary,\nnothing to count today.\n";
+    struct Case {
+        std::string path;
+        int id;
+        const char* french;  // a few words of the French message
+    };
+    const Case cases[] = {
+        {bomb, readmsg::kInflatesTooMuch, "se décompresse"},
+        {view, readmsg::kNotBook, "ni des livres GnuCash"},
+        {truncated, readmsg::kBadXml, "XML bien formé"},
+        {entities, readmsg::kDocumentType, "type de document"},
+        {notes, readmsg::kBookNoAccounts, "aucun compte"},
+    };
+    for (const Case& c : cases) {
+        const auto start = std::chrono::steady_clock::now();
+        try {
+            ReadBookFile(c.path);
+            ADD_FAILURE() << c.path << " was read";
+        } catch (const ReadError& e) {
+            EXPECT_EQ(e.id(), c.id) << c.path << ": " << e.what();
+            EXPECT_NE(e.Message(1).find(c.french), std::string::npos) << e.Message(1);
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << c.path;
+    }
+}

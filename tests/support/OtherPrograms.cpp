@@ -1,0 +1,55 @@
+#include "support/OtherPrograms.h"
+
+#include "support/AppFixture.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace zorva::test {
+
+std::string TestBook(const std::string& name) { return std::string(ZORVA_SOURCE_DIR) + "/tests/support/books/" + name; }
+
+std::string ShellQuote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+int RunCommand(const std::string& commandLine) {
+    const int status = std::system(commandLine.c_str());
+    return status == -1 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string HledgerBalance(const std::string& dir, const std::string& journal, const std::string& args) {
+    const std::string journalPath = dir + "/books.journal";
+    std::ofstream(journalPath, std::ios::binary) << journal;
+    const std::string out = dir + "/balance-" + std::to_string(std::hash<std::string>()(args)) + ".csv";
+    const std::string cmd = "hledger -f " + ShellQuote(journalPath) + " balance " + args + " -O csv > " + ShellQuote(out);
+    if (RunCommand(cmd) != 0) throw std::runtime_error("hledger failed: " + cmd);
+    return out;
+}
+
+std::vector<std::string> LibreOfficeConvert(const std::vector<std::string>& files, const std::string& format,
+                                            const std::string& extension, const std::string& dir) {
+    // One profile for the test program: LibreOffice makes it on first use.
+    static const std::string profile = MakeTempDir("zorva-lo-profile");
+    std::string cmd = "soffice --headless --norestore -env:UserInstallation=file://" + profile + " --convert-to " +
+                      ShellQuote(format) + " --outdir " + ShellQuote(dir);
+    for (const auto& f : files) cmd += " " + ShellQuote(f);
+    cmd += " >/dev/null 2>&1";
+    if (RunCommand(cmd) != 0) throw std::runtime_error("LibreOffice failed: " + cmd);
+    std::vector<std::string> out;
+    for (const auto& f : files) {
+        const std::string converted = (fs::path(dir) / fs::path(f).stem()).string() + "." + extension;
+        if (!fs::exists(converted)) throw std::runtime_error("LibreOffice wrote no " + converted);
+        out.push_back(converted);
+    }
+    return out;
+}
+
+} // namespace zorva::test
