@@ -247,7 +247,7 @@ TEST(KeyFilter, OtherKeysAreRefusedWithTheMessage) {
         EXPECT_EQ(d.messageId, kMsgPleaseEnterNumber);
     }
     EXPECT_EQ(Txt(kMsgPleaseEnterNumber, 0), "Please enter a number");
-    EXPECT_EQ(Txt(kMsgPleaseEnterNumber, 1), "SVP entrer un numéro");
+    EXPECT_EQ(Txt(kMsgPleaseEnterNumber, 1), "Veuillez entrer un nombre");
 }
 
 TEST(NumericTest, DependsOnTheLocalesDecimalMark) {
@@ -303,7 +303,7 @@ TEST(ComparisonChecks, YearsOutsideTheListAreRefused) {
     EXPECT_EQ(ComparisonCheckMessage(ComparisonCheck::YearOutOfRange, 0),
               "Invalid year.  Year must be between 2008 and 2010");
     EXPECT_EQ(ComparisonCheckMessage(ComparisonCheck::YearOutOfRange, 1),
-              "Année non valide.  L'année doit être centre 2008 et 2010");
+              "Année non valide. L'année doit se situer entre 2008 et 2010");
 }
 
 TEST(ComparisonChecks, AYearThatSortsInsideButIsNotAReferenceYearIsRefused) {
@@ -344,7 +344,7 @@ TEST(ComparisonChecks, AnEmptyNameIsRefusedButThePlaceholderPasses) {
     RecordTexts r = balancedRecord();
     r[Field::FirmName] = "";
     EXPECT_EQ(CheckBeforeComparison(r), ComparisonCheck::NoName);
-    EXPECT_EQ(ComparisonCheckMessage(ComparisonCheck::NoName, 1), "S'il vous plaît, entrer un nom d’entreprise ici");
+    EXPECT_EQ(ComparisonCheckMessage(ComparisonCheck::NoName, 1), "Veuillez entrer le nom de l'entreprise");
     r[Field::FirmName] = Txt(544, 0);
     EXPECT_EQ(CheckBeforeComparison(r), ComparisonCheck::Ok);
 }

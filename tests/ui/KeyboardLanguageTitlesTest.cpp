@@ -148,7 +148,7 @@ TEST_F(FirstScreens, TitlesAreExactlyTheProgramsTexts) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&start));
     expectExactTitle(&start, "ZORVA - VELMO   2010, 2009 and 2008");
     auto& m = menu(1);
-    expectExactTitle(&m, "Velmo pour 2010, 2009 and 2008");
+    expectExactTitle(&m, "Velmo pour 2010, 2009 et 2008");
     WhileModal([&] { Press(&m, Qt::Key_P, Qt::ControlModifier); },
                [&](ScreenBase& about) {
                    expectExactTitle(&about, "Au sujet de VELMO");
@@ -197,7 +197,7 @@ TEST_F(FirstScreens, DISABLED_TitlesOnTheWindowSystem) {
     m.subLoadCaptions();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&m));
     Settle();
-    EXPECT_EQ(titleOf(&m).toStdString(), "Velmo pour 2010, 2009 and 2008");
+    EXPECT_EQ(titleOf(&m).toStdString(), "Velmo pour 2010, 2009 et 2008");
 }
 
 TEST_F(FirstScreens, EachTelephoneLineOfTheAboutScreenStaysOneLine) {

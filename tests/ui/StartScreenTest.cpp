@@ -68,7 +68,7 @@ TEST_F(StartScreen, EachLanguageButtonHidesItAndShowsTheMainMenuInItsLanguage) {
     };
     for (const Case& c : {Case{"cmdEnglish", 0, "Choose a set of financial data", "Zorva for 2010, 2009 and 2008"},
                           Case{"cmdFrancais", 1, "Choisir une série de données financières",
-                               "Velmo pour 2010, 2009 and 2008"}}) {
+                               "Velmo pour 2010, 2009 et 2008"}}) {
         SCOPED_TRACE(c.button);
         auto& s = start();
         Click(Child<QPushButton>(&s, c.button));

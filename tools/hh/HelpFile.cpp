@@ -60,7 +60,7 @@ QString Tr(Lang lang, Text text) {
     case Text::NoMatch: return fr ? QStringLiteral("Aucune rubrique ne contient « %1 ».")
                                   : QStringLiteral("No topic contains \"%1\".");
     case Text::Matches: return fr ? QStringLiteral("%1 rubrique(s) trouvée(s)") : QStringLiteral("%1 topic(s) found");
-    case Text::NoPrinter: return fr ? QStringLiteral("Il n'y a aucune imprimante rattachée à votre ordinateur. Vous pouvez enregistrer la rubrique en PDF.")
+    case Text::NoPrinter: return fr ? QStringLiteral("Aucune imprimante n'est connectée à votre ordinateur. Vous pouvez enregistrer la rubrique en PDF.")
                                     : QStringLiteral("There is no printer connected to your computer. You can save the topic as PDF instead.");
     case Text::PdfFailed: return fr ? QStringLiteral("Le fichier PDF n'a pas pu être enregistré : %1")
                                     : QStringLiteral("The PDF file could not be written: %1");

@@ -8,18 +8,35 @@
 // (N its number, P the topic it is listed under in the contents) and runs to
 // the next such line. A line "<!-- title: TEXT -->" names the whole file.
 // Inside the Markdown:
-//     {{text ID}}        the string ID of the program's string table, in LANG
+//     {{text ID}}        the string ID of the program's string table, in LANG;
+//                        ID is always the even, English id of the pair (the
+//                        builder adds the language offset, as the program does).
+//                        A placeholder of the text ({Y}, {R}: a piece the
+//                        program fills in) is shown as "…", the sign the
+//                        message lists use for such a piece
 //     {{formula KEY}}    the formula of the ratio KEY of RATIOS, in words
 //     {{better KEY}}     which direction of the ratio KEY is the better one
 //     {{line-items}}     (alone on a line) the definitions of the 32 line items,
 //                        exactly as the values screen shows them
+// Code (`...` on a line, or a fenced block) is copied as it is, directives
+// included, so that the help can show how to write them. In a French file the
+// spaces inside « » and before a colon become no-break spaces.
 // Pictures are embedded as data: URIs; a link "#topic-N" must name a topic of
-// the same file. Any fault stops the build with a message naming the source.
+// the same file.
+//
+// Any fault stops the build with a message naming the source file and line:
+// a topic number used twice, a link or parent to a missing topic, a picture
+// that cannot be read, an unknown string or ratio, a {{text N}} with an odd
+// (French) id, a placeholder in braces that would reach the reader as it is,
+// and, in the file that holds the message list (topic HelpTopic::kMessages),
+// a message of the program (core/MessageIds.h) that the list does not quote.
 //
 // The output is one self-contained HTML file: each topic is a
 // <div class="topic" id="topic-N"> between the markers <!--topic:N:P--> and
 // <!--/topic-->, which the help viewer reads.
 
+#include "core/HelpTopics.h"
+#include "core/MessageIds.h"
 #include "core/Strings.h"
 #include "enterprise/EnterpriseRecord.h"
 
@@ -180,57 +197,159 @@ QString embedPictures(QString html, const QString& baseDir, const QString& sourc
     return out + html.mid(last);
 }
 
+// One line of a source, with where it comes from ("file.md:12") for messages.
+struct SourceLine {
+    QString text;
+    QString where;
+};
+
 struct Topic {
     int id = 0;
     int parent = 0;
-    QString source;
-    QString markdown;
+    QString source;  // where its marker line is
+    QList<SourceLine> lines;
 };
 
-QString expand(const QString& md, const QMap<QString, Ratio>& ratios, const QString& source) {
+[[noreturn]] void faultAt(const QString& where, const QString& what) {
+    throw Fault((where + ": " + what).toStdString());
+}
+
+// The text of string ID for the help, each placeholder of the program ({Y},
+// {R}) shown as "…" (a period after it is absorbed, as after any ellipsis).
+// Blanks at its ends are kept only where it joins a word, a number or an
+// ellipsis of the source ("{{text 986}}2008{{text 988}}2010", "{{text 964}}…"),
+// as the program joins its pieces; elsewhere they would undo emphasis or a
+// quotation.
+QString quotedText(int id, bool joinsLeft, bool joinsRight) {
+    static const QRegularExpression placeholder(R"(\{[A-Z]\}(\.(?!\.))?)");
+    QString t = QString::fromStdString(zorva::LoadResString(id + gLang)).replace(placeholder, QStringLiteral("…"));
+    if (!joinsLeft) t.remove(QRegularExpression("^\\s+"));
+    if (!joinsRight) t.remove(QRegularExpression("\\s+$"));
+    return t;
+}
+
+bool joinsText(QChar c) { return c.isLetterOrNumber() || c == QChar(0x2026); }
+
+QString expandDirective(const QString& prose, const QRegularExpressionMatch& m, const QMap<QString, Ratio>& ratios,
+                        const QString& where) {
+    const QString kind = m.captured(1), arg = m.captured(2);
+    if (kind == "text") {
+        bool ok = false;
+        const int id = arg.toInt(&ok);
+        if (!ok || !zorva::HasResString(id)) faultAt(where, "no string " + arg);
+        // The builder adds the file's language to the id, as the program does:
+        // an odd id would give the French text in an English file, and the
+        // English text of the next pair in a French one.
+        if (id % 2 != 0)
+            faultAt(where, QString("{{text %1}} names the French half of a pair and would show the wrong language "
+                                   "here; write the even, English id {{text %2}}: the text comes in the file's language")
+                               .arg(id)
+                               .arg(id - 1));
+        if (!zorva::HasResString(id + 1)) faultAt(where, "no French text for the string " + arg);
+        const int start = m.capturedStart(), end = m.capturedEnd();
+        return escapeMarkdown(quotedText(id, start > 0 && joinsText(prose[start - 1]),
+                                         end < prose.size() && joinsText(prose[end])));
+    }
+    if (!ratios.contains(arg)) faultAt(where, "no ratio " + arg);
+    const Ratio& r = ratios[arg];
+    if (kind == "formula") return escapeMarkdown(formulaInWords(r.formula));
+    if (gLang == 0) return r.better == "higher" ? "the higher, the better" : "the lower, the better";
+    return r.better == "higher" ? "plus il est élevé, mieux c'est" : "plus il est bas, mieux c'est";
+}
+
+// French spacing: no-break spaces inside « » and before a colon, so that a
+// line never starts with the mark. A colon of a table's alignment row
+// (" :---") is left alone: only a colon followed by a blank or the end counts.
+QString frenchSpacing(QString s) {
+    static const QRegularExpression beforeColon(R"( :(?=\s|$))");
+    s.replace(QStringLiteral("« "), QStringLiteral("«\u00A0")).replace(QStringLiteral(" »"), QStringLiteral("\u00A0»"));
+    return s.replace(beforeColon, QStringLiteral("\u00A0:"));
+}
+
+// Expands the directives of a piece of prose, then refuses any placeholder in
+// braces that is left: a misspelt directive, or a { } that the reader would see.
+QString expandProse(const QString& prose, const QMap<QString, Ratio>& ratios, const QString& where) {
     static const QRegularExpression directive(R"(\{\{(text|formula|better) ([A-Za-z0-9]+)\}\})");
+    static const QRegularExpression leftOver(R"(\{[^{}\n]*\})");
     QString out;
     int last = 0;
-    auto it = directive.globalMatch(md);
+    auto it = directive.globalMatch(prose);
     while (it.hasNext()) {
         auto m = it.next();
-        out += md.mid(last, m.capturedStart() - last);
+        const QString before = prose.mid(last, m.capturedStart() - last);
+        out += before;
         last = m.capturedEnd();
-        const QString kind = m.captured(1), arg = m.captured(2);
-        if (kind == "text") {
-            bool ok = false;
-            const int id = arg.toInt(&ok);
-            if (!ok || !zorva::HasResString(id)) throw Fault(source.toStdString() + ": no string " + arg.toStdString());
-            out += escapeMarkdown(text(id));
-            continue;
-        }
-        if (!ratios.contains(arg)) throw Fault(source.toStdString() + ": no ratio " + arg.toStdString());
-        const Ratio& r = ratios[arg];
-        if (kind == "formula") out += escapeMarkdown(formulaInWords(r.formula));
-        else if (gLang == 0) out += r.better == "higher" ? "the higher, the better" : "the lower, the better";
-        else out += r.better == "higher" ? "plus il est élevé, mieux c'est" : "plus il est bas, mieux c'est";
+        const auto stray = leftOver.match(before);
+        if (stray.hasMatch())
+            faultAt(where, "the placeholder " + stray.captured(0) +
+                               " would reach the reader as it is (the directives are {{text N}}, {{formula KEY}}, "
+                               "{{better KEY}} and {{line-items}} alone on a line; code goes between backquotes)");
+        out += expandDirective(prose, m, ratios, where);
     }
-    return out + md.mid(last);
+    const QString tail = prose.mid(last);
+    const auto stray = leftOver.match(tail);
+    if (stray.hasMatch())
+        faultAt(where, "the placeholder " + stray.captured(0) +
+                           " would reach the reader as it is (the directives are {{text N}}, {{formula KEY}}, "
+                           "{{better KEY}} and {{line-items}} alone on a line; code goes between backquotes)");
+    out += tail;
+    return gLang == 1 ? frenchSpacing(out) : out;
+}
+
+// Expands one line: code between backquotes, and a fenced block (inFence, kept
+// from line to line), stays as it is.
+QString expandLine(const SourceLine& line, bool& inFence, const QMap<QString, Ratio>& ratios) {
+    if (line.text.trimmed().startsWith("```")) {
+        inFence = !inFence;
+        return line.text;
+    }
+    if (inFence) return line.text;
+    const QStringList pieces = line.text.split('`');
+    QStringList out;
+    for (int i = 0; i < pieces.size(); ++i) out.append(i % 2 == 0 ? expandProse(pieces[i], ratios, line.where) : pieces[i]);
+    return out.join('`');
 }
 
 QString topicHtml(const Topic& t, const QMap<QString, Ratio>& ratios, const QString& baseDir) {
     QString html;
     QString chunk;
-    const QStringList lines = t.markdown.split('\n');
+    bool inFence = false;
     auto flush = [&] {
-        if (!chunk.trimmed().isEmpty()) html += markdownToHtml(expand(chunk, ratios, t.source)) + "\n";
+        if (!chunk.trimmed().isEmpty()) html += markdownToHtml(chunk) + "\n";
         chunk.clear();
     };
-    for (const QString& line : lines) {
-        if (line.trimmed() == "{{line-items}}") {
+    for (const SourceLine& line : t.lines) {
+        if (!inFence && line.text.trimmed() == "{{line-items}}") {
             flush();
             html += lineItemsHtml();
         } else {
-            chunk += line + '\n';
+            chunk += expandLine(line, inFence, ratios) + '\n';
         }
     }
     flush();
     return embedPictures(html, baseDir, t.source);
+}
+
+// The file holding the message list must quote every message of the program.
+void checkMessageList(const Topic& t) {
+    static const QRegularExpression quoted(R"(\{\{text (\d+)\}\})");
+    QSet<int> listed;
+    bool inFence = false;
+    for (const SourceLine& line : t.lines) {
+        if (line.text.trimmed().startsWith("```")) inFence = !inFence;
+        if (inFence) continue;
+        const QStringList pieces = line.text.split('`');
+        for (int i = 0; i < pieces.size(); i += 2)
+            for (auto it = quoted.globalMatch(pieces[i]); it.hasNext();) listed.insert(it.next().captured(1).toInt());
+    }
+    QStringList missing;
+    for (int id : zorva::kMessageIds)
+        if (!listed.contains(id)) missing.append(QString("%1 (\"%2\")").arg(id).arg(text(id)));
+    if (!missing.isEmpty())
+        faultAt(t.source, QString("the message list (topic %1) does not quote these messages of the program "
+                                  "(core/MessageIds.h): %2")
+                              .arg(t.id)
+                              .arg(missing.join(", ")));
 }
 
 const char* kStyle =
@@ -271,7 +390,7 @@ void build(const QString& lang, const QString& sourceDir, const QString& ratiosP
                     throw Fault((name + ":" + QString::number(lineNo)).toStdString() + ": text before the first topic");
                 continue;
             }
-            topics.last().markdown += line + '\n';
+            topics.last().lines.append({line, name + ":" + QString::number(lineNo)});
         }
     }
     if (title.isEmpty()) throw Fault("no <!-- title: ... --> line in " + sourceDir.toStdString());
@@ -284,6 +403,9 @@ void build(const QString& lang, const QString& sourceDir, const QString& ratiosP
     for (const Topic& t : topics)
         if (t.parent != 0 && !ids.contains(t.parent))
             throw Fault(t.source.toStdString() + ": no topic " + std::to_string(t.parent) + " to list it under");
+
+    for (const Topic& t : topics)
+        if (t.id == zorva::HelpTopic::kMessages) checkMessageList(t);
 
     QString out = "<!DOCTYPE html>\n<html lang=\"" + lang + "\"><head><meta charset=\"utf-8\"><title>" +
                   title.toHtmlEscaped() + "</title>\n<style>" + kStyle + "</style></head>\n<body>\n";

@@ -261,7 +261,7 @@ TEST_F(Comparison, AYearWithoutDataShowsTheMessageAndWritesNothing) {
 TEST_F(Comparison, TheNoDataMessageInFrench) {
     ExecCmdInDB(stores.industry, "drop table ZORVA_Vol3_NS_2009_Final_Ratios");
     EXPECT_FALSE(compare(2009, "F"));
-    EXPECT_EQ(fakes.messages->last().text, "Il n'y a pas de données pour cette industrie pour2009");
+    EXPECT_EQ(fakes.messages->last().text, "Il n'y a pas de données pour cette industrie en 2009");
     EXPECT_FALSE(compare(2009, "e"));  // the letter is upper-cased for the message
     EXPECT_EQ(fakes.messages->last().text, "This industry has no data for 2009");
 }

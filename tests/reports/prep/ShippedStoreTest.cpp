@@ -69,7 +69,7 @@ TEST_F(ShippedStore, EveryDataSetPreparesItsThreeReports) {
                 ++prepared;
             } else {
                 EXPECT_EQ(row->RecordCount(), 0);
-                EXPECT_EQ(fakes.messages->last().text, "Il n'y a pas de données pour cette industrie pour" + std::string(year));
+                EXPECT_EQ(fakes.messages->last().text, "Il n'y a pas de données pour cette industrie en " + std::string(year));
             }
         }
     }

@@ -55,25 +55,25 @@ std::string Plain(std::string s) {
 TEST_F(Insight, TheSummaryNamesTheWeakestRatiosWithTheDollarsThatReachTheMedian) {
     const RecordTexts r = Harbourview("Harbourview Fine Foods", "2010", "84300", "-25000", "450000");
     const std::string en = Plain(render("com", "E", r).html);
-    // 563,000 / 2,400,000 = 23.5 % against 42.1 %: 0.421 × 2,400,000 − 563,000 = 447,400.
+    // 563,000 / 2,400,000 = 23.5 % against 45.7 %: 0.457 × 2,400,000 − 563,000 = 533,800.
     const std::string worst = en.substr(en.find("Where it stands worst"));
     ASSERT_NE(worst.find("Gross profit margin"), std::string::npos);
-    EXPECT_EQ(worst.find("Gross profit margin 23.5% against an industry median of 42.1%; in the lowest quarter of "
-                         "enterprises in the industry. Gross profit would need to be $447,400 higher (at the same "
-                         "sales) to reach the industry median gross profit margin of 42.1%."),
+    EXPECT_EQ(worst.find("Gross profit margin 23.5% against an industry median of 45.7%; in the lowest quarter of "
+                         "enterprises in the industry. Gross profit would need to be $533,800 higher (at the same "
+                         "sales) to reach the industry median gross profit margin of 45.7%."),
               worst.find("Gross profit margin")) << worst.substr(0, 600);
-    // 129,000 / 2,480,000 = 5.2 % against 15.9 %: 0.159 × 2,480,000 − 129,000 = 265,320.
-    EXPECT_NE(worst.find("Operating profit would need to be $265,320 higher (at the same operating revenue)"),
+    // 129,000 / 2,480,000 = 5.2 % against 12.1 %: 0.121 × 2,480,000 − 129,000 = 171,080.
+    EXPECT_NE(worst.find("Operating profit would need to be $171,080 higher (at the same operating revenue)"),
               std::string::npos);
     // Best: all ranked past the median; the sentence repeats the table's value and median.
     const std::string best = en.substr(en.find("Where your enterprise stands best"), 600);
-    EXPECT_NE(best.find("Operating revenue to net operating assets 350.8% against an industry median of 28.1%"),
+    EXPECT_NE(best.find("Operating revenue to net operating assets 350.8% against an industry median of 31.3%"),
               std::string::npos) << best;
-    EXPECT_NE(en.find("Operating revenue to net operating assets ↑ 350.8 17.2 28.1 48.8"), std::string::npos);
+    EXPECT_NE(en.find("Operating revenue to net operating assets ↑ 350.8 19.8 31.3 41.5"), std::string::npos);
 
     const std::string fr = Plain(render("com", "F", r).html);
-    EXPECT_NE(fr.find("Le bénéfice brut devrait être supérieur de 447\u202F400\u00A0$ (sans changement de ventes) "
-                      "pour atteindre la médiane de l'industrie (marge bénéficiaire brute\u00A0: 42,1\u202F%)."),
+    EXPECT_NE(fr.find("Le bénéfice brut devrait être supérieur de 533\u202F800\u00A0$ (sans changement de ventes) "
+                      "pour atteindre la médiane de l'industrie (marge bénéficiaire brute\u00A0: 45,7\u202F%)."),
               std::string::npos);
 }
 
@@ -89,11 +89,11 @@ TEST_F(Insight, TheTrendShowsEachSavedYearBesideItsIndustryAndAsksForASecondYear
     EXPECT_TRUE(rendered.errors.empty());
     const std::string two = Plain(rendered.html);
     EXPECT_EQ(two.find("A trend needs"), std::string::npos);
-    // The two years, the enterprise beside the median of each year (7.6 in 2008, 5.3 in 2010).
+    // The two years, the enterprise beside the median of each year (9.6 in 2008, 4.2 in 2010).
     EXPECT_NE(two.find("2008 Yours 2008 Median 2010 Yours 2010 Median"), std::string::npos);
-    EXPECT_NE(two.find("Net profit margin ↑ 2.0 7.6 3.4 5.3"), std::string::npos) << two.substr(0, 2000);
+    EXPECT_NE(two.find("Net profit margin ↑ 2.0 9.6 3.4 4.2"), std::string::npos) << two.substr(0, 2000);
     EXPECT_EQ(rendered.images.size(), 3u + 15u);  // the legend and one chart per ratio
-    EXPECT_NE(two.find("Cash and deposits 8.5% 2.5% 8.5% 3.1%"), std::string::npos);
+    EXPECT_NE(two.find("Cash and deposits 8.5% 2.7% 8.5% 3.6%"), std::string::npos);
 }
 
 } // namespace

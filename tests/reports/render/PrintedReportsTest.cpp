@@ -218,10 +218,10 @@ TEST_F(PrintedReports, TheDirectionNoteHoldsForEveryBoundaryShown) {
 }
 
 TEST_F(PrintedReports, AnIndustryThatPublishesOnlyMediansIsWordedByWhatCanBeSaid) {
-    // Northwest Territories, NAICS 2381 (17 enterprises): fourteen ratios with a median and no
+    // Northwest Territories, NAICS 2389 (14 enterprises): fourteen ratios with a median and no
     // quartiles, and inventory turnover with nothing.
     for (const char* lang : {"E", "F"}) {
-        const report::Rendered r = render("com", "optNWT", "2381", lang);
+        const report::Rendered r = render("com", "optNWT", "2389", lang);
         const auto rows = ComparisonRows(r.html);
         ASSERT_EQ(rows.size(), 15u) << lang;
         const int o = lang[0] == 'F' ? 1 : 0;

@@ -286,7 +286,7 @@ TEST_F(Cli, FrenchMessagesAndTitle) {
     ASSERT_EQ(r.objects.size(), 2u);
     EXPECT_EQ(str(r.objects[0], "MyIndustry"), "Cultures agricoles");
     EXPECT_EQ(str(r.objects[0], "MyVol"), "Titre du volume 3 - Nouvelle-Écosse");
-    EXPECT_EQ(str(r.objects[1], "error"), "Il n'y a pas de données pour cette industrie pour2008");
+    EXPECT_EQ(str(r.objects[1], "error"), "Il n'y a pas de données pour cette industrie en 2008");
 }
 
 TEST_F(Cli, SubtotalsAreComputedUnlessGiven) {

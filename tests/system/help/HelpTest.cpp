@@ -1,6 +1,7 @@
 // The help files as built into the application folder, and the help viewer
 // driven offscreen: topics, links, pictures, the find box, and the ratio
 // formulas and line-item definitions against what the program itself uses.
+// The help builder run on sources of the tests' own: what it refuses to build.
 #include "support/AppFixture.h"
 
 #include "HelpFile.h"
@@ -9,16 +10,19 @@
 #include "core/DBTools.h"
 #include "core/Globals.h"
 #include "core/HelpTopics.h"
+#include "core/MessageIds.h"
 #include "core/modMain.h"
 #include "core/Strings.h"
 #include "enterprise/EnterpriseRecord.h"
 #include "reports/prep/ReportPrep.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
@@ -241,6 +245,101 @@ TEST(HelpViewer, OpensAtATopicAndFindsTheTopicHoldingAWord) {
     hh::HelpWindow other;
     EXPECT_FALSE(other.openFile("/nowhere/ZORV_Tech_Help_Fre.chm"));
     EXPECT_EQ(other.errorText(), "Le fichier d'aide est introuvable : /nowhere/ZORV_Tech_Help_Fre.chm");
+}
+
+// The help builder run on one source file, a.md, in a language.
+struct HelpBuild {
+    int code = -1;
+    QString errors;
+    QString html;
+};
+
+HelpBuild buildHelp(const QString& lang, const QString& markdown) {
+    const QString dir = QString::fromStdString(MakeTempDir("zorva-helpsrc"));
+    QFile source(dir + "/a.md");
+    EXPECT_TRUE(source.open(QIODevice::WriteOnly));
+    source.write(markdown.toUtf8());
+    source.close();
+    QProcess p;
+    p.start(QStringLiteral(ZORVA_HELPBUILD_TOOL),
+            {lang, dir, QStringLiteral(ZORVA_HELP_SOURCE_DIR) + "/ratios.txt", dir + "/out.chm"});
+    EXPECT_TRUE(p.waitForFinished(60000));
+    HelpBuild run{p.exitCode(), QString::fromUtf8(p.readAllStandardError()), {}};
+    QFile out(dir + "/out.chm");
+    if (out.open(QIODevice::ReadOnly)) run.html = QString::fromUtf8(out.readAll());
+    return run;
+}
+
+// A text that would reach the reader in the wrong language or as a raw
+// placeholder stops the build, and the message names the file and line.
+TEST(HelpBuilder, RefusesAWrongLanguageOrARawPlaceholderNamingFileAndLine) {
+    const QString head = "<!-- title: T -->\n<!-- topic 1 -->\n# T\n";  // the body starts at line 4
+    struct Case {
+        const char* lang;
+        const char* body;
+        const char* named;
+    };
+    for (const Case& c : {Case{"fr", "Voir {{text 2059}}.", "{{text 2058}}"},  // lands on the English text of 2060
+                          Case{"en", "See {{text 2059}}.", "{{text 2058}}"},   // the French text
+                          Case{"en", "See {{txt 910}}.", "{txt 910}"},         // a misspelt directive
+                          Case{"fr", "Années : {Y}.", "{Y}"}}) {               // a placeholder typed in
+        const HelpBuild run = buildHelp(c.lang, head + c.body + "\n");
+        EXPECT_EQ(run.code, 1) << c.body;
+        EXPECT_TRUE(run.errors.contains("a.md:4: ") && run.errors.contains(c.named)) << run.errors.toStdString();
+    }
+}
+
+// The technical help's message list quotes every message of the program:
+// one left out stops the build, naming it; with all of them it builds, code
+// stays as written and a piece the program fills in shows as "…".
+TEST(HelpBuilder, RefusesAMessageListThatLeavesAMessageOut) {
+    const QString head = "<!-- title: T -->\n<!-- topic 2400 -->\n# Messages\n\n| Message |\n|---|\n";
+    QString rows;
+    for (int id : kMessageIds)
+        if (id != 1812) rows += QString("| {{text %1}} |\n").arg(id);
+    HelpBuild run = buildHelp("en", head + rows);
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.errors.contains("a.md:2: ") && run.errors.contains("1812 (")) << run.errors.toStdString();
+    EXPECT_EQ(run.errors.count(" (\""), 1) << run.errors.toStdString();
+
+    run = buildHelp("en", head + rows + "| {{text 1812}} |\n\nWrite `{{text 910}}`.\n");
+    EXPECT_EQ(run.code, 0) << run.errors.toStdString();
+    EXPECT_TRUE(run.html.contains("{{text 910}}"));
+    EXPECT_FALSE(run.html.contains("{Y}"));  // message 2052 names the saved years
+}
+
+// Every id the code passes as it is in a message box's text (its first
+// argument; the last is the box's title), and every kMsg... constant, is a
+// message of core/MessageIds.h (the list the help builder checks).
+TEST(HelpMessages, EveryMessageTheCodePassesToAMessageBoxIsListed) {
+    const QSet<int> listed(std::begin(kMessageIds), std::end(kMessageIds));
+    static const QRegularExpression literal(R"(\bTxt\(\s*(\d+))");
+    static const QRegularExpression constant(R"(\bconstexpr\s+int\s+(kMsg\w+)\s*=\s*(\d+))");
+    int found = 0;
+    QDirIterator it(QStringLiteral(ZORVA_SOURCE_DIR "/src"), {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+        const QString code = QString::fromUtf8(f.readAll());
+        for (auto m = constant.globalMatch(code); m.hasNext();) {
+            const auto c = m.next();
+            EXPECT_TRUE(listed.contains(c.captured(2).toInt())) << path.toStdString() << ": " << c.captured(1).toStdString();
+            ++found;
+        }
+        for (int at = code.indexOf("MsgBox("); at >= 0; at = code.indexOf("MsgBox(", at + 1)) {
+            int end = at + 6, depth = 0;  // the text: to the first comma or the end of the call
+            for (; end < code.size(); ++end)
+                if (code[end] == '(') ++depth;
+                else if ((code[end] == ')' && --depth == 0) || (code[end] == ',' && depth == 1)) break;
+            for (auto m = literal.globalMatch(code.mid(at, end - at)); m.hasNext();) {
+                const int id = m.next().captured(1).toInt();
+                EXPECT_TRUE(listed.contains(id)) << path.toStdString() << ": MsgBox with string " << id;
+                ++found;
+            }
+        }
+    }
+    EXPECT_GT(found, 20);
 }
 
 } // namespace

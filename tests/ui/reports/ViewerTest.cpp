@@ -31,7 +31,7 @@ TEST(ReportTypes, FirstThreeLettersInAnyCase) {
     EXPECT_EQ(ReportTypeOf("").type, ReportType::Invalid);
     EXPECT_EQ(ReportCaption(ReportTypeOf("rat"), "E"), "ZORVA Ratios Report");
     EXPECT_EQ(ReportCaption(ReportTypeOf("bal"), "f"), "VELMO Rapport de bilan");  // lower-case f is French here
-    EXPECT_EQ(ReportCaption(ReportTypeOf("com"), "F"), "VELMO Rapport de Comparaison");
+    EXPECT_EQ(ReportCaption(ReportTypeOf("com"), "F"), "VELMO Rapport de comparaison");
 }
 
 TEST(ReportViewerResize, KeepsTheReturnButtonOnTheViewsRightEdge) {
@@ -77,7 +77,7 @@ TEST_F(Viewer, PreparesInOneTransactionAndRendersTheTemplate) {
     auto p = PrepareReport(industry, user, "COM", 3, "NS", 2010, "445110", "F", {"Chez Ginette"});
     ASSERT_TRUE(p);
     EXPECT_TRUE(insideTransaction);
-    EXPECT_EQ(p->caption, "VELMO Rapport de Comparaison");
+    EXPECT_EQ(p->caption, "VELMO Rapport de comparaison");
     EXPECT_TRUE(p->rendered.errors.empty());
     EXPECT_NE(p->rendered.html.find("Chez Ginette"), std::string::npos);
     // Committed: another connection sees the prepared row.
@@ -145,7 +145,7 @@ TEST_F(Viewer, ScreenShowsTheReportAndReturns) {
         EXPECT_EQ(back->accessibleName().toStdString(), "Retourner");
         // Print without a printer: the program's message.
         w->findChild<QAbstractButton*>("btnPrint")->click();
-        EXPECT_EQ(fakes.messages->last().text, "Il n'y a pas d'imprimante de rattaché à votre machine.");
+        EXPECT_EQ(fakes.messages->last().text, "Aucune imprimante n'est connectée à votre ordinateur.");
         // Save as PDF: the ".pdf" is added.
         w->findChild<QAbstractButton*>("btnPdf")->click();
         EXPECT_TRUE(std::filesystem::exists(pdf + ".pdf"));

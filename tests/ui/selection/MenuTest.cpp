@@ -58,7 +58,7 @@ TEST_F(MainMenu, CaptionsMenusAndShortcutsInEachLanguage) {
         {"lblInstructions", "Choose a set of financial data", "Choisir une série de données financières"},
         {"lblCanada", "All of Canada", "Tout le Canada"},
         {"lblRegProvTerr", "Regions, Provinces and Territories", "Les régions, provinces et territoires"},
-        {"lblOR", "OR", "ou"},
+        {"lblOR", "OR", "OU"},
         {"lblVol1", "Volume 1", "Volume 1"},
         {"lblVol2", "Volume 2", "Volume 2"},
         {"lblVolume3", "Volume 3", "Volume 3"},
@@ -73,7 +73,7 @@ TEST_F(MainMenu, CaptionsMenusAndShortcutsInEachLanguage) {
                             {"mnuEnglish", "English", "English"},
                             {"mnuFrench", "Français", "Français"},
                             {"mnuContents", "Contents", "Contenu"},
-                            {"mnuTechnical", "Technical Help", "L'aide technique"},
+                            {"mnuTechnical", "Technical Help", "Aide technique"},
                             {"mnuAbout", "About ZORVA", "Au sujet de VELMO"}};
     const std::pair<const char*, const char*> shortcuts[] = {{"mnuExit", "Ctrl+X"},  {"mnuEnglish", "F2"},
                                                              {"mnuFrench", "F3"},    {"mnuContents", "F1"},
@@ -85,14 +85,14 @@ TEST_F(MainMenu, CaptionsMenusAndShortcutsInEachLanguage) {
         if (language == 0) Press(&m, Qt::Key_F2);
         else if (gintLanguage == 0) Press(&m, Qt::Key_F3);
         ASSERT_EQ(gintLanguage, language);
-        EXPECT_EQ(m.windowTitle(), language ? "Velmo pour 2010, 2009 and 2008" : "Zorva for 2010, 2009 and 2008");
+        EXPECT_EQ(m.windowTitle(), language ? "Velmo pour 2010, 2009 et 2008" : "Zorva for 2010, 2009 and 2008");
         for (const auto& e : labels)
             EXPECT_EQ(Child<QLabel>(&m, e.name)->text(), language ? e.french : e.english) << e.name;
         for (const auto& e : menus)
             EXPECT_EQ(Child<QMenu>(&m, e.name)->title(), language ? e.french : e.english) << e.name;
         for (const auto& e : items)
             EXPECT_EQ(Child<QAction>(&m, e.name)->text(), language ? e.french : e.english) << e.name;
-        EXPECT_EQ(Child<QPushButton>(&m, "cmdSearch")->text(), language ? "Recherche" : "Search");
+        EXPECT_EQ(Child<QPushButton>(&m, "cmdSearch")->text(), language ? "Rechercher" : "Search");
         for (const auto& choice : Catalogue()) {
             auto* opt = option(m, choice.option);
             EXPECT_EQ(opt->text().toStdString(), ChoiceCaption(choice, language)) << choice.option;
@@ -208,7 +208,7 @@ TEST_F(MainMenu, SearchWithoutAChoiceAsksForOne) {
     auto& m = menu(1);
     Click(Child<QPushButton>(&m, "cmdSearch"));
     ASSERT_EQ(fakes.messages->shown.size(), 1u);
-    EXPECT_EQ(fakes.messages->last().text, "Veuillez choisir un ensemble de données financières");
+    EXPECT_EQ(fakes.messages->last().text, "Veuillez choisir une série de données financières");
     EXPECT_EQ(fakes.messages->last().buttons, MsgButtons::OK);
     EXPECT_EQ(fakes.messages->last().icon, MsgIcon::None);
     EXPECT_EQ(fakes.messages->last().title, "");

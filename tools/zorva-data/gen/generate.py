@@ -23,21 +23,30 @@ Inputs, next to this script:
                     2007 / SCIAN Canada 2007), short definitions, the industry
                     group whose parameters drive the figures, the number of
                     small enterprises (Volume 3, all of Canada), the regional
-                    pattern, and optional counts for Volumes 1 and 2 (0: none).
-                    A parent's count above the sum of its listed children is
-                    the part of the parent not listed separately.
-  targets.csv       medians of well-known industries that the generated data
-                    must land near; the generator fails when one is missed.
+                    pattern, optional counts for Volumes 1 and 2 (0: none),
+                    and "y" in unlisted for a parent that the classification
+                    divides into more sub-industries than are listed: its
+                    count above the sum of its listed children is that
+                    unlisted part. The children of any other parent are the
+                    whole parent. Farm counts are incorporated farms, the
+                    enterprises whose balance sheets the figures describe.
+  targets.csv       figures of well-known industries and stories of the years
+                    that the generated data must land near (a figure, its
+                    change since another year, its ratio to the sum of the
+                    listed sub-industries...); the generator fails when one
+                    is missed. Its columns are described in
+                    docs/data-format.md.
 
 Usage: generate.py [--seed N] [--out DIR] [--targets]
        (default out: data/industry of the repo; --targets prints the table of
-       targets next to the generated medians)
+       targets next to the generated figures)
 """
 
 import argparse
 import csv
 import math
 import os
+import statistics
 import sys
 
 import numpy as np
@@ -47,7 +56,6 @@ YEARS = (2010, 2009, 2008)
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.normpath(os.path.join(HERE, "..", "..", ".."))
 CAP = 160  # simulated enterprises per leaf cell at most
-REST_FLOOR = 0.12  # smallest unlisted part of a parent industry kept apart
 
 # ----------------------------------------------------------------- randomness
 
@@ -211,8 +219,25 @@ MEDIAN_FROM = 10
 # A ratio that only a few of the group's enterprises have (inventory turnover
 # of a service industry) is not published.
 MEANINGFUL_SHARE = 1 / 3.0
-# Share of enterprises whose liabilities exceed their assets, by volume.
-NEGATIVE_EQUITY = {1: .01, 2: .03, 3: .07}
+# Share of enterprises whose liabilities exceed their assets, against the
+# group's share among small enterprises (neg), by volume: few large
+# enterprises owe more than they own.
+NEGATIVE_EQUITY = {1: .12, 2: .4, 3: 1.0}
+# Amounts owing to shareholders payable on demand (so current), against the
+# group's share among small enterprises (shcur); and the share of
+# enterprises with more than a nominal share capital, or with contributed
+# surplus, by volume. Most owner-managed corporations issued their shares for
+# a few dollars; larger ones raised capital by issuing shares.
+ON_DEMAND = {1: .3, 2: .6, 3: 1.0}
+ISSUED_CAPITAL = {1: .8, 2: .55, 3: .3}
+WITH_SURPLUS = {1: .2, 2: .12, 3: .06}
+# How deep the recession goes in a province (1: as in all of Canada): the
+# cyclical part of margins, turnover and enterprise counts in 2009 and 2010
+# is scaled by it. Alberta's oil, gas and building fell furthest; Ontario's
+# and British Columbia's manufacturing and forestry next; Quebec, Manitoba and
+# the Maritimes least.
+REGION_DEPTH = {"AB": 2.4, "SK": 1.1, "BC": 1.3, "ON": 1.3, "NL": 0.9, "QC": 0.7, "MB": 0.5, "NS": 0.6,
+                "NB": 0.7, "PE": 0.5, "YT": 0.5, "NT": 1.0, "NU": 0.4}
 # Tax on pretax profits (an average rate, enterprises vary), by volume.
 TAX_RATE = {1: .27, 2: .21, 3: .15}
 # Interest rate on debt, by year.
@@ -230,53 +255,66 @@ RATE = {2008: .066, 2009: .052, 2010: .049}
 #   cap, oa    capital assets and other assets per dollar of revenue
 #   paff, aff  share of enterprises with investments in affiliates; their size
 #   pptf, ptf  the same for portfolio investments (loans, for lenders)
-#   L, Lsd     median liabilities in % of assets (/100) and spread (logit)
+#   L, neg     median liabilities in % of assets (/100), and share of small
+#              enterprises whose liabilities exceed their assets: together
+#              they set the spread, so an industry where many owe more than
+#              they own (restaurants, taxis, salons) has a long upper tail
 #   mix        how debt other than payables divides among short-term paper,
 #              mortgages, bonds, loans, amounts owing to affiliates, other
 #              liabilities and deferred tax
 #   dpo        days of costs owed to suppliers
 #   lcur       share of loans due within a year (operating lines; floor plans)
+#   shcur      share of small enterprises whose amounts owing to shareholders
+#              are payable on demand (current)
 #   fp         inventory financed by the lender who holds it (floor plan)
 #   olcur      share of other liabilities due within a year (deposits: most)
 #   dep        interest paid on other liabilities (deposits, policy funds)
 #   fin        investment income is operating revenue (lenders, insurers)
 #   cyc        how much the 2009 recession shows (0 to 1)
+#   path       instead of cyc, the group's own story: pretax margin points
+#              against a normal year in 2008, 2009 and 2010
+#   cnt        change of the enterprise count in 2009 and in 2010 (fractions);
+#              None: follows cyc (fewer enterprises where revenue fell)
+#   sc         share capital in % of assets (/100) of an enterprise that
+#              issued more than a nominal amount
 #   r1, r2     enterprises of Volumes 1 and 2 per small enterprise
 
 BASE = dict(ppm=5.0, sd=8.0, gm=None, gsd=6.0, pinv=.1, dio=30, dso=40, cash=30, cap=.3, oa=.03,
-            paff=.15, aff=.05, pptf=.15, ptf=.04, L=.6, Lsd=.75, mix=(0, 20, 0, 45, 20, 12, 3), dpo=30,
-            lcur=.35, fp=0.0, olcur=.5, dep=0.0, fin=False, cyc=.3, r1=.004, r2=.03)
+            paff=.15, aff=.05, pptf=.15, ptf=.04, L=.6, neg=.08, mix=(0, 20, 0, 45, 20, 12, 3), dpo=30,
+            lcur=.35, shcur=.3, fp=0.0, olcur=.5, dep=0.0, fin=False, cyc=.3, path=None, cnt=None, sc=.12,
+            r1=.004, r2=.03)
 
 FAMILIES = {
     "farm": dict(ppm=7, sd=13, gm=35, gsd=11, pinv=.9, dio=150, dso=20, cash=25, cap=2.0, L=.47,
-                 mix=(0, 45, 0, 33, 14, 5, 3), dpo=25, lcur=.3, cyc=.2, r1=.0006, r2=.006),
+                 mix=(0, 45, 0, 33, 14, 5, 3), dpo=25, lcur=.3, cyc=.2, neg=.05, sc=.1, r1=.0015, r2=.015),
     "resource": dict(ppm=6, sd=14, gm=28, gsd=10, pinv=.6, dio=35, dso=40, cash=25, cap=1.2, L=.58,
-                     mix=(0, 15, 0, 50, 22, 8, 5), cyc=.5, r1=.002, r2=.02),
+                     mix=(0, 15, 0, 50, 22, 8, 5), cyc=.5, sc=.2, r1=.002, r2=.02),
     "construction": dict(ppm=5, sd=8, gm=24, gsd=8, pinv=.35, dio=15, dso=50, cash=30, cap=.15, L=.6,
                          mix=(0, 12, 0, 45, 28, 12, 3), dpo=40, lcur=.45, cyc=.45, r1=.002, r2=.015),
     "manufacturing": dict(ppm=5, sd=9, gm=26, gsd=9, pinv=.85, dio=60, dso=50, cash=25, cap=.35, L=.6,
-                          mix=(0, 15, 0, 45, 25, 10, 5), dpo=40, lcur=.4, cyc=.55, r1=.04, r2=.1),
+                          mix=(0, 15, 0, 45, 25, 10, 5), dpo=40, lcur=.4, cyc=.55, sc=.18, r1=.04, r2=.1),
     "wholesale": dict(ppm=3, sd=6, gm=22, gsd=8, pinv=.85, dio=55, dso=45, cash=20, cap=.05, L=.63,
                       mix=(0, 6, 0, 55, 25, 10, 4), dpo=40, lcur=.6, cyc=.4, r1=.025, r2=.09),
     "retail": dict(ppm=2.5, sd=6, gm=33, gsd=8, pinv=.95, dio=95, dso=5, cash=20, cap=.1, L=.63,
-                   mix=(0, 14, 0, 45, 28, 10, 3), dpo=30, lcur=.45, cyc=.2, r1=.005, r2=.03),
+                   mix=(0, 14, 0, 45, 28, 10, 3), dpo=30, lcur=.45, cyc=.2, sc=.1, r1=.005, r2=.03),
     "transport": dict(ppm=5, sd=9, pinv=.15, dso=40, cash=20, cap=.5, L=.63,
                       mix=(0, 10, 0, 55, 20, 10, 5), dpo=25, lcur=.3, cyc=.45, r1=.004, r2=.02),
     "information": dict(ppm=7, sd=14, pinv=.15, dso=55, cash=45, cap=.3, L=.55,
                         mix=(0, 5, 0, 35, 35, 20, 5), cyc=.3, r1=.02, r2=.05),
     "finance": dict(ppm=18, sd=12, pinv=0, dso=30, cash=60, cap=.1, oa=.1, pptf=.9, ptf=2.0, paff=.3,
-                    aff=.3, L=.75, Lsd=.5, mix=(8, 2, 10, 25, 10, 40, 5), fin=True, olcur=.6, cyc=.4,
+                    aff=.3, L=.75, neg=.03, mix=(8, 2, 10, 25, 10, 40, 5), fin=True, olcur=.6, cyc=.4, sc=.25,
                     r1=0, r2=0),
     "realestate": dict(ppm=12, sd=15, pinv=.05, dso=20, cash=40, cap=1.0, L=.6,
                        mix=(0, 45, 0, 25, 20, 7, 3), lcur=.2, olcur=.3, cyc=.15, r1=.002, r2=.015),
-    "professional": dict(ppm=11, sd=14, pinv=.05, dso=60, cash=45, cap=.12, L=.5,
-                         mix=(0, 5, 0, 35, 40, 17, 3), dpo=20, cyc=.2, r1=.002, r2=.015),
+    "professional": dict(ppm=11, sd=14, pinv=.05, dso=60, cash=45, cap=.12, L=.5, neg=.05,
+                         mix=(0, 5, 0, 35, 40, 17, 3), dpo=20, lcur=.6, shcur=.6, cyc=.2, sc=.05, r1=.002,
+                         r2=.015),
     "services": dict(ppm=6, sd=9, pinv=.15, dso=35, cash=30, cap=.3, L=.6,
                      mix=(0, 15, 0, 40, 30, 12, 3), dpo=25, cyc=.2, r1=.003, r2=.02),
-    "health": dict(ppm=16, sd=13, pinv=.2, dio=20, dso=20, cash=40, cap=.25, L=.45,
-                   mix=(0, 20, 0, 35, 35, 8, 2), dpo=20, cyc=.05, r1=.001, r2=.01),
+    "health": dict(ppm=16, sd=13, pinv=.2, dio=20, dso=20, cash=40, cap=.25, L=.45, neg=.04,
+                   mix=(0, 20, 0, 35, 35, 8, 2), dpo=20, cyc=.05, sc=.05, r1=.001, r2=.01),
     "hospitality": dict(ppm=4, sd=10, gm=64, gsd=6, pinv=.9, dio=8, dso=3, cash=15, cap=.45, L=.72,
-                        mix=(0, 25, 0, 35, 30, 8, 2), dpo=20, cyc=.2, r1=.001, r2=.01),
+                        mix=(0, 25, 0, 35, 30, 8, 2), dpo=20, cyc=.2, neg=.15, sc=.12, r1=.001, r2=.01),
 }
 
 GROUPS = {}
@@ -296,6 +334,11 @@ group("vegfruit", "farm", ppm=6, sd=12, gm=34, cap=1.6, dio=50)
 group("greenhouse", "farm", ppm=6, sd=10, gm=32, cap=1.3, dio=60, dso=35, L=.55)
 group("cattle", "farm", ppm=4, sd=14, gm=30, cap=2.6, dio=180, L=.5)
 group("hogpoultry", "farm", ppm=6, sd=10, gm=24, cap=1.6, dio=50, L=.6)  # quota counts as capital
+# Hog farms lost money through the feed-cost and price squeeze of 2007-2009
+# (and the 2009 flu scare and export rules); many left the industry, the rest
+# recovered in 2010.
+group("hog", "farm", ppm=5, sd=10, gm=22, cap=1.6, dio=50, L=.62, neg=.08, path=(-7.5, -5.0, -0.5),
+      cnt=(-.08, -.07))
 group("otheranimal", "farm", ppm=2, sd=14, gm=30, cap=2.0)
 group("logging", "resource", ppm=3.5, sd=9, gm=22, cap=.7, dio=15, cyc=.8, r2=.01)
 group("fishing", "resource", ppm=7, sd=14, gm=36, cap=1.3, dio=10, pinv=.4, cyc=.3, r1=.001, r2=.01)
@@ -309,7 +352,7 @@ group("utility", "resource", ppm=9, sd=8, gm=None, pinv=.3, dso=45, cap=3.0, L=.
       mix=(3, 10, 30, 30, 15, 7, 5), lcur=.2, cyc=.05, r1=.14, r2=.09)
 # Construction: home builders carry houses and land as inventory, other
 # builders carry receivables and holdbacks.
-group("homebuild", "construction", ppm=5, sd=8, gm=18, gsd=6, pinv=.85, dio=170, dso=8, cap=.08, L=.7,
+group("homebuild", "construction", ppm=5, sd=8, gm=18, gsd=6, pinv=.55, dio=170, dso=24, cap=.08, L=.7,
       mix=(0, 25, 0, 50, 18, 5, 2), lcur=.6, r1=.003, r2=.02)
 group("nonresbuild", "construction", ppm=3.5, sd=6, gm=13, gsd=5, pinv=.3, dio=12, dso=50, cash=40, cap=.1,
       oa=.05, L=.63,
@@ -321,6 +364,10 @@ group("foodmfg", "manufacturing", ppm=4, sd=8, gm=26, dio=35, dso=30, r1=.05, r2
 group("beverage", "manufacturing", ppm=7, sd=12, gm=36, dio=60, dso=35, cap=.6)
 group("textile", "manufacturing", ppm=3.5, sd=9, gm=27, dio=80)
 group("wood", "manufacturing", ppm=2.5, sd=9, gm=16, gsd=6, dio=45, dso=30, cap=.45, cyc=.85)
+# Lumber prices had already collapsed with American housing in 2007-2008;
+# 2009 was the bottom and 2010 a recovery.
+group("sawmill", "manufacturing", ppm=4, sd=9, gm=17, gsd=6, dio=45, dso=30, cap=.5, path=(-3.0, -5.0, -0.5),
+      cnt=(-.06, -.03))
 group("paper", "manufacturing", ppm=3, sd=9, gm=18, cap=.7, cyc=.6)
 group("printing", "manufacturing", ppm=4.5, sd=8, gm=30, dio=20, cap=.35)
 group("petroleum", "manufacturing", ppm=3, sd=8, gm=12, gsd=5, dio=25, cap=.5, r1=.3, r2=.2)
@@ -334,6 +381,9 @@ group("machinery", "manufacturing", ppm=5.5, sd=10, gm=28, dio=90, cyc=.7)
 group("electronics", "manufacturing", ppm=5, sd=13, gm=36, dio=80, dso=60)
 group("electrical", "manufacturing", ppm=5, sd=10, gm=29, dio=75)
 group("transpeq", "manufacturing", ppm=3.5, sd=10, gm=17, dio=60, cyc=.9)
+# Parts makers went down with their customers at the end of 2008 and in 2009
+# (plants shut for months), and came back with production in 2010.
+group("vehicleparts", "manufacturing", ppm=4, sd=10, gm=17, dio=40, path=(-2.5, -6.5, 1.0), cnt=(-.06, -.01))
 group("furniture", "manufacturing", ppm=4.5, sd=9, gm=28, dio=50, cyc=.6)
 group("miscmfg", "manufacturing", ppm=6, sd=11, gm=36, dio=100)
 # Wholesale.
@@ -344,7 +394,7 @@ group("wholesale", "wholesale")
 # Retail. Dealers finance their vehicles with floor-plan loans that fall due
 # when a vehicle is sold, so their current ratio stays near 1.2.
 group("autodealer", "retail", ppm=1.8, sd=2.8, gm=16, gsd=3, dio=60, dso=10, cash=12, cap=.07, L=.78,
-      Lsd=.5, mix=(0, 10, 0, 30, 40, 18, 2), fp=.8, lcur=.95, olcur=.5, dpo=8, r1=.02, r2=.3, cyc=.35)
+      neg=.04, mix=(0, 10, 0, 30, 40, 18, 2), fp=.8, lcur=.95, olcur=.5, dpo=8, r1=.02, r2=.3, cyc=.35)
 group("othermotor", "retail", ppm=2.8, sd=5, gm=21, gsd=5, dio=100, dso=6, cap=.1, L=.7,
       mix=(0, 10, 0, 30, 40, 18, 2), fp=.65, lcur=.9, dpo=10, r1=.003, r2=.06, cyc=.5)
 group("autoparts", "retail", ppm=3.5, sd=6, gm=35, dio=100, dso=25)
@@ -355,11 +405,11 @@ group("grocery", "retail", ppm=2.2, sd=3.5, gm=25, gsd=4.5, dio=20, dso=2, cash=
 group("liquor", "retail", ppm=3, sd=4.5, gm=26, gsd=5, dio=45, dso=2, cyc=.05)
 group("pharmacy", "retail", ppm=4, sd=5, gm=30, gsd=5, dio=45, dso=12, cyc=.02, r1=.004, r2=.04)
 group("gasstation", "retail", ppm=1.5, sd=3, gm=12, gsd=4, dio=10, dso=4, cap=.18, cyc=.1, r2=.06)
-group("clothing", "retail", ppm=3, sd=8, gm=42, gsd=9, dio=140, dso=3)
+group("clothing", "retail", ppm=3, sd=8, gm=42, gsd=9, dio=140, dso=3, neg=.14)
 group("hobby", "retail", ppm=2.5, sd=7, gm=36, dio=130)
 group("genmerch", "retail", ppm=2.5, sd=6, gm=27, dio=80, r1=.02)
 group("miscretail", "retail", ppm=2.5, sd=8, gm=40, dio=100)
-group("giftstore", "retail", ppm=2.5, sd=8, gm=42, dio=120, r1=0, r2=.005)
+group("giftstore", "retail", ppm=2.5, sd=8, gm=42, dio=120, neg=.14, r1=0, r2=.005)
 group("nonstore", "retail", ppm=3, sd=9, gm=31, dio=50, dso=12)
 # Transportation. Pipelines and railways hold mostly plant and turn their
 # assets over slowly.
@@ -368,9 +418,9 @@ group("rail", "transport", ppm=12, sd=8, cap=1.8, oa=.35, dso=30, L=.58, mix=(3,
       cyc=.5, r1=.3, r2=.15)
 group("water", "transport", ppm=6, sd=11, cap=1.2, L=.62, r1=.02)
 group("trucking", "transport", ppm=4.5, sd=7, cap=.42, dso=40, L=.65, mix=(0, 6, 0, 64, 18, 9, 3),
-      lcur=.3, cyc=.6)
+      lcur=.3, cyc=.6, neg=.14)
 group("transit", "transport", ppm=5, sd=9, cap=.55, dso=30)
-group("taxi", "transport", ppm=6, sd=10, cap=.45, dso=5, r1=0, r2=.002)
+group("taxi", "transport", ppm=6, sd=10, cap=.45, dso=5, L=.8, neg=.4, r1=0, r2=.002)
 group("pipeline", "transport", ppm=18, sd=8, cap=2.8, oa=.6, dso=35, cash=15, L=.62,
       mix=(5, 0, 55, 20, 10, 5, 5), lcur=.15, cyc=.1, r1=.8, r2=.3)
 group("scenic", "transport", ppm=5, sd=12, cap=.9, cyc=.3)
@@ -379,10 +429,10 @@ group("courier", "transport", ppm=5, sd=7, cap=.2, dso=35)
 group("warehouse", "transport", ppm=7, sd=10, cap=1.0)
 # Information.
 group("publishing", "information", ppm=6, sd=12, cap=.15, pinv=.4, dio=40)
-group("software", "information", ppm=9, sd=22, cap=.06, cash=90, dso=65, L=.45, cyc=.15)
+group("software", "information", ppm=9, sd=22, cap=.06, cash=90, dso=65, L=.45, neg=.15, cyc=.15)
 group("film", "information", ppm=4, sd=14, cap=.5)
 group("broadcasting", "information", ppm=10, sd=12, cap=.6, r1=.08)
-group("internetpub", "information", ppm=5, sd=18, cap=.2)
+group("internetpub", "information", ppm=5, sd=18, cap=.2, neg=.2)
 group("telecom", "information", ppm=12, sd=12, cap=1.6, dso=40, cash=12, L=.6, r1=.03)
 group("wiredtelecom", "information", ppm=14, sd=11, cap=1.0, oa=.35, dso=45, cash=8, L=.62,
       mix=(3, 3, 35, 30, 17, 7, 5), r1=.05)
@@ -390,17 +440,17 @@ group("dataproc", "information", ppm=8, sd=12, cap=.4)
 group("otherinfo", "information", ppm=5, sd=12, cap=.2)
 # Finance and insurance (Volume 1 only). Deposit-takers lend out their
 # deposits: loans are their assets, deposits most of their liabilities.
-group("deposit", "finance", ppm=26, sd=9, ptf=11.0, pptf=1, cash=180, cap=.1, L=.925, Lsd=.35,
+group("deposit", "finance", ppm=20, sd=9, ptf=17.0, pptf=1, cash=180, cap=.1, L=.925, neg=.01,
       mix=(3, 0, 6, 4, 2, 85, 0), olcur=.85, dep=.02, cyc=.2)
-group("nondeposit", "finance", ppm=20, sd=12, ptf=5.0, pptf=1, L=.84, Lsd=.45,
+group("nondeposit", "finance", ppm=20, sd=12, ptf=5.0, pptf=1, L=.84, neg=.03,
       mix=(15, 0, 35, 35, 10, 4, 1), lcur=.5)
 group("creditsupport", "finance", ppm=15, sd=12, ptf=.8, dso=40, L=.6)
 group("securities", "finance", ppm=18, sd=15, ptf=2.0, dso=60, L=.7)
-group("insurer", "finance", ppm=9, sd=8, ptf=2.4, pptf=1, dso=50, L=.74, Lsd=.4,
+group("insurer", "finance", ppm=9, sd=8, ptf=2.4, pptf=1, dso=50, L=.74, neg=.02,
       mix=(0, 0, 5, 3, 5, 85, 2), olcur=.3, dep=.01)
 group("broker", "professional", ppm=12, sd=10, dso=55, pptf=.2, ptf=.1, cap=.15, L=.6, r1=0, r2=0,
       fin=True, mix=(0, 5, 0, 30, 35, 27, 3))
-group("funds", "finance", ppm=40, sd=20, ptf=12.0, pptf=1, dso=10, L=.3, Lsd=.6,
+group("funds", "finance", ppm=40, sd=20, ptf=12.0, pptf=1, dso=10, L=.3, neg=.03,
       mix=(0, 0, 5, 15, 10, 70, 0))
 # Real estate and rental.
 group("lessor", "realestate", ppm=18, sd=18, cap=6.5, cash=75, L=.63, mix=(0, 62, 0, 15, 16, 5, 2),
@@ -410,68 +460,83 @@ group("rental", "realestate", ppm=8, sd=12, cap=1.5, dso=35, L=.65, mix=(0, 5, 0
       lcur=.3, r1=.01, r2=.04)
 group("intangibles", "realestate", ppm=25, sd=20, cap=2.0, dso=45, r1=.02)
 # Professional services.
-group("legal", "professional", ppm=18, sd=15, dso=95, r1=.0008)
-group("accounting", "professional", ppm=16, sd=14, dso=60)
+# Lawyers, accountants, physicians and dentists practise through
+# professional corporations that keep their retained earnings invested in
+# the corporation; their bank loans are operating lines and demand loans, and
+# the shareholder's loan is payable on demand.
+PROFESSION = dict(lcur=.75, shcur=.7, sc=.02, neg=.04)
+group("legal", "professional", ppm=18, sd=15, dso=95, pptf=.45, ptf=.35, r1=.0008, **PROFESSION)
+group("accounting", "professional", ppm=16, sd=14, dso=60, pptf=.5, ptf=.4, **PROFESSION)
 group("engineering", "professional", ppm=9, sd=12, dso=70, r1=.004, r2=.03)
 group("design", "professional", ppm=10, sd=13)
 group("computer", "professional", ppm=10, sd=14, dso=55)
 group("consulting", "professional", ppm=12, sd=15)
-group("rnd", "professional", ppm=4, sd=26, cash=150, cap=.45, dso=50, L=.42)
+group("rnd", "professional", ppm=4, sd=26, cash=150, cap=.45, dso=50, L=.42, neg=.2)
 group("advertising", "professional", ppm=7, sd=11, dso=70)
 group("profother", "professional", ppm=10, sd=13)
-group("holding", "finance", ppm=30, sd=30, ptf=1.5, pptf=.7, paff=.9, aff=3.0, cap=1.0, dso=20, L=.35,
-      Lsd=.8, mix=(0, 15, 0, 25, 45, 12, 3), olcur=.3, fin=False, r1=.01, r2=.03)
+group("holding", "finance", ppm=30, sd=30, ptf=1.5, pptf=.7, paff=.9, aff=3.0, cap=1.0, dso=20, L=.4,
+      neg=.05, mix=(0, 15, 0, 25, 45, 12, 3), olcur=.3, fin=False, r1=.01, r2=.03)
 # Administrative services, education, health, social assistance.
 group("officeadmin", "services", ppm=6, sd=10, dso=45, cap=.1, r1=.004, r2=.03)
 group("employment", "services", ppm=3, sd=6, dso=45, cap=.05, cash=20, r1=.01, r2=.06)
 group("bizsupport", "services", ppm=7, sd=11, dso=45, cap=.2)
-group("travel", "services", ppm=3, sd=7, dso=20, cap=.05)
+group("travel", "services", ppm=3, sd=7, dso=20, cap=.05, neg=.15)
 group("security", "services", ppm=4, sd=6, dso=50, cap=.12, cash=20)
 group("buildingservices", "services", ppm=6, sd=9, dso=40, cap=.2, pinv=.2, dio=10)
 group("waste", "services", ppm=8, sd=10, cap=1.0, dso=45, L=.63, r1=.015, r2=.05)
-group("education", "services", ppm=6, sd=12, cap=.4, dso=10, cash=45)
+group("education", "services", ppm=6, sd=12, cap=.4, dso=10, cash=45, neg=.15)
 group("ambulatory", "health", ppm=10, sd=12, cap=.3, dso=30)
-group("physicians", "health", ppm=22, sd=16, cap=.15, dso=20, r1=0, r2=.002)
-group("dentists", "health", ppm=15, sd=12, cap=.25, dso=15, L=.48, r1=0, r2=.003)
-group("practitioners", "health", ppm=16, sd=14, cap=.25, dso=15, r1=0, r2=.002)
+group("physicians", "health", ppm=22, sd=16, cap=.15, dso=20, L=.5, pptf=.65, ptf=.9, r1=0, r2=.002,
+      **PROFESSION)
+group("dentists", "health", ppm=15, sd=12, cap=.25, dso=15, L=.48, pptf=.55, ptf=.45, r1=0, r2=.003,
+      **PROFESSION)
+group("practitioners", "health", ppm=16, sd=14, cap=.25, dso=15, pptf=.45, ptf=.35, r1=0, r2=.002,
+      **PROFESSION)
 group("labs", "health", ppm=12, sd=12, cap=.6, dso=40, r1=.02, r2=.08)
-group("homehealth", "health", ppm=5, sd=8, cap=.05, dso=45, pinv=.05)
+group("homehealth", "health", ppm=5, sd=8, cap=.05, dso=45, pinv=.05, neg=.1)
 group("hospital", "health", ppm=4, sd=8, cap=1.5, dso=35, L=.65, r1=.2, r2=.3)
 group("nursing", "health", ppm=6, sd=9, cap=2.5, dso=20, L=.75, mix=(0, 60, 0, 15, 18, 5, 2), r1=.02, r2=.08)
-group("social", "health", ppm=5, sd=10, cap=.35, dso=20)
-group("childcare", "health", ppm=6, sd=11, cap=.45, dso=5)
+group("social", "health", ppm=5, sd=10, cap=.35, dso=20, neg=.1)
+group("childcare", "health", ppm=6, sd=11, cap=.45, dso=5, neg=.15)
 # Arts, accommodation, food.
-group("performing", "services", ppm=5, sd=14, cap=.3)
+group("performing", "services", ppm=5, sd=14, cap=.3, neg=.2)
 group("heritage", "services", ppm=3, sd=12, cap=2.0)
-group("amusement", "services", ppm=6, sd=14, cap=1.2, cyc=.3)
+group("amusement", "services", ppm=6, sd=14, cap=1.2, cyc=.3, neg=.15)
 group("casino", "services", ppm=15, sd=12, cap=1.5, r1=.1)
-group("recreation", "services", ppm=4, sd=14, cap=1.8, L=.62)
+group("recreation", "services", ppm=4, sd=14, cap=1.8, L=.62, neg=.18)
 group("hotel", "hospitality", ppm=6, sd=14, gm=None, pinv=.3, dio=10, dso=10, cash=55, cap=3.5, lcur=.2, L=.68,
-      mix=(0, 60, 0, 15, 17, 6, 2), cyc=.45, r1=.006, r2=.04)
+      mix=(0, 60, 0, 15, 17, 6, 2), cyc=.45, sc=.15, r1=.006, r2=.04)
 group("rvpark", "hospitality", ppm=8, sd=14, gm=None, pinv=.2, dso=5, cash=55, cap=3.5, lcur=.2, L=.6,
-      mix=(0, 60, 0, 15, 17, 6, 2), r1=0, r2=.005)
-group("fullservice", "hospitality", ppm=2.5, sd=7, gm=63, cash=25, dpo=15, cap=.35)
-group("limitedservice", "hospitality", ppm=4, sd=6.5, gm=66, cap=.35, cash=25, dpo=15)
-group("specialfood", "hospitality", ppm=5, sd=8, gm=58, dso=25, r1=.005, r2=.03)
-group("drinking", "hospitality", ppm=5, sd=9, gm=68, cap=.5)
+      mix=(0, 60, 0, 15, 17, 6, 2), neg=.1, r1=0, r2=.005)
+# About a third of restaurants and bars owe more than they own: fitted-out
+# leased premises financed by the owner's loans and equipment leases, and
+# losses of the first years.
+group("fullservice", "hospitality", ppm=2.5, sd=7, gm=63, cash=25, dpo=15, cap=.35, L=.8, neg=.4)
+group("limitedservice", "hospitality", ppm=4, sd=6.5, gm=66, cap=.35, cash=25, dpo=15, L=.78, neg=.38)
+group("specialfood", "hospitality", ppm=5, sd=8, gm=58, dso=25, neg=.18, r1=.005, r2=.03)
+group("drinking", "hospitality", ppm=5, sd=9, gm=68, cap=.5, L=.8, neg=.4)
 # Other services.
-group("autorepair", "services", ppm=6, sd=8, gm=45, gsd=8, pinv=.8, dio=25, dso=20, cap=.25, r1=0, r2=.003)
+group("autorepair", "services", ppm=6, sd=8, gm=45, gsd=8, pinv=.8, dio=25, dso=20, cap=.25, neg=.14, r1=0,
+      r2=.003)
 group("electronicrepair", "services", ppm=7, sd=10, gm=45, gsd=10, pinv=.6, dio=30, dso=40, cap=.1)
 group("machineryrepair", "services", ppm=8, sd=9, gm=36, gsd=10, pinv=.6, dio=40, dso=50, cap=.3)
-group("householdrepair", "services", ppm=6, sd=10, gm=45, gsd=10, pinv=.5, dio=30, dso=10, cap=.2, r1=0)
-group("personalcare", "services", ppm=7, sd=10, cap=.3, dso=3, r1=0, r2=.002)
+group("householdrepair", "services", ppm=6, sd=10, gm=45, gsd=10, pinv=.5, dio=30, dso=10, cap=.2, neg=.14,
+      r1=0)
+# Salons and spas: leased chairs and fittings, owners' loans, a third in deficit.
+group("personalcare", "services", ppm=7, sd=10, cap=.3, dso=3, L=.8, neg=.4, r1=0, r2=.002)
 group("funeral", "services", ppm=12, sd=10, gm=55, gsd=10, pinv=.8, dio=90, dso=35, cap=1.6, L=.5,
       mix=(0, 40, 0, 25, 20, 13, 2), r1=.004, r2=.03)
-group("drycleaning", "services", ppm=6, sd=9, cap=.6, dso=4, r1=0)
-group("personalother", "services", ppm=7, sd=11, cap=.4, dso=8, r1=0)
+group("drycleaning", "services", ppm=6, sd=9, cap=.6, dso=4, neg=.2, r1=0)
+group("personalother", "services", ppm=7, sd=11, cap=.4, dso=8, neg=.2, r1=0)
 group("org", "services", ppm=3, sd=10, cap=.6, cash=60, L=.45)
 
-# How larger enterprises differ: less spread, more bonds, paper and
-# affiliates, fewer losses.
+# How larger enterprises differ: less spread, more bonds and affiliates,
+# fewer losses. Short-term paper only where the group issues it at all
+# (lenders, utilities, pipelines, railways, carriers), more of it when large.
 VOLUME_MOD = {
-    1: dict(sd=.5, paff=4.0, aff=2.0, mix_add=(4, 0, 12, 0, 5, 0, 3), Lsd=.7),
-    2: dict(sd=.7, paff=2.2, aff=1.4, mix_add=(1, 0, 2, 0, 2, 0, 1), Lsd=.85),
-    3: dict(sd=1.0, paff=1.0, aff=1.0, mix_add=(0,) * 7, Lsd=1.0),
+    1: dict(sd=.5, paff=4.0, aff=2.0, mix_add=(0, 0, 12, 0, 5, 0, 3), paper=1.5),
+    2: dict(sd=.7, paff=2.2, aff=1.4, mix_add=(0, 0, 2, 0, 2, 0, 1), paper=1.0),
+    3: dict(sd=1.0, paff=1.0, aff=1.0, mix_add=(0,) * 7, paper=1.0),
 }
 # ---------------------------------------------------------------- industries
 
@@ -483,6 +548,7 @@ def load_master():
         r["n3"] = int(r["n3"] or 0)
         r["n1"] = int(r["n1"]) if r["n1"] else None
         r["n2"] = int(r["n2"]) if r["n2"] else None
+        r["unlisted"] = r["unlisted"] == "y"
         if r["group"] != "none" and r["group"] not in GROUPS:
             raise SystemExit("naics_master.csv: unknown group %r for %s" % (r["group"], r["code"]))
     rows.sort(key=lambda r: r["code"])
@@ -491,7 +557,8 @@ def load_master():
 
 class Leaf:
     """The enterprises of an industry that no listed sub-industry holds: a
-    listed industry without children, or the unlisted rest of a parent."""
+    listed industry without children, or the rest of a parent whose
+    classification has sub-industries that are not listed."""
 
     def __init__(self, key, ind, n3, n1, n2):
         self.key, self.group, self.pattern = key, GROUPS[ind["group"]], ind["region"] or "default"
@@ -539,11 +606,16 @@ def build_leaves(master):
                 counts[v] = max(0, given - sums[v])
             else:
                 counts[v] = derived(ind, n3, v, key)
-        # A rest that small is not an industry of its own: the listed
-        # children are the whole parent.
-        for v in counts:
-            if children[code] and counts[v] < REST_FLOOR * (sums[v] + counts[v]):
-                counts[v] = 0
+        # Where the classification divides a parent into exactly the listed
+        # children, they are the whole parent; otherwise the parent keeps the
+        # part of it that is not listed (grain milling and other food in
+        # food manufacturing, sheep, goats and aquaculture in animal
+        # production...), however small.
+        if children[code] and not ind["unlisted"]:
+            counts = {v: 0 for v in counts}
+        elif children[code] and counts[3] <= 0:
+            raise SystemExit("naics_master.csv: %s has unlisted sub-industries but no enterprises beyond its "
+                             "listed ones" % code)
         if any(counts.values()) or not children[code]:
             own.append(Leaf(key, ind, counts[3], counts[1], counts[2]))
         leaves_of[code] = own
@@ -574,11 +646,35 @@ def provincial_counts(leaf):
     return {reg: int(round(v * scale)) for reg, v in raw.items()}
 
 
-def year_count(n, cyc, year, key):
-    if n <= 0:
-        return 0
-    f = {2008: 1.0, 2009: 1.0 - 0.005 - 0.02 * cyc, 2010: 1.01 - 0.01 * cyc}[year]
-    return max(1, int(round(n * f * math.exp(0.015 * rng_for("firms", key, year).standard_normal()))))
+# Share of enterprises that close (and about as many open) in a normal
+# year; larger enterprises also cross the bounds of their revenue volume.
+CHURN = {1: .1, 2: .08, 3: .06}
+
+
+def cell_counts(base, g, volume, region, key):
+    """Enterprise counts of a leaf cell in 2008, 2009 and 2010. Every year
+    some enterprises close and others open; where revenue falls fewer open
+    and more close, by how deep the recession goes in the industry and the
+    province (or by the group's own story)."""
+    if base <= 0:
+        return {y: 0 for y in YEARS}
+    depth = REGION_DEPTH.get(region, 1.0)
+    industry = rng_for("firms", key).standard_normal(2)
+    rng = rng_for("firms", key, volume, region)
+    churn = CHURN[volume]
+    counts = {2008: base}
+    n = base
+    for i, year in enumerate((2009, 2010)):
+        if g["cnt"]:
+            change = g["cnt"][i] * (0.5 + 0.5 * depth)
+        else:
+            change = 0.012 - (0.07 if year == 2009 else 0.015) * g["cyc"] * depth
+        change += 0.008 * industry[i] + 0.01 * rng.standard_normal()
+        exits = churn + 0.6 * max(0.0, -change)
+        entries = max(0.005, exits + change)
+        n = int(rng.binomial(n, 1.0 - exits) + rng.poisson(n * entries))
+        counts[year] = n
+    return counts
 
 
 # ----------------------------------------------------------------- enterprises
@@ -595,7 +691,7 @@ NR, NS = len(RATIOS), len(STRUCTURE)
 HEADER = (["NAICS", "NumberOfFirms"] + [p + q for p in RATIOS for q in ("Q1", "Q2", "Q3")] + STRUCTURE +
           ["OPP", "OPL", "PPP", "PPL", "NPP", "NPL"])
 KZ = 25   # normal draws per enterprise
-KU = 15   # uniform draws per enterprise
+KU = 17   # uniform draws per enterprise
 RHO = 0.8  # how much of an enterprise's position it keeps from one year to the next
 
 
@@ -612,26 +708,38 @@ class Effects:
         self.cap = math.exp(0.1 * d[2])
         self.dso = math.exp(0.1 * d[3])
         self.dio = math.exp(0.1 * d[4])
-        self.lev = 0.06 * d[5]
+        self.lev = 0.05 * d[5]  # in spreads of the group's leverage
         self.cash = math.exp(0.1 * d[6])
         self.ar_sd = 0.45 + 0.2 * abs(d[7])   # spreads differ by industry too
         self.cap_sd = 0.45 + 0.25 * abs(d[8])
         self.sd = math.exp(0.15 * d[9])
-        # The years: the recession's depth, and each industry's own moves.
+        self.sc = math.exp(0.5 * d[10])
+        self.surplus = math.exp(0.7 * d[11])
+        # The years: the recession's depth in the industry and the province,
+        # or the group's own story, and each industry's own moves.
         ys = np.clip(ri.standard_normal(6), -2.0, 2.0)
-        self.year_margin = {2008: 0.0, 2009: g["sd"] * (-0.35 * g["cyc"] + 0.07 * ys[0]),
-                            2010: g["sd"] * (-0.12 * g["cyc"] + 0.07 * ys[1])}
-        self.year_gm = {2008: 0.0, 2009: -1.0 * g["cyc"] + 0.8 * ys[2], 2010: -0.3 * g["cyc"] + 0.8 * ys[3]}
-        self.year_turn = {2008: 1.0, 2009: math.exp(-0.05 * g["cyc"] + 0.03 * ys[4]),
-                          2010: math.exp(-0.02 * g["cyc"] + 0.03 * ys[5])}
-        rc = rng_for("cell", leaf.key, volume, region).standard_normal(3)
-        self.margin += 0.1 * g["sd"] * rc[0]
+        rc = rng_for("cell", leaf.key, volume, region).standard_normal(5)
+        depth = REGION_DEPTH.get(region, 1.0)
+        sd, cyc = g["sd"], g["cyc"] * depth
+        if g["path"]:
+            path = [m * (0.5 + 0.5 * depth) for m in g["path"]]
+            self.year_margin = {2008: path[0], 2009: path[1] + 0.03 * sd * ys[0], 2010: path[2] + 0.03 * sd * ys[1]}
+            self.year_gm = {y: 0.4 * path[i] + 0.5 * ys[i + 1] for i, y in enumerate((2008, 2009, 2010))}
+            self.year_turn = {y: math.exp(0.012 * path[i]) for i, y in enumerate((2008, 2009, 2010))}
+        else:
+            self.year_margin = {2008: 0.0, 2009: sd * (-0.35 * cyc + 0.07 * ys[0]),
+                                2010: sd * (-0.12 * cyc + 0.07 * ys[1])}
+            self.year_gm = {2008: 0.0, 2009: -1.0 * cyc + 0.8 * ys[2], 2010: -0.3 * cyc + 0.8 * ys[3]}
+            self.year_turn = {2008: 1.0, 2009: math.exp(-0.05 * cyc + 0.03 * ys[4]),
+                              2010: math.exp(-0.02 * cyc + 0.03 * ys[5])}
+        self.year_margin[2009] += 0.03 * sd * rc[3]
+        self.year_margin[2010] += 0.03 * sd * rc[4]
+        self.margin += 0.1 * sd * rc[0]
         self.cap *= math.exp(0.08 * rc[1])
         self.lev += 0.06 * rc[2]
 
 
-def logit(p):
-    return math.log(p / (1 - p))
+NORMAL = statistics.NormalDist()
 
 
 def simulate(g, eff, volume, year, Z, U, E):
@@ -642,7 +750,8 @@ def simulate(g, eff, volume, year, Z, U, E):
     X = RHO * Z + math.sqrt(1 - RHO * RHO) * E
     n = Z.shape[0]
     sd = g["sd"] * vm["sd"] * eff.sd
-    ppm = g["ppm"] + eff.margin * vm["sd"] + eff.year_margin[year] * vm["sd"]
+    # A group's own story of the years holds for enterprises of every size.
+    ppm = g["ppm"] + eff.margin * vm["sd"] + eff.year_margin[year] * (1.0 if g["path"] else vm["sd"])
     tail = np.where(U[:, 4] < 0.1, 2.2, 1.0)
     p = ppm + sd * (0.75 * X[:, 0] + 0.66 * X[:, 1]) * tail
     p = np.clip(p, -150.0, 90.0)
@@ -669,15 +778,22 @@ def simulate(g, eff, volume, year, Z, U, E):
     toa = cash + ar + inv + ca + oa
     ta = toa + aff + ptf
 
-    lg = logit(g["L"]) + eff.lev + g["Lsd"] * vm["Lsd"] * X[:, 11] - 0.25 * X[:, 0]
-    lev = 1.0 / (1.0 + np.exp(-lg))
-    lev = np.where(U[:, 3] < NEGATIVE_EQUITY[volume], 1.0 + np.abs(0.25 * X[:, 12]), lev)
-    tl = lev * ta
+    # Liabilities to assets: log-normal around the group's median, with the
+    # spread that puts the group's share of enterprises above 1; loss-makers
+    # owe more. Portfolio investments are bought with retained earnings
+    # (except by lenders and insurers, whose investments are their business).
+    neg = min(0.45, g["neg"] * NEGATIVE_EQUITY[volume])
+    spread = -math.log(g["L"]) / NORMAL.inv_cdf(1.0 - neg)
+    s = (X[:, 11] - 0.35 * X[:, 0]) / math.sqrt(1 + 0.35 ** 2)
+    lev = g["L"] * np.exp(spread * (s + eff.lev))
+    lev = np.clip(np.where(lev > 1.0, 1.0 + 0.8 * (lev - 1.0), lev), 0.01, 2.5)
+    tl = lev * (ta if g["fin"] else ta - 0.7 * ptf)
     ap = np.minimum(g["dpo"] / 365.0 * (cost + 0.25) * np.exp(0.5 * X[:, 13]), 0.8 * tl)
     rest = tl - ap
     fp = np.minimum(g["fp"] * inv, rest)
     rest = rest - fp
     mix = np.array(g["mix"], dtype=float) + np.array(vm["mix_add"], dtype=float)
+    mix[0] *= vm["paper"]
     w = mix[None, :] * np.exp(0.8 * X[:, 14:21]) * (U[:, 5:12] > 0.15)
     none = w.sum(axis=1) == 0
     w[none, 3] = 1.0
@@ -687,8 +803,9 @@ def simulate(g, eff, volume, year, Z, U, E):
     loans = loans + fp
 
     eq = ta - tl
-    share_cap = ta * (0.03 if volume == 3 else 0.08) * np.exp(X[:, 21])
-    surplus = (U[:, 12] < 0.2) * ta * 0.03 * np.exp(X[:, 22])
+    share_cap = ta * np.where(U[:, 15] < ISSUED_CAPITAL[volume],
+                              np.minimum(g["sc"] * eff.sc * np.exp(0.8 * X[:, 21] - 0.32), 0.9), 0.0005)
+    surplus = (U[:, 12] < WITH_SURPLUS[volume]) * ta * 0.1 * eff.surplus * np.exp(X[:, 22] - 0.5)
     retained = eq - share_cap - surplus
 
     debt = paper + mtg + bonds + loans + owing
@@ -703,7 +820,8 @@ def simulate(g, eff, volume, year, Z, U, E):
     net = pretax - tax + unusual
 
     cur_a = cash + ar + inv + 0.3 * oa + (0.0 if g["fin"] else 0.25) * ptf
-    cur_l = ap + paper + loans_cur + 0.06 * mtg + 0.04 * bonds + 0.15 * owing + g["olcur"] * oliab
+    on_demand = np.where(U[:, 16] < g["shcur"] * ON_DEMAND[volume], 1.0, 0.1)
+    cur_l = ap + paper + loans_cur + 0.06 * mtg + 0.04 * bonds + on_demand * owing + g["olcur"] * oliab
 
     nan = np.nan
     with np.errstate(divide="ignore", invalid="ignore"):
@@ -747,7 +865,7 @@ def simulate_cells(leaves, year):
         places = [(1, "ALL", leaf.counts[1]), (2, "ALL", leaf.counts[2])]
         places += [(3, reg, n) for reg, n in leaf.provincial.items()]
         for volume, region, base in places:
-            counts = {y: year_count(base, leaf.group["cyc"], y, (leaf.key, volume, region)) for y in YEARS}
+            counts = cell_counts(base, leaf.group, volume, region, leaf.key)
             if counts[year] <= 0:
                 continue
             n_all = min(max(counts.values()), CAP)
@@ -1006,31 +1124,88 @@ def in_dataset(volume, region, n):
     return n >= THRESHOLD_REGION
 
 
-def base_count(leaves, volume, region):
+def has_figures(region, year):
+    """Whether a leaf region has figures for a year: a table left out or
+    empty has none, and adds nothing to the totals of that year."""
+    return (region, year) not in ABSENT_TABLES and (region, year) not in EMPTY_TABLES
+
+
+def base_count(leaves, volume, region, year=None):
+    """Enterprises of an industry in a data set; in a year, those of the
+    regions with figures for it."""
     if volume != 3:
         return sum(l.counts[volume] for l in leaves)
-    return sum(l.provincial.get(r, 0) for l in leaves for r in regions_of(3, region))
+    return sum(l.provincial.get(r, 0) for l in leaves for r in regions_of(3, region)
+               if year is None or has_figures(r, year))
 
 
-def check_targets(tables, show):
-    """Compares the generated medians of well-known industries with their
-    targets; returns the number missed."""
+def table_name(volume, region, year):
+    return "ZORVA_Vol%s_%s_%s_Final_Ratios" % (volume, region, year)
+
+
+def target_value(t, code, tables, codes):
+    """The figure a row of targets.csv names for one industry, compared as
+    its versus column says; None where a figure is missing."""
+    def figure(region, year, c):
+        row = tables.get(table_name(t["volume"], region, year), {}).get(c)
+        return float(row[t["column"]]) if row else None
+
+    value = figure(t["region"], t["year"], code)
+    if not t["versus"] or value is None:
+        return value
+    op, ref = t["versus"].split()
+    if ref.isdigit():
+        other = figure(t["region"], ref, code)
+    elif ref in REGION_NAMES:
+        other = figure(ref, t["year"], code)
+    elif ref == "children":
+        table = tables.get(table_name(t["volume"], t["region"], t["year"]), {})
+        kids = [c for c in table if parent_of(c, codes) == code]
+        other = sum(figure(t["region"], t["year"], c) for c in kids) if kids else None
+    elif ref == "regions":
+        parts = [figure(r, t["year"], code) for r in regions_of(int(t["volume"]), t["region"])]
+        parts = [x for x in parts if x is not None]
+        other = sum(parts) if parts else None
+    else:
+        raise SystemExit("targets.csv: unknown comparison %r" % t["versus"])
+    if other is None:
+        return None
+    if op == "-":
+        return value - other
+    if op == "/":
+        return value / other if other else None
+    raise SystemExit("targets.csv: unknown comparison %r" % t["versus"])
+
+
+def check_targets(tables, codes, show):
+    """Compares the generated figures of well-known industries with their
+    targets; returns the number missed. A row names a figure of a data set
+    and year, or compares it (versus) with another year, another region, the
+    sum of the listed sub-industries or of the member regions; its code "*"
+    stands for every industry of the data set, and the value is then the
+    share of them (in %) that the comparison finds unchanged."""
     missed = 0
     lines = []
     with open(os.path.join(HERE, "targets.csv"), encoding="utf-8", newline="") as f:
         for t in csv.DictReader(f):
-            name = "ZORVA_Vol%s_%s_2010_Final_Ratios" % (t["volume"], t["region"])
-            row = tables.get(name, {}).get(t["code"])
-            got = float(row[t["column"]]) if row else None
+            if t["code"] == "*":
+                table = tables.get(table_name(t["volume"], t["region"], t["year"]), {})
+                values = [target_value(t, c, tables, codes) for c in table]
+                values = [v for v in values if v is not None]
+                same = 1.0 if t["versus"].startswith("/") else 0.0
+                got = 100.0 * sum(1 for v in values if abs(v - same) < 1e-9) / len(values) if values else None
+            else:
+                got = target_value(t, t["code"], tables, codes)
             target, tol = float(t["target"]), float(t["tolerance"])
-            ok = got is not None and abs(got - target) <= tol
+            ok = got is not None and abs(got - target) <= tol + 1e-9
             missed += not ok
-            lines.append("| %s %s | Vol%s %s | %s | %s | %s | %s |" % (
-                t["code"], t["industry"], t["volume"], t["region"], t["column"], t["target"],
-                "-" if got is None else row[t["column"]], "yes" if ok else "**no**"))
+            figure = t["column"] + ((" " + t["versus"]) if t["versus"] else "")
+            lines.append("| %s %s | Vol%s %s %s | %s | %s ± %s | %s | %s |" % (
+                t["code"], t["industry"], t["volume"], t["region"], t["year"], figure, t["target"],
+                t["tolerance"], "-" if got is None else "%.4g" % got, "yes" if ok else "**no**"))
             if not ok:
-                print("generate.py: %s %s of %s is %s, target %s ± %s" % (
-                    t["code"], t["column"], name, got, target, tol), file=sys.stderr)
+                print("generate.py: %s %s of Vol%s %s %s is %s, target %s ± %s" % (
+                    t["code"], figure, t["volume"], t["region"], t["year"], got, target, tol), file=sys.stderr)
     if show:
         print("| Industry | Data set | Figure | Target | Generated | Within |")
         print("|---|---|---|---|---|---|")
@@ -1087,7 +1262,9 @@ def main():
             ind["code"] for ind in master
             if ind["code"] in leaves_of
             and (volume == 1 or folder_of(ind["code"]) != "IndTFINANC")
-            and in_dataset(volume, region, base_count(leaves_of[ind["code"]], volume, region))]
+            and in_dataset(volume, region, base_count(leaves_of[ind["code"]], volume, region))
+            and all(base_count(leaves_of[ind["code"]], volume, region, y) for y in YEARS
+                    if any(has_figures(r, y) for r in regions_of(volume, region)))]
 
     # Ratio tables, a year at a time.
     tables = {}
@@ -1102,7 +1279,8 @@ def main():
                 continue  # not published, so no total is compared with it
             for code in members[(volume, region)]:
                 parts = [cells[(leaf.key, volume, reg)] for leaf in leaves_of[code]
-                         for reg in regions_of(volume, region) if (leaf.key, volume, reg) in cells]
+                         for reg in regions_of(volume, region)
+                         if (leaf.key, volume, reg) in cells and has_figures(reg, year)]
                 rows[code] = figures(code, parts)
             by_set[(volume, region)] = rows
         hold_within_members(by_set, codes, stats)
@@ -1112,8 +1290,7 @@ def main():
                 continue
             rows = list(by_set.get((volume, region), {}).values())
             write_csv(os.path.join(out, name + ".csv"), HEADER, rows)
-            if year == 2010:
-                tables[name] = {r["NAICS"]: r for r in rows}
+            tables[name] = {r["NAICS"]: r for r in rows}
     if args.targets:
         moved = sorted(stats["moved_by"])
         print("Totals held within their members' range: %d of %d compared figures moved, median move %.2f, "
@@ -1143,7 +1320,7 @@ def main():
     write_csv(os.path.join(out, "absent_tables.csv"), ["table", "reason"], absent_rows)
     write_csv(os.path.join(out, "datadescription.csv"), ["optname", "descriptione", "descriptionf"], descriptions)
 
-    if check_targets(tables, args.targets):
+    if check_targets(tables, codes, args.targets):
         sys.exit(1)
 
 
