@@ -4,6 +4,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -244,6 +246,39 @@ NumberTextResult NumberTextForm(std::string_view typed) {
 }
 
 std::string Format15(double d) { return FormatDouble15(d); }
+
+std::string GroupedNumberText(std::string_view text, int language) {
+    struct Convention {
+        std::string group, decimal;
+    };
+    static const std::array<Convention, 2> conventions = [] {
+        std::array<Convention, 2> c;
+        const QLocale locales[2] = {QLocale(QLocale::English, QLocale::Canada), QLocale(QLocale::French, QLocale::Canada)};
+        for (int k = 0; k < 2; ++k) {
+            c[k].group = locales[k].groupSeparator().toStdString();
+            c[k].decimal = locales[k].decimalPoint().toStdString();
+        }
+        return c;
+    }();
+    const Convention& c = conventions[language != 0 ? 1 : 0];
+    const bool negative = !text.empty() && text[0] == '-';
+    const size_t start = negative ? 1 : 0;
+    const size_t point = std::min(text.find('.'), text.size());
+    const std::string_view whole = text.substr(start, point - start);
+    const std::string_view fraction = point < text.size() ? text.substr(point + 1) : std::string_view();
+    auto digits = [](std::string_view s) { return std::all_of(s.begin(), s.end(), isDigit); };
+    if (!digits(whole) || !digits(fraction) || (whole.empty() && fraction.empty()) ||
+        (point < text.size() && fraction.empty()))
+        return std::string(text);
+    std::string out = negative ? "-" : "";
+    if (whole.empty()) out += '0';
+    for (size_t k = 0; k < whole.size(); ++k) {
+        if (k && (whole.size() - k) % 3 == 0) out += c.group;
+        out += whole[k];
+    }
+    if (!fraction.empty()) out += c.decimal + std::string(fraction);
+    return out;
+}
 
 namespace {
 constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,

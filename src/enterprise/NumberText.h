@@ -72,6 +72,14 @@ int DecimalExponent(double a);
 // The same with the locale's decimal mark (what a French desktop shows).
 std::string LocaleDoubleText(double value, const NumberLocale& locale);
 
+// An amount in the number text form with its digits grouped by the
+// convention of a language (0 English, 1 French; Canada's conventions as Qt
+// gives them): "2480000" -> "2,480,000" or "2 480 000" (U+00A0 between the
+// groups), "-1234.5" -> "-1,234.5" or "-1 234,5", ".25" -> "0.25" or "0,25".
+// Exact on the digits (no Double between), whatever their number. A text
+// that is not a plain number ([-]digits[.digits]) comes back unchanged.
+std::string GroupedNumberText(std::string_view numberText, int language);
+
 // A whole text that is one number (blanks around it allowed; sign, digits,
 // "." fraction, exponent): the value, or empty. "12.5" yes, "12,5" and "12a" no.
 std::optional<double> ParseNumber(std::string_view text);

@@ -200,3 +200,27 @@ TEST(RoundSignificant, GivesTheDoubleOfItsTextWithThatManyDigits) {
             ASSERT_EQ(RoundSignificant(v, digits), throughText(v, digits)) << std::hexfloat << v << " " << digits;
     }
 }
+
+TEST(GroupedNumberText, GroupsTheDigitsByEachLanguagesConvention) {
+    const std::string nbsp = "\u00A0";
+    const struct {
+        const char* text;
+        std::string english, french;
+    } cases[] = {
+        {"0", "0", "0"},
+        {"999", "999", "999"},
+        {"2480000", "2,480,000", "2" + nbsp + "480" + nbsp + "000"},
+        {"-1234.5", "-1,234.5", "-1" + nbsp + "234,5"},
+        {".25", "0.25", "0,25"},
+        {"-.0001", "-0.0001", "-0,0001"},
+        // Beyond what a Double holds exactly: the digits as they are.
+        {"922337203685477.5807", "922,337,203,685,477.5807",
+         "922" + nbsp + "337" + nbsp + "203" + nbsp + "685" + nbsp + "477,5807"},
+        // Not a plain number: unchanged.
+        {"", "", ""}, {"-", "-", "-"}, {"12abc", "12abc", "12abc"}, {"1.", "1.", "1."}, {"1e5", "1e5", "1e5"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(GroupedNumberText(c.text, 0), c.english) << c.text;
+        EXPECT_EQ(GroupedNumberText(c.text, 1), c.french) << c.text;
+    }
+}

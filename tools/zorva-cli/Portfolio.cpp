@@ -4,10 +4,12 @@
 #include "enterprise/NumberText.h"
 #include "reports/prep/RatioTable.h"
 #include "reports/prep/ReportPrep.h"
+#include "reports/render/SheetLayout.h"
 
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <charconv>
 #include <strings.h>
 
 namespace zorva::cli {
@@ -26,6 +28,13 @@ const char* kQuarterWords[2][4] = {
 
 // Rows above the first enterprise: title, data set, legend, a blank row, headings.
 constexpr lxw_row_t kHeadingRow = 4;
+
+// The text of a ratio as its cell shows it (one or two decimals).
+std::string shownNumber(double value, int decimals) {
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    return std::string(buf, res.ptr);
+}
 
 size_t columnOf(const std::string& name) {
     const auto& names = ComparisonColumnNames();
@@ -113,28 +122,34 @@ Portfolio::Portfolio(const std::string& path, const std::string& title, const st
     const bool fr = lang_ == 1;
     ws_ = workbook_add_worksheet(wb_, fr ? "Portefeuille" : "Portfolio");
     const auto& ratios = report::Ratios();
-    // Column widths and the heading row's height come before the rows.
-    worksheet_set_column(ws_, 0, 0, 30, nullptr);
-    worksheet_set_column(ws_, 2, 2, 30, nullptr);
-    worksheet_set_column(ws_, 3, static_cast<lxw_col_t>(2 + 2 * ratios.size()), 14, nullptr);
+    // On paper: the legend and the headings on top of every page, the names
+    // at the left. On screen: the same rows and names frozen.
+    sheet::SetPrintLayout(ws_, lang_, 2, kHeadingRow, 1);
     worksheet_freeze_panes(ws_, kHeadingRow + 1, 1);
 
     worksheet_write_string(ws_, 0, 0, title_.c_str(), bold_);
     worksheet_write_string(ws_, 1, 0, subtitle.c_str(), nullptr);
-    // Legend.
+    // The legend: each position in a position column, as wide as its words.
     worksheet_write_string(ws_, 2, 0, fr ? "Position dans l'industrie :" : "Position in the industry:", bold_);
     for (int q = 0; q < 4; ++q)
-        worksheet_write_string(ws_, 2, static_cast<lxw_col_t>(1 + q), kQuarterWords[lang_][q], word_[q + 1]);
-    worksheet_write_string(ws_, 2, 5, fr ? "– : non classé" : "– : not ranked", nullptr);
+        worksheet_write_string(ws_, 2, static_cast<lxw_col_t>(4 + 2 * q), kQuarterWords[lang_][q], word_[q + 1]);
+    worksheet_write_string(ws_, 2, 12, fr ? "– : non classé" : "– : not ranked", nullptr);
+    widths_.Fit(12, fr ? "– : non classé" : "– : not ranked");
 
-    worksheet_set_row(ws_, kHeadingRow, 45, nullptr);
-    worksheet_write_string(ws_, kHeadingRow, 0, fr ? "Entreprise" : "Enterprise", bold_);
-    worksheet_write_string(ws_, kHeadingRow, 1, fr ? "Année" : "Year", bold_);
-    worksheet_write_string(ws_, kHeadingRow, 2, fr ? "Industrie" : "Industry", bold_);
+    worksheet_set_row(ws_, kHeadingRow, 45, nullptr);  // three lines of heading
+    const char* headings[3] = {fr ? "Entreprise" : "Enterprise", fr ? "Année" : "Year", fr ? "Industrie" : "Industry"};
+    for (int c = 0; c < 3; ++c) {
+        worksheet_write_string(ws_, kHeadingRow, static_cast<lxw_col_t>(c), headings[c], bold_);
+        widths_.Fit(c, headings[c], true);
+    }
     for (size_t k = 0; k < ratios.size(); ++k) {
         const auto c = static_cast<lxw_col_t>(3 + 2 * k);
-        worksheet_write_string(ws_, kHeadingRow, c, Txt(ratios[k].nameId, lang_).c_str(), wrapBold_);
+        const std::string& name = Txt(ratios[k].nameId, lang_);
+        worksheet_write_string(ws_, kHeadingRow, c, name.c_str(), wrapBold_);
         worksheet_write_string(ws_, kHeadingRow, c + 1, "Position", wrapBold_);
+        widths_.FitWrapped(c, name, 3);
+        widths_.Fit(c + 1, "Position", true);
+        for (const char* word : kQuarterWords[lang_]) widths_.Fit(c + 1, word);
     }
 }
 
@@ -149,11 +164,14 @@ bool Portfolio::Add(const Entry& e) {
     worksheet_write_string(ws_, r, 0, e.name.c_str(), nullptr);
     worksheet_write_number(ws_, r, 1, static_cast<double>(e.year), nullptr);
     worksheet_write_string(ws_, r, 2, e.industry.c_str(), nullptr);
+    widths_.Fit(0, e.name);
+    widths_.Fit(2, e.industry);
     for (size_t k = 0; k < ratios.size(); ++k) {
         const auto c = static_cast<lxw_col_t>(3 + 2 * k);
         const int q = e.quarter[k];
         const int d = report::RatioDecimals(ratios[k]) >= 2 ? 2 : 1;
         worksheet_write_number(ws_, r, c, e.ratio[k], number_[d][q + 1]);
+        widths_.Fit(static_cast<int>(c), shownNumber(e.ratio[k], d));
         worksheet_write_string(ws_, r, c + 1, q >= 0 ? kQuarterWords[lang_][q] : "–", word_[q + 1]);
     }
     ++rows_;
@@ -168,10 +186,11 @@ bool Portfolio::Close() {
     if (!wb_) return false;
     const bool fr = lang_ == 1;
     const auto& ratios = report::Ratios();
+    widths_.Apply(ws_);
     // The quartiles of each industry and year, one block per industry.
     lxw_worksheet* qs = workbook_add_worksheet(wb_, fr ? "Quartiles de l'industrie" : "Industry quartiles");
-    worksheet_set_column(qs, 0, 0, 40, nullptr);
-    worksheet_set_column(qs, 1, 9, 12, nullptr);
+    sheet::SetPrintLayout(qs, lang_, 0, -1, 1);
+    sheet::ColumnWidths widths;
     lxw_row_t row = 0;
     for (const auto& [heading, batch] : industries_) {
         worksheet_write_string(qs, row, 0, heading.c_str(), bold_);
@@ -181,23 +200,31 @@ bool Portfolio::Close() {
         for (int year = 2010; year >= 2008; --year)
             for (const char* q : {"Q1", fr ? "Médiane" : "Median", "Q3"}) {
                 const std::string h = std::string(q) + " " + std::to_string(year);
-                worksheet_write_string(qs, row, col++, h.c_str(), bold_);
+                worksheet_write_string(qs, row, col, h.c_str(), bold_);
+                widths.Fit(static_cast<int>(col++), h, true);
             }
         ++row;
         for (size_t k = 0; k < ratios.size(); ++k, ++row) {
-            worksheet_write_string(qs, row, 0, Txt(ratios[k].nameId, lang_).c_str(), nullptr);
+            const std::string& name = Txt(ratios[k].nameId, lang_);
+            worksheet_write_string(qs, row, 0, name.c_str(), nullptr);
+            widths.Fit(0, name);
             lxw_col_t c = 1;
             const int d = report::RatioDecimals(ratios[k]) >= 2 ? 2 : 1;
             for (int year = 2010; year >= 2008; --year)
                 for (const char* q : {"Q1", "Q2", "Q3"}) {
                     const Variant f = batch->Figure(year, std::string(ratios[k].code) + q);
-                    if (!f.isNull() && f.toDouble() != 0) worksheet_write_number(qs, row, c, f.toDouble(), number_[d][0]);
-                    else worksheet_write_string(qs, row, c, "–", nullptr);
+                    if (!f.isNull() && f.toDouble() != 0) {
+                        worksheet_write_number(qs, row, c, f.toDouble(), number_[d][0]);
+                        widths.Fit(static_cast<int>(c), shownNumber(f.toDouble(), d));
+                    } else {
+                        worksheet_write_string(qs, row, c, "–", nullptr);
+                    }
                     ++c;
                 }
         }
         ++row;  // a blank row between industries
     }
+    widths.Apply(qs);
     lxw_error e = workbook_close(wb_);
     wb_ = nullptr;
     if (e != LXW_NO_ERROR) {

@@ -3,7 +3,9 @@
 // row each on the first sheet (name, year, industry, each ratio with its
 // quartile position, the cells coloured by position with a colour-blind-safe
 // scale and a legend), and the quartiles of each industry used, for each
-// year, on the second sheet.
+// year, on the second sheet. Both sheets print as a person expects (see
+// reports/render/SheetLayout.h): the legend, headings and names on every
+// page, columns as wide as their texts.
 //
 // The workbook is written in libxlsxwriter's constant-memory mode: each row
 // goes to a temporary file as it is added, so a sheet of a million rows takes
@@ -12,6 +14,7 @@
 // limit less the title, legend and heading rows).
 
 #include "reports/prep/BatchComparison.h"
+#include "reports/render/SheetLayout.h"
 
 #include <string>
 #include <vector>
@@ -71,6 +74,7 @@ private:
     lxw_format* word_[5] = {};
     long long rows_ = 0, capacity_;
     std::vector<std::pair<std::string, const ComparisonBatch*>> industries_;
+    sheet::ColumnWidths widths_;  // grown as rows are written, set at the end
     std::string error_;
 };
 

@@ -14,6 +14,8 @@
 #include <QJsonObject>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <xlsxwriter.h>
 
@@ -687,4 +689,48 @@ TEST_F(Cli, APortfolioBeyondItsSheetSaysFromWhichLineTheEnterprisesAreLeftOut) {
                                  QString::fromStdString(run.outPath)});
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.readAllStandardOutput().trimmed().toStdString(), "['A', 'B', 'C']");
+}
+
+// Printed from a spreadsheet program (LibreOffice, headless, to PDF): every
+// page of a 50-enterprise portfolio carries the headings, names and figures,
+// and the legend reads whole.
+TEST_F(Cli, APortfolioOfFiftyEnterprisesPrintsWithHeadingsNamesAndFiguresOnEveryPage) {
+    std::string rows(kHeader);
+    for (int i = 1; i <= 50; ++i)
+        rows += "Enterprise number " + std::to_string(i) + ",2010,125,875,600,400," + std::to_string(i * 7) + ",1\n";
+    const QString dir = QString::fromStdString(stores.dir);
+    ASSERT_EQ(compare(rows, {"--out", dir + "/portfolio.xlsx"}).code, 0);
+    QProcess office;
+    office.start("soffice", {"--headless", "-env:UserInstallation=file://" + dir + "/office", "--convert-to", "pdf",
+                             "--outdir", dir, dir + "/portfolio.xlsx"});
+    ASSERT_TRUE(office.waitForFinished(300000));
+    auto run = [](const QString& program, const QStringList& args) {
+        QProcess p;
+        p.start(program, args);
+        p.waitForFinished(60000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    };
+    const QString info = run("pdfinfo", {dir + "/portfolio.pdf"});
+    const int pages = QRegularExpression("Pages:\\s+(\\d+)").match(info).captured(1).toInt();
+    ASSERT_GT(pages, 0) << info.toStdString();
+    int portfolioPages = 0, names = 0;
+    QSet<QString> seen;
+    for (int page = 1; page <= pages; ++page) {
+        const QString text = run("pdftotext", {"-layout", "-f", QString::number(page), "-l", QString::number(page),
+                                               dir + "/portfolio.pdf", "-"});
+        if (text.contains("Median 2010")) continue;  // the industry's quartiles
+        ++portfolioPages;
+        for (const char* heading : {"Enterprise", "Year", "Net profit", "Interest", "Position"})
+            EXPECT_TRUE(text.contains(heading)) << "page " << page << " lacks " << heading;
+        for (const char* legend : {"lowest quarter", "second quarter", "third quarter", "highest quarter", "not ranked"})
+            EXPECT_TRUE(text.contains(legend)) << "page " << page << " lacks " << legend;
+        const auto found = QRegularExpression("Enterprise number (\\d+)").globalMatch(text);
+        for (auto it = found; it.hasNext();) seen.insert(it.next().captured(1));
+        names += static_cast<int>(text.count("Enterprise number"));
+        EXPECT_TRUE(QRegularExpression("\\d+\\.\\d\\b").match(text).hasMatch()) << "page " << page << " has no figure";
+    }
+    EXPECT_EQ(seen.size(), 50);
+    EXPECT_EQ(names, 50) << "each enterprise printed once";
+    EXPECT_LE(portfolioPages, 2);
+    RecordProperty("pages", pages);
 }
