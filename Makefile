@@ -2,6 +2,7 @@
 #   make run    install what is missing, build, assemble build/app/ and start the program
 #   make test   the same set-up, then every test, headless
 #   make bench  the benchmarks
+#   make bench-portfolio  a million enterprises across 20 industries compared, beside the Python reference
 #   make fuzz   the statement translator under libFuzzer (FUZZ_SECONDS, default 60)
 #   make fuzz-numbers  the number reading and key filter of the enterprise record, likewise
 #   make two-copies  two copies on one user store at once, five rounds (ctest runs one)
@@ -16,7 +17,7 @@ FUZZ_BUILD  ?= build-fuzz
 FUZZ_SECONDS ?= 60
 KILLS       ?= 200
 
-.PHONY: all deps configure build run test bench fuzz fuzz-numbers clean two-copies killed-saves package office-load test-books
+.PHONY: all deps configure build run test bench bench-portfolio fuzz fuzz-numbers clean two-copies killed-saves package office-load test-books
 
 all: build
 
@@ -41,6 +42,10 @@ bench: build
 	@set -e; for b in $(BUILD)/bench/bench_*; do \
 	  [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; \
 	  QT_QPA_PLATFORM=offscreen "$$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+
+bench-portfolio: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ZORVA_BENCH_MILLION=1 bench/bench_compare \
+	  --benchmark_filter=Million --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 
 two-copies: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ZORVA_TWO_COPIES_ROUNDS=5 tests/test_concurrency

@@ -4,6 +4,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -115,7 +117,32 @@ double LeadingNumber(std::string_view text) {
     return spanToDouble(s.span);
 }
 
+namespace {
+// The digits of a text in the number text form as a whole number, and how
+// many of them follow the point.
+std::uint64_t numberTextDigits(std::string_view text, int* decimals) {
+    std::uint64_t mantissa = 0;
+    bool afterPoint = false;
+    *decimals = 0;
+    for (char c : text) {
+        if (c == '.') afterPoint = true;
+        else if (c != '-') {
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+            *decimals += afterPoint;
+        }
+    }
+    return mantissa;
+}
+} // namespace
+
 std::optional<std::int64_t> ReadTenThousandths(std::string_view text) {
+    if (IsNumberTextForm(text)) {  // at most 14 + 4 digits: exact in 64 bits
+        int decimals = 0;
+        const std::uint64_t digits = numberTextDigits(text, &decimals);
+        const std::uint64_t scale[] = {10000, 1000, 100, 10, 1};
+        const auto v = static_cast<std::int64_t>(digits * scale[decimals]);
+        return text[0] == '-' ? -v : v;
+    }
     Scan s = scanLeading(text);
     if (!s.found) return std::int64_t{0};
     // All mantissa digits, without leading zeros; value = M x 10^(exp - fraction length).
@@ -195,13 +222,119 @@ std::string FormatTenThousandths(std::int64_t v) {
     return out;
 }
 
+bool IsNumberTextForm(std::string_view t) {
+    if (t == "0") return true;
+    size_t i = t.size() && t[0] == '-' ? 1 : 0;
+    const size_t intStart = i;
+    while (i < t.size() && isDigit(t[i])) ++i;
+    const size_t intDigits = i - intStart;
+    // No leading zero, and few enough digits to lie well inside the range.
+    if (intDigits > 14 || (intDigits && t[intStart] == '0')) return false;
+    if (i == t.size()) return intDigits > 0;
+    if (t[i] != '.') return false;
+    const size_t fracStart = ++i;
+    while (i < t.size() && isDigit(t[i])) ++i;
+    const size_t fracDigits = i - fracStart;
+    return i == t.size() && fracDigits >= 1 && fracDigits <= 4 && t.back() != '0';
+}
+
 NumberTextResult NumberTextForm(std::string_view typed) {
+    if (IsNumberTextForm(typed)) return {true, std::string(typed)};  // already in its form
     auto v = ReadTenThousandths(typed);
     if (!v) return {false, {}};
     return {true, FormatTenThousandths(*v)};
 }
 
 std::string Format15(double d) { return FormatDouble15(d); }
+
+std::string GroupedNumberText(std::string_view text, int language) {
+    struct Convention {
+        std::string group, decimal;
+    };
+    static const std::array<Convention, 2> conventions = [] {
+        std::array<Convention, 2> c;
+        const QLocale locales[2] = {QLocale(QLocale::English, QLocale::Canada), QLocale(QLocale::French, QLocale::Canada)};
+        for (int k = 0; k < 2; ++k) {
+            c[k].group = locales[k].groupSeparator().toStdString();
+            c[k].decimal = locales[k].decimalPoint().toStdString();
+        }
+        return c;
+    }();
+    const Convention& c = conventions[language != 0 ? 1 : 0];
+    const bool negative = !text.empty() && text[0] == '-';
+    const size_t start = negative ? 1 : 0;
+    const size_t point = std::min(text.find('.'), text.size());
+    const std::string_view whole = text.substr(start, point - start);
+    const std::string_view fraction = point < text.size() ? text.substr(point + 1) : std::string_view();
+    auto digits = [](std::string_view s) { return std::all_of(s.begin(), s.end(), isDigit); };
+    if (!digits(whole) || !digits(fraction) || (whole.empty() && fraction.empty()) ||
+        (point < text.size() && fraction.empty()))
+        return std::string(text);
+    std::string out = negative ? "-" : "";
+    if (whole.empty()) out += '0';
+    for (size_t k = 0; k < whole.size(); ++k) {
+        if (k && (whole.size() - k) % 3 == 0) out += c.group;
+        out += whole[k];
+    }
+    if (!fraction.empty()) out += c.decimal + std::string(fraction);
+    return out;
+}
+
+namespace {
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+double roundThroughText(double value, int digits) {
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, digits - 1);
+    double out = value;
+    std::from_chars(buf, res.ptr, out);
+    return out;
+}
+} // namespace
+
+int DecimalExponent(double a) {
+    // log10(2) x the binary exponent, from the bits: off by one at most.
+    int binary = 0;
+    std::frexp(a, &binary);  // a = f x 2^binary, 0.5 <= f < 1
+    return static_cast<int>(std::floor((binary - 1) * 0.30102999566398120));
+}
+
+double RoundSignificant(double value, int digits) {
+    if (value == 0 || !std::isfinite(value) || digits < 1 || digits > 15) return value;
+    const double a = std::fabs(value);
+    const double limit = kPowersOfTen[digits];  // a mantissa of `digits` digits lies below it
+    if (a < limit && a == std::floor(a)) return value;  // a whole number keeps its digits
+    // The mantissa r = a x 10^p rounded to a whole number, 10^(digits-1) <= r
+    // < 10^digits. With 10^p exact, a x 10^p = m + err exactly (m the rounded
+    // product, err its error by a fused multiply-add), so the rounding of the
+    // exact product is decided without text; r / 10^p is then the correctly
+    // rounded Double of the decimal, as reading the text back would give.
+    int p = digits - 1 - DecimalExponent(a);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (p < 0 || p > 22) break;
+        const double scale = kPowersOfTen[p];
+        const double m = a * scale;
+        const double err = std::fma(a, scale, -m);
+        if (m < limit / 10) {
+            ++p;
+            continue;
+        }
+        if (m >= limit) {
+            --p;
+            continue;
+        }
+        if (m == limit / 10 && err < 0) break;  // just below the range: through text
+        double r = std::nearbyint(m);
+        const double d = m - r;                 // exact, within [-0.5, 0.5]
+        const double up = 0.5 - d, down = -0.5 - d;
+        if (err == up || err == down) break;    // exactly half way: as the text rounds it
+        if (err > up) r += 1;
+        else if (err < down) r -= 1;
+        return std::copysign(r / scale, value);
+    }
+    return roundThroughText(value, digits);
+}
 
 std::string LocaleDoubleText(double value, const NumberLocale& locale) {
     std::string s = Format15(value);
@@ -212,6 +345,18 @@ std::string LocaleDoubleText(double value, const NumberLocale& locale) {
 }
 
 std::optional<double> ParseNumber(std::string_view text) {
+    if (IsNumberTextForm(text)) {
+        // Digits and at most four decimals: a whole count of ten-thousandths
+        // (or less) divided by a power of ten, both exact, is the correctly
+        // rounded Double of the text, as reading it would give.
+        int decimals = 0;
+        const std::uint64_t mantissa = numberTextDigits(text, &decimals);
+        if (mantissa < (std::uint64_t{1} << 53)) {
+            const double scale[] = {1, 10, 100, 1000, 10000};
+            const double v = static_cast<double>(mantissa) / scale[decimals];
+            return text[0] == '-' ? -v : v;
+        }
+    }
     size_t a = 0, b = text.size();
     while (a < b && isBlank(text[a])) ++a;
     while (b > a && isBlank(text[b - 1])) --b;

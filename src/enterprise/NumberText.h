@@ -52,6 +52,9 @@ struct NumberTextResult {
     std::string text;
 };
 NumberTextResult NumberTextForm(std::string_view typed);
+// True when a text is already in the number text form (NumberTextForm would
+// give it back unchanged): "0", "12", "-12.5", ".25"; not "012", "1.50", "-0".
+bool IsNumberTextForm(std::string_view text);
 inline constexpr int kMsgNumberOutOfRange = 918;
 
 // A Double as text with up to 15 significant digits, no thousands separator
@@ -59,8 +62,23 @@ inline constexpr int kMsgNumberOutOfRange = 918;
 // statement of the reports writes for a computed number (FormatDouble15 of
 // the database layer).
 std::string Format15(double value);
+// A Double rounded to `digits` significant digits (1 to 15): the same Double
+// as writing it with that many digits and reading the text back, found
+// without text in nearly every case (the rounding is decided exactly).
+double RoundSignificant(double value, int digits);
+// floor(log10(a)) of a positive finite Double, or one less: an estimate
+// without a logarithm, for callers that correct it.
+int DecimalExponent(double a);
 // The same with the locale's decimal mark (what a French desktop shows).
 std::string LocaleDoubleText(double value, const NumberLocale& locale);
+
+// An amount in the number text form with its digits grouped by the
+// convention of a language (0 English, 1 French; Canada's conventions as Qt
+// gives them): "2480000" -> "2,480,000" or "2 480 000" (U+00A0 between the
+// groups), "-1234.5" -> "-1,234.5" or "-1 234,5", ".25" -> "0.25" or "0,25".
+// Exact on the digits (no Double between), whatever their number. A text
+// that is not a plain number ([-]digits[.digits]) comes back unchanged.
+std::string GroupedNumberText(std::string_view numberText, int language);
 
 // A whole text that is one number (blanks around it allowed; sign, digits,
 // "." fraction, exponent): the value, or empty. "12.5" yes, "12,5" and "12a" no.

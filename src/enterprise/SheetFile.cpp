@@ -168,6 +168,7 @@ std::vector<SheetRow> ReadCsvRows(const std::string& text, char separator, const
             add(ch);
             fieldStarted = true;
         }
+        rows.push_back(std::move(row));
     }
     if (quoted) throw ReadError(readmsg::kQuoteNotClosed, lineText(row.line));
     if (fieldStarted || !row.cells.empty()) endRow();

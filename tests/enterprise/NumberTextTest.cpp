@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <random>
+#include <string>
+#include <vector>
 
 using namespace zorva;
 
@@ -129,4 +133,94 @@ TEST(ParseNumber, AcceptsOnlyAWholeNumberText) {
     EXPECT_FALSE(ParseNumber("-"));
     EXPECT_FALSE(ParseNumber("1e999"));
     EXPECT_FALSE(ParseNumber("0x10"));
+}
+
+TEST(NumberTextForm, ATextAlreadyInItsFormIsRecognisedAndReadExactly) {
+    // Random texts of digits, signs, points and zeros. A text recognised as
+    // already in the form is one the form writes, and is read (as a count of
+    // ten-thousandths and as a Double) to the last bit; one not recognised is
+    // changed by the full reading, unless its whole part is too long for the
+    // quick recognition.
+    auto tenThousandths = [](const std::string& t) {  // digits with the fraction padded to four
+        const size_t point = t.find('.');
+        std::string digits = t.substr(0, point);
+        std::string fraction = point == std::string::npos ? "" : t.substr(point + 1);
+        digits += fraction + std::string(4 - fraction.size(), '0');
+        std::int64_t v = 0;
+        std::from_chars(digits.data() + (digits[0] == '-'), digits.data() + digits.size(), v);
+        return digits[0] == '-' ? -v : v;
+    };
+    std::mt19937 rng(42);
+    const char alphabet[] = "0000123456789-.. ";
+    long recognised = 0;
+    for (int i = 0; i < 200000; ++i) {
+        std::string t;
+        for (int n = static_cast<int>(rng() % 18); n > 0; --n) t += alphabet[rng() % (sizeof alphabet - 1)];
+        if (IsNumberTextForm(t)) {
+            ++recognised;
+            const std::int64_t v = tenThousandths(t);
+            ASSERT_EQ(FormatTenThousandths(v), t);
+            ASSERT_EQ(ReadTenThousandths(t), v) << t;
+            double read = 0;
+            std::from_chars(t.data(), t.data() + t.size(), read);
+            ASSERT_EQ(ParseNumber(t), read) << t;
+        } else if (const NumberTextResult full = NumberTextForm(t); full.ok && full.text == t) {
+            const size_t start = t[0] == '-' ? 1 : 0;
+            ASSERT_GT(std::min(t.find('.'), t.size()) - start, 14u) << t;
+        }
+    }
+    EXPECT_GT(recognised, 1000);
+    for (const char* t : {"0", "12", "-12.5", ".25", "-.0001", "99999999999999.9999"}) EXPECT_TRUE(IsNumberTextForm(t)) << t;
+    for (const char* t : {"", "-", "-0", "012", "1.50", "1.", ".", "0.5", "1.23456", "+1", " 1"}) EXPECT_FALSE(IsNumberTextForm(t)) << t;
+}
+
+TEST(RoundSignificant, GivesTheDoubleOfItsTextWithThatManyDigits) {
+    auto throughText = [](double v, int digits) {
+        char buf[64];
+        auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, digits - 1);
+        double out = 0;
+        std::from_chars(buf, res.ptr, out);
+        return out;
+    };
+    std::mt19937_64 rng(2010);
+    std::uniform_real_distribution<double> unit(-1, 1);
+    std::uniform_int_distribution<int> exponent(-12, 16);
+    for (int digits : {12, 15}) {
+        // Quotients of amounts like the comparison's, values near halves and
+        // powers of ten, and values beyond the quick path.
+        std::vector<double> values = {0.5, 1.05, 99999999999999.95, 999999999999999.4, 1e-9 / 3, 2.5e20 / 7,
+                                      1000000000000005.0, 12.5, -0.25, 29.0 / 1000 * 100};
+        for (int i = 0; i < 300000; ++i) values.push_back(unit(rng) * std::pow(10.0, exponent(rng)));
+        for (int i = 0; i < 100000; ++i) {
+            const double a = static_cast<double>(rng() % 100000000) / 100, b = static_cast<double>(rng() % 100000) + 1;
+            values.push_back(a / b * 100);
+            values.push_back((static_cast<double>(rng() % 1000000000000000) + 0.5) / std::pow(10.0, rng() % 20));
+        }
+        for (double v : values)
+            ASSERT_EQ(RoundSignificant(v, digits), throughText(v, digits)) << std::hexfloat << v << " " << digits;
+    }
+}
+
+TEST(GroupedNumberText, GroupsTheDigitsByEachLanguagesConvention) {
+    const std::string nbsp = "\u00A0";
+    const struct {
+        const char* text;
+        std::string english, french;
+    } cases[] = {
+        {"0", "0", "0"},
+        {"999", "999", "999"},
+        {"2480000", "2,480,000", "2" + nbsp + "480" + nbsp + "000"},
+        {"-1234.5", "-1,234.5", "-1" + nbsp + "234,5"},
+        {".25", "0.25", "0,25"},
+        {"-.0001", "-0.0001", "-0,0001"},
+        // Beyond what a Double holds exactly: the digits as they are.
+        {"922337203685477.5807", "922,337,203,685,477.5807",
+         "922" + nbsp + "337" + nbsp + "203" + nbsp + "685" + nbsp + "477,5807"},
+        // Not a plain number: unchanged.
+        {"", "", ""}, {"-", "-", "-"}, {"12abc", "12abc", "12abc"}, {"1.", "1.", "1."}, {"1e5", "1e5", "1e5"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(GroupedNumberText(c.text, 0), c.english) << c.text;
+        EXPECT_EQ(GroupedNumberText(c.text, 1), c.french) << c.text;
+    }
 }

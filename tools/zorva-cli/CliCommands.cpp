@@ -1,7 +1,8 @@
 #include "CliCommands.h"
 
+#include "CompareStream.h"
+#include "Enterprises.h"
 #include "Json.h"
-#include "Portfolio.h"
 
 #include "core/AppPath.h"
 #include "core/Globals.h"
@@ -23,7 +24,8 @@
 #include <QGuiApplication>
 #include <QStringDecoder>
 
-#include <chrono>
+#include <atomic>
+#include <csignal>
 #include <fstream>
 #include <iostream>
 #include <unistd.h>
@@ -88,25 +90,36 @@ const std::map<std::string, std::string> kCommandHelp = {
      "(\"bakery\" finds \"Bakeries\"), then those whose definition holds them;\n"
      "the key found says which (title, word form, definition).\n"},
     {"compare",
-     "Usage: zorva-cli compare --dataset OPTION --naics CODE --values FILE.csv|FILE.xlsx\n"
-     "                         [--out PORTFOLIO.xlsx] [--lang en|fr] [--app-dir DIR]\n"
+     "Usage: zorva-cli compare --values FILE.csv|FILE.xlsx [--dataset OPTION] [--naics CODE]\n"
+     "                         [--fields LIST] [--out FILE.csv|PORTFOLIO.xlsx] [--threads N]\n"
+     "                         [--lang en|fr] [--app-dir DIR]\n"
      "\n"
-     "FILE.csv (or the first sheet of FILE.xlsx) has a header row of MyValues\n"
-     "column names (any letter case;\n"
-     "FirmName and Year required; a missing amount is 0) and one row per\n"
-     "enterprise. When none of Toa, Ta, Tliab, Equity1 and TotLiabShareEq is given\n"
-     "they are computed; otherwise they are taken as given.\n"
+     "FILE.csv (UTF-8; or the first sheet of FILE.xlsx) has a header row of MyValues\n"
+     "column names (any letter case; FirmName and Year required; a missing amount\n"
+     "is 0) and one row per enterprise. When none of Toa, Ta, Tliab, Equity1 and\n"
+     "TotLiabShareEq is given they are computed; otherwise they are taken as given.\n"
+     "Each row is compared with its own industry when the file has a NAICS column\n"
+     "(and a Dataset column of data set options such as optVol3), otherwise with\n"
+     "--naics of --dataset; these also stand for a row's empty cell.\n"
      "\n"
      "For each enterprise the checks of the values screen run (year, balance, name,\n"
-     "total assets), then the comparison report is prepared, and one line is\n"
-     "printed: the Rpt_Comparison row as a JSON object, or\n"
-     "{\"FirmName\": ..., \"Year\": ..., \"error\": \"<message>\"}.\n"
-     "With --out FILE.xlsx the rows go into a portfolio workbook instead: one row\n"
-     "per enterprise with each ratio and its quartile position, coloured, with a\n"
-     "legend, and a second sheet with the industry's quartiles; refused rows are\n"
-     "still printed, then {\"out\": ..., \"enterprises\": N, \"refused\": N}.\n"
-     "A progress bar is drawn on a terminal's standard error for long runs.\n"
-     "Exit status 0 when every row succeeded, 1 when any failed.\n"},
+     "total assets), then the comparison is computed, and one line is printed: the\n"
+     "Rpt_Comparison row as a JSON object (only the columns of --fields, a comma-\n"
+     "separated list, when given), or {\"line\": N, \"FirmName\": ..., \"Year\": ...,\n"
+     "\"error\": \"<message>\"}. A malformed row gives {\"line\": N, \"error\": ...}\n"
+     "and the run goes on. Rows are written in the order of the file.\n"
+     "With --out FILE.csv the rows go into a CSV file (a header row of the column\n"
+     "names); with --out FILE.xlsx into a portfolio workbook: one row per\n"
+     "enterprise with each ratio and its quartile position, coloured, with a\n"
+     "legend, and a second sheet with the industries' quartiles (at most 1,048,571\n"
+     "enterprises, the sheet's limit). Error lines are still printed, then\n"
+     "{\"out\": ..., \"enterprises\": N, \"refused\": N}.\n"
+     "The file is read as a stream: memory does not grow with it. --threads N sets\n"
+     "the workers (default: one per core). A progress bar is drawn on a\n"
+     "terminal's standard error for long runs. Ctrl+C ends the output after a\n"
+     "whole row.\n"
+     "Exit status 0 when every row succeeded, 1 when any failed (or the workbook\n"
+     "was full), 2 when the file cannot be used, 130 when stopped.\n"},
     {"import",
      "Usage: zorva-cli import --values FILE.csv|FILE.xlsx [--replace|--skip] [--lang en|fr] [--app-dir DIR]\n"
      "       zorva-cli import --books FILE [--year-end YYYY-MM-DD] [--name NAME] [--mapping FILE.csv]\n"
@@ -174,7 +187,7 @@ const std::map<std::string, std::string> kCommandHelp = {
 const std::map<std::string, std::set<std::string>> kCommandOptions = {
     {"datasets", {"lang"}},
     {"industries", {"lang", "dataset", "keyword"}},
-    {"compare", {"lang", "dataset", "naics", "values", "out"}},
+    {"compare", {"lang", "dataset", "naics", "values", "out", "fields", "threads"}},
     {"import", {"lang", "values", "replace", "skip", "books", "year-end", "name", "mapping", "accept-unbalanced"}},
     {"list", {"lang"}},
     {"open", {"lang", "name", "year"}},
@@ -288,15 +301,6 @@ private:
     std::shared_ptr<MessageService> saved_;
 };
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw UsageError("cannot read the file " + path);
-    std::ostringstream s;
-    s << in.rdbuf();
-    if (in.bad()) throw UsageError("cannot read the file " + path);
-    return s.str();
-}
-
 std::string errorObject(const RecordTexts& r, const std::string& message) {
     const std::string& year = r[Field::Year];
     auto n = ParseNumber(year);
@@ -351,45 +355,71 @@ int cmdIndustries(const Options& o, std::ostream& out) {
     return kExitOk;
 }
 
-int cmdCompare(const Options& o, std::ostream& out) {
-    requireOptions(o, {"dataset", "naics", "values"});
-    int lang = languageOf(o);
-    const DatasetChoice& c = datasetOf(o);
-    const std::string naics = o.get("naics");
-    std::vector<EnterpriseInput> inputs;
-    try {
-        inputs = ReadEnterprisesFile(o.get("values"), naics, lang);
-    } catch (const std::runtime_error& e) {
-        throw UsageError(o.get("values") + ": " + e.what());
-    }
-    chooseDataset(c);
-    auto industry = LookupIndustry(gcnIndustry, gstrDataTable, gstrNaicsTable, naics, lang);
-    if (!industry) throw UsageError("the NAICS code " + naics + " is not an industry of the data set " + c.option);
+// Ctrl+C during a comparison: the output ends at a row boundary.
+std::atomic<bool> gStopCompare{false};
+extern "C" void onInterrupt(int) { gStopCompare = true; }
 
-    CompareSink sink;
-    sink.progress = &std::cerr;
-    if (!o.has("out")) return CompareAll(inputs, c, naics, industry->title, lang, out, sink) == 0 ? kExitOk : kExitFailed;
-    // A portfolio workbook; refused rows are still printed.
-    const std::string& path = o.get("out");
-    if (path.size() < 5 || strcasecmp(path.substr(path.size() - 5).c_str(), ".xlsx") != 0)
-        throw UsageError("--out must name an .xlsx file, not " + path);
-    Portfolio portfolio(industry->title, naics, ChoiceCaption(c, lang), lang);
-    sink.printRows = false;
-    sink.row = [&](const ComparisonBatch& batch, const std::vector<std::string>& values, const ComparisonRow& row) {
-        portfolio.Add(batch, values, row);
-    };
-    const long failed = CompareAll(inputs, c, naics, industry->title, lang, out, sink);
-    // The industry's quartiles for the second sheet.
-    const ComparisonBatch batch(gcnIndustry, gcnUser, c.volume, c.region, naics, lang ? "F" : "E");
-    std::string error;
-    if (!portfolio.Write(batch, path, &error)) throw std::runtime_error(error);
-    out << JsonObject()
-               .addString("out", path)
-               .add("enterprises", Json(static_cast<long long>(portfolio.Size())))
-               .add("refused", Json(static_cast<long long>(failed)))
-               .str()
-        << "\n";
-    return failed == 0 ? kExitOk : kExitFailed;
+int cmdCompare(const Options& o, std::ostream& out, std::ostream& err) {
+    requireOptions(o, {"values"});
+    CompareRun run;
+    run.valuesPath = o.get("values");
+    run.language = languageOf(o);
+    if (o.has("dataset")) run.dataset = &datasetOf(o);
+    if (o.has("naics")) run.naics = o.get("naics");
+    if (o.has("out")) run.outPath = o.get("out");
+    if (o.has("fields")) {
+        std::stringstream list(o.get("fields"));
+        for (std::string f; std::getline(list, f, ',');) {
+            while (!f.empty() && f.back() == ' ') f.pop_back();
+            while (!f.empty() && f.front() == ' ') f.erase(0, 1);
+            if (!f.empty()) run.fields.push_back(f);
+        }
+        if (run.fields.empty()) throw UsageError("--fields needs a list of columns");
+    }
+    if (o.has("threads")) {
+        const std::string& t = o.get("threads");
+        if (t.empty() || t.size() > 2 || t.find_first_not_of("0123456789") != std::string::npos || std::stoi(t) < 1)
+            throw UsageError("--threads must be a number from 1 to 99, not " + t);
+        run.threads = static_cast<unsigned>(std::stoi(t));
+    }
+    run.progress = &err;
+    gStopCompare = false;
+    run.stop = &gStopCompare;
+    struct sigaction stop {}, saved {};
+    stop.sa_handler = onInterrupt;
+    // A second Ctrl+C ends the program at once; a write to a pipe that the
+    // signal interrupts goes on (no output is cut in the middle of a row).
+    stop.sa_flags = SA_RESETHAND | SA_RESTART;
+    sigemptyset(&stop.sa_mask);
+    sigaction(SIGINT, &stop, &saved);
+    struct Restore {
+        struct sigaction* saved;
+        ~Restore() { sigaction(SIGINT, saved, nullptr); }
+    } restore{&saved};
+
+    CompareTotals totals;
+    try {
+        totals = CompareEnterprises(run, out);
+    } catch (const InputRefused& e) {
+        throw UsageError(run.valuesPath + ": " + e.what());
+    }
+    if (!run.outPath.empty())
+        out << JsonObject()
+                   .addString("out", run.outPath)
+                   .add("enterprises", Json(totals.compared))
+                   .add("refused", Json(totals.refused))
+                   .str()
+            << "\n";
+    out.flush();
+    if (!totals.notWritten.empty()) {
+        err << "zorva-cli: " << totals.notWritten << "\n";
+        return kExitFailed;
+    }
+    if (totals.stopped) {
+        err << "zorva-cli: stopped; the output holds the first " << totals.compared + totals.refused << " rows\n";
+        return kExitInterrupted;
+    }
+    return totals.refused == 0 ? kExitOk : kExitFailed;
 }
 
 // --year, 2010 when absent.
@@ -729,203 +759,6 @@ int cmdStore(std::ostream& out) {
 
 } // namespace
 
-// ---------------------------------------------------------------- CSV
-
-void RequireUtf8(const std::string& text) { RequireUtf8Text(text); }
-
-std::vector<std::vector<std::string>> ParseCsv(const std::string& input, std::vector<long>* lineOfRow) {
-    // The statement import's reader: one CSV dialect for the program and the tool.
-    std::vector<std::vector<std::string>> rows;
-    for (const SheetRow& r : ReadCsvText(input)) {
-        std::vector<std::string> texts;
-        texts.reserve(r.cells.size());
-        for (const SheetCell& c : r.cells) texts.push_back(c.text);
-        rows.push_back(std::move(texts));
-        if (lineOfRow) lineOfRow->push_back(r.line);
-    }
-    return rows;
-}
-
-namespace {
-std::vector<EnterpriseInput> enterprisesOfRows(const std::vector<std::vector<std::string>>& rows,
-                                               const std::vector<long>& lineOfRow, const std::string& naics,
-                                               int language);
-}
-
-std::vector<EnterpriseInput> ReadEnterprises(const std::string& csvText, const std::string& naics, int language) {
-    RequireUtf8(csvText);
-    std::vector<long> lineOfRow;
-    auto rows = ParseCsv(csvText, &lineOfRow);
-    return enterprisesOfRows(rows, lineOfRow, naics, language);
-}
-
-std::vector<EnterpriseInput> ReadEnterprisesFile(const std::string& path, const std::string& naics, int language) {
-    const std::string bytes = readFile(path);
-    if (bytes.rfind("PK\x03\x04", 0) != 0) return ReadEnterprises(bytes, naics, language);
-    std::vector<std::vector<std::string>> rows;
-    std::vector<long> lineOfRow;
-    for (const SheetRow& r : ReadXlsxFile(path)) {
-        std::vector<std::string> texts;
-        for (const SheetCell& c : r.cells) texts.push_back(c.text);
-        while (!texts.empty() && texts.back().empty()) texts.pop_back();
-        rows.push_back(std::move(texts));
-        lineOfRow.push_back(r.line);
-    }
-    return enterprisesOfRows(rows, lineOfRow, naics, language);
-}
-
-namespace {
-std::vector<EnterpriseInput> enterprisesOfRows(const std::vector<std::vector<std::string>>& rows,
-                                               const std::vector<long>& lineOfRow, const std::string& naics,
-                                               int language) {
-    if (rows.empty()) throw std::runtime_error("the file is empty: a header row is needed");
-    const auto& header = rows.front();
-    std::vector<Field> columns;
-    std::set<Field> seen;
-    for (const auto& name : header) {
-        std::string n = name;
-        while (!n.empty() && (n.back() == ' ' || n.back() == '\t')) n.pop_back();
-        while (!n.empty() && (n.front() == ' ' || n.front() == '\t')) n.erase(0, 1);
-        auto f = FieldByColumn(n);
-        if (!f) throw std::runtime_error("unknown column \"" + name + "\" (the columns are those of MyValues)");
-        if (!seen.insert(*f).second) throw std::runtime_error("column \"" + name + "\" appears twice");
-        columns.push_back(*f);
-    }
-    if (!seen.count(Field::FirmName)) throw std::runtime_error("the column FirmName is missing");
-    if (!seen.count(Field::Year)) throw std::runtime_error("the column Year is missing");
-    const bool computeTotals = !seen.count(Field::Toa) && !seen.count(Field::Ta) && !seen.count(Field::Tliab) &&
-                               !seen.count(Field::Equity1) && !seen.count(Field::TotLiabShareEq);
-
-    std::vector<EnterpriseInput> out;
-    for (size_t r = 1; r < rows.size(); ++r) {
-        if (rows[r].size() > columns.size())
-            throw std::runtime_error("line " + std::to_string(lineOfRow[r]) + " has more fields than the header");
-        EnterpriseInput in;
-        in.line = lineOfRow[r];
-        for (Field f : ValueFields()) in.record[f] = "0";  // a missing amount is 0
-        for (size_t k = 0; k < columns.size(); ++k) {
-            if (columns[k] == Field::NAICS) continue;      // the industry is the one asked for
-            in.record[columns[k]] = k < rows[r].size() ? rows[r][k] : std::string();
-        }
-        in.record[Field::NAICS] = naics;
-        // Each amount as it stands once its box has been left.
-        for (Field f : ValueFields()) {
-            NumberTextResult n = CheckNumericField(in.record[f]);
-            if (!n.ok) {
-                in.ok = false;
-                in.message = Txt(kMsgNumberOutOfRange, language);
-                break;
-            }
-            in.record[f] = n.text;
-        }
-        if (in.ok && computeTotals && !subCalculateSubTotals(in.record)) {
-            in.ok = false;
-            in.message = Txt(kMsgNumberOutOfRange, language);
-        }
-        out.push_back(std::move(in));
-    }
-    return out;
-}
-} // namespace
-
-// ---------------------------------------------------------------- progress
-
-// A bar on a terminal's standard error, drawn once a run has lasted a second.
-ProgressBar::ProgressBar(std::ostream* out, size_t total)
-    : out_(out && isatty(STDERR_FILENO) ? out : nullptr), total_(total), start_(std::chrono::steady_clock::now()) {}
-
-ProgressBar::~ProgressBar() {
-    if (drawn_) *out_ << "\r" << std::string(60, ' ') << "\r" << std::flush;
-}
-
-void ProgressBar::step() {
-    if (!out_ || (++done_ & 63) != 0) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - start_ < std::chrono::seconds(1) || now - last_ < std::chrono::milliseconds(100)) return;
-    last_ = now;
-    drawn_ = true;
-    const size_t width = 30, filled = total_ ? done_ * width / total_ : width;
-    *out_ << "\r[" << std::string(filled, '#') << std::string(width - std::min(filled, width), ' ') << "] "
-          << done_ << "/" << total_ << std::flush;
-}
-
-// ---------------------------------------------------------------- one comparison
-
-std::string CompareOne(const EnterpriseInput& input, const DatasetChoice& dataset, const std::string& naics,
-                       const std::string& industryTitle, int language, bool* ok) {
-    *ok = false;
-    if (!input.ok) return errorObject(input.record, input.message);
-    RecordTexts record = input.record;
-    const values::ComparisonRequest request = values::RequestComparison(record, naics, industryTitle, language);
-    if (!request.ok()) return errorObject(record, request.message);
-    const auto& values = request.values;
-    const std::int16_t year = request.year;
-    MessageCapture messages;
-    try {
-        // The row is read back inside the preparation's own write
-        // transaction: another copy cannot put its rows in between.
-        Transaction tx(gcnUser);
-        if (!fncPrepareComparisonReport(gcnIndustry, gcnUser, "com", dataset.volume, dataset.region, year, naics,
-                                        language ? "F" : "E", values)) {
-            tx.Commit();
-            return errorObject(record, messages.last());
-        }
-        auto rs = GetRS(gcnUser, "select * from Rpt_Comparison", "read");
-        tx.Commit();
-        if (rs->RecordCount() == 0) return errorObject(record, Txt(904, language) + "Rpt_Comparison");
-        *ok = true;
-        return RowObject(*rs, ComparisonColumnNames());
-    } catch (const std::exception& e) {
-        return errorObject(record, Txt(904, language) + e.what());
-    }
-}
-
-long CompareAll(const std::vector<EnterpriseInput>& inputs, const DatasetChoice& dataset, const std::string& naics,
-                const std::string& industryTitle, int language, std::ostream& out) {
-    return CompareAll(inputs, dataset, naics, industryTitle, language, out, CompareSink());
-}
-
-long CompareAll(const std::vector<EnterpriseInput>& inputs, const DatasetChoice& dataset, const std::string& naics,
-                const std::string& industryTitle, int language, std::ostream& out, const CompareSink& sink) {
-    // The industry is read once; each enterprise's row is then computed in
-    // memory by the same computation that fills Rpt_Comparison.
-    const ComparisonBatch batch(gcnIndustry, gcnUser, dataset.volume, dataset.region, naics, language ? "F" : "E");
-    long failed = 0;
-    std::string line;
-    ProgressBar bar(sink.progress, inputs.size());
-    for (const auto& input : inputs) {
-        bar.step();
-        bool ok = false;
-        if (!input.ok) {
-            line = errorObject(input.record, input.message);
-        } else {
-            RecordTexts record = input.record;
-            const values::ComparisonRequest request =
-                values::RequestComparison(record, naics, industryTitle, language);
-            if (!request.ok()) {
-                line = errorObject(record, request.message);
-            } else {
-                try {
-                    std::string message;
-                    const auto& values = request.values;
-                    auto row = batch.Compare(values, request.year, &message);
-                    ok = row.has_value();
-                    if (ok && sink.row) sink.row(batch, values, *row);
-                    line = !ok ? errorObject(record, message)
-                               : sink.printRows ? RowObject(batch.TableColumns(), *row, batch.RowIndexOfTableColumn())
-                                                : std::string();
-                } catch (const std::exception& e) {
-                    line = errorObject(record, Txt(904, language) + e.what());
-                }
-            }
-        }
-        if (!line.empty()) out << line << '\n';
-        failed += !ok;
-    }
-    out.flush();
-    return failed;
-}
-
 // ---------------------------------------------------------------- entry
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -960,7 +793,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
         if (o.command == "datasets") return cmdDatasets(o, out);
         if (o.command == "industries") return cmdIndustries(o, out);
-        if (o.command == "compare") return cmdCompare(o, out);
+        if (o.command == "compare") return cmdCompare(o, out, err);
         if (o.command == "report") return cmdReport(o, out);
         if (o.command == "import") return cmdImport(o, out);
         if (o.command == "list") return cmdList(o, out);

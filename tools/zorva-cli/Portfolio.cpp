@@ -4,10 +4,12 @@
 #include "enterprise/NumberText.h"
 #include "reports/prep/RatioTable.h"
 #include "reports/prep/ReportPrep.h"
+#include "reports/render/SheetLayout.h"
 
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <charconv>
 #include <strings.h>
 
 namespace zorva::cli {
@@ -24,6 +26,16 @@ const char* kQuarterWords[2][4] = {
     {"quart inférieur", "deuxième quart", "troisième quart", "quart supérieur"},
 };
 
+// Rows above the first enterprise: title, data set, legend, a blank row, headings.
+constexpr lxw_row_t kHeadingRow = 4;
+
+// The text of a ratio as its cell shows it (one or two decimals).
+std::string shownNumber(double value, int decimals) {
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    return std::string(buf, res.ptr);
+}
+
 size_t columnOf(const std::string& name) {
     const auto& names = ComparisonColumnNames();
     for (size_t k = 0; k < names.size(); ++k)
@@ -33,140 +45,190 @@ size_t columnOf(const std::string& name) {
 
 } // namespace
 
-Portfolio::Portfolio(std::string industryTitle, std::string naics, std::string datasetCaption, int language)
-    : industry_(std::move(industryTitle)), naics_(std::move(naics)), dataset_(std::move(datasetCaption)),
-      lang_(language) {}
+const long long Portfolio::kCapacity = static_cast<long long>(LXW_ROW_MAX) - kHeadingRow - 1;
 
 int Portfolio::Quarter(double better, double worse, bool meaningful, bool published) {
     if (!meaningful || !published || (better == 0 && worse == 0)) return -1;
     return std::clamp(static_cast<int>(better / 25), 0, 3);
 }
 
-void Portfolio::Add(const ComparisonBatch& batch, const std::vector<std::string>& values, const ComparisonRow& row) {
+Portfolio::Entry Portfolio::MakeEntry(const ComparisonBatch& batch, const std::string& industry,
+                                      const std::vector<std::string>& values, const ComparisonRow& row) {
+    static const struct Columns {
+        std::vector<size_t> value, better, worse;
+        Columns() {
+            for (const auto& r : report::Ratios()) {
+                value.push_back(columnOf(r.valueColumn));
+                better.push_back(columnOf(r.betterColumn));
+                worse.push_back(columnOf(r.worseColumn));
+            }
+        }
+    } columns;
     Entry e;
     e.name = row[0].toString();
     e.year = row[1].toInt();
+    e.industry = industry;
     auto amount = [&](int i) { return ParseNumber(values[static_cast<size_t>(i)]).value_or(0.0); };
     const bool negativeEquity = amount(report::cv::Equity1) < 0;
-    for (const auto& r : report::Ratios()) {
-        const double value = row[columnOf(r.valueColumn)].toDouble();
-        const double better = row[columnOf(r.betterColumn)].toDouble();
-        const double worse = row[columnOf(r.worseColumn)].toDouble();
+    const auto& ratios = report::Ratios();
+    for (size_t k = 0; k < ratios.size(); ++k) {
+        const auto& r = ratios[k];
         const bool meaningful = report::QuantityValue(r.denominator, amount) != 0 && !(r.equityRule && negativeEquity);
         bool published = true;
         for (const char* q : {"Q1", "Q2", "Q3"}) {
             const Variant f = batch.Figure(static_cast<int>(e.year), std::string(r.code) + q);
             published = published && !f.isNull() && f.toDouble() != 0;
         }
-        e.ratio.push_back(value);
-        e.quarter.push_back(Quarter(better, worse, meaningful, published));
+        e.ratio.push_back(row[columns.value[k]].toDouble());
+        e.quarter.push_back(
+            Quarter(row[columns.better[k]].toDouble(), row[columns.worse[k]].toDouble(), meaningful, published));
     }
-    entries_.push_back(std::move(e));
+    return e;
 }
 
-bool Portfolio::Write(const ComparisonBatch& batch, const std::string& path, std::string* error) const {
-    lxw_workbook* wb = workbook_new(path.c_str());
-    if (!wb) {
-        *error = "cannot create " + path;
-        return false;
+Portfolio::Portfolio(const std::string& path, const std::string& title, const std::string& subtitle, int language,
+                     long long capacity)
+    : path_(path), title_(title), lang_(language), capacity_(std::min(capacity, kCapacity)) {
+    lxw_workbook_options options = {};
+    options.constant_memory = LXW_TRUE;
+    wb_ = workbook_new_opt(path.c_str(), &options);
+    if (!wb_) {
+        error_ = "cannot create " + path;
+        return;
     }
-    const auto& ratios = report::Ratios();
-    lxw_format* bold = workbook_add_format(wb);
-    format_set_bold(bold);
-    lxw_format* wrapBold = workbook_add_format(wb);
-    format_set_bold(wrapBold);
-    format_set_text_wrap(wrapBold);
-    // Cell formats by decimals (1, 2) and quarter (-1 none, 0..3).
-    lxw_format* number[3][5] = {};
-    lxw_format* word[5] = {};
+    bold_ = workbook_add_format(wb_);
+    format_set_bold(bold_);
+    wrapBold_ = workbook_add_format(wb_);
+    format_set_bold(wrapBold_);
+    format_set_text_wrap(wrapBold_);
     for (int q = -1; q < 4; ++q) {
         for (int d = 1; d <= 2; ++d) {
-            lxw_format* f = workbook_add_format(wb);
+            lxw_format* f = workbook_add_format(wb_);
             format_set_num_format(f, d == 1 ? "0.0" : "0.00");
             if (q >= 0) {
                 format_set_bg_color(f, kQuarterColour[q]);
                 if (kQuarterDark[q]) format_set_font_color(f, LXW_COLOR_WHITE);
             }
-            number[d][q + 1] = f;
+            number_[d][q + 1] = f;
         }
-        lxw_format* w = workbook_add_format(wb);
+        lxw_format* w = workbook_add_format(wb_);
         if (q >= 0) {
             format_set_bg_color(w, kQuarterColour[q]);
             if (kQuarterDark[q]) format_set_font_color(w, LXW_COLOR_WHITE);
         }
-        word[q + 1] = w;
+        word_[q + 1] = w;
     }
 
     const bool fr = lang_ == 1;
-    lxw_worksheet* ws = workbook_add_worksheet(wb, fr ? "Portefeuille" : "Portfolio");
-    const std::string title = std::string(fr ? "Comparaison avec l'industrie : " : "Comparison with the industry: ") +
-                              industry_ + (fr ? " (SCIAN " : " (NAICS ") + naics_ + ")";
-    worksheet_write_string(ws, 0, 0, title.c_str(), bold);
-    worksheet_write_string(ws, 1, 0, dataset_.c_str(), nullptr);
-    // Legend.
-    worksheet_write_string(ws, 2, 0, fr ? "Position dans l'industrie :" : "Position in the industry:", bold);
-    for (int q = 0; q < 4; ++q)
-        worksheet_write_string(ws, 2, static_cast<lxw_col_t>(1 + q), kQuarterWords[lang_][q], word[q + 1]);
-    worksheet_write_string(ws, 2, 5, fr ? "– : non classé" : "– : not ranked", nullptr);
+    ws_ = workbook_add_worksheet(wb_, fr ? "Portefeuille" : "Portfolio");
+    const auto& ratios = report::Ratios();
+    // On paper: the legend and the headings on top of every page, the names
+    // at the left. On screen: the same rows and names frozen.
+    sheet::SetPrintLayout(ws_, lang_, 2, kHeadingRow, 1);
+    worksheet_freeze_panes(ws_, kHeadingRow + 1, 1);
 
-    const lxw_row_t head = 4;
-    worksheet_write_string(ws, head, 0, fr ? "Entreprise" : "Enterprise", bold);
-    worksheet_write_string(ws, head, 1, fr ? "Année" : "Year", bold);
-    worksheet_write_string(ws, head, 2, fr ? "Industrie" : "Industry", bold);
+    worksheet_write_string(ws_, 0, 0, title_.c_str(), bold_);
+    worksheet_write_string(ws_, 1, 0, subtitle.c_str(), nullptr);
+    // The legend: each position in a position column, as wide as its words.
+    worksheet_write_string(ws_, 2, 0, fr ? "Position dans l'industrie :" : "Position in the industry:", bold_);
+    for (int q = 0; q < 4; ++q)
+        worksheet_write_string(ws_, 2, static_cast<lxw_col_t>(4 + 2 * q), kQuarterWords[lang_][q], word_[q + 1]);
+    worksheet_write_string(ws_, 2, 12, fr ? "– : non classé" : "– : not ranked", nullptr);
+    widths_.Fit(12, fr ? "– : non classé" : "– : not ranked");
+
+    worksheet_set_row(ws_, kHeadingRow, 45, nullptr);  // three lines of heading
+    const char* headings[3] = {fr ? "Entreprise" : "Enterprise", fr ? "Année" : "Year", fr ? "Industrie" : "Industry"};
+    for (int c = 0; c < 3; ++c) {
+        worksheet_write_string(ws_, kHeadingRow, static_cast<lxw_col_t>(c), headings[c], bold_);
+        widths_.Fit(c, headings[c], true);
+    }
     for (size_t k = 0; k < ratios.size(); ++k) {
         const auto c = static_cast<lxw_col_t>(3 + 2 * k);
-        worksheet_write_string(ws, head, c, Txt(ratios[k].nameId, lang_).c_str(), wrapBold);
-        worksheet_write_string(ws, head, c + 1, "Position", wrapBold);
+        const std::string& name = Txt(ratios[k].nameId, lang_);
+        worksheet_write_string(ws_, kHeadingRow, c, name.c_str(), wrapBold_);
+        worksheet_write_string(ws_, kHeadingRow, c + 1, "Position", wrapBold_);
+        widths_.FitWrapped(c, name, 3);
+        widths_.Fit(c + 1, "Position", true);
+        for (const char* word : kQuarterWords[lang_]) widths_.Fit(c + 1, word);
     }
-    lxw_row_t r = head + 1;
-    for (const Entry& e : entries_) {
-        worksheet_write_string(ws, r, 0, e.name.c_str(), nullptr);
-        worksheet_write_number(ws, r, 1, static_cast<double>(e.year), nullptr);
-        worksheet_write_string(ws, r, 2, industry_.c_str(), nullptr);
-        for (size_t k = 0; k < ratios.size(); ++k) {
-            const auto c = static_cast<lxw_col_t>(3 + 2 * k);
-            const int q = e.quarter[k];
-            const int d = report::RatioDecimals(ratios[k]) >= 2 ? 2 : 1;
-            worksheet_write_number(ws, r, c, e.ratio[k], number[d][q + 1]);
-            worksheet_write_string(ws, r, c + 1, q >= 0 ? kQuarterWords[lang_][q] : "–", word[q + 1]);
-        }
-        ++r;
-    }
-    worksheet_set_row(ws, head, 45, nullptr);
-    worksheet_set_column(ws, 0, 0, 30, nullptr);
-    worksheet_set_column(ws, 2, 2, 30, nullptr);
-    worksheet_set_column(ws, 3, static_cast<lxw_col_t>(2 + 2 * ratios.size()), 14, nullptr);
-    worksheet_freeze_panes(ws, head + 1, 1);
+}
 
-    // The industry's quartiles of each year.
-    lxw_worksheet* qs = workbook_add_worksheet(wb, fr ? "Quartiles de l'industrie" : "Industry quartiles");
-    worksheet_write_string(qs, 0, 0, title.c_str(), bold);
-    worksheet_write_string(qs, 2, 0, "Ratio", bold);
-    lxw_col_t col = 1;
-    for (int year = 2010; year >= 2008; --year)
-        for (const char* q : {"Q1", fr ? "Médiane" : "Median", "Q3"}) {
-            const std::string h = std::string(q) + " " + std::to_string(year);
-            worksheet_write_string(qs, 2, col++, h.c_str(), bold);
-        }
+Portfolio::~Portfolio() {
+    if (wb_) workbook_close(wb_);
+}
+
+bool Portfolio::Add(const Entry& e) {
+    if (!wb_ || rows_ >= capacity_) return false;
+    const auto r = static_cast<lxw_row_t>(kHeadingRow + 1 + rows_);
+    const auto& ratios = report::Ratios();
+    worksheet_write_string(ws_, r, 0, e.name.c_str(), nullptr);
+    worksheet_write_number(ws_, r, 1, static_cast<double>(e.year), nullptr);
+    worksheet_write_string(ws_, r, 2, e.industry.c_str(), nullptr);
+    widths_.Fit(0, e.name);
+    widths_.Fit(2, e.industry);
     for (size_t k = 0; k < ratios.size(); ++k) {
-        const auto row = static_cast<lxw_row_t>(3 + k);
-        worksheet_write_string(qs, row, 0, Txt(ratios[k].nameId, lang_).c_str(), nullptr);
-        lxw_col_t c = 1;
+        const auto c = static_cast<lxw_col_t>(3 + 2 * k);
+        const int q = e.quarter[k];
         const int d = report::RatioDecimals(ratios[k]) >= 2 ? 2 : 1;
-        for (int year = 2010; year >= 2008; --year)
-            for (const char* q : {"Q1", "Q2", "Q3"}) {
-                const Variant f = batch.Figure(year, std::string(ratios[k].code) + q);
-                if (!f.isNull() && f.toDouble() != 0) worksheet_write_number(qs, row, c, f.toDouble(), number[d][0]);
-                else worksheet_write_string(qs, row, c, "–", nullptr);
-                ++c;
-            }
+        worksheet_write_number(ws_, r, c, e.ratio[k], number_[d][q + 1]);
+        widths_.Fit(static_cast<int>(c), shownNumber(e.ratio[k], d));
+        worksheet_write_string(ws_, r, c + 1, q >= 0 ? kQuarterWords[lang_][q] : "–", word_[q + 1]);
     }
-    worksheet_set_column(qs, 0, 0, 40, nullptr);
-    worksheet_set_column(qs, 1, 9, 12, nullptr);
+    ++rows_;
+    return true;
+}
 
-    lxw_error e = workbook_close(wb);
+void Portfolio::AddIndustry(const std::string& heading, const ComparisonBatch* batch) {
+    industries_.emplace_back(heading, batch);
+}
+
+bool Portfolio::Close() {
+    if (!wb_) return false;
+    const bool fr = lang_ == 1;
+    const auto& ratios = report::Ratios();
+    widths_.Apply(ws_);
+    // The quartiles of each industry and year, one block per industry.
+    lxw_worksheet* qs = workbook_add_worksheet(wb_, fr ? "Quartiles de l'industrie" : "Industry quartiles");
+    sheet::SetPrintLayout(qs, lang_, 0, -1, 1);
+    sheet::ColumnWidths widths;
+    lxw_row_t row = 0;
+    for (const auto& [heading, batch] : industries_) {
+        worksheet_write_string(qs, row, 0, heading.c_str(), bold_);
+        row += 2;
+        worksheet_write_string(qs, row, 0, "Ratio", bold_);
+        lxw_col_t col = 1;
+        for (int year = 2010; year >= 2008; --year)
+            for (const char* q : {"Q1", fr ? "Médiane" : "Median", "Q3"}) {
+                const std::string h = std::string(q) + " " + std::to_string(year);
+                worksheet_write_string(qs, row, col, h.c_str(), bold_);
+                widths.Fit(static_cast<int>(col++), h, true);
+            }
+        ++row;
+        for (size_t k = 0; k < ratios.size(); ++k, ++row) {
+            const std::string& name = Txt(ratios[k].nameId, lang_);
+            worksheet_write_string(qs, row, 0, name.c_str(), nullptr);
+            widths.Fit(0, name);
+            lxw_col_t c = 1;
+            const int d = report::RatioDecimals(ratios[k]) >= 2 ? 2 : 1;
+            for (int year = 2010; year >= 2008; --year)
+                for (const char* q : {"Q1", "Q2", "Q3"}) {
+                    const Variant f = batch->Figure(year, std::string(ratios[k].code) + q);
+                    if (!f.isNull() && f.toDouble() != 0) {
+                        worksheet_write_number(qs, row, c, f.toDouble(), number_[d][0]);
+                        widths.Fit(static_cast<int>(c), shownNumber(f.toDouble(), d));
+                    } else {
+                        worksheet_write_string(qs, row, c, "–", nullptr);
+                    }
+                    ++c;
+                }
+        }
+        ++row;  // a blank row between industries
+    }
+    widths.Apply(qs);
+    lxw_error e = workbook_close(wb_);
+    wb_ = nullptr;
     if (e != LXW_NO_ERROR) {
-        *error = std::string(lxw_strerror(e)) + ": " + path;
+        error_ = std::string(lxw_strerror(e)) + ": " + path_;
         return false;
     }
     return true;

@@ -12,6 +12,7 @@
 #include "enterprise/RecordStore.h"
 #include "enterprise/ImportFlow.h"
 #include "enterprise/ValuesFlow.h"
+#include "enterprise/ui/GroupedAmounts.h"
 #include "ui_frmMyValues.h"
 
 #include <QAction>
@@ -95,6 +96,7 @@ frmMyValues::frmMyValues() : ui(new Ui::frmMyValues) {
             box->setFont(font);
         }
         connect(box, &QLineEdit::textChanged, this, [this] { mblnDataChanged = true; });
+        ShowGroupedAmount(box);
         setTabOrder(previous, box);
         previous = box;
     }
@@ -331,6 +333,7 @@ void frmMyValues::subLanguageChanged() {
     const bool changed = mblnDataChanged;
     subLoadCaptions();
     subLoadToolbarToolTip();
+    for (Field f : ValueFields()) RegroupAmount(ValueBox(f));
     mblnDataChanged = changed;
 }
 

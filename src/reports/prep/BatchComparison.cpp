@@ -31,7 +31,9 @@ ComparisonBatch::ComparisonBatch(ConnectionHandle& DataConn, ConnectionHandle& W
     : language_(Language) {
     RequireDataSet(Volume, Province);
     // The same extraction as the report's preparation, read back in the same
-    // write transaction so that another copy cannot change it in between.
+    // write transaction so that another copy cannot change it in between,
+    // which is then rolled back: the user store is left as it was (and
+    // nothing waits for the disk).
     Transaction tx(WriteConn);
     subExtractIndustryData(DataConn, WriteConn, "com", Volume, Province, 2010, NAICS, Language);
     for (int year = 2010; year >= 2008; --year) {
@@ -41,8 +43,19 @@ ComparisonBatch::ComparisonBatch(ConnectionHandle& DataConn, ConnectionHandle& W
         for (int f = 0; f < rs->FieldCount(); ++f) y.byColumn.emplace(upper(rs->FieldName(f)), rs->Fields(f));
         auto n = y.byColumn.find("NUMBEROFFIRMS");
         y.hasData = n != y.byColumn.end() && !n->second.isNull();
+        if (!y.hasData) continue;
+        try {
+            y.resolved = ResolveIndustryYear([&](const std::string& column) { return Figure(year, column); });
+        } catch (const DbError& e) {
+            y.unreadable = e.what();  // said for each enterprise of the year, as the report would
+        }
     }
     myVol_ = ComparisonVolumeTitle(WriteConn, Volume, Province, Language);
+    ComparisonTableColumns(WriteConn, &tableColumns_, &rowIndex_);
+}
+
+void ComparisonTableColumns(ConnectionHandle& WriteConn, std::vector<std::string>* tableColumns,
+                            std::vector<size_t>* rowIndex) {
     auto table = GetRS(WriteConn, "select * from Rpt_Comparison where 1 = 0", "read");
     const auto& names = ComparisonColumnNames();
     for (int f = 0; f < table->FieldCount(); ++f) {
@@ -50,10 +63,9 @@ ComparisonBatch::ComparisonBatch(ConnectionHandle& DataConn, ConnectionHandle& W
         auto it = std::find_if(names.begin(), names.end(),
                                [&](const std::string& n) { return strcasecmp(n.c_str(), name.c_str()) == 0; });
         if (it == names.end()) continue;  // a column the comparison does not write stays out
-        tableColumns_.push_back(*it);
-        rowIndex_.push_back(static_cast<size_t>(it - names.begin()));
+        tableColumns->push_back(*it);
+        rowIndex->push_back(static_cast<size_t>(it - names.begin()));
     }
-    tx.Commit();
 }
 
 Variant ComparisonBatch::Figure(int year, const std::string& column) const {
@@ -82,13 +94,8 @@ std::optional<ComparisonRow> ComparisonBatch::Compare(const std::vector<std::str
         *message = NoDataMessage(language_, Year);
         return std::nullopt;
     }
-    return ComputeComparisonRow(
-        values, Year,
-        [&](const std::string& column) {
-            auto it = y.byColumn.find(upper(column));
-            return it == y.byColumn.end() ? Variant() : it->second;
-        },
-        myVol_);
+    if (!y.unreadable.empty()) throw DbError(y.unreadable);
+    return ComputeComparisonRow(values, Year, y.resolved, myVol_);
 }
 
 } // namespace zorva

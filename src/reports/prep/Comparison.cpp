@@ -93,14 +93,7 @@ std::array<double, kComparisonValueCount> readAmounts(const std::vector<std::str
 
 // A computed Double as the table keeps it: the 15 significant digits a
 // statement carries, read back.
-double Stored(double value) {
-    if (value == 0 || !std::isfinite(value)) return value == 0 ? 0.0 : value;
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
-    double back = 0;
-    std::from_chars(buf, res.ptr, back);
-    return back;
-}
+double Stored(double value) { return value == 0 ? 0.0 : RoundSignificant(value, 15); }
 
 // An industry figure as the table keeps it once copied with SqlNumber into a
 // REAL column (or the INTEGER column NumberOfFirms): Null, a whole number in
@@ -153,15 +146,37 @@ std::string NoDataMessage(const std::string& Language, int year) {
     return Txt(994, LanguageIndex(Language)) + std::to_string(year);
 }
 
+IndustryYear ResolveIndustryYear(const IndustryFigures& industry) {
+    IndustryYear y;
+    auto figure = [&](const std::string& column) { return NumberValue(industry(column), column); };
+    for (const auto& r : report::Ratios()) {
+        const std::string q = r.code;
+        // A boundary the industry does not publish counts as 0.
+        y.quartiles.push_back({figure(q + "Q1").value_or(0.0), figure(q + "Q2").value_or(0.0),
+                               figure(q + "Q3").value_or(0.0)});
+    }
+    for (const Line& l : kLines) y.structure.push_back(figure(l.industry));
+    y.copied.push_back(StoredFigure(industry("NumberOfFirms"), "NumberOfFirms", true));
+    for (const char* col : kIndustryFigures) y.copied.push_back(StoredFigure(industry(col), col, false));
+    for (const Line& l : kLines) y.copied.push_back(StoredFigure(industry(l.industry), l.industry, false));
+    return y;
+}
+
 ComparisonRow ComputeComparisonRow(const std::vector<std::string>& aComparisonValues, std::int16_t Year,
                                    const IndustryFigures& industry, const Variant& MyVol) {
+    if (aComparisonValues.size() < kComparisonValueCount)
+        throw ReportArgumentError("The comparison needs 37 values, not " + std::to_string(aComparisonValues.size()) + ".");
+    readAmounts(aComparisonValues);  // a value that is not a number is refused before any figure is read
+    return ComputeComparisonRow(aComparisonValues, Year, ResolveIndustryYear(industry), MyVol);
+}
+
+ComparisonRow ComputeComparisonRow(const std::vector<std::string>& aComparisonValues, std::int16_t Year,
+                                   const IndustryYear& industry, const Variant& MyVol) {
     if (aComparisonValues.size() < kComparisonValueCount)
         throw ReportArgumentError("The comparison needs 37 values, not " + std::to_string(aComparisonValues.size()) + ".");
     const auto v = readAmounts(aComparisonValues);
     auto at = [&](int i) { return v[static_cast<size_t>(i)]; };
     const double Ta = at(iTa);
-    auto figure = [&](const std::string& column) { return NumberValue(industry(column), column); };
-    auto quartile = [&](const std::string& column) { return figure(column).value_or(0.0); };  // Null: not published
 
     ComparisonRow row;
     row.reserve(ComparisonColumnNames().size());
@@ -177,23 +192,22 @@ ComparisonRow ComputeComparisonRow(const std::vector<std::string>& aComparisonVa
     // The fifteen ratios, computed as the ratio table says.
     const auto& ratios = report::Ratios();
     const bool negativeEquity = at(iEquity1) < 0;
-    std::vector<double> ratio;
-    for (const auto& r : ratios) {
+    std::array<double, 32> ratio{}, better{}, worse{};
+    for (size_t k = 0; k < ratios.size(); ++k) {
+        const auto& r = ratios[k];
         double value = 0;
         if (!(r.equityRule && negativeEquity))
             value = fncCalcRatio(report::QuantityValue(r.numerator, at), report::QuantityValue(r.denominator, at));
-        ratio.push_back(r.percent ? value * 100 : value);
+        ratio[k] = r.percent ? value * 100 : value;
     }
-    for (double r : ratio) row.emplace_back(Stored(r));
+    for (size_t k = 0; k < ratios.size(); ++k) row.emplace_back(Stored(ratio[k]));
 
     // The ranks against the ratio's own quartiles. The ratio is ranked as the
     // decimal it stands for, so that one exactly at a boundary does not pass
     // it through the noise of binary division.
-    std::vector<double> better(ratios.size(), 0.0), worse(ratios.size(), 0.0);
     for (size_t k = 0; k < ratios.size(); ++k) {
         if (negativeEquity && ratios[k].equityRule) continue;  // both ranks 0
-        const std::string q = ratios[k].code;
-        const double q1 = quartile(q + "Q1"), q2 = quartile(q + "Q2"), q3 = quartile(q + "Q3");
+        const auto& [q1, q2, q3] = industry.quartiles[k];
         const double mine = RoundForRanking(ratio[k]);
         if (!ratios[k].higherIsBetter) {
             better[k] = fncExceptionCalcBetter(q1, q2, q3, mine);
@@ -203,21 +217,19 @@ ComparisonRow ComputeComparisonRow(const std::vector<std::string>& aComparisonVa
             worse[k] = fncCalcWorse(q1, q2, q3, mine);
         }
     }
-    for (double b : better) row.emplace_back(Stored(b));
-    for (double w : worse) row.emplace_back(Stored(w));
+    for (size_t k = 0; k < ratios.size(); ++k) row.emplace_back(Stored(better[k]));
+    for (size_t k = 0; k < ratios.size(); ++k) row.emplace_back(Stored(worse[k]));
 
     // Variances from the industry's structure; a Null industry figure gives a Null variance.
-    for (const Line& l : kLines) {
-        auto ind = figure(l.industry);
-        row.push_back(ind ? Variant(Stored(at(l.amount) / Ta * 100 - *ind)) : Variant());
+    for (size_t k = 0; k < kLines.size(); ++k) {
+        const auto& ind = industry.structure[k];
+        row.push_back(ind ? Variant(Stored(at(kLines[k].amount) / Ta * 100 - *ind)) : Variant());
     }
 
     // The data set's title, the industry's count, medians and profit
     // distribution, and its structure.
     row.push_back(MyVol);
-    row.push_back(StoredFigure(industry("NumberOfFirms"), "NumberOfFirms", true));
-    for (const char* col : kIndustryFigures) row.push_back(StoredFigure(industry(col), col, false));
-    for (const Line& l : kLines) row.push_back(StoredFigure(industry(l.industry), l.industry, false));
+    row.insert(row.end(), industry.copied.begin(), industry.copied.end());
     return row;
 }
 

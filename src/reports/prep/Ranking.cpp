@@ -1,5 +1,7 @@
 #include "reports/prep/Ranking.h"
 
+#include "enterprise/NumberText.h"
+
 #include <charconv>
 #include <cmath>
 #include <stdexcept>
@@ -39,12 +41,7 @@ double fncExceptionCalcWorse(double dblQ1, double dblQ2, double dblQ3, double db
 }
 
 double RoundForRanking(double ratio) {
-    if (!std::isfinite(ratio) || ratio == 0) return ratio;
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, ratio, std::chars_format::scientific, 11);
-    double out = ratio;
-    std::from_chars(buf, res.ptr, out);
-    return out;
+    return RoundSignificant(ratio, 12);
 }
 
 double fncCalcRatio(double dblNumerator, double dblDenominator) {

@@ -6,6 +6,7 @@
 #include "support/PgServer.h"
 #include "support/OtherPrograms.h"
 
+#include "CompareStream.h"
 #include "core/Catalogue.h"
 #include "core/Globals.h"
 #include "enterprise/EnterpriseRecord.h"
@@ -15,12 +16,16 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <xlsxwriter.h>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
 
@@ -274,7 +279,10 @@ TEST_F(Cli, TheValuesScreensChecksAndTheNoDataMessage) {
     EXPECT_EQ(str(r.objects[4], "error"), "Please enter your enterprise values");
     EXPECT_EQ(str(r.objects[5], "error"), "This industry has no data for 2008");
     EXPECT_EQ(str(r.objects[6], "MyFirmName"), "Good");
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(r.objects[i].size(), 3) << i;
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(r.objects[i].size(), 4) << i;
+        EXPECT_EQ(r.objects[i].value("line").toInt(), i + 2);
+    }
 }
 
 TEST_F(Cli, FrenchMessagesAndTitle) {
@@ -322,9 +330,11 @@ TEST_F(Cli, AmountsAreReadAsTheValuesScreenReadsThem) {
 }
 
 TEST_F(Cli, BadFilesExitWithTwo) {
-    for (const char* csv : {"", "Year,Cash\n2010,5\n", "FirmName,Cash\nA,5\n", "FirmName,Year,Bogus\nA,2010,1\n",
-                            "FirmName,Year,Cash,cash\nA,2010,1,1\n", "FirmName,Year\n\"A,2010\n",
-                            "FirmName,Year\nA,2010,5\n"}) {
+    const char binary[] = "FirmName,Year\nA,2010\nB,2\0\0\x01\x02,3\n";  // not a CSV text
+    for (const std::string& csv : {std::string(), std::string("Year,Cash\n2010,5\n"), std::string("FirmName,Cash\nA,5\n"),
+                                   std::string("FirmName,Year,Bogus\nA,2010,1\n"),
+                                   std::string("FirmName,Year,Cash,cash\nA,2010,1,1\n"),
+                                   std::string(binary, sizeof binary - 1)}) {
         CliRun r = compare(csv);
         EXPECT_EQ(r.code, 2) << csv;
         EXPECT_EQ(r.out, "") << csv;
@@ -382,12 +392,17 @@ TEST_F(Cli, AFailingPreparationSaysSoOnStderr) {
 
 // ---------------------------------------------------------------- text encoding
 
-TEST_F(Cli, AFileThatIsNotUtf8IsRefusedNamingItsLine) {
-    // "Café" written in Latin-1 on the third line.
-    CliRun r = compare(std::string(kHeader) + "Acme,2010,125,875,600,400,3,1\nCaf\xE9,2010,125,875,600,400,3,1\n");
-    EXPECT_EQ(r.code, 2);
-    EXPECT_EQ(r.out, "");
-    EXPECT_NE(r.err.find("line 3 is not UTF-8"), std::string::npos) << r.err;
+TEST_F(Cli, AFileThatIsNotUtf8IsRefusedNamingItsLineBeforeAnythingIsWritten) {
+    // "Café" written in Latin-1 on the third line, and after 60,000 good rows.
+    std::string many(kHeader);
+    for (int i = 0; i < 60000; ++i) many += "Acme,2010,125,875,600,400,3,1\n";
+    for (const auto& [text, line] : {std::pair{std::string(kHeader) + "Acme,2010,125,875,600,400,3,1\nCaf\xE9,2010,1\n", 3},
+                                     std::pair{many + "Caf\xE9,2010,1\n", 60002}}) {
+        CliRun r = compare(text);
+        EXPECT_EQ(r.code, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("line " + std::to_string(line) + " is not UTF-8"), std::string::npos) << r.err;
+    }
 }
 
 TEST_F(Cli, NamesWithAccentsAndQuotesComeOutAsValidJson) {
@@ -526,6 +541,132 @@ TEST_F(Cli, KeywordSearchGivesTheScreensResultsInTheirOrder) {
     }
 }
 
+// ---------------------------------------------------------------- volume
+
+TEST_F(Cli, AMalformedRowIsReportedWithItsLineAndTheRunGoesOn) {
+    CliRun r = compare(std::string(kHeader) +
+                       "Acme,2010,125,875,600,400,3,1\n"
+                       "Extra,2010,125,875,600,400,3,1,9\n"            // line 3: one field too many
+                       "\"Stray\" quote,2010,125,875,600,400,3,1\n"    // line 4: text after a closing quote
+                       "\"Multi\nline\",2010,125,875,600,400,3,1\n"   // lines 5-6: one good row
+                       "Bravo,2010,125,875,600,400,3,1\n"
+                       "\"Never closed,2010,1\nZulu,2010,1\n");         // line 8 to the end: one malformed row
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_TRUE(r.allLinesAreJson);
+    ASSERT_EQ(r.objects.size(), 6u) << r.out;
+    EXPECT_EQ(str(r.objects[0], "MyFirmName"), "Acme");
+    const std::pair<int, const char*> malformed[] = {{3, "line 3 has more fields than the header"},
+                                                     {4, "text after a closing quote on line 4"}};
+    for (size_t k = 0; k < 2; ++k) {
+        EXPECT_EQ(r.objects[k + 1].value("line").toInt(), malformed[k].first);
+        EXPECT_EQ(str(r.objects[k + 1], "error"), malformed[k].second);
+    }
+    EXPECT_EQ(str(r.objects[3], "MyFirmName"), "Multi\nline");
+    EXPECT_EQ(str(r.objects[4], "MyFirmName"), "Bravo");
+    EXPECT_EQ(r.objects[5].value("line").toInt(), 8);
+    EXPECT_EQ(str(r.objects[5], "error"), "a quoted field is not closed (line 8)");
+}
+
+TEST_F(Cli, EachRowIsComparedWithTheIndustryAndDataSetItNames) {
+    stores.addIndustryRow(3, "ALL", 2010, "111", {{"NumberOfFirms", Variant(std::int64_t{5000})}});
+    const std::string file = writeCsv("NAICS,Dataset,FirmName,Year,Cash,ShareC\n"
+                                      "111,,Acme,2010,10,10\n"
+                                      "4452,optNovaScotia,Bravo,2010,10,10\n"
+                                      "111,OPTVOL3,Charlie,2010,10,10\n"
+                                      "999,,Delta,2010,10,10\n"
+                                      ",,Echo,2010,10,10\n"
+                                      "111,optMars,Foxtrot,2010,10,10\n");
+    // The data set of --dataset stands for an empty cell; a row without a
+    // code and without --naics names no industry.
+    CliRun r = runCli(base({"compare", "--dataset", "optNovaScotia", "--values", QString::fromStdString(file)}));
+    EXPECT_EQ(r.code, 1) << r.err;
+    ASSERT_EQ(r.objects.size(), 6u) << r.out;
+    const struct {
+        const char* industry;
+        int firms;
+    } rows[] = {{"Crop production", 110}, {"Farmers' markets", 100}, {"Crop production", 5000}};
+    for (size_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(str(r.objects[k], "MyIndustry"), rows[k].industry) << k;
+        EXPECT_EQ(r.objects[k].value("NumberOfFirms").toInt(), rows[k].firms) << k;
+    }
+    EXPECT_EQ(str(r.objects[2], "MyVol"), "Volume 3 title - Canada");
+    EXPECT_EQ(str(r.objects[3], "error"), "the NAICS code 999 is not an industry of the data set optNovaScotia");
+    EXPECT_EQ(str(r.objects[4], "error"), "the row names no industry (NAICS column)");
+    EXPECT_EQ(str(r.objects[5], "error"), "unknown data set: optMars (see zorva-cli datasets)");
+    // Without a NAICS column, --naics is needed at once.
+    r = runCli(base({"compare", "--dataset", "optNovaScotia", "--values",
+                     QString::fromStdString(writeCsv("FirmName,Year\nA,2010\n"))}));
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("--naics"), std::string::npos);
+}
+
+TEST_F(Cli, ChosenFieldsAndCsvOutHoldTheSameNumbersAsTheJsonRows) {
+    const std::string rows = std::string(kHeader) + "Acme,2010,125,875,600,400,3,1\n"
+                                                    "\"O'Hara, Sons\",2009,500,500,700,300,1000,50\n"
+                                                    ",2010,1,0,0,1,0,0\n";
+    CliRun all = compare(rows);
+    ASSERT_EQ(all.objects.size(), 3u);
+    CliRun some = compare(rows, {"--fields", "myfirmname, MyNPM,BetterNPM"});
+    ASSERT_EQ(some.objects.size(), 3u);
+    // In the order asked for, spelled as the table spells them.
+    EXPECT_EQ(some.out.substr(0, some.out.find('\n')),
+              "{\"MyFirmName\":\"Acme\",\"MyNPM\":33.3333333333333,\"BetterNPM\":" +
+                  std::to_string(all.objects[0].value("BetterNPM").toInt()) + "}");
+    EXPECT_TRUE(some.objects[2].contains("error"));
+    EXPECT_EQ(compare(rows, {"--fields", "MyNPM,Bogus"}).code, 2);
+
+    const std::string path = stores.dir + "/rows.csv";
+    CliRun csv = compare(rows, {"--out", QString::fromStdString(path)});
+    EXPECT_EQ(csv.code, 1);
+    ASSERT_EQ(csv.objects.size(), 2u) << csv.out;  // the refused row, then the summary
+    EXPECT_EQ(csv.objects[0].value("line").toInt(), 4);
+    EXPECT_EQ(csv.objects[1].value("enterprises").toInt(), 2);
+    EXPECT_EQ(csv.objects[1].value("refused").toInt(), 1);
+    // Read back by Python's csv module: every column of both rows equals the
+    // JSON row's value, and the numbers are written exactly as in JSON.
+    QProcess p;
+    p.start("/usr/bin/python3", {"-c",
+                                 "import csv, json, sys\n"
+                                 "rows = list(csv.DictReader(open(sys.argv[1], newline='')))\n"
+                                 "print(json.dumps(rows))\n",
+                                 QString::fromStdString(path)});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QJsonArray back = QJsonDocument::fromJson(p.readAllStandardOutput()).array();
+    ASSERT_EQ(back.size(), 2);
+    for (int k = 0; k < 2; ++k) {
+        const QJsonObject json = all.objects[static_cast<size_t>(k)], row = back[k].toObject();
+        EXPECT_EQ(row.keys().size(), json.keys().size());
+        for (const QString& key : json.keys()) {
+            const QJsonValue v = json.value(key);
+            const QString cell = row.value(key).toString();
+            if (v.isString()) EXPECT_EQ(cell, v.toString()) << key.toStdString();
+            else if (v.isNull()) EXPECT_EQ(cell, "") << key.toStdString();
+            else EXPECT_EQ(cell.toDouble(), v.toDouble()) << key.toStdString();
+        }
+    }
+    QFile f(QString::fromStdString(path));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().contains(",33.3333333333333,")) << "the shortest exact form";
+}
+
+TEST_F(Cli, RowsComeOutInTheOrderOfTheFileOnEveryCore) {
+    std::string rows(kHeader);
+    for (int i = 0; i < 3000; ++i)
+        rows += (i % 7 == 3 ? "" : "E" + std::to_string(i)) + "," + (i % 11 == 5 ? "2008" : "2010") +
+                ",125,875,600,400," + std::to_string(i) + ",1\n";
+    CliRun one = compare(rows, {"--threads", "1"});
+    CliRun three = compare(rows, {"--threads", "3"});
+    ASSERT_EQ(one.objects.size(), 3000u);
+    EXPECT_EQ(one.out, three.out);
+    for (size_t i = 0; i < 3000; i += 97) {
+        const bool refused = i % 7 == 3 || i % 11 == 5;
+        EXPECT_EQ(one.objects[i].contains("error"), refused) << i;
+        if (!refused) {
+            EXPECT_EQ(str(one.objects[i], "MyFirmName"), "E" + std::to_string(i));
+        }
+    }
+}
+
 // Which store is in use, on a file and on the office's server; what the tool
 // saves there, lists with who saved it, and opens again. A password in the
 // server's address is never printed.
@@ -635,4 +776,99 @@ TEST_F(Cli, ImportReadsTheProgramsOwnStatementTemplate) {
     EXPECT_EQ(rs->Fields(2).toDouble(), 1234.5);
     EXPECT_EQ(rs->Fields(3).toDouble(), 1234.5);
     EXPECT_EQ(rs->Fields(4).toDouble(), 1234.5);
+}
+
+TEST_F(Cli, CtrlCEndsTheOutputAfterAWholeRow) {
+    std::string rows(kHeader);
+    for (int i = 0; i < 50000; ++i) rows += "Acme " + std::to_string(i) + ",2010,125,875,600,400,3,1\n";
+    QProcess p;
+    p.start(QString::fromStdString(BuiltAppDir() + "/zorva-cli"),
+            base({"compare", "--dataset", "optNovaScotia", "--naics", "111", "--values",
+                  QString::fromStdString(writeCsv(rows))}));
+    // The output pipe fills and holds the tool in the middle of writing.
+    QByteArray out;
+    while (out.size() < 100000 && p.waitForReadyRead(60000)) out += p.readAllStandardOutput();
+    ASSERT_GE(out.size(), 100000);
+    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    out += p.readAllStandardOutput();
+    EXPECT_EQ(p.exitCode(), 130);
+    EXPECT_TRUE(p.readAllStandardError().contains("stopped"));
+    ASSERT_TRUE(out.endsWith('\n'));
+    const QList<QByteArray> lines = out.trimmed().split('\n');
+    EXPECT_LT(lines.size(), 50000);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QJsonObject o = QJsonDocument::fromJson(lines[i]).object();
+        ASSERT_EQ(str(o, "MyFirmName"), "Acme " + std::to_string(i));
+    }
+}
+
+TEST_F(Cli, APortfolioBeyondItsSheetSaysFromWhichLineTheEnterprisesAreLeftOut) {
+    // A sheet holds a million rows; the same rule with a sheet of three.
+    stores.openAsProgram();
+    cli::CompareRun run;
+    run.valuesPath = writeCsv(std::string(kHeader) + "A,2010,125,875,600,400,3,1\n,2010,1,0,0,1,0,0\n"
+                                                     "B,2010,125,875,600,400,3,1\nC,2010,125,875,600,400,3,1\n"
+                                                     "D,2010,125,875,600,400,3,1\n");
+    run.dataset = FindChoice("optNovaScotia");
+    run.naics = "111";
+    run.outPath = stores.dir + "/full.xlsx";
+    run.sheetRows = 3;
+    std::ostringstream out;
+    const cli::CompareTotals totals = cli::CompareEnterprises(run, out);
+    EXPECT_EQ(totals.compared, 3);
+    EXPECT_EQ(totals.refused, 1);
+    EXPECT_NE(totals.notWritten.find("from line 6 on are not in it"), std::string::npos) << totals.notWritten;
+    QProcess p;
+    p.start("/usr/bin/python3", {"-c",
+                                 "import openpyxl, sys\n"
+                                 "ws = openpyxl.load_workbook(sys.argv[1]).worksheets[0]\n"
+                                 "print([r[0] for r in ws.iter_rows(min_row=6, values_only=True)])\n",
+                                 QString::fromStdString(run.outPath)});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.readAllStandardOutput().trimmed().toStdString(), "['A', 'B', 'C']");
+}
+
+// Printed from a spreadsheet program (LibreOffice, headless, to PDF): every
+// page of a 50-enterprise portfolio carries the headings, names and figures,
+// and the legend reads whole.
+TEST_F(Cli, APortfolioOfFiftyEnterprisesPrintsWithHeadingsNamesAndFiguresOnEveryPage) {
+    std::string rows(kHeader);
+    for (int i = 1; i <= 50; ++i)
+        rows += "Enterprise number " + std::to_string(i) + ",2010,125,875,600,400," + std::to_string(i * 7) + ",1\n";
+    const QString dir = QString::fromStdString(stores.dir);
+    ASSERT_EQ(compare(rows, {"--out", dir + "/portfolio.xlsx"}).code, 0);
+    QProcess office;
+    office.start("soffice", {"--headless", "-env:UserInstallation=file://" + dir + "/office", "--convert-to", "pdf",
+                             "--outdir", dir, dir + "/portfolio.xlsx"});
+    ASSERT_TRUE(office.waitForFinished(300000));
+    auto run = [](const QString& program, const QStringList& args) {
+        QProcess p;
+        p.start(program, args);
+        p.waitForFinished(60000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    };
+    const QString info = run("pdfinfo", {dir + "/portfolio.pdf"});
+    const int pages = QRegularExpression("Pages:\\s+(\\d+)").match(info).captured(1).toInt();
+    ASSERT_GT(pages, 0) << info.toStdString();
+    int portfolioPages = 0, names = 0;
+    QSet<QString> seen;
+    for (int page = 1; page <= pages; ++page) {
+        const QString text = run("pdftotext", {"-layout", "-f", QString::number(page), "-l", QString::number(page),
+                                               dir + "/portfolio.pdf", "-"});
+        if (text.contains("Median 2010")) continue;  // the industry's quartiles
+        ++portfolioPages;
+        for (const char* heading : {"Enterprise", "Year", "Net profit", "Interest", "Position"})
+            EXPECT_TRUE(text.contains(heading)) << "page " << page << " lacks " << heading;
+        for (const char* legend : {"lowest quarter", "second quarter", "third quarter", "highest quarter", "not ranked"})
+            EXPECT_TRUE(text.contains(legend)) << "page " << page << " lacks " << legend;
+        const auto found = QRegularExpression("Enterprise number (\\d+)").globalMatch(text);
+        for (auto it = found; it.hasNext();) seen.insert(it.next().captured(1));
+        names += static_cast<int>(text.count("Enterprise number"));
+        EXPECT_TRUE(QRegularExpression("\\d+\\.\\d\\b").match(text).hasMatch()) << "page " << page << " has no figure";
+    }
+    EXPECT_EQ(seen.size(), 50);
+    EXPECT_EQ(names, 50) << "each enterprise printed once";
+    EXPECT_LE(portfolioPages, 2);
+    RecordProperty("pages", pages);
 }

@@ -287,3 +287,54 @@ TEST_F(ValuesTest, UnderACommaDesktop) {
 }
 
 } // namespace
+
+// Amounts read grouped ("2,480,000", "2 480 000") in the boxes that are not
+// being edited, on screen and for a screen reader; the program and the record
+// keep the plain digits, and a language switch regroups at once.
+TEST_F(ValuesTest, AmountsShowGroupedByTheLanguageWhileNotEdited) {
+    // What a line edit holding `text` in the box's place would look like.
+    auto looksLike = [](QLineEdit* box, const QString& text) {
+        QLineEdit twin(box->parentWidget());
+        twin.setGeometry(box->geometry());
+        twin.setFont(box->font());
+        twin.setPalette(box->palette());
+        twin.setAlignment(box->alignment());
+        twin.setText(text);
+        twin.setCursorPosition(0);
+        twin.show();
+        return twin.grab().toImage() == box->grab().toImage();
+    };
+    auto spoken = [](QLineEdit* box) {
+        return QAccessible::queryAccessibleInterface(box)->text(QAccessible::Value);
+    };
+    enter(Field::Cash, "2480000");
+    enter(Field::Ar, "-1234.5");
+    enter(Field::Inv, "999");
+    ASSERT_FALSE(box(Field::Cash)->hasFocus());
+    const QString nbsp(QChar(0x00A0));
+    const struct {
+        Field field;
+        QString plain, english, french;
+    } cases[] = {
+        {Field::Cash, "2480000", "2,480,000", "2" + nbsp + "480" + nbsp + "000"},
+        {Field::Ar, "-1234.5", "-1,234.5", "-1" + nbsp + "234,5"},
+        {Field::Inv, "999", "999", "999"},
+        {Field::Toa, "2479764.5", "2,479,764.5", "2" + nbsp + "479" + nbsp + "764,5"},  // a subtotal too
+    };
+    for (int language : {0, 1}) {
+        Child<QAction>(&screen(), language ? "mnuFrench" : "mnuEnglish")->trigger();
+        Settle();
+        for (const auto& c : cases) {
+            const QString& grouped = language ? c.french : c.english;
+            EXPECT_EQ(box(c.field)->text(), c.plain) << ControlName(c.field);
+            EXPECT_TRUE(looksLike(box(c.field), grouped)) << ControlName(c.field) << " " << language;
+            EXPECT_EQ(spoken(box(c.field)), grouped) << ControlName(c.field);
+        }
+    }
+    // While it is edited, a box holds, shows and speaks the plain digits.
+    focus(box(Field::Cash));
+    EXPECT_EQ(spoken(box(Field::Cash)), "2480000");
+    type("5");
+    EXPECT_EQ(box(Field::Cash)->text(), "5");
+    EXPECT_EQ(screen().fncRecordFromControls()[Field::Ar], "-1234.5");
+}

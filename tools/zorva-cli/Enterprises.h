@@ -1,0 +1,50 @@
+#pragma once
+// The enterprises of a file: a CSV text (UTF-8) or the first sheet of an XLSX
+// workbook, with a header row of MyValues column names (any letter case;
+// FirmName and Year required) and one row per enterprise. Each row is read as
+// the values screen would hold it: every amount normalised as when its box is
+// left, a missing amount 0, and the five subtotals computed when none of
+// their columns is given (otherwise taken as given).
+
+#include "enterprise/EnterpriseRecord.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zorva::cli {
+
+// What each column of a file holds.
+struct EnterpriseColumns {
+    std::vector<std::optional<Field>> fields;  // per column; empty for the Dataset column
+    int naicsColumn = -1;                       // the NAICS column, -1 when none
+    int datasetColumn = -1;                     // the Dataset column (data set option names), -1 when none
+    bool computeTotals = true;                  // none of the five subtotals is given
+};
+// Throws std::runtime_error naming what is wrong with the header. A Dataset
+// column is allowed when `withDataset`.
+EnterpriseColumns ReadEnterpriseColumns(const std::vector<std::string>& header, bool withDataset);
+
+struct EnterpriseInput {
+    RecordTexts record;          // NAICS: the code given to EnterpriseOfRow
+    bool ok = true;              // false: `message` says why
+    bool malformed = false;      // ... the row has more fields than the header
+    long line = 0;               // the line of the file where its row starts
+    std::string message;
+    std::string naics, dataset;  // the row's own NAICS and Dataset cells, trimmed ("" when none)
+};
+// One row of a file whose header gave `columns`.
+EnterpriseInput EnterpriseOfRow(const EnterpriseColumns& columns, const std::vector<std::string>& cells, long line,
+                                const std::string& naics, int language);
+
+// Every enterprise of a CSV text, or of a CSV or XLSX file. Throws
+// std::runtime_error when the file cannot be read, is not UTF-8, or has a bad
+// header or a malformed row (naming its line).
+std::vector<EnterpriseInput> ReadEnterprises(const std::string& csvText, const std::string& naics, int language);
+std::vector<EnterpriseInput> ReadEnterprisesFile(const std::string& path, const std::string& naics, int language);
+
+// The rows of the first sheet of a workbook as texts (trailing empty cells
+// dropped), with the row number of each.
+std::vector<std::vector<std::string>> WorkbookRows(const std::string& path, std::vector<long>* lineOfRow);
+
+} // namespace zorva::cli
