@@ -2,6 +2,8 @@
 
 #include "core/Strings.h"
 
+#include <QFileInfo>
+
 #include <unzip.h>
 #include <zlib.h>
 
@@ -24,6 +26,13 @@ ReadError::ReadError(int id, std::string detail)
     : std::runtime_error(withDetail(id, detail, 0)), id_(id), detail_(std::move(detail)) {}
 
 std::string ReadError::Message(int language) const { return withDetail(id_, detail_, language); }
+
+ReadError CannotOpen(const std::string& path, const std::string& systemReason) {
+    const QFileInfo info(QString::fromStdString(path));
+    if (!info.exists()) return ReadError(readmsg::kNoSuchFile);
+    if (!info.isReadable()) return ReadError(readmsg::kNotAllowed);
+    return ReadError(readmsg::kCannotOpen, systemReason);
+}
 
 const ReadLimits& SheetLimits() {
     static const ReadLimits limits;
@@ -65,7 +74,7 @@ qint64 InflatingDevice::readData(char* data, qint64 max) {
 
 GzipDevice::GzipDevice(const std::string& path, const ReadLimits& limits) : InflatingDevice(path, limits) {
     gz_ = gzopen(path.c_str(), "rb");
-    if (!gz_) throw ReadError(readmsg::kCannotOpen, path);
+    if (!gz_) throw CannotOpen(path, path);
     gzbuffer(static_cast<gzFile>(gz_), 1 << 16);
     open(QIODevice::ReadOnly);
 }

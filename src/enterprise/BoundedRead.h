@@ -62,7 +62,13 @@ inline constexpr int kBookNoAccounts = 2838;
 inline constexpr int kBookTooSlow = 2840;
 inline constexpr int kNoSheet = 2842;
 inline constexpr int kAmountOutOfRange = 2844;  // {D}: the cell
+inline constexpr int kNoSuchFile = 2846;
+inline constexpr int kNotAllowed = 2848;
 } // namespace readmsg
+
+// Why a file cannot be opened: that it does not exist or may not be read in
+// the user's language, any other reason as the system gives it.
+ReadError CannotOpen(const std::string& path, const std::string& systemReason);
 
 // Ceilings of what is read from one file.
 struct ReadLimits {

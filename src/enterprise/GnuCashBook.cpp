@@ -172,7 +172,7 @@ void finishDates(Book& book) {
 
 BookKind KindOfFile(const std::string& path) {
     QFile f(QString::fromStdString(path));
-    if (!f.open(QIODevice::ReadOnly)) throw ReadError(readmsg::kCannotOpen, f.errorString().toStdString());
+    if (!f.open(QIODevice::ReadOnly)) throw CannotOpen(path, f.errorString().toStdString());
     const QByteArray head = f.read(64);
     if (head.startsWith(QByteArray("SQLite format 3\0", 16))) return BookKind::GnuCashSqlite;
     if (head.startsWith("\x1f\x8b")) return BookKind::GnuCashXml;

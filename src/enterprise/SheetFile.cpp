@@ -1,8 +1,5 @@
 #include "enterprise/SheetFile.h"
 
-#include "core/Strings.h"
-#include "core/Text.h"
-
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -168,7 +165,6 @@ std::vector<SheetRow> ReadCsvRows(const std::string& text, char separator, const
             add(ch);
             fieldStarted = true;
         }
-        rows.push_back(std::move(row));
     }
     if (quoted) throw ReadError(readmsg::kQuoteNotClosed, lineText(row.line));
     if (fieldStarted || !row.cells.empty()) endRow();
@@ -231,7 +227,7 @@ struct Range {
 
 SheetDocument::SheetDocument(const std::string& path, const ReadLimits& limits) : path_(path), limits_(limits) {
     QFile f(QString::fromStdString(path));
-    if (!f.open(QIODevice::ReadOnly)) throw ReadError(readmsg::kCannotOpen, f.errorString().toStdString());
+    if (!f.open(QIODevice::ReadOnly)) throw CannotOpen(path, f.errorString().toStdString());
     if (f.size() == 0) throw ReadError(readmsg::kEmpty);
     if (f.peek(4) != QByteArray("PK\x03\x04", 4)) {
         if (f.size() > limits.maxPlainFile) throw ReadError(readmsg::kTooLarge, QFileInfo(f).fileName().toStdString());

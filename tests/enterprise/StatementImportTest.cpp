@@ -152,7 +152,7 @@ TEST_F(StatementImport, AFileThatCannotBeReadSaysWhy) {
     };
     for (const Case& c : {Case{writeCsv(""), "empty"}, Case{writeCsv("\n\n"), "nothing"},
                           Case{writeCsv("\xEF\xBB\xBF" "Cash,1\nCaf\xE9,2\n"), "line 2 is not UTF-8"},
-                          Case{damaged, "workbook"}, Case{dir + "/missing.csv", "cannot be opened"},
+                          Case{damaged, "workbook"}, Case{dir + "/missing.csv", "does not exist"},
                           Case{writeCsv("Cash,\"1\n"), "not closed"}}) {
         try {
             ReadStatementFile(c.path, 0);

@@ -50,7 +50,8 @@ std::set<QString> EnglishOnlyWords() {
     const std::set<QString> names = {"zorva", "velmo", "brevik", "ridgecrest", "arden", "falls", "ontario",
                                      "brunswick", "microsoft", "access", "sqlite", "pdf", "csv", "xlsx", "excel",
                                      "ctrl", "mdb", "mydata", "wal", "shm", "writers", "iii", "example", "utf",
-                                     "xml", "zip", "naics", "html", "http", "https", "www"};
+                                     "xml", "zip", "naics", "html", "http", "https", "www",
+                                     "gnucash", "windows"};
     std::set<QString> english;
     for (int id : AllStringIds())
         if (id % 2 == 0)
@@ -98,7 +99,7 @@ TEST_F(FrenchMessages, HoldNoEnglishWords) {
         return dir + "/" + name;
     };
     // (File names that are no word of either language.)
-    const std::string unreadable[] = {write("a1.csv", "Encaisse,1\nCaf\xE9,2\n"), write("a2.csv", ""),
+    const std::string unreadable[] = {write("a1.csv", "\xEF\xBB\xBF" "Encaisse,1\nCaf\xE9,2\n"), write("a2.csv", ""),
                                       write("a3.csv", "\"Encaisse,1\n"), write("a4.csv", "\"a\"b,1\n"),
                                       write("a5.xlsx", "PK\x03\x04 ni zip"), dir + "/a6.csv"};
     for (const std::string& path : unreadable) {

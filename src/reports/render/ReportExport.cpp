@@ -1,5 +1,7 @@
 #include "reports/render/ReportExport.h"
 
+#include "reports/render/SheetLayout.h"
+
 #include "core/Strings.h"
 #include "core/Text.h"
 
@@ -9,6 +11,7 @@
 #include <xlsxwriter.h>
 
 #include <charconv>
+#include <cmath>
 #include <map>
 
 namespace zorva::report {
@@ -96,47 +99,83 @@ bool WriteExportXlsx(const Rendered& rendered, const std::string& path, std::str
     }
     const bool english = rendered.lang == Lang::English;
     lxw_worksheet* ws = workbook_add_worksheet(wb, english ? "Report" : "Rapport");
-    lxw_format* bold = workbook_add_format(wb);
-    format_set_bold(bold);
+    // Every cell hangs from the top of its row, so that a line's name and
+    // figures stay level beside a text that wraps.
+    auto topFormat = [&](bool strong) {
+        lxw_format* f = workbook_add_format(wb);
+        format_set_align(f, LXW_ALIGN_VERTICAL_TOP);
+        if (strong) format_set_bold(f);
+        return f;
+    };
+    lxw_format* plain[2] = {topFormat(false), topFormat(true)};
+    // A long text in a table (a note, a formula, a chart's sentence) wraps in
+    // its cell instead of setting the column's width or running off the page.
+    lxw_format* wrap[2] = {topFormat(false), topFormat(true)};
+    for (lxw_format* f : wrap) format_set_text_wrap(f);
+    constexpr double kLongText = 50;  // characters
     std::map<std::string, lxw_format*> formats;
     auto numberFormat = [&](const std::string& f, bool header) {
         auto& slot = formats[f + (header ? "|b" : "")];
         if (!slot) {
-            slot = workbook_add_format(wb);
+            slot = topFormat(header);
             format_set_num_format(slot, f.c_str());
-            if (header) format_set_bold(slot);
         }
         return slot;
     };
+    struct Wrapped {
+        lxw_row_t row;
+        int column;
+        double width;
+    };
+    std::vector<Wrapped> wrappedCells;
     lxw_row_t r = 0;
-    lxw_col_t widest = 1;
+    bool titleLines = false;
+    sheet::ColumnWidths widths;
     auto writeRow = [&](const std::vector<Value>& row, bool strong) {
         const auto cells = Trimmed(row, rendered);
         if (cells.empty()) return;
-        widest = std::max<lxw_col_t>(widest, static_cast<lxw_col_t>(cells.size()));
         for (size_t c = 0; c < cells.size(); ++c) {
             const auto col = static_cast<lxw_col_t>(c);
-            if (cells[c].number) {
+            const std::string text = CellText(cells[c], rendered);
+            // The title lines run over the empty cells beside them; in the
+            // tables a column is as wide as its longest short text.
+            const bool wrapped = !titleLines && sheet::TextWidth(text) > kLongText;
+            if (cells[c].number)
                 worksheet_write_number(ws, r, col, *cells[c].number, numberFormat(NumberFormat(cells[c]), strong));
-            } else {
-                const std::string text = CellText(cells[c], rendered);
-                if (!text.empty()) worksheet_write_string(ws, r, col, text.c_str(), strong ? bold : nullptr);
+            else if (!text.empty())
+                worksheet_write_string(ws, r, col, text.c_str(), wrapped ? wrap[strong] : plain[strong]);
+            if (wrapped) {
+                widths.AtLeast(static_cast<int>(c), kLongText);
+                wrappedCells.push_back({r, static_cast<int>(c), sheet::TextWidth(text, strong)});
             }
+            else if (!titleLines) widths.Fit(static_cast<int>(c), text, strong);
         }
         ++r;
     };
     bool titles = true;  // the lines before the first table
+    int lastTitleRow = -1;
     for (const Block& block : BlocksOf(rendered)) {
         if (block.kind != Block::Kind::Table) {
+            titleLines = titles;
             writeRow(block.cells, titles || block.kind == Block::Kind::Heading);
+            titleLines = false;
+            if (titles) lastTitleRow = static_cast<int>(r) - 1;
             continue;
         }
         titles = false;
         for (size_t k = 0; k < block.rows.size(); ++k) writeRow(block.rows[k], static_cast<int>(k) < block.headerRows);
         ++r;  // a blank row after each table
     }
-    worksheet_set_column(ws, 0, 0, 42, nullptr);
-    if (widest > 1) worksheet_set_column(ws, 1, widest - 1, 14, nullptr);
+    // On paper as on screen: the report's titles on top of every page, the
+    // line names at the left, the whole width on one page.
+    widths.Apply(ws);
+    // Rows of wrapped texts as tall as their lines (spreadsheet programs do
+    // not grow a row for a text written by another program).
+    std::map<lxw_row_t, double> lines;
+    for (const Wrapped& w : wrappedCells)
+        lines[w.row] = std::max(lines[w.row], std::ceil(w.width / std::max(widths.Width(w.column) - 1, 1.0)));
+    for (const auto& [row, n] : lines) worksheet_set_row(ws, row, 15 * n, nullptr);
+    sheet::SetPrintLayout(ws, english ? 0 : 1, 0, lastTitleRow, 1);
     lxw_error e = workbook_close(wb);
     if (e != LXW_NO_ERROR) {
         *error = std::string(lxw_strerror(e)) + ": " + path;

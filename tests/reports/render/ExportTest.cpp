@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -207,4 +208,67 @@ TEST_F(Export, ATemplateWithAnotherLayoutExportsTheSameFile) {
     const std::string shipped = ReadFile(dir + "/shipped.csv");
     EXPECT_GT(shipped.size(), 2000u);
     EXPECT_EQ(ReadFile(dir + "/other.csv"), shipped);
+}
+
+// Printed from a spreadsheet program (LibreOffice, headless, to PDF): every
+// page carries the report's title, and each line of a table prints whole on
+// one page, its name and its last figure together (the sheet is one page wide
+// and its columns as wide as their texts).
+TEST_F(Export, PrintedFromASpreadsheetProgramEveryPageHasTheTitleAndWholeLines) {
+    const Prepared acme = Acme();
+    const std::string dir = MakeTempDir("zorva-export-print");
+    auto run = [](const QString& program, const QStringList& args) {
+        QProcess p;
+        p.start(program, args);
+        EXPECT_TRUE(p.waitForFinished(300000)) << program.toStdString();
+        return QString::fromUtf8(p.readAllStandardOutput());
+    };
+    for (const char* lang : {"E", "F"}) {
+        auto prepared = PrepareReport(gcnIndustry, gcnUser, "com", acme.choice->volume, acme.choice->region, 2010,
+                                      acme.naics, lang, acme.values);
+        ASSERT_TRUE(prepared.has_value()) << lang;
+        const Rendered& rendered = prepared->rendered;
+        const QString xlsx = QString::fromStdString(dir + "/com" + lang + ".xlsx");
+        std::string error;
+        ASSERT_TRUE(WriteExport(rendered, xlsx.toStdString(), &error)) << error;
+        run("soffice", {"--headless", "-env:UserInstallation=file://" + QString::fromStdString(dir) + "/office",
+                        "--convert-to", "pdf", "--outdir", QString::fromStdString(dir), xlsx});
+        const QString pdf = QString::fromStdString(dir + "/com" + lang + ".pdf");
+        const int pages =
+            QRegularExpression("Pages:\\s+(\\d+)").match(run("pdfinfo", {pdf})).captured(1).toInt();
+        ASSERT_GT(pages, 0) << lang;
+        QStringList pageTexts;
+        for (int page = 1; page <= pages; ++page)
+            pageTexts << run("pdftotext", {"-layout", "-f", QString::number(page), "-l", QString::number(page), pdf, "-"});
+        const QString title = QString::fromStdString(CellText(rendered.model->blocks.front().cells[0], rendered));
+        int lines = 0;
+        for (int page = 0; page < pages; ++page)
+            EXPECT_TRUE(pageTexts[page].contains(title)) << lang << " page " << page + 1 << " lacks " << title.toStdString();
+        for (const auto& block : rendered.model->blocks) {
+            if (block.kind != Block::Kind::Table) continue;
+            for (size_t k = static_cast<size_t>(block.headerRows); k < block.rows.size(); ++k) {
+                const auto& row = block.rows[k];
+                const QString name = QString::fromStdString(CellText(row.front(), rendered)).simplified();
+                const auto figures = std::count_if(row.begin(), row.end(), [](const Value& v) { return v.number.has_value(); });
+                if (figures == 0 || name.isEmpty() || row.front().number) continue;
+                // The spreadsheet program shows the numbers in its own locale:
+                // counted, not compared.
+                static const QRegularExpression number(QStringLiteral("[-+]?\\d[\\d,.]*%?"));
+                bool whole = false;
+                for (const QString& text : pageTexts)
+                    for (const QString& line : text.split('\n')) {
+                        const QString simple = line.simplified();
+                        // A long name wraps in its cell: its first words begin the line.
+                        const QString start = name.left(30);
+                        if (!simple.startsWith(start)) continue;
+                        long found = 0;
+                        for (auto m = number.globalMatch(simple.mid(start.size())); m.hasNext(); m.next()) ++found;
+                        whole = whole || found >= figures;
+                    }
+                EXPECT_TRUE(whole) << lang << ": " << name.toStdString() << " with its " << figures << " figures";
+                ++lines;
+            }
+        }
+        EXPECT_GT(lines, 20) << lang;
+    }
 }

@@ -507,7 +507,7 @@ TEST_F(Cli, ComparePortfolioWorkbookHasARowPerEnterpriseAndTheIndustrysQuartiles
                                  "print('|'.join(wb.sheetnames))\n"
                                  "print(ws.cell(6, 1).value, ws.cell(6, 2).value, ws.cell(7, 1).value)\n"
                                  "print(ws.cell(5, 4).value, ws.cell(6, 4).value, ws.cell(6, 4).number_format)\n"
-                                 "print(ws.cell(3, 2).fill.fgColor.rgb, ws.cell(3, 5).fill.fgColor.rgb)\n",
+                                 "print(ws.cell(3, 5).fill.fgColor.rgb, ws.cell(3, 11).fill.fgColor.rgb)\n",
                                  QString::fromStdString(path)});
     ASSERT_TRUE(p.waitForFinished(60000));
     const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n');
