@@ -172,6 +172,11 @@ void ShowGroupedAmount(QLineEdit* box) {
     }();
     (void)installed;
     box->setProperty(kGroupedProperty, true);
+    // An interface made for the box before (the box was already announced)
+    // is dropped: the next one asked for comes from the factory above.
+    if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(box);
+        made && !dynamic_cast<GroupedAccessible*>(made))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
     box->installEventFilter(new GroupedPainter(box));
     QObject::connect(box, &QLineEdit::textChanged, box, [box] { box->setProperty(kShownProperty, ShownAmountText(box)); });
 }
