@@ -8,6 +8,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace zorva {
@@ -295,9 +296,16 @@ double roundThroughText(double value, int digits) {
 
 int DecimalExponent(double a) {
     // log10(2) x the binary exponent, from the bits: off by one at most.
-    int binary = 0;
-    std::frexp(a, &binary);  // a = f x 2^binary, 0.5 <= f < 1
-    return static_cast<int>(std::floor((binary - 1) * 0.30102999566398120));
+    // Read from the representation (no library call: this runs for every
+    // value of every comparison row); a subnormal through frexp.
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &a, sizeof bits);
+    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    int binary = biased - 1022;  // a = f x 2^binary, 0.5 <= f < 1
+    if (biased == 0) std::frexp(a, &binary);
+    // 78913 / 2^18 is log10(2) to six digits; the shift rounds toward minus
+    // infinity, as floor does.
+    return ((binary - 1) * 78913) >> 18;
 }
 
 double RoundSignificant(double value, int digits) {
