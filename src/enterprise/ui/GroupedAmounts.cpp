@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPixmap>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
@@ -88,8 +89,15 @@ private:
         twin_->resize(box->size());
         twin_->setText(grouped);
         twin_->setCursorPosition(0);
+        // Through a picture: rendering straight onto the box's painter would
+        // land at the origin of the window being painted, not at the box.
+        const qreal ratio = box->devicePixelRatioF();
+        QPixmap picture(box->size() * ratio);
+        picture.setDevicePixelRatio(ratio);
+        picture.fill(Qt::transparent);
+        twin_->render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
         QPainter painter(box);
-        twin_->render(&painter);
+        painter.drawPixmap(0, 0, picture);
     }
 
     std::unique_ptr<QLineEdit> twin_;
