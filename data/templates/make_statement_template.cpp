@@ -4,6 +4,7 @@
 // captions). The values screen's File > Import reads it back as it is.
 
 #include "core/Strings.h"
+#include "core/Text.h"
 #include "enterprise/EnterpriseRecord.h"
 
 #include <xlsxwriter.h>
@@ -30,12 +31,6 @@ std::vector<Row> rows() {
     return r;
 }
 
-std::string csvField(const std::string& s) {
-    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
-    std::string q = "\"";
-    for (char c : s) q += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return q + "\"";
-}
 
 } // namespace
 
@@ -48,7 +43,7 @@ int main(int argc, char** argv) {
     std::ofstream csv(argv[1], std::ios::binary);
     csv << "\xEF\xBB\xBF";  // so that spreadsheet programs take it as UTF-8
     for (const Row& r : all)
-        csv << csvField(r.item) << "," << r.amount << "," << csvField(r.english) << "," << csvField(r.french) << "\r\n";
+        csv << CsvField(r.item) << "," << r.amount << "," << CsvField(r.english) << "," << CsvField(r.french) << "\r\n";
     if (!csv.flush()) {
         std::cerr << "cannot write " << argv[1] << "\n";
         return 1;

@@ -167,6 +167,18 @@ std::string quoted(const std::string& name) {
     return out + "\"";
 }
 
+// The parameters of a statement as it is written: each value bound becomes
+// the next "$n" of the statement.
+struct Params {
+    std::vector<std::string> texts;
+    std::vector<bool> nulls;
+    std::string bind(const Variant& v) {
+        texts.push_back(paramText(v));
+        nulls.push_back(v.isNull());
+        return "$" + std::to_string(texts.size());
+    }
+};
+
 Result execParams(const ConnectionHandle& cn, const std::string& sql, const std::vector<std::string>& texts,
                   const std::vector<bool>& nulls, const std::string& original) {
     std::vector<const char*> params;
@@ -341,13 +353,8 @@ void ServerRecordset::Update(Recordset& rs) {
     using server::quoted;
     auto& cn = rs.cn_;
     server::ensureConnected(cn, rs.statement_);
-    std::vector<std::string> texts;
-    std::vector<bool> nulls;
-    auto bind = [&](const Variant& v) {
-        texts.push_back(server::paramText(v));
-        nulls.push_back(v.isNull());
-        return "$" + std::to_string(texts.size());
-    };
+    server::Params params;
+    auto bind = [&params](const Variant& v) { return params.bind(v); };
     std::string returning;
     for (size_t i = 0; i < rs.names_.size(); ++i)
         if (rs.tableColumn_[i]) returning += ", " + quoted(rs.names_[i]);
@@ -367,7 +374,7 @@ void ServerRecordset::Update(Recordset& rs) {
         for (size_t i = 0; i < rs.names_.size(); ++i)
             if (rs.tableColumn_[i]) sql += " AND " + quoted(rs.names_[i]) + " IS NOT DISTINCT FROM " + bind(orig[i]);
         sql += " RETURNING ctid::text";
-        server::Result r = server::execParams(cn, sql, texts, nulls, rs.statement_);
+        server::Result r = server::execParams(cn, sql, params.texts, params.nulls, rs.statement_);
         if (PQntuples(r.get()) == 0)
             throw DbError("Row cannot be located for updating. Some values may have been changed since it was last read.",
                           rs.statement_);
@@ -383,7 +390,7 @@ void ServerRecordset::Update(Recordset& rs) {
         std::string sql = cols.empty() ? "INSERT INTO " + quoted(rs.table_) + " DEFAULT VALUES"
                                        : "INSERT INTO " + quoted(rs.table_) + " (" + cols + ") VALUES (" + marks + ")";
         sql += " RETURNING ctid::text" + returning;
-        server::Result r = server::execParams(cn, sql, texts, nulls, rs.statement_);
+        server::Result r = server::execParams(cn, sql, params.texts, params.nulls, rs.statement_);
         std::vector<Variant> row = rs.editRow_;
         int c = 1;
         for (size_t i = 0; i < rs.names_.size(); ++i)
@@ -399,19 +406,14 @@ void ServerRecordset::Delete(Recordset& rs) {
     using server::quoted;
     auto& cn = rs.cn_;
     server::ensureConnected(cn, rs.statement_);
-    std::vector<std::string> texts;
-    std::vector<bool> nulls;
-    auto bind = [&](const Variant& v) {
-        texts.push_back(server::paramText(v));
-        nulls.push_back(v.isNull());
-        return "$" + std::to_string(texts.size());
-    };
+    server::Params params;
+    auto bind = [&params](const Variant& v) { return params.bind(v); };
     const auto& orig = rs.rows_[static_cast<size_t>(rs.pos_)];
     std::string sql = "DELETE FROM " + quoted(rs.table_) + " WHERE ctid = " +
                       bind(Variant(rs.tids_[static_cast<size_t>(rs.pos_)])) + "::tid";
     for (size_t i = 0; i < rs.names_.size(); ++i)
         if (rs.tableColumn_[i]) sql += " AND " + quoted(rs.names_[i]) + " IS NOT DISTINCT FROM " + bind(orig[i]);
-    server::Result r = server::execParams(cn, sql, texts, nulls, rs.statement_);
+    server::Result r = server::execParams(cn, sql, params.texts, params.nulls, rs.statement_);
     const char* n = PQcmdTuples(r.get());
     if (!n || std::atol(n) == 0)
         throw DbError("Row cannot be located for deleting. Some values may have been changed since it was last read.",

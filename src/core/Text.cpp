@@ -32,4 +32,14 @@ std::string ReplaceAll(std::string text, std::string_view from, std::string_view
     return text;
 }
 
+std::string CsvField(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
 } // namespace zorva

@@ -15,5 +15,8 @@ bool IEquals(std::string_view a, std::string_view b);
 // Every occurrence of `from` replaced by `to`, left to right (an empty `from`
 // changes nothing). Fills the {X} fields of the string table's texts.
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to);
+// A field of a CSV line (RFC 4180): as it is, or in quotation marks with its
+// own doubled when it holds a comma, a quotation mark or a line break.
+std::string CsvField(std::string_view text);
 
 } // namespace zorva

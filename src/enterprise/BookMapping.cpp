@@ -1,6 +1,7 @@
 #include "enterprise/BookMapping.h"
 
 #include "core/Strings.h"
+#include "core/Text.h"
 #include "enterprise/SheetFile.h"
 #include "enterprise/StatementImport.h"
 
@@ -548,20 +549,11 @@ bool RememberMapping(ConnectionHandle& user, const Book& book, const std::vector
 
 // ---------------------------------------------------------------- mapping files
 
-namespace {
-std::string csvField(const std::string& s) {
-    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
-    std::string q = "\"";
-    for (char c : s) q += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return q + "\"";
-}
-} // namespace
-
 std::string MappingCsv(const Book& book, const std::vector<Target>& targets) {
     std::string out = "account,number,name,target\r\n";
     for (size_t k = 0; k < book.accounts.size() && k < targets.size(); ++k) {
         const Account& a = book.accounts[k];
-        out += csvField(a.key) + "," + csvField(a.code) + "," + csvField(a.fullName) + "," + TargetCode(targets[k]) +
+        out += CsvField(a.key) + "," + CsvField(a.code) + "," + CsvField(a.fullName) + "," + TargetCode(targets[k]) +
                "\r\n";
     }
     return out;

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cctype>
 #include <stdexcept>
 
@@ -116,6 +117,34 @@ const std::vector<TableDef>& userTables() {
 const std::vector<std::string>& reportDataTables() {
     static const std::vector<std::string> t = {"Rpt_Data_CY", "Rpt_Data_CYM1", "Rpt_Data_CYM2"};
     return t;
+}
+
+std::vector<TableDef> userLayout() {
+    std::vector<TableDef> all = userTables();
+    for (const auto& name : reportDataTables()) {
+        TableDef t = ratioLayout();
+        t.name = name;
+        all.push_back(t);
+    }
+    return all;
+}
+
+TableUpgrade PlanTableUpgrade(const TableDef& def, const std::vector<std::string>& have) {
+    auto has = [&](const std::string& c) {
+        return std::any_of(have.begin(), have.end(), [&](const std::string& h) { return equalsNoCase(h, c); });
+    };
+    TableUpgrade plan;
+    for (const auto& c : def.columns)
+        if (has(c.name)) plan.common.push_back(c.name);
+        else plan.missing.push_back(&c);
+    if (equalsNoCase(def.name, kUserRecordsTable)) {
+        plan.kind = plan.missing.empty() ? TableUpgrade::Kind::Nothing : TableUpgrade::Kind::AddColumns;
+        return plan;
+    }
+    bool sameLayout = have.size() == def.columns.size();
+    for (std::size_t i = 0; sameLayout && i < have.size(); ++i) sameLayout = equalsNoCase(have[i], def.columns[i].name);
+    plan.kind = sameLayout ? TableUpgrade::Kind::Nothing : TableUpgrade::Kind::Relay;
+    return plan;
 }
 
 const std::vector<std::string>& userReferenceTables() {

@@ -49,6 +49,23 @@ const std::vector<std::string>& userReferenceTables();
 // The user store table that holds the user's own records.
 inline constexpr const char* kUserRecordsTable = "MyValues";
 
+// Every table of the user store with its layout: the schema tables and the
+// report data tables.
+std::vector<TableDef> userLayout();
+
+// What bringing an existing table of the user store to its layout takes, the
+// same on a file and on a server. The user's records only ever gain the
+// columns they lack; any other table whose columns differ from its layout (in
+// name or order: the program fills them with "select *" and column lists in
+// the schema's order) is laid out anew, keeping the columns both share.
+struct TableUpgrade {
+    enum class Kind { Nothing, AddColumns, Relay };
+    Kind kind = Kind::Nothing;
+    std::vector<const Column*> missing;  // the columns of the layout the table lacks
+    std::vector<std::string> common;     // Relay: the columns both layouts share, in the layout's order
+};
+TableUpgrade PlanTableUpgrade(const TableDef& def, const std::vector<std::string>& haveColumns);
+
 bool equalsNoCase(const std::string& a, const std::string& b);
 std::string quoteIdentifier(const std::string& name);
 

@@ -102,16 +102,6 @@ private:
     PGconn* conn_ = nullptr;
 };
 
-std::vector<TableDef> userLayout() {
-    std::vector<TableDef> all = userTables();
-    for (const auto& name : reportDataTables()) {
-        TableDef t = ratioLayout();
-        t.name = name;
-        all.push_back(t);
-    }
-    return all;
-}
-
 std::string createStatement(const TableDef& def, const std::string& name) {
     std::string s = "CREATE TABLE " + ident(name) + " (";
     for (std::size_t i = 0; i < def.columns.size(); ++i)
@@ -326,31 +316,23 @@ bool updateServerStore(const UserSource& src, const std::string& address, const 
                                      "current_schema() AND table_name = $1 ORDER BY ordinal_position",
                                      {key.c_str()}))
                 have.push_back(lower(c));
-            auto has = [&](const std::string& c) { return std::find(have.begin(), have.end(), lower(c)) != have.end(); };
+            const TableUpgrade plan = PlanTableUpgrade(def, have);
+            for (const Column* c : plan.missing) summary.columnsAdded.push_back(def.name + "." + c->name);
+            if (plan.kind == TableUpgrade::Kind::AddColumns)
+                for (const Column* c : plan.missing)
+                    db.exec("ALTER TABLE " + ident(def.name) + " ADD COLUMN " + ident(c->name) + " " + serverType(*c));
             if (equalsNoCase(def.name, kUserRecordsTable)) {
-                // The office's records: only ever add what is missing.
-                for (const auto& c : def.columns)
-                    if (!has(c.name)) {
-                        db.exec("ALTER TABLE " + ident(def.name) + " ADD COLUMN " + ident(c.name) + " " + serverType(c));
-                        summary.columnsAdded.push_back(def.name + "." + c.name);
-                    }
+                // The office's records also say who saved them and when.
                 for (const auto& extra : kSavedColumns)
-                    if (!has(extra.name)) {
+                    if (std::find(have.begin(), have.end(), lower(extra.name)) == have.end()) {
                         db.exec("ALTER TABLE " + ident(def.name) + " ADD COLUMN " + ident(extra.name) + " " +
                                 extra.definition);
                         summary.columnsAdded.push_back(def.name + "." + extra.name);
                     }
-                continue;
             }
-            bool same = have.size() == def.columns.size();
-            for (std::size_t i = 0; same && i < have.size(); ++i) same = equalsNoCase(have[i], def.columns[i].name);
-            if (same) continue;
-            // Filled with "select *" and column lists in the schema's order:
-            // lay the table out anew, keeping the columns both layouts share.
+            if (plan.kind != TableUpgrade::Kind::Relay) continue;
             std::string common;
-            for (const auto& c : def.columns)
-                if (has(c.name)) common += (common.empty() ? "" : ", ") + ident(c.name);
-                else summary.columnsAdded.push_back(def.name + "." + c.name);
+            for (const auto& c : plan.common) common += (common.empty() ? "" : ", ") + ident(c);
             const std::string fresh = def.name + "_zorva_new";
             db.exec(createStatement(def, fresh));
             if (!common.empty())

@@ -174,18 +174,6 @@ void removeQuietly(const std::string& path) {
     fs::remove(path + "-shm", ec);
 }
 
-// Every table of the user store with its layout: the schema tables and the
-// report data tables.
-std::vector<TableDef> userLayout() {
-    std::vector<TableDef> all = userTables();
-    for (const auto& name : reportDataTables()) {
-        TableDef t = ratioLayout();
-        t.name = name;
-        all.push_back(t);
-    }
-    return all;
-}
-
 void createUserStore(Db& db, const UserSource& src, StoreSummary& summary) {
     for (const auto& t : userLayout()) db.exec(t.createStatement());
     for (const auto& name : userReferenceTables()) summary.rows += insertRows(db, name, src.tables.at(name));
@@ -203,36 +191,17 @@ void upgradeUserStore(Db& db, const UserSource& src, StoreSummary& summary) {
             continue;
         }
         const std::string& stored = it->second;
-        std::vector<std::string> have = db.columns(stored);
-        auto has = [&](const std::string& c) {
-            for (const auto& h : have)
-                if (equalsNoCase(h, c)) return true;
-            return false;
-        };
-
-        if (equalsNoCase(def.name, kUserRecordsTable)) {
-            // The user's records: only ever add what is missing.
-            for (const auto& c : def.columns)
-                if (!has(c.name)) {
-                    db.exec("ALTER TABLE " + quoteIdentifier(stored) + " ADD COLUMN " + quoteIdentifier(c.name) + " " +
-                            c.declaredType);
-                    summary.columnsAdded.push_back(def.name + "." + c.name);
-                }
+        const TableUpgrade plan = PlanTableUpgrade(def, db.columns(stored));
+        if (plan.kind == TableUpgrade::Kind::Nothing) continue;
+        for (const Column* c : plan.missing) summary.columnsAdded.push_back(def.name + "." + c->name);
+        if (plan.kind == TableUpgrade::Kind::AddColumns) {
+            for (const Column* c : plan.missing)
+                db.exec("ALTER TABLE " + quoteIdentifier(stored) + " ADD COLUMN " + quoteIdentifier(c->name) + " " +
+                        c->declaredType);
             continue;
         }
-
-        bool sameLayout = have.size() == def.columns.size();
-        for (std::size_t i = 0; sameLayout && i < have.size(); ++i) sameLayout = equalsNoCase(have[i], def.columns[i].name);
-        if (sameLayout) continue;
-
-        // The program fills these tables with "select *" and column lists in
-        // the schema's order, so the order matters: rebuild the table in the
-        // schema's layout and carry over the columns both layouts share.
         std::string common;
-        for (const auto& c : def.columns)
-            if (has(c.name)) common += (common.empty() ? "" : ", ") + quoteIdentifier(c.name);
-        for (const auto& c : def.columns)
-            if (!has(c.name)) summary.columnsAdded.push_back(def.name + "." + c.name);
+        for (const auto& c : plan.common) common += (common.empty() ? "" : ", ") + quoteIdentifier(c);
         std::string fresh = def.name + "_zorva_new";
         db.exec(def.createStatement(fresh));
         if (!common.empty())

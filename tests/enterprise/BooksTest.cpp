@@ -227,20 +227,11 @@ std::string levesqueSheet() {
         rows += "<table:table-cell table:style-name=\"money\" table:formula=\"of:=SUM([." + std::string(col) + "3:." +
                 col + std::to_string(last) + "])\" office:value-type=\"float\" office:value=\"117497.5\"/>";
     rows += "</table:table-row>";
-    return R"(<?xml version="1.0" encoding="UTF-8"?>
-<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0" xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2" office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
- <office:automatic-styles>
-  <number:number-style style:name="N1" number:language="fr" number:country="CA"><number:number number:decimal-places="2" number:min-decimal-places="2" number:min-integer-digits="1" number:grouping="true"/></number:number-style>
-  <style:style style:name="money" style:family="table-cell" style:data-style-name="N1"/>
-  <style:style style:name="hidden" style:family="table"><style:table-properties table:display="false"/></style:style>
- </office:automatic-styles>
- <office:body><office:spreadsheet>
+    return FlatSpreadsheet(R"(
   <table:table table:name="Balance">)" +
            rows + R"(</table:table>
   <table:table table:name="Notes" table:style-name="hidden"><table:table-row><table:table-cell office:value-type="string"><text:p>Brouillon</text:p></table:table-cell><table:table-cell office:value-type="float" office:value="1"/></table:table-row></table:table>
- </office:spreadsheet></office:body>
-</office:document>
-)";
+)");
 }
 
 class Books : public ::testing::Test {

@@ -181,14 +181,7 @@ namespace {
 // sheet of notes, a hidden draft sheet with line items, then the statement
 // with its labels merged across two columns, an amount computed by a
 // formula and a line item given twice.
-const char* kStatementFods = R"(<?xml version="1.0" encoding="UTF-8"?>
-<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0" xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2" office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
- <office:automatic-styles>
-  <number:number-style style:name="N1" number:language="fr" number:country="CA"><number:number number:decimal-places="2" number:min-decimal-places="2" number:min-integer-digits="1" number:grouping="true"/></number:number-style>
-  <style:style style:name="money" style:family="table-cell" style:data-style-name="N1"/>
-  <style:style style:name="hidden" style:family="table"><style:table-properties table:display="false"/></style:style>
- </office:automatic-styles>
- <office:body><office:spreadsheet>
+const std::string kStatementFods = FlatSpreadsheet(R"(
   <table:table table:name="Notes"><table:table-row><table:table-cell office:value-type="string"><text:p>Préparé par la tenue de livres</text:p></table:table-cell></table:table-row></table:table>
   <table:table table:name="Brouillon" table:style-name="hidden">
    <table:table-row><table:table-cell office:value-type="string"><text:p>Encaisse et dépôts</text:p></table:table-cell><table:table-cell office:value-type="float" office:value="1"/></table:table-row>
@@ -202,25 +195,15 @@ const char* kStatementFods = R"(<?xml version="1.0" encoding="UTF-8"?>
    <table:table-row><table:table-cell table:number-columns-spanned="2" office:value-type="string"><text:p>Stocks</text:p></table:table-cell><table:covered-table-cell/><table:table-cell table:style-name="money" office:value-type="float" office:value="700"/></table:table-row>
    <table:table-row><table:table-cell table:number-columns-spanned="2" office:value-type="string"><text:p>Stocks</text:p></table:table-cell><table:covered-table-cell/><table:table-cell table:style-name="money" office:value-type="float" office:value="9999"/></table:table-row>
   </table:table>
- </office:spreadsheet></office:body>
-</office:document>
-)";
+)");
 
 // A one-sheet French statement for LibreOffice's CSV: amounts with grouping
 // and a decimal comma.
-const char* kCsvFods = R"(<?xml version="1.0" encoding="UTF-8"?>
-<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0" office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
- <office:automatic-styles>
-  <number:number-style style:name="N1" number:language="fr" number:country="CA"><number:number number:decimal-places="2" number:min-decimal-places="2" number:min-integer-digits="1" number:grouping="true"/></number:number-style>
-  <style:style style:name="money" style:family="table-cell" style:data-style-name="N1"/>
- </office:automatic-styles>
- <office:body><office:spreadsheet><table:table table:name="État">
+const std::string kCsvFods = FlatSpreadsheet(R"(<table:table table:name="État">
   <table:table-row><table:table-cell office:value-type="string"><text:p>Nom de l'entreprise</text:p></table:table-cell><table:table-cell office:value-type="string"><text:p>Café Thérèse</text:p></table:table-cell></table:table-row>
   <table:table-row><table:table-cell office:value-type="string"><text:p>Encaisse et dépôts</text:p></table:table-cell><table:table-cell table:style-name="money" office:value-type="float" office:value="12345.5"/></table:table-row>
   <table:table-row><table:table-cell office:value-type="string"><text:p>Stocks</text:p></table:table-cell><table:table-cell table:style-name="money" office:value-type="float" office:value="-250"/></table:table-row>
- </table:table></office:spreadsheet></office:body>
-</office:document>
-)";
+ </table:table>)");
 
 } // namespace
 

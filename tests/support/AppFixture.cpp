@@ -39,6 +39,11 @@ std::string MakeTempDir(const std::string& prefix) {
     return made;
 }
 
+int EnvNumber(const char* name, int fallback) {
+    const char* v = std::getenv(name);
+    return v && std::atoi(v) > 0 ? std::atoi(v) : fallback;
+}
+
 std::string CopyAppFolder() {
     std::string dir = MakeTempDir("zorva-app");
     for (const auto& e : fs::directory_iterator(BuiltAppDir())) {

@@ -15,6 +15,9 @@ namespace zorva::test {
 std::string BuiltAppDir();
 // A new empty temporary folder (removed at the end of the test program).
 std::string MakeTempDir(const std::string& prefix = "zorva-test");
+// A positive whole number from the environment (a load's size or length), or
+// the fallback when it is not set or not one.
+int EnvNumber(const char* name, int fallback);
 // Copies the built application folder's stores, templates and help into a
 // new temporary folder and returns it.
 std::string CopyAppFolder();

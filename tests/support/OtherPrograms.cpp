@@ -52,4 +52,19 @@ std::vector<std::string> LibreOfficeConvert(const std::vector<std::string>& file
     return out;
 }
 
+std::string FlatSpreadsheet(const std::string& tables) {
+    return R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0" xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2" office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+ <office:automatic-styles>
+  <number:number-style style:name="N1" number:language="fr" number:country="CA"><number:number number:decimal-places="2" number:min-decimal-places="2" number:min-integer-digits="1" number:grouping="true"/></number:number-style>
+  <style:style style:name="money" style:family="table-cell" style:data-style-name="N1"/>
+  <style:style style:name="hidden" style:family="table"><style:table-properties table:display="false"/></style:style>
+ </office:automatic-styles>
+ <office:body><office:spreadsheet>
+)" + tables + R"(
+ </office:spreadsheet></office:body>
+</office:document>
+)";
+}
+
 } // namespace zorva::test

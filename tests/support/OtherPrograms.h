@@ -10,6 +10,11 @@
 
 namespace zorva::test {
 
+// A flat OpenDocument spreadsheet (.fods, as LibreOffice reads it) holding
+// the given <table:table> elements. Its styles: "money", a French amount with
+// grouping and two decimals (cells), and "hidden" (tables).
+std::string FlatSpreadsheet(const std::string& tables);
+
 // A committed test book ("northwind-sqlite.gnucash" ...).
 std::string TestBook(const std::string& name);
 

@@ -6,13 +6,14 @@
 #include "enterprise/RecordStore.h"
 #include "selection/IndustrySearch.h"
 
+#include <gtest/gtest.h>
+
 namespace zorva::test {
 
-namespace {
-RecordTexts Statement(const char* year, const char* profitAfterTax) {
+RecordTexts SampleStatement(const std::string& name, const char* year, const char* profitAfterTax) {
     RecordTexts r;
     InitializeValues(r, 0);
-    r[Field::FirmName] = kSampleEnterprise;
+    r[Field::FirmName] = name;
     r[Field::Year] = year;
     const std::pair<Field, const char*> amounts[] = {
         {Field::Cash, "85000"}, {Field::Ar, "121000"}, {Field::Inv, "314000"}, {Field::CA, "360000"},
@@ -24,17 +25,16 @@ RecordTexts Statement(const char* year, const char* profitAfterTax) {
         {Field::ShareC, "50000"}, {Field::RetEarn, "-25000"}, {Field::OtherSur, "450000"},
         {Field::CurrentAssets, "570000"}, {Field::CurrentLiabilities, "313000"}};
     for (const auto& [f, v] : amounts) r[f] = v;
-    subCalculateSubTotals(r);
+    EXPECT_TRUE(subCalculateSubTotals(r));
     return r;
 }
-} // namespace
 
 std::optional<report::PreparedReport> PrepareSampleReport(const std::string& type, const std::string& lang) {
     const DatasetChoice* c = FindChoice("optNovaScotia");
     subSetDataTable(c->option);
-    const RecordTexts statement = Statement("2010", "84300");
+    const RecordTexts statement = SampleStatement(kSampleEnterprise, "2010", "84300");
     if (type == "tre") {
-        store::SaveRecord(gcnUser, Statement("2008", "49600"), 2008);
+        store::SaveRecord(gcnUser, SampleStatement(kSampleEnterprise, "2008", "49600"), 2008);
         store::SaveRecord(gcnUser, statement, 2010);
     }
     const auto industry = LookupIndustry(gcnIndustry, gstrDataTable, gstrNaicsTable, "1111", lang == "F" ? 1 : 0);

@@ -5,6 +5,7 @@
 // statements saved for 2008 and 2010. For the tests that read a report as a
 // user or a screen reader does. The stores must be open (AppFixture).
 
+#include "enterprise/EnterpriseRecord.h"
 #include "reports/render/ReportViewerLogic.h"
 
 #include <optional>
@@ -13,6 +14,10 @@
 namespace zorva::test {
 
 inline constexpr const char* kSampleEnterprise = "Harbourview Fine Foods";
+
+// Its statement of a year under a name (typed in any letter case), with the
+// year's profit after tax; retained earnings -25,000, other surplus 450,000.
+RecordTexts SampleStatement(const std::string& name, const char* year, const char* profitAfterTax);
 
 // type "rat", "bal", "com" or "tre"; lang "E" or "F".
 std::optional<report::PreparedReport> PrepareSampleReport(const std::string& type, const std::string& lang);

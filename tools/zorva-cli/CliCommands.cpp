@@ -301,6 +301,25 @@ private:
     std::shared_ptr<MessageService> saved_;
 };
 
+// A save as the tool reports it: "saved", "replaced" or "skipped", or empty
+// with `reason` saying why nothing was stored (a reason already given is kept).
+std::string saveStatus(values::SaveResult saved, bool skip, int lang, const MessageCapture& messages,
+                       std::string& reason) {
+    switch (saved) {
+    case values::SaveResult::Saved: return "saved";
+    case values::SaveResult::Replaced: return "replaced";
+    case values::SaveResult::Declined:
+        if (skip) return "skipped";
+        reason = Txt(1800, lang);
+        return {};
+    case values::SaveResult::Refused:
+    case values::SaveResult::Reloaded:
+        if (reason.empty()) reason = messages.last();
+        return {};
+    }
+    return {};
+}
+
 std::string errorObject(const RecordTexts& r, const std::string& message) {
     const std::string& year = r[Field::Year];
     auto n = ParseNumber(year);
@@ -612,18 +631,8 @@ int cmdImportBooks(const Options& o, std::ostream& out) {
     } catch (const std::runtime_error& e) {
         throw UsageError(e.what());
     }
-    std::string status, reason = r.reason;
-    switch (r.saved) {
-    case values::SaveResult::Saved: status = "saved"; break;
-    case values::SaveResult::Replaced: status = "replaced"; break;
-    case values::SaveResult::Declined:
-        if (o.has("skip")) status = "skipped";
-        else reason = Txt(1800, lang);
-        break;
-    case values::SaveResult::Refused:
-        if (reason.empty()) reason = messages.last();
-        break;
-    }
+    std::string reason = r.reason;
+    const std::string status = saveStatus(r.saved, o.has("skip"), lang, messages, reason);
     auto money = [](std::int64_t v) { return NumberJson(static_cast<double>(v) / 10000); };
     Json leftOut = Json::array();
     for (size_t k : r.statement.leftOut) leftOut.push_back(r.book.accounts[k].fullName);
@@ -678,16 +687,7 @@ int cmdImport(const Options& o, std::ostream& out) {
             values::PlainRecord holder(record, lang);
             const values::SaveResult saved = values::Save(holder, gcnUser, false);
             record = holder.Record();
-            switch (saved) {
-            case values::SaveResult::Saved: status = "saved"; break;
-            case values::SaveResult::Replaced: status = "replaced"; break;
-            case values::SaveResult::Declined:
-                if (o.has("skip")) status = "skipped";
-                else reason = Txt(1800, lang);
-                break;
-            case values::SaveResult::Refused: reason = messages.last(); break;
-            case values::SaveResult::Reloaded: reason = messages.last(); break;
-            }
+            status = saveStatus(saved, o.has("skip"), lang, messages, reason);
         }
         JsonObject line;
         line.add("line", Json(in.line)).addString("FirmName", record[Field::FirmName]);

@@ -1,5 +1,6 @@
 #include "Json.h"
 
+#include "core/Text.h"
 #include "enterprise/NumberText.h"
 
 #include <charconv>
@@ -252,16 +253,8 @@ void AppendJsonValue(std::string& out, const Variant& v) {
 }
 
 void AppendCsvText(std::string& out, std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        out += text;
-        return;
-    }
-    out += '"';
-    for (char c : text) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    out += '"';
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) out += text;  // the usual case, without a copy
+    else out += CsvField(text);
 }
 
 void AppendCsvValue(std::string& out, const Variant& v) {

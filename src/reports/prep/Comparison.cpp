@@ -27,14 +27,7 @@ using namespace reportsql;
 namespace {
 
 // Indices of aComparisonValues.
-enum Index {
-    iName = 0, iNaics = 2, iIndustry = 3,
-    iCash = 4, iAr, iInv, iCA, iOA, iToa, iInvest, iPtfl, iTa,
-    iOperatingRevenue, iSales, iGrossProfit, iOperatingProfit, iInterestExpense, iPretaxProfit, iProfitAfterTax,
-    iAccountsPayable,
-    iPaper = 22, iMtg, iBonds, iOl, iAmtsAffil, iOLiab, iDefTax, iTliab, iShareC, iRetEarn, iOtherSur, iEquity1,
-    iTotLiabShareEq, iCurrentAssets, iCurrentLiabilities,
-};
+namespace cv = report::cv;
 
 // The 25 balance-sheet lines: enterprise amount, industry column, variance column.
 struct Line {
@@ -44,31 +37,31 @@ struct Line {
     const char* variance;
 };
 const std::array<Line, 25> kLines = {{
-    {iCash, "MyCash", "A11", "VarianceCash"},
-    {iAr, "MyAr", "A12", "VarianceAR"},
-    {iInv, "MyInv", "A13", "VarianceInvent"},
-    {iCA, "MyCA", "A18", "VarianceCA"},
-    {iOA, "MyOA", "A19", "VarianceOA"},
-    {iToa, "MyToa", "TOTOA", "VarianceTOA"},
-    {iInvest, "MyInvest", "A14", "VarianceInvest"},
-    {iPtfl, "MyPtfl", "A151617", "VariancePTFL"},
-    {iTa, "MyTa", "TOTASS", "VarianceTOTASS"},
-    {iAccountsPayable, "MyAccountsPayable", "A22", "VarianceAP"},
-    {iPaper, "MyPaper", "A25200", "VarianceSTPAPER"},
-    {iMtg, "MyMtg", "A25500", "VarianceMTG"},
-    {iBonds, "MyBonds", "A25400", "VarianceBonds"},
-    {iOl, "MyOl", "A25180", "VarianceOLoans"},
-    {iAmtsAffil, "MyAmtsAffil", "A24", "VarianceAOTA"},
-    {iOLiab, "MyOLiab", "A2329", "VarianceOLiab"},
-    {iDefTax, "MyDefTax", "A27", "VarianceDefTax"},
-    {iTliab, "MyTliab", "TOTLIAB", "VarianceTL"},
-    {iShareC, "MyShareC", "A31", "VarianceSC"},
-    {iRetEarn, "MyRetEarn", "A38", "VarianceRE"},
-    {iOtherSur, "MyOtherSur", "A283334", "VarianceOS"},
-    {iEquity1, "MyEquity1", "TOTSE", "VarianceEq"},
-    {iTotLiabShareEq, "MyTotLiabShareEq", "TOTLSE", "VarianceSETL"},
-    {iCurrentAssets, "MyCurrentAssets", "CURASS", "VarianceCurrA"},
-    {iCurrentLiabilities, "MyCurrentLiabilities", "CURLiab", "VarianceCurrL"},
+    {cv::Cash, "MyCash", "A11", "VarianceCash"},
+    {cv::Ar, "MyAr", "A12", "VarianceAR"},
+    {cv::Inv, "MyInv", "A13", "VarianceInvent"},
+    {cv::CA, "MyCA", "A18", "VarianceCA"},
+    {cv::OA, "MyOA", "A19", "VarianceOA"},
+    {cv::Toa, "MyToa", "TOTOA", "VarianceTOA"},
+    {cv::Invest, "MyInvest", "A14", "VarianceInvest"},
+    {cv::Ptfl, "MyPtfl", "A151617", "VariancePTFL"},
+    {cv::Ta, "MyTa", "TOTASS", "VarianceTOTASS"},
+    {cv::AccountsPayable, "MyAccountsPayable", "A22", "VarianceAP"},
+    {cv::Paper, "MyPaper", "A25200", "VarianceSTPAPER"},
+    {cv::Mtg, "MyMtg", "A25500", "VarianceMTG"},
+    {cv::Bonds, "MyBonds", "A25400", "VarianceBonds"},
+    {cv::Ol, "MyOl", "A25180", "VarianceOLoans"},
+    {cv::AmtsAffil, "MyAmtsAffil", "A24", "VarianceAOTA"},
+    {cv::OLiab, "MyOLiab", "A2329", "VarianceOLiab"},
+    {cv::DefTax, "MyDefTax", "A27", "VarianceDefTax"},
+    {cv::Tliab, "MyTliab", "TOTLIAB", "VarianceTL"},
+    {cv::ShareC, "MyShareC", "A31", "VarianceSC"},
+    {cv::RetEarn, "MyRetEarn", "A38", "VarianceRE"},
+    {cv::OtherSur, "MyOtherSur", "A283334", "VarianceOS"},
+    {cv::Equity1, "MyEquity1", "TOTSE", "VarianceEq"},
+    {cv::TotLiabShareEq, "MyTotLiabShareEq", "TOTLSE", "VarianceSETL"},
+    {cv::CurrentAssets, "MyCurrentAssets", "CURASS", "VarianceCurrA"},
+    {cv::CurrentLiabilities, "MyCurrentLiabilities", "CURLiab", "VarianceCurrL"},
 }};
 
 // The industry's copied figures of statement G (after NumberOfFirms).
@@ -80,7 +73,7 @@ const std::array<const char*, 21> kIndustryFigures = {
 // statement runs.
 std::array<double, kComparisonValueCount> readAmounts(const std::vector<std::string>& values) {
     std::array<double, kComparisonValueCount> a{};
-    for (int i = iCash; i <= iCurrentLiabilities; ++i) {
+    for (int i = cv::Cash; i <= cv::CurrentLiabilities; ++i) {
         if (i == 21) continue;
         auto d = ParseNumber(values[static_cast<size_t>(i)]);
         if (!d)
@@ -176,22 +169,22 @@ ComparisonRow ComputeComparisonRow(const std::vector<std::string>& aComparisonVa
         throw ReportArgumentError("The comparison needs 37 values, not " + std::to_string(aComparisonValues.size()) + ".");
     const auto v = readAmounts(aComparisonValues);
     auto at = [&](int i) { return v[static_cast<size_t>(i)]; };
-    const double Ta = at(iTa);
+    const double Ta = at(cv::Ta);
 
     ComparisonRow row;
     row.reserve(ComparisonColumnNames().size());
     // Identification, percentages of total assets and the six amounts.
-    row.emplace_back(aComparisonValues[iName]);
+    row.emplace_back(aComparisonValues[cv::Name]);
     row.emplace_back(static_cast<std::int64_t>(Year));
-    row.emplace_back(aComparisonValues[iNaics]);
-    row.emplace_back(aComparisonValues[iIndustry]);
+    row.emplace_back(aComparisonValues[cv::Naics]);
+    row.emplace_back(aComparisonValues[cv::Industry]);
     for (const Line& l : kLines) row.emplace_back(Stored(at(l.amount) / Ta * 100));
-    for (int i : {iOperatingRevenue, iGrossProfit, iOperatingProfit, iInterestExpense, iPretaxProfit, iProfitAfterTax})
+    for (int i : {cv::OperatingRevenue, cv::GrossProfit, cv::OperatingProfit, cv::InterestExpense, cv::PretaxProfit, cv::ProfitAfterTax})
         row.emplace_back(Stored(at(i)));
 
     // The fifteen ratios, computed as the ratio table says.
     const auto& ratios = report::Ratios();
-    const bool negativeEquity = at(iEquity1) < 0;
+    const bool negativeEquity = at(cv::Equity1) < 0;
     std::array<double, 32> ratio{}, better{}, worse{};
     for (size_t k = 0; k < ratios.size(); ++k) {
         const auto& r = ratios[k];
@@ -253,7 +246,7 @@ bool fncPrepareComparisonReport(ConnectionHandle& DataConn, ConnectionHandle& Wr
     if (aComparisonValues.size() < kComparisonValueCount)
         throw ReportArgumentError("The comparison needs 37 values, not " + std::to_string(aComparisonValues.size()) + ".");
     const auto v = readAmounts(aComparisonValues);
-    if (v[iTa] == 0) {
+    if (v[cv::Ta] == 0) {
         MsgBox(Txt(560, LanguageIndex(Language)), MsgButtons::OK, MsgIcon::None);
         return false;
     }
@@ -282,7 +275,7 @@ bool fncPrepareComparisonReport(ConnectionHandle& DataConn, ConnectionHandle& Wr
     }
     ExecCmdInDB(WriteConn, "Insert into Rpt_Comparison (" + columns + ") VALUES (" + values + ")");
 
-    FillComparisonTitles(WriteConn, Language, aComparisonValues[iNaics]);
+    FillComparisonTitles(WriteConn, Language, aComparisonValues[cv::Naics]);
     tx.Commit();
     return true;
 }

@@ -36,12 +36,6 @@ std::string CellText(const Value& value, const Rendered& rendered) {
 
 namespace {
 
-std::string csvField(const std::string& s) {
-    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
-    std::string q = "\"";
-    for (char c : s) q += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return q + "\"";
-}
 
 std::string csvNumber(const Value& v) {
     char buf[64];
@@ -61,7 +55,7 @@ std::string csvRow(const std::vector<Value>& row, const Rendered& rendered) {
     if (cells.empty()) return {};
     std::string out;
     for (size_t c = 0; c < cells.size(); ++c)
-        out += (c ? "," : "") + (cells[c].number ? csvNumber(cells[c]) : csvField(CellText(cells[c], rendered)));
+        out += (c ? "," : "") + (cells[c].number ? csvNumber(cells[c]) : CsvField(CellText(cells[c], rendered)));
     return out + "\r\n";
 }
 

@@ -3,6 +3,7 @@
 // of the years saved for the enterprise.
 
 #include "support/AppFixture.h"
+#include "support/SampleReports.h"
 
 #include "core/Globals.h"
 #include "enterprise/EnterpriseRecord.h"
@@ -14,27 +15,6 @@
 
 namespace zorva::test {
 namespace {
-
-// The enterprise of the benchmarks in three years (Nova Scotia, oilseed and grain farming).
-RecordTexts Harbourview(const char* name, const char* year, const char* profitAfterTax, const char* retEarn,
-                        const char* otherSur) {
-    RecordTexts r;
-    InitializeValues(r, 0);
-    r[Field::FirmName] = name;
-    r[Field::Year] = year;
-    const std::pair<Field, const char*> amounts[] = {
-        {Field::Cash, "85000"}, {Field::Ar, "121000"}, {Field::Inv, "314000"}, {Field::CA, "360000"},
-        {Field::OA, "40000"}, {Field::Invest, "50000"}, {Field::Ptfl, "30000"},
-        {Field::OperatingRevenue, "2480000"}, {Field::Sales, "2400000"}, {Field::GrossProfit, "563000"},
-        {Field::OperatingProfit, "129000"}, {Field::InterestExpense, "36500"}, {Field::PretaxProfit, "101700"},
-        {Field::ProfitAfterTax, profitAfterTax}, {Field::AccountsPayable, "213000"}, {Field::Mtg, "120000"},
-        {Field::Ol, "102000"}, {Field::AmtsAffil, "65000"}, {Field::OLiab, "20000"}, {Field::DefTax, "5000"},
-        {Field::ShareC, "50000"}, {Field::RetEarn, retEarn}, {Field::OtherSur, otherSur},
-        {Field::CurrentAssets, "570000"}, {Field::CurrentLiabilities, "313000"}};
-    for (const auto& [f, v] : amounts) r[f] = v;
-    EXPECT_TRUE(subCalculateSubTotals(r));
-    return r;
-}
 
 class Insight : public ShippedStoresFixture {
 protected:
@@ -54,7 +34,7 @@ std::string Plain(std::string s) {
 }
 
 TEST_F(Insight, TheSummaryNamesTheWeakestRatiosWithTheDollarsThatReachTheMedian) {
-    const RecordTexts r = Harbourview("Harbourview Fine Foods", "2010", "84300", "-25000", "450000");
+    const RecordTexts r = SampleStatement("Harbourview Fine Foods", "2010", "84300");
     const std::string en = Plain(render("com", "E", r).html);
     // 563,000 / 2,400,000 = 23.5 % against 45.7 %: 0.457 × 2,400,000 − 563,000 = 533,800.
     const std::string worst = en.substr(en.find("Where it stands worst"));
@@ -79,16 +59,16 @@ TEST_F(Insight, TheSummaryNamesTheWeakestRatiosWithTheDollarsThatReachTheMedian)
 }
 
 TEST_F(Insight, TheTrendShowsEachSavedYearBesideItsIndustryAndAsksForASecondYear) {
-    store::SaveRecord(gcnUser, Harbourview("Harbourview Fine Foods", "2010", "84300", "-25000", "450000"), 2010);
-    const RecordTexts shown = Harbourview("harbourview fine foods", "2010", "84300", "-25000", "450000");
+    store::SaveRecord(gcnUser, SampleStatement("Harbourview Fine Foods", "2010", "84300"), 2010);
+    const RecordTexts shown = SampleStatement("harbourview fine foods", "2010", "84300");
     std::string one = Plain(render("tre", "E", shown).html);
     EXPECT_NE(one.find("A trend needs two saved years of this enterprise. Saved years: 2010."), std::string::npos);
 
     // 2008 under another letter case: 49,600 / 2,480,000 = 2.0 % net profit margin.
-    store::SaveRecord(gcnUser, Harbourview("HARBOURVIEW FINE FOODS", "2008", "49600", "-25000", "450000"), 2008);
+    store::SaveRecord(gcnUser, SampleStatement("HARBOURVIEW FINE FOODS", "2008", "49600"), 2008);
     // Opened from any of the years, each year's medians come from that year's table.
     for (const char* opened : {"2010", "2009", "2008"}) {
-        const RecordTexts from = Harbourview("harbourview fine foods", opened, "84300", "-25000", "450000");
+        const RecordTexts from = SampleStatement("harbourview fine foods", opened, "84300");
         const report::Rendered rendered = render("tre", "E", from);
         EXPECT_TRUE(rendered.errors.empty()) << opened;
         const std::string two = Plain(rendered.html);

@@ -41,11 +41,6 @@ using namespace zorva::test;
 
 namespace {
 
-int envNumber(const char* name, int fallback) {
-    const char* v = std::getenv(name);
-    return v && std::atoi(v) > 0 ? std::atoi(v) : fallback;
-}
-
 using Clock = std::chrono::steady_clock;
 
 enum class Op { SaveOwn, SaveShared, Open, Compare, Prepare };
@@ -107,8 +102,8 @@ bool knownMessage(const std::string& err) {
 TEST(OfficeLoad, DISABLED_TwentyAdvisersForAMinuteWithKillsAndARestart) {
     std::string why;
     if (!PgAvailable(&why)) GTEST_SKIP() << why;
-    const int clients = envNumber("OFFICE_CLIENTS", 20);
-    const int seconds = envNumber("OFFICE_SECONDS", 60);
+    const int clients = EnvNumber("OFFICE_CLIENTS", 20);
+    const int seconds = EnvNumber("OFFICE_SECONDS", 60);
     const std::string app = CopyAppFolder();
     PrivatePgServer server;
     const std::string address = server.NewStore();

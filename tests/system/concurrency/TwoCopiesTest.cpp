@@ -40,11 +40,7 @@ using namespace zorva::test;
 
 namespace {
 
-int envNumber(const char* name, int fallback) {
-    const char* v = std::getenv(name);
-    return v && std::atoi(v) > 0 ? std::atoi(v) : fallback;
-}
-int Rounds() { return envNumber("ZORVA_TWO_COPIES_ROUNDS", 1); }
+int Rounds() { return EnvNumber("ZORVA_TWO_COPIES_ROUNDS", 1); }
 
 std::string readAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -159,7 +155,7 @@ TEST(TwoCopies, ComparisonsAtTheSameMomentGiveTheRowsComputedAlone) {
     const std::string app = CopyAppFolder();
     serverStore() = ServerBackend() ? NewServerStore() : std::string();
     if (!ServerBackend()) EXPECT_EQ(journalModeOf(app + "/myData.mdb"), "wal");
-    const int count = envNumber("ZORVA_TWO_COPIES_COUNT", 150);
+    const int count = EnvNumber("ZORVA_TWO_COPIES_COUNT", 150);
     const std::string csv[2] = {writeEnterprises(app, 'a', count), writeEnterprises(app, 'b', count)};
 
     std::string alone[2];
@@ -266,7 +262,7 @@ TEST(TwoCopies, AWriterWaitingForTheLockGetsItWhileTheOtherKeepsWriting) {
 // existing store left in the old journal mode (one switches it to the
 // write-ahead log while the other opens it). Every start succeeds.
 TEST(TwoCopies, CopiesStartedTogetherAllStart) {
-    const int pairs = envNumber("ZORVA_START_PAIRS", 50);
+    const int pairs = EnvNumber("ZORVA_START_PAIRS", 50);
     const std::string app = CopyAppFolder();
     serverStore() = ServerBackend() ? NewServerStore() : std::string();
     if (ServerBackend()) {
@@ -375,7 +371,7 @@ TEST(TwoCopies, DISABLED_OneCopyPreparesReports) {
     const char* who = std::getenv("ZORVA_TWO_COPIES_WHO");
     const char* outPath = std::getenv("ZORVA_TWO_COPIES_OUT");
     ASSERT_TRUE(app && who && outPath);
-    const int count = envNumber("ZORVA_TWO_COPIES_REPORTS", 45);
+    const int count = EnvNumber("ZORVA_TWO_COPIES_REPORTS", 45);
     Fakes fakes = InstallFakes();
     SetAppPath(app);
     OpenDataStores();

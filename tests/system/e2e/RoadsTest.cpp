@@ -172,6 +172,19 @@ const Way kWays[] = {
      }},
 };
 
+// From the search screen: an industry of the code list, Compare a new
+// statement, Continue: the values screen, active.
+frmMyValues& ContinueToNewStatement(frmSearch& s) {
+    Click(Child<QAbstractButton>(&s, "optNAICScode"));
+    kWays[2].choose(s);
+    Click(Child<QAbstractButton>(&s, "optCompareNew"));
+    Click(Child<QAbstractButton>(&s, "cmdContinue"));
+    auto& v = frmMyValues::instance();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&v));
+    Settle();
+    return v;
+}
+
 // Start -> menu -> search by each of the four ways -> the ratios and the
 // balance-sheet report -> back to the search screen with the choice kept ->
 // back to the main menu.
@@ -364,13 +377,7 @@ TEST_P(Roads, DefinitionWindowsAndAbout) {
 TEST_P(Roads, LanguageSwitchFromEveryScreen) {
     auto& menu = Start();
     auto& s = Search("optVol2");
-    Click(Child<QAbstractButton>(&s, "optNAICScode"));
-    kWays[2].choose(s);
-    Click(Child<QAbstractButton>(&s, "optCompareNew"));
-    Click(Child<QAbstractButton>(&s, "cmdContinue"));
-    auto& v = frmMyValues::instance();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&v));
-    Settle();
+    auto& v = ContinueToNewStatement(s);
 
     ScreenBase* const screens[] = {&v, &s, &menu};
     auto inLanguage = [&](ScreenBase* screen, int lang) {
@@ -415,13 +422,7 @@ TEST_P(Roads, EveryExitQuestion) {
 
     auto& menu = Start();
     auto& s = Search("optVol1");
-    Click(Child<QAbstractButton>(&s, "optNAICScode"));
-    kWays[2].choose(s);
-    Click(Child<QAbstractButton>(&s, "optCompareNew"));
-    Click(Child<QAbstractButton>(&s, "cmdContinue"));
-    auto& v = frmMyValues::instance();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&v));
-    Settle();
+    auto& v = ContinueToNewStatement(s);
     // Values screen: unchanged, only the exit question; changed, the save
     // question first (Cancel keeps everything, No goes on to the exit question).
     fakes.messages->shown.clear();
