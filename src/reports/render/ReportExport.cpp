@@ -123,9 +123,9 @@ bool WriteExportXlsx(const Rendered& rendered, const std::string& path, std::str
     };
     std::vector<Wrapped> wrappedCells;
     lxw_row_t r = 0;
-    bool titleLines = false;
     sheet::ColumnWidths widths;
-    auto writeRow = [&](const std::vector<Value>& row, bool strong) {
+    // titleLine: one of the lines above the first table.
+    auto writeRow = [&](const std::vector<Value>& row, bool strong, bool titleLine) {
         const auto cells = Trimmed(row, rendered);
         if (cells.empty()) return;
         for (size_t c = 0; c < cells.size(); ++c) {
@@ -133,7 +133,7 @@ bool WriteExportXlsx(const Rendered& rendered, const std::string& path, std::str
             const std::string text = CellText(cells[c], rendered);
             // The title lines run over the empty cells beside them; in the
             // tables a column is as wide as its longest short text.
-            const bool wrapped = !titleLines && sheet::TextWidth(text) > kLongText;
+            const bool wrapped = !titleLine && sheet::TextWidth(text) > kLongText;
             if (cells[c].number)
                 worksheet_write_number(ws, r, col, *cells[c].number, numberFormat(NumberFormat(cells[c]), strong));
             else if (!text.empty())
@@ -142,7 +142,7 @@ bool WriteExportXlsx(const Rendered& rendered, const std::string& path, std::str
                 widths.AtLeast(static_cast<int>(c), kLongText);
                 wrappedCells.push_back({r, static_cast<int>(c), sheet::TextWidth(text, strong)});
             }
-            else if (!titleLines) widths.Fit(static_cast<int>(c), text, strong);
+            else if (!titleLine) widths.Fit(static_cast<int>(c), text, strong);
         }
         ++r;
     };
@@ -150,14 +150,12 @@ bool WriteExportXlsx(const Rendered& rendered, const std::string& path, std::str
     int lastTitleRow = -1;
     for (const Block& block : BlocksOf(rendered)) {
         if (block.kind != Block::Kind::Table) {
-            titleLines = titles;
-            writeRow(block.cells, titles || block.kind == Block::Kind::Heading);
-            titleLines = false;
+            writeRow(block.cells, titles || block.kind == Block::Kind::Heading, titles);
             if (titles) lastTitleRow = static_cast<int>(r) - 1;
             continue;
         }
         titles = false;
-        for (size_t k = 0; k < block.rows.size(); ++k) writeRow(block.rows[k], static_cast<int>(k) < block.headerRows);
+        for (size_t k = 0; k < block.rows.size(); ++k) writeRow(block.rows[k], static_cast<int>(k) < block.headerRows, false);
         ++r;  // a blank row after each table
     }
     // On paper as on screen: the report's titles on top of every page, the
