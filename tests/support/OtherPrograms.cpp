@@ -52,6 +52,21 @@ std::vector<std::string> LibreOfficeConvert(const std::vector<std::string>& file
     return out;
 }
 
+std::vector<std::string> PrintedPages(const std::string& workbook, const std::string& dir) {
+    const std::string pdf = LibreOfficeConvert({workbook}, "pdf", "pdf", dir)[0];
+    std::vector<std::string> pages;
+    for (int page = 1;; ++page) {
+        const std::string text = (fs::path(dir) / ("page-" + std::to_string(page) + ".txt")).string();
+        const std::string n = std::to_string(page);
+        if (RunCommand("pdftotext -layout -f " + n + " -l " + n + " " + ShellQuote(pdf) + " " + ShellQuote(text) +
+                       " 2>/dev/null") != 0)
+            break;  // past the last page
+        std::ifstream in(text, std::ios::binary);
+        pages.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    return pages;
+}
+
 std::string FlatSpreadsheet(const std::string& tables) {
     return R"(<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0" xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2" office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">

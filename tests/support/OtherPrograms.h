@@ -10,6 +10,10 @@
 
 namespace zorva::test {
 
+// A workbook printed by LibreOffice (headless, to PDF in dir): the text of
+// each page, laid out as printed (poppler's pdftotext -layout).
+std::vector<std::string> PrintedPages(const std::string& workbook, const std::string& dir);
+
 // A flat OpenDocument spreadsheet (.fods, as LibreOffice reads it) holding
 // the given <table:table> elements. Its styles: "money", a French amount with
 // grouping and two decimals (cells), and "hidden" (tables).
