@@ -9,6 +9,7 @@
 #   make package     the Debian package $(BUILD)/zorva_<version>_<arch>.deb
 #   make killed-saves  a copy saving enterprises killed 200 times (KILLS); nothing saved is lost (ctest kills 10)
 #   make office-load   20 zorva-cli clients on one PostgreSQL user store for 60 s, with kills and a server restart
+#   make edition-2023  the illustrative 2021-2023 edition of the benchmarks, $(BUILD)/app/ZOR_DATA_2023.mdb, beside the shipped one
 #   make test-books  write the GnuCash books of the tests again (tests/support/books) with GnuCash's Python bindings
 
 BUILD       ?= build
@@ -17,7 +18,7 @@ FUZZ_BUILD  ?= build-fuzz
 FUZZ_SECONDS ?= 60
 KILLS       ?= 200
 
-.PHONY: all deps configure build run test bench bench-portfolio fuzz fuzz-numbers clean two-copies killed-saves package office-load test-books
+.PHONY: all deps configure build run test bench bench-portfolio fuzz fuzz-numbers clean two-copies killed-saves package office-load test-books edition-2023
 
 all: build
 
@@ -71,6 +72,12 @@ fuzz-numbers: deps
 	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_numbertext -- --no-print-directory
 	@mkdir -p $(FUZZ_BUILD)/corpus-numbertext && cp -n fuzz/seeds-numbertext/* $(FUZZ_BUILD)/corpus-numbertext/ 2>/dev/null || true
 	@$(FUZZ_BUILD)/fuzz/fuzz_numbertext -max_total_time=$(FUZZ_SECONDS) $(FUZZ_BUILD)/corpus-numbertext
+
+# The store of the second edition from its source (data/editions/2023, made by
+# tools/zorva-data/gen/generate.py --edition 2023); the shipped ZOR_DATA.mdb stays.
+edition-2023: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target zorva_edition_2023 zorva zorva-cli -- --no-print-directory
+	@echo "$(BUILD)/app/ZOR_DATA_2023.mdb: start it with $(BUILD)/app/zorva --industry-store $(BUILD)/app/ZOR_DATA_2023.mdb"
 
 # Needs python3-gnucash, gnucash and libdbd-sqlite3 (a large desktop set, so
 # not among the dependencies of the build): the books are committed.

@@ -162,7 +162,7 @@ void checkPooledFigures(const IndustrySource& src, Diagnostics& diags) {
     for (const auto& [name, t] : src.ratios) index.emplace(&t, indexOf(t));
 
     for (const auto& d : dataSets()) {
-        for (int year : referenceYears()) {
+        for (int year : src.years()) {
             auto it = src.ratios.find(ratioTableName(d.volume, d.region, year));
             if (it == src.ratios.end()) continue;
             const Table& t = it->second;

@@ -16,9 +16,36 @@ struct DataSet {
 
 const std::vector<DataSet>& dataSets();
 
-// The three reference years, latest first.
+// The three reference years of the shipped edition (the store built from
+// data/industry), latest first. A store holds one edition: three consecutive
+// years, read from its ratio tables' names (editionOf below); the program
+// never assumes these.
 const std::vector<int>& referenceYears();
 inline constexpr int kCurrentYear = 2010;
+
+// The years of an edition, latest first: latest, latest - 1, latest - 2.
+inline constexpr int kEditionYears = 3;
+std::vector<int> editionYears(int latest);
+
+// The year in a ratio table's name ("ZORVA_Vol3_NS_2009_Final_Ratios" or the
+// same with ".csv": 2009) when the name is that of a data set of the
+// catalogue; 0 otherwise.
+int ratioTableYear(const std::string& name);
+
+// What a set of years found in a store or a source folder makes: the edition
+// is the latest year and the two before it; `missing` lists the years of the
+// edition without any table, `extra` every other year found (latest first).
+struct EditionFinding {
+    int latest = 0;  // 0 when no year was found
+    std::vector<int> missing;
+    std::vector<int> extra;
+    bool ok() const { return latest != 0 && missing.empty() && extra.empty(); }
+    // "2008-2010"
+    std::string name() const;
+    // What is wrong, in a sentence for a publisher ("" when ok).
+    std::string problem() const;
+};
+EditionFinding findEdition(const std::vector<int>& yearsFound);
 
 // "ZORVA_Vol" + volume + "_" + region + "_" + year + "_Final_Ratios".
 std::string ratioTableName(int volume, const std::string& region, int year);

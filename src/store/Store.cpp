@@ -297,7 +297,7 @@ bool writeIndustryStore(const IndustrySource& src, const std::string& outPath, D
             summary.rows += insertRows(db, kDescriptionTable, src.datasets);
             for (const auto& [name, t] : src.naics) summary.rows += insertRows(db, name, t);
             for (const auto& d : dataSets())
-                for (int year : referenceYears()) {
+                for (int year : src.years()) {
                     std::string name = ratioTableName(d.volume, d.region, year);
                     auto it = src.ratios.find(name);
                     if (it == src.ratios.end()) continue;

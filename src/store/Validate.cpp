@@ -312,7 +312,7 @@ void checkRatioTable(const IndustrySource& src, const std::string& name, int vol
 
 void checkRatioTables(const IndustrySource& src, Diagnostics& diags) {
     for (const auto& d : dataSets()) {
-        for (int year : referenceYears()) {
+        for (int year : src.years()) {
             std::string name = ratioTableName(d.volume, d.region, year);
             auto it = src.ratios.find(name);
             if (it == src.ratios.end()) continue;  // reported while reading
@@ -321,12 +321,12 @@ void checkRatioTables(const IndustrySource& src, Diagnostics& diags) {
         }
         // The reports read the chosen industry from all three years: an
         // industry of the current year must be in every older table there is.
-        auto cur = src.ratios.find(ratioTableName(d.volume, d.region, kCurrentYear));
+        auto cur = src.ratios.find(ratioTableName(d.volume, d.region, src.latest));
         if (cur == src.ratios.end()) continue;
         const Table& t = cur->second;
         int cCode = t.col("NAICS");
-        for (int year : referenceYears()) {
-            if (year == kCurrentYear) continue;
+        for (int year : src.years()) {
+            if (year == src.latest) continue;
             auto old = src.ratios.find(ratioTableName(d.volume, d.region, year));
             if (old == src.ratios.end()) continue;
             std::set<std::string> there;
@@ -373,22 +373,47 @@ bool loadIndustrySource(const std::string& dir, IndustrySource& src, Diagnostics
     expected.insert(lower(kAbsentTablesFile));
     std::string absentPath = pathIn(dir, kAbsentTablesFile);
     std::map<std::string, int> absentLine;
+    Table absentTable;
+    bool absentRead = false;
     if (fs::exists(absentPath)) {
         TableDef def;
         def.name = "absent tables";
         def.columns = {{"table", ColumnType::Text, "TEXT"}, {"reason", ColumnType::Text, "TEXT"}};
-        Table t;
-        if (loadTable(absentPath, def, {"reason"}, t, diags)) {
+        absentRead = loadTable(absentPath, def, {"reason"}, absentTable, diags);
+    }
+
+    // The edition: the years in the names of the ratio tables, present or
+    // left out. Whole years missing or extra are said once, by year, rather
+    // than table by table.
+    std::vector<int> yearsFound;
+    for (const auto& entry : fs::directory_iterator(dir))
+        if (entry.is_regular_file())
+            if (int y = ratioTableYear(entry.path().filename().string())) yearsFound.push_back(y);
+    if (absentRead)
+        for (std::size_t r = 0; r < absentTable.rows.size(); ++r)
+            if (int y = ratioTableYear(absentTable.text(r, 0))) yearsFound.push_back(y);
+    const EditionFinding edition = findEdition(yearsFound);
+    if (!edition.ok()) diags.error(dir, 0, 0, "edition: " + edition.problem());
+    if (edition.latest != 0) src.latest = edition.latest;
+    std::set<int> yearsMissing(edition.missing.begin(), edition.missing.end());
+    for (int y : edition.extra)  // said above
+        for (const auto& d : dataSets()) expected.insert(lower(ratioTableName(d.volume, d.region, y) + ".csv"));
+
+    if (absentRead) {
+        Table& t = absentTable;
+        {
             std::set<std::string> known;
             for (const auto& d : dataSets())
-                for (int y : referenceYears()) known.insert(ratioTableName(d.volume, d.region, y));
+                for (int y : src.years()) known.insert(ratioTableName(d.volume, d.region, y));
             for (std::size_t r = 0; r < t.rows.size(); ++r) {
                 const std::string& name = t.text(r, 0);
                 if (!known.count(name)) {
-                    t.report(diags, r, 0, "'" + name + "' is not a ratio table of the catalogue");
-                } else if (name.find("_" + std::to_string(kCurrentYear) + "_") != std::string::npos) {
+                    if (!ratioTableYear(name))
+                        t.report(diags, r, 0, "'" + name + "' is not a ratio table of the catalogue");
+                    // a table of a year outside the edition: said with the edition
+                } else if (name.find("_" + std::to_string(src.latest) + "_") != std::string::npos) {
                     t.report(diags, r, 0,
-                             "the " + std::to_string(kCurrentYear) +
+                             "the " + std::to_string(src.latest) +
                                  " table of a data set cannot be left out; give it a header line only to grey the choice out");
                 } else if (!src.absent.emplace(name, t.text(r, 1)).second) {
                     t.report(diags, r, 0, "'" + name + "' is listed twice");
@@ -401,7 +426,7 @@ bool loadIndustrySource(const std::string& dir, IndustrySource& src, Diagnostics
 
     // The ratio tables of the nineteen data sets.
     for (const auto& d : dataSets()) {
-        for (int year : referenceYears()) {
+        for (int year : src.years()) {
             std::string name = ratioTableName(d.volume, d.region, year);
             std::string file = name + ".csv";
             expected.insert(lower(file));
@@ -414,6 +439,7 @@ bool loadIndustrySource(const std::string& dir, IndustrySource& src, Diagnostics
             }
             if (absent) continue;
             if (!there) {
+                if (yearsMissing.count(year)) continue;  // said with the edition
                 diags.error(path, 0, 0,
                             "missing file: add the table " + name + " or list it in " + kAbsentTablesFile);
                 continue;
@@ -454,7 +480,7 @@ void fillIndustryDescriptions(IndustrySource& src) {
         std::map<std::string, std::string> titles;
         for (std::size_t r = 0; r < naics.rows.size(); ++r)
             titles[naics.text(r, naics.col("NAICS"))] = naics.text(r, naics.col("Description"));
-        for (int year : referenceYears()) {
+        for (int year : src.years()) {
             auto it = src.ratios.find(ratioTableName(d.volume, d.region, year));
             if (it == src.ratios.end()) continue;
             Table& t = it->second;

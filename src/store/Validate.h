@@ -4,6 +4,7 @@
 // from a source without problems.
 
 #include "store/Diagnostics.h"
+#include "store/DataSets.h"
 #include "store/Source.h"
 
 #include <map>
@@ -22,6 +23,11 @@ struct IndustrySource {
     std::map<std::string, Table> naics;          // the two description tables, by name
     std::map<std::string, Table> ratios;         // ratio tables present, by name
     std::map<std::string, std::string> absent;   // ratio tables left out, with the reason
+    // The edition: its latest year, read from the names of the folder's ratio
+    // tables (and of those left out); the years are latest, latest - 1 and
+    // latest - 2.
+    int latest = kCurrentYear;
+    std::vector<int> years() const { return editionYears(latest); }
 };
 
 struct UserSource {
@@ -29,7 +35,9 @@ struct UserSource {
     std::map<std::string, Table> tables;         // the reference tables, by name
 };
 
-// Reads every file of an industry source folder and checks it. Returns true
+// Reads every file of an industry source folder and checks it. The folder's
+// edition comes from its files' names: tables of the latest year found and of
+// the two years before it, none of any other year. Returns true
 // when there is no problem; diags then stays empty.
 bool loadIndustrySource(const std::string& dir, IndustrySource& src, Diagnostics& diags);
 // The checks alone, on a source already read (tests call them on sources they

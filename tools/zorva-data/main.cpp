@@ -21,7 +21,9 @@ constexpr std::size_t kMaxMessages = 200;
 
 void usage(std::ostream& out) {
     out << "usage:\n"
-           "  zorva-data build-industry SRC_DIR OUT.mdb   check SRC_DIR and build a new industry data store\n"
+           "  zorva-data build-industry SRC_DIR OUT.mdb   check SRC_DIR and build a new industry data store;\n"
+           "                                              its edition is the latest year of SRC_DIR's ratio\n"
+           "                                              tables and the two before it, and no other year\n"
            "  zorva-data build-user SRC_DIR OUT.mdb       create the user data store, or bring an existing one\n"
            "                                              up to date (saved records are always kept)\n"
            "  zorva-data init-store ADDRESS [SRC_DIR] [--row-security|--no-row-security]\n"
@@ -99,14 +101,17 @@ int main(int argc, char** argv) {
             std::size_t rows = 0;
             for (const auto& [n, t] : src.ratios) rows += t.rows.size();
             if (cmd == "check-industry") {
-                std::cout << argv[2] << ": " << src.ratios.size() << " ratio tables, " << rows << " industry rows, "
+                std::cout << argv[2] << ": edition " << (src.latest - 2) << "-" << src.latest << " (" << src.latest
+                          << ", " << (src.latest - 1) << ", " << (src.latest - 2) << "), " << src.ratios.size()
+                          << " ratio tables, " << rows << " industry rows, "
                           << src.absent.size() << " tables left out; no problems\n";
                 return 0;
             }
             fillIndustryDescriptions(src);
             StoreSummary s;
             if (!writeIndustryStore(src, argv[3], diags, s)) return fail(diags);
-            std::cout << argv[3] << ": " << s.tables << " tables (" << src.ratios.size() << " ratio tables, "
+            std::cout << argv[3] << ": edition " << (src.latest - 2) << "-" << src.latest << ", " << s.tables
+                      << " tables (" << src.ratios.size() << " ratio tables, "
                       << src.absent.size() << " left out), " << s.rows << " rows\n";
             return 0;
         }

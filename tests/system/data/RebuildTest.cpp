@@ -236,25 +236,83 @@ TEST_F(RebuildTest, AFailedIndustryBuildLeavesThePreviousStore) {
         EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
 }
 
+// An edition is three consecutive years: a folder with a year missing
+// between the others, or with a fourth year, is refused by year, and nothing
+// is written; a folder of any three consecutive years is an edition.
+TEST_F(RebuildTest, CheckIndustryRefusesAGapOrAFourthYearAndSaysWhich) {
+    const struct {
+        const char* what;
+        int removed;  // the year whose tables are taken away, or 0
+        int added;    // the year whose tables are added (copies of 2010's), or 0
+        int shift;    // every year moved by this many years
+        int code;
+        std::string message;
+    } cases[] = {
+        {"a gap", 2009, 0, 0, 1,
+         "edition: no table of 2009: the edition of 2010 holds 2010, 2009 and 2008 (the latest year found and the "
+         "two before it); add the tables of that year"},
+        {"a fourth year", 0, 2007, 0, 1,
+         "edition: tables of 2007 as well: the edition of 2010 holds 2010, 2009 and 2008 (the latest year found and "
+         "the two before it); remove the tables of 2007"},
+        {"a newer fourth year", 0, 2011, 0, 1, "remove the tables of 2008"},
+        {"another edition", 0, 0, 13, 0, ""},
+    };
+    for (const auto& c : cases) {
+        const fs::path src = dir / c.what;
+        fs::create_directories(src);
+        writeFixture(src);
+        for (const auto& d : dataSets()) {
+            for (int y : referenceYears()) {
+                const fs::path f = src / ratioFile(d.volume, d.region, y);
+                if (!fs::exists(f)) continue;
+                if (y == c.removed) fs::remove(f);
+                if (c.shift) fs::rename(f, src / ratioFile(d.volume, d.region, y + c.shift));
+            }
+            if (c.added)
+                fs::copy_file(src / ratioFile(d.volume, d.region, 2010), src / ratioFile(d.volume, d.region, c.added));
+        }
+        if (c.shift && fs::exists(src / "absent_tables.csv")) {  // the tables left out name the years too
+            std::string absent = readText(src / "absent_tables.csv");
+            for (int y : referenceYears())
+                for (size_t at; (at = absent.find("_" + std::to_string(y) + "_")) != std::string::npos;)
+                    absent.replace(at + 1, 4, std::to_string(y + c.shift));
+            writeText(src / "absent_tables.csv", absent);
+        }
+        ToolRun check = runTool({"check-industry", QString::fromStdString(src.string())});
+        EXPECT_EQ(check.code, c.code) << c.what << ": " << check.err;
+        EXPECT_NE(check.err.find(c.message), std::string::npos) << c.what << ": " << check.err;
+        const QString out = QString::fromStdString((dir / (std::string(c.what) + ".mdb")).string());
+        ToolRun build = runTool({"build-industry", QString::fromStdString(src.string()), out});
+        EXPECT_EQ(build.code, c.code) << c.what << ": " << build.err;
+        EXPECT_EQ(fs::exists(out.toStdString()), c.code == 0) << c.what;
+    }
+    Sql edition((dir / "another edition.mdb").string());
+    EXPECT_EQ(edition.count("select count(*) from sqlite_master where name like 'ZORVA_Vol%_2023_Final_Ratios'"), 19);
+}
+
 TEST_F(RebuildTest, TheCommittedIndustrySourceIsWhatTheGeneratorMakes) {
     // The system's Python, which has the Debian NumPy; a Python of the user's
     // own earlier on PATH may lack it.
     QString python = QFileInfo::exists("/usr/bin/python3") ? QString("/usr/bin/python3")
                                                           : QStandardPaths::findExecutable("python3");
     if (python.isEmpty()) GTEST_SKIP() << "python3 is not installed";
-    fs::path out = dir / "generated";
-    QProcess p;
-    p.start(python, {QString::fromStdString(kSourceDir + "/tools/zorva-data/gen/generate.py"), "--out",
-                     QString::fromStdString(out.string())});
-    ASSERT_TRUE(p.waitForFinished(600000));  // about 20 s on a quiet machine
-    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    const fs::path committed = kSourceDir + "/data/industry";
-    std::set<std::string> names;
-    for (const auto& e : fs::directory_iterator(committed)) names.insert(e.path().filename().string());
-    std::set<std::string> made;
-    for (const auto& e : fs::directory_iterator(out)) made.insert(e.path().filename().string());
-    EXPECT_EQ(names, made);
-    for (const auto& n : made) EXPECT_TRUE(readText(out / n) == readText(committed / n)) << n << " differs";
+    // The shipped edition and the second one, each from its own story.
+    for (const auto& [edition, folder] : {std::pair<QString, std::string>{"2010", "data/industry"},
+                                          std::pair<QString, std::string>{"2023", "data/editions/2023"}}) {
+        fs::path out = dir / ("generated-" + edition.toStdString());
+        QProcess p;
+        p.start(python, {QString::fromStdString(kSourceDir + "/tools/zorva-data/gen/generate.py"), "--edition", edition,
+                         "--out", QString::fromStdString(out.string())});
+        ASSERT_TRUE(p.waitForFinished(600000));  // about 20 s on a quiet machine
+        ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        const fs::path committed = kSourceDir + "/" + folder;
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(committed)) names.insert(e.path().filename().string());
+        std::set<std::string> made;
+        for (const auto& e : fs::directory_iterator(out)) made.insert(e.path().filename().string());
+        EXPECT_EQ(names, made) << folder;
+        for (const auto& n : made) EXPECT_TRUE(readText(out / n) == readText(committed / n)) << folder << "/" << n << " differs";
+    }
 }
 
 } // namespace

@@ -37,7 +37,14 @@ Inputs, next to this script:
                     is missed. Its columns are described in
                     docs/data-format.md.
 
-Usage: generate.py [--seed N] [--out DIR] [--targets]
+Editions. The model has three years: a year before a turn, the turn and the
+year after (2008, 2009 and 2010 in the shipped edition, the recession). An
+edition names them with its own years and tells its own story of them:
+--edition 2023 makes the illustrative 2021-2023 edition (EDITION_STORIES
+below), into data/editions/2023 unless --out says otherwise, checked against
+targets-2023.csv.
+
+Usage: generate.py [--edition 2010|2023] [--seed N] [--out DIR] [--targets]
        (default out: data/industry of the repo; --targets prints the table of
        targets next to the generated figures)
 """
@@ -52,7 +59,8 @@ import sys
 import numpy as np
 
 SEED = 20100331
-YEARS = (2010, 2009, 2008)
+YEARS = (2010, 2009, 2008)  # the model's years, latest first; an edition names them (edition_year)
+EDITION = 2010  # the latest year of the edition being made
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.normpath(os.path.join(HERE, "..", "..", ".."))
 CAP = 160  # simulated enterprises per leaf cell at most
@@ -90,8 +98,15 @@ DATASETS = [  # option name, volume, region code
 ]
 
 # Deliberate gaps, so that the program's paths for them can be exercised.
-EMPTY_TABLES = {("NU", 2010): "No figures are published for Nunavut for 2010 (illustrative gap)."}
-ABSENT_TABLES = {("NT", 2008): "No 2008 figures for the Northwest Territories (illustrative gap)."}
+# Keyed by the model's years; "{year}" is the edition's name of the year.
+EMPTY_TABLES = {("NU", 2010): "No figures are published for Nunavut for {year} (illustrative gap)."}
+ABSENT_TABLES = {("NT", 2008): "No {year} figures for the Northwest Territories (illustrative gap)."}
+
+
+def edition_year(year):
+    """The edition's name of one of the model's years (2008 -> 2021 in the
+    2023 edition)."""
+    return year + (EDITION - 2010)
 
 REGION_NAMES = {  # English, French
     "ALL": ("all of Canada", "ensemble du Canada"),
@@ -242,6 +257,11 @@ REGION_DEPTH = {"AB": 2.4, "SK": 1.1, "BC": 1.3, "ON": 1.3, "NL": 0.9, "QC": 0.7
 TAX_RATE = {1: .27, 2: .21, 3: .15}
 # Interest rate on debt, by year.
 RATE = {2008: .066, 2009: .052, 2010: .049}
+# How a group without a story of its own moves with the cycle (scaled by its
+# cyc and the province's depth): pretax margin (in spreads), gross margin
+# (points) and asset turnover (log) in the second and third year against the
+# first, and the fall of the enterprise count in those years.
+SHAPE = dict(margin=(-0.35, -0.12), gm=(-1.0, -0.3), turn=(-0.05, -0.02), count=(0.07, 0.015))
 
 # ------------------------------------------------------------------- groups
 #
@@ -668,7 +688,7 @@ def cell_counts(base, g, volume, region, key):
         if g["cnt"]:
             change = g["cnt"][i] * (0.5 + 0.5 * depth)
         else:
-            change = 0.012 - (0.07 if year == 2009 else 0.015) * g["cyc"] * depth
+            change = 0.012 - SHAPE["count"][i] * g["cyc"] * depth
         change += 0.008 * industry[i] + 0.01 * rng.standard_normal()
         exits = churn + 0.6 * max(0.0, -change)
         entries = max(0.005, exits + change)
@@ -727,11 +747,12 @@ class Effects:
             self.year_gm = {y: 0.4 * path[i] + 0.5 * ys[i + 1] for i, y in enumerate((2008, 2009, 2010))}
             self.year_turn = {y: math.exp(0.012 * path[i]) for i, y in enumerate((2008, 2009, 2010))}
         else:
-            self.year_margin = {2008: 0.0, 2009: sd * (-0.35 * cyc + 0.07 * ys[0]),
-                                2010: sd * (-0.12 * cyc + 0.07 * ys[1])}
-            self.year_gm = {2008: 0.0, 2009: -1.0 * cyc + 0.8 * ys[2], 2010: -0.3 * cyc + 0.8 * ys[3]}
-            self.year_turn = {2008: 1.0, 2009: math.exp(-0.05 * cyc + 0.03 * ys[4]),
-                              2010: math.exp(-0.02 * cyc + 0.03 * ys[5])}
+            m, gm, tu = SHAPE["margin"], SHAPE["gm"], SHAPE["turn"]
+            self.year_margin = {2008: 0.0, 2009: sd * (m[0] * cyc + 0.07 * ys[0]),
+                                2010: sd * (m[1] * cyc + 0.07 * ys[1])}
+            self.year_gm = {2008: 0.0, 2009: gm[0] * cyc + 0.8 * ys[2], 2010: gm[1] * cyc + 0.8 * ys[3]}
+            self.year_turn = {2008: 1.0, 2009: math.exp(tu[0] * cyc + 0.03 * ys[4]),
+                              2010: math.exp(tu[1] * cyc + 0.03 * ys[5])}
         self.year_margin[2009] += 0.03 * sd * rc[3]
         self.year_margin[2010] += 0.03 * sd * rc[4]
         self.margin += 0.1 * sd * rc[0]
@@ -1177,7 +1198,7 @@ def target_value(t, code, tables, codes):
     raise SystemExit("targets.csv: unknown comparison %r" % t["versus"])
 
 
-def check_targets(tables, codes, show):
+def check_targets(tables, codes, show, targets_file):
     """Compares the generated figures of well-known industries with their
     targets; returns the number missed. A row names a figure of a data set
     and year, or compares it (versus) with another year, another region, the
@@ -1186,7 +1207,7 @@ def check_targets(tables, codes, show):
     share of them (in %) that the comparison finds unchanged."""
     missed = 0
     lines = []
-    with open(os.path.join(HERE, "targets.csv"), encoding="utf-8", newline="") as f:
+    with open(os.path.join(HERE, targets_file), encoding="utf-8", newline="") as f:
         for t in csv.DictReader(f):
             if t["code"] == "*":
                 table = tables.get(table_name(t["volume"], t["region"], t["year"]), {})
@@ -1213,15 +1234,66 @@ def check_targets(tables, codes, show):
     return missed
 
 
+# ------------------------------------------------------------------ editions
+
+
+def shipped_edition():
+    """2008-2010: the recession of 2009 (SHAPE, cyc) and the groups' own
+    stories written with their parameters above."""
+
+
+def edition_2023():
+    """2021-2023, told with the same model. Restaurants, bars, air transport
+    and accommodation were still held down by the pandemic's closings and
+    travel limits in 2021 and recovered through 2022 and 2023, their
+    enterprise counts growing back; builders, the trades and the stores of
+    home building supplies, furniture and appliances had their strongest year
+    in 2021 (people stayed home and spent on houses) and came back to normal;
+    rates rose through 2022 and 2023, so interest took a larger bite of the
+    profits of every indebted industry and interest coverage fell in 2023.
+    For the other groups the cycle is mild: a good 2022, a slower 2023."""
+    global EDITION, RATE, SHAPE, REGION_DEPTH
+    EDITION = 2023
+    RATE = {2008: .034, 2009: .041, 2010: .066}
+    SHAPE = dict(margin=(0.10, -0.12), gm=(0.3, -0.3), turn=(0.02, -0.01), count=(-0.02, 0.02))
+    # Where the closings lasted longest the stories run deepest.
+    REGION_DEPTH = {"QC": 1.2, "ON": 1.25, "MB": 1.1, "BC": 1.0, "AB": 0.95, "SK": 0.9, "NS": 0.85, "NB": 0.85,
+                    "NL": 0.85, "PE": 0.8, "YT": 0.7, "NT": 0.8, "NU": 0.7}
+    for g in GROUPS.values():  # the stories of 2008-2010 belong to those years
+        g["path"], g["cnt"] = None, None
+    stories = {
+        # pretax margin points against a normal year in 2021, 2022 and 2023,
+        # and the change of the enterprise count in 2022 and 2023
+        ("fullservice", "limitedservice", "drinking", "specialfood"): ((-6.5, -2.5, -0.3), (.05, .035)),
+        ("hotel", "rvpark"): ((-8.0, -2.5, 0.5), (.03, .025)),
+        ("air",): ((-11.0, -4.5, -0.5), (.03, .04)),
+        ("homebuild", "trades"): ((3.2, 1.4, -0.6), (.01, -.015)),
+        ("nonresbuild", "civil"): ((1.2, 0.8, 0.0), None),
+        ("buildsupply", "durables"): ((2.8, 0.9, -0.6), (0.0, -.01)),
+    }
+    for names, (path, cnt) in stories.items():
+        for n in names:
+            GROUPS[n]["path"], GROUPS[n]["cnt"] = path, cnt
+
+
+EDITION_STORIES = {
+    2010: dict(apply=shipped_edition, seed=20100331, out=("data", "industry"), targets="targets.csv"),
+    2023: dict(apply=edition_2023, seed=20230331, out=("data", "editions", "2023"), targets="targets-2023.csv"),
+}
+
+
 def main():
     global SEED
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    ap.add_argument("--seed", type=int, default=SEED)
-    ap.add_argument("--out", default=os.path.join(REPO, "data", "industry"))
+    ap.add_argument("--edition", type=int, default=2010, choices=sorted(EDITION_STORIES))
+    ap.add_argument("--seed", type=int)
+    ap.add_argument("--out")
     ap.add_argument("--targets", action="store_true", help="print the targets next to the generated medians")
     args = ap.parse_args()
-    SEED = args.seed
-    out = args.out
+    story = EDITION_STORIES[args.edition]
+    story["apply"]()
+    SEED = args.seed if args.seed is not None else story["seed"]
+    out = args.out or os.path.join(REPO, *story["out"])
     os.makedirs(out, exist_ok=True)
     for name in os.listdir(out):
         if name.endswith(".csv"):
@@ -1285,7 +1357,7 @@ def main():
             by_set[(volume, region)] = rows
         hold_within_members(by_set, codes, stats)
         for opt, volume, region in DATASETS:
-            name = "ZORVA_Vol%d_%s_%d_Final_Ratios" % (volume, region, year)
+            name = "ZORVA_Vol%d_%s_%d_Final_Ratios" % (volume, region, edition_year(year))
             if (region, year) in ABSENT_TABLES:
                 continue
             rows = list(by_set.get((volume, region), {}).values())
@@ -1302,25 +1374,27 @@ def main():
         sys.exit(1)
 
     descriptions = []
-    absent_rows = [["ZORVA_Vol3_%s_%d_Final_Ratios" % (region, year), reason]
+    absent_rows = [["ZORVA_Vol3_%s_%d_Final_Ratios" % (region, edition_year(year)),
+                    reason.format(year=edition_year(year))]
                    for (region, year), reason in sorted(ABSENT_TABLES.items())]
     for opt, volume, region in DATASETS:
-        years_with_rows = [y for y in YEARS if (region, y) not in ABSENT_TABLES and (region, y) not in EMPTY_TABLES]
+        years_with_rows = [edition_year(y) for y in YEARS
+                           if (region, y) not in ABSENT_TABLES and (region, y) not in EMPTY_TABLES]
         note = None
         if (region, 2010) in EMPTY_TABLES:
-            note = ("No figures are published for 2010, so this data set cannot be chosen.",
-                    "Aucune donnée n'est publiée pour 2010 : ce jeu de données ne peut pas être choisi.")
+            note = ("No figures are published for %d, so this data set cannot be chosen." % EDITION,
+                    "Aucune donnée n'est publiée pour %d : ce jeu de données ne peut pas être choisi." % EDITION)
         elif any(r == region for r, _ in ABSENT_TABLES):
-            missing = [y for r, y in ABSENT_TABLES if r == region]
+            missing = [edition_year(y) for r, y in ABSENT_TABLES if r == region]
             note = ("There are no figures for %s." % ", ".join(map(str, missing)),
                     "Il n'y a pas de données pour %s." % ", ".join(map(str, missing)))
         en, fr = dataset_description(opt, volume, region, len(members[(volume, region)]),
-                                     years_with_rows or list(YEARS[1:]), note)
+                                     years_with_rows or [edition_year(y) for y in YEARS[1:]], note)
         descriptions.append([opt, en, fr])
     write_csv(os.path.join(out, "absent_tables.csv"), ["table", "reason"], absent_rows)
     write_csv(os.path.join(out, "datadescription.csv"), ["optname", "descriptione", "descriptionf"], descriptions)
 
-    if check_targets(tables, codes, args.targets):
+    if check_targets(tables, codes, args.targets, story["targets"]):
         sys.exit(1)
 
 
