@@ -11,10 +11,12 @@ copied figures, and writes one JSON line per enterprise (an error line for a
 refused one), the rows in the same columns as Rpt_Comparison. The industry's
 rows are read once each from the industry store.
 
-    compare_reference.py APPDIR VOLUME REGION NAICS VALUES.csv > OUT.jsonl
+    compare_reference.py APPDIR VOLUME REGION NAICS VALUES.csv [INDUSTRY.mdb] > OUT.jsonl
 
 (APPDIR holds ZOR_DATA.mdb and myData.mdb, whose Volume_Descriptions and
-ProvinceCodes give the data set's title.)
+ProvinceCodes give the data set's title; INDUSTRY.mdb, another edition of the
+benchmarks, replaces ZOR_DATA.mdb. The edition's years are the latest year
+of the store's ratio tables and the two before it.)
 """
 import csv
 import json
@@ -66,7 +68,7 @@ RANK_NAMES = ["NPM", "PPM", "OPM", "GPM", "ORTNOA", "RONOA", "PPA", "RCE", "RE",
 COPIED = ["PPAQ2", "LTAQ2", "NPMQ2", "PPMQ2", "OPMQ2", "GPMQ2", "ORTTNOAQ2", "RNOAQ2", "RCEQ2", "REQ2", "RTQ2",
           "ITQ2", "WCQ2", "DEQ2", "ICQ2", "OPP", "OPL", "PPP", "PPL", "NPP", "NPL"]
 LEADING = re.compile(r"\s*[-+]?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?")
-MESSAGES = {"year": "Invalid year.  Year must be between 2008 and 2010",
+MESSAGES = {"year": "Invalid year.  Year must be between {E} and {L}",
             "balance": "Total Assets is not equal Total Liabilities and Shareholders' Equity",
             "name": "Please enter an enterprise name", "assets": "Please enter your enterprise values"}
 
@@ -112,9 +114,9 @@ def worse(q, r, exception):
 class Industry:
     """One industry's three years, read once."""
 
-    def __init__(self, db, volume, region, naics):
+    def __init__(self, db, volume, region, naics, years):
         self.years = {}
-        for year in (2010, 2009, 2008):
+        for year in years:
             table = "ZORVA_Vol%s_%s_%d_Final_Ratios" % (volume, region, year)
             try:
                 cur = db.execute("select * from %s where NAICS = ?" % table, (naics,))
@@ -130,8 +132,12 @@ class Industry:
 
 def main():
     app, volume, region, default_naics, values = sys.argv[1:6]
-    db = sqlite3.connect(app + "/ZOR_DATA.mdb")
+    db = sqlite3.connect(sys.argv[6] if len(sys.argv) > 6 else app + "/ZOR_DATA.mdb")
     db.row_factory = sqlite3.Row
+    latest = max(int(m.group(1)) for (name,) in db.execute("select name from sqlite_master where type = 'table'")
+                 for m in [re.match(r"ZORVA_Vol\d_[A-Z]+_(\d{4})_Final_Ratios$", name)] if m)
+    years = (latest, latest - 1, latest - 2)
+    MESSAGES["year"] = MESSAGES["year"].replace("{E}", str(years[2])).replace("{L}", str(years[0]))
     user = sqlite3.connect(app + "/myData.mdb")
     title = user.execute("select Title1 from Volume_Descriptions where Volume = ? and Language = 'E'",
                          (int(volume),)).fetchone()[0]
@@ -159,7 +165,7 @@ def main():
                 a["TotLiabShareEq"] = round(a["Tliab"] + a["Equity1"], 4)
             name, year = cells[name_column], cells[year_column].strip()
             error = None
-            if year not in ("2008", "2009", "2010"):
+            if year not in [str(y) for y in years]:
                 error = "year"
             elif a["Ta"] != a["TotLiabShareEq"]:
                 error = "balance"
@@ -169,7 +175,7 @@ def main():
                 error = "assets"
             naics = (cells[naics_column].strip() if naics_column is not None else "") or default_naics
             if naics not in industries:
-                industries[naics] = Industry(db, volume, region, naics)
+                industries[naics] = Industry(db, volume, region, naics, years)
             ind = industries[naics]
             fig = ind.years.get(int(year)) if error is None else None
             if error is None and fig is None:

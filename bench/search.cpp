@@ -5,6 +5,7 @@
 
 #include "BenchStores.h"
 
+#include "core/Edition.h"
 #include "core/Catalogue.h"
 #include "selection/IndustrySearch.h"
 #include "ui/Navigator.h"
@@ -117,7 +118,7 @@ int main(int argc, char** argv) {
     }
     long most = -1;
     for (const auto& choice : Catalogue()) {
-        const long rows = CountTableRows(gcnIndustry, RatioTableName(choice.volume, choice.region, kCurrentYear));
+        const long rows = CountTableRows(gcnIndustry, RatioTableName(choice.volume, choice.region, CurrentEdition().latest));
         if (rows > most) {
             most = rows;
             gLargest = choice.option;

@@ -28,23 +28,31 @@ int readOptions(int argc, char** argv) {
             std::cout << usage();
             return 0;
         }
+        // --user-store FILE, --industry-store FILE, or either with "=FILE".
         std::string file;
-        if (a == "--user-store") {
-            if (i + 1 >= argc || !*argv[i + 1]) {
-                std::cerr << usage();
-                return 2;
+        bool industry = false;
+        for (const std::string option : {"--user-store", "--industry-store"}) {
+            if (a == option) {
+                if (i + 1 >= argc || !*argv[i + 1]) {
+                    std::cerr << usage();
+                    return 2;
+                }
+                file = argv[++i];
+            } else if (a.rfind(option + "=", 0) == 0) {
+                file = a.substr(option.size() + 1);
+                if (file.empty()) {
+                    std::cerr << usage();
+                    return 2;
+                }
+            } else {
+                continue;
             }
-            file = argv[++i];
-        } else if (a.rfind("--user-store=", 0) == 0) {
-            file = a.substr(13);
-            if (file.empty()) {
-                std::cerr << usage();
-                return 2;
-            }
-        } else {
-            continue;
+            industry = option == "--industry-store";
+            break;
         }
-        zorva::SetUserStorePath(file);
+        if (file.empty()) continue;
+        if (industry) zorva::SetIndustryStorePath(file);
+        else zorva::SetUserStorePath(file);
     }
     return -1;
 }

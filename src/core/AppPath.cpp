@@ -15,6 +15,7 @@ struct PathState {
     bool resolved = false;
     AppLayout layout;
     std::string userStore;  // set by SetUserStorePath
+    std::string industryStore;  // set by SetIndustryStorePath
 };
 
 PathState& state() {
@@ -114,5 +115,15 @@ std::string UserStorePath() {
 void SetUserStorePath(const std::string& file) {
     state().userStore = file.empty() || IsServerAddress(file) ? file : absolute(file);
 }
+
+std::string IndustryStorePath() {
+    const PathState& s = resolved();
+    if (!s.industryStore.empty()) return s.industryStore;
+    const std::string chosen = environment(kIndustryStoreVariable);
+    if (!chosen.empty()) return absolute(chosen);
+    return AppFile("ZOR_DATA.mdb");
+}
+
+void SetIndustryStorePath(const std::string& file) { state().industryStore = file.empty() ? file : absolute(file); }
 
 } // namespace zorva

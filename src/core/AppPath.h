@@ -43,6 +43,14 @@ std::string HelperProgram(const std::string& name);
 std::string UserStorePath();
 void SetUserStorePath(const std::string& file);  // "" goes back to the default
 inline constexpr const char* kUserStoreVariable = "ZORVA_USER_STORE";
+// The industry data store, the edition of the benchmarks in use: the file set
+// by SetIndustryStorePath (the program's --industry-store FILE), else the file
+// named by ZORVA_INDUSTRY_STORE, else the application folder's ZOR_DATA.mdb.
+// A relative file name is taken from the current folder.
+std::string IndustryStorePath();
+void SetIndustryStorePath(const std::string& file);  // "" goes back to the default
+inline constexpr const char* kIndustryStoreVariable = "ZORVA_INDUSTRY_STORE";
+
 // The user's data folder for Zorva: $XDG_DATA_HOME/zorva, or
 // $HOME/.local/share/zorva when XDG_DATA_HOME is unset or not absolute.
 std::string UserDataFolder();

@@ -1,5 +1,7 @@
 #include "core/Catalogue.h"
 
+#include "core/Edition.h"
+
 #include "core/Globals.h"
 #include "core/Strings.h"
 #include "core/modMain.h"
@@ -63,7 +65,7 @@ std::string ChoiceCaption(const DatasetChoice& choice, int language) {
 bool subSetDataTable(const std::string& optionName) {
     const DatasetChoice* c = FindChoice(optionName);
     if (!c) return false;
-    gstrDataTable = RatioTableName(c->volume, c->region, kCurrentYear);
+    gstrDataTable = RatioTableName(c->volume, c->region, CurrentEdition().latest);
     gintVolume = c->volume;
     gstrRegion = c->region;
     gstrNaicsTable = optionName == "optVol1" ? kNaicsDetailed : kNaicsRaw;
@@ -77,7 +79,7 @@ long CountTableRows(ConnectionHandle& connection, const std::string& table) {
 }
 
 bool ChoiceHasData(ConnectionHandle& connection, const DatasetChoice& choice) {
-    return CountTableRows(connection, RatioTableName(choice.volume, choice.region, kCurrentYear)) != 0;
+    return CountTableRows(connection, RatioTableName(choice.volume, choice.region, CurrentEdition().latest)) != 0;
 }
 
 std::string DatasetDescription(ConnectionHandle& connection, const std::string& optionName, int language) {

@@ -1,5 +1,6 @@
 #include "core/Globals.h"
 
+#include "core/Edition.h"
 #include "core/Navigator.h"
 
 namespace zorva {
@@ -28,6 +29,7 @@ void ResetGlobals() {
     gstrHelpViewer.clear();
     gblnKeepValues = false;
     CurrentChoice() = {};
+    SetCurrentEdition(Edition{});
 }
 
 } // namespace zorva

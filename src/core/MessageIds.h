@@ -29,6 +29,7 @@ inline constexpr int kMessageIds[] = {
     960, 918, 986, 988, 916, 550, 552, 554, 560, 994,
     962, 964, 966, 968, 970, 972, 974, 976, 978, 982,
     2402, 2404,  // a statement opened from the list was saved under another industry
+    3500,        // comparing a statement of a year the edition in use does not cover
     // a statement changed by another copy or adviser since it was opened (enterprise/RecordStore.cpp)
     2320, 2322, 2324, 2326, 2328, 2330, 2332,
     1856, 1858,  // statement import: the file or the template cannot be read or opened

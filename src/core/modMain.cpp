@@ -1,5 +1,7 @@
 #include "core/modMain.h"
 
+#include "core/Edition.h"
+
 #include "core/AppPath.h"
 #include "core/DBTools.h"
 #include "core/Globals.h"
@@ -103,7 +105,15 @@ bool startViewer(const std::vector<std::string>& arguments) {
 } // namespace
 
 void OpenDataStores() {
-    openStore(gcnIndustry, AppFile(kIndustryStore), false);
+    const std::string industryStore = IndustryStorePath();
+    openStore(gcnIndustry, industryStore, false);
+    // The edition is the store's: its latest year and the two before it.
+    try {
+        SetCurrentEdition(ReadEdition(gcnIndustry).value_or(Edition{}));
+    } catch (const DbError& e) {
+        DisconnectFromDB(gcnIndustry);
+        throw StartupError(startupMessage(900, industryStore, e.what(), 902), industryStore);
+    }
     const std::string userStore = UserStorePath();
     if (IsServerAddress(userStore)) {
         openServerStore(gcnUser, userStore);

@@ -20,11 +20,11 @@ private:
 inline constexpr const char* kIndustryStore = "ZOR_DATA.mdb";
 inline constexpr const char* kUserStore = "myData.mdb";
 inline constexpr const char* kHelpViewer = "hh";
-inline constexpr int kCurrentYear = 2010;
 
-// Opens the industry data store of the application folder and the user data
-// store (UserStorePath(), core/AppPath.h) into gcnIndustry and gcnUser and
-// fixes gstrHelpViewer. A user store outside the
+// Opens the industry data store (IndustryStorePath(), core/AppPath.h: the
+// application folder's unless another edition is chosen) and the user data
+// store (UserStorePath()) into gcnIndustry and gcnUser, takes the edition in
+// use from the industry store (core/Edition.h) and fixes gstrHelpViewer. A user store outside the
 // application folder is created or brought up to date first. A user store on
 // a server (a server address, core/DBTools.h) must have been set up with
 // zorva-data init-store; it is connected to and checked, never changed.

@@ -1,5 +1,7 @@
 #include "enterprise/EnterpriseRecord.h"
 
+#include "core/Edition.h"
+
 #include "core/Text.h"
 
 #include "core/Strings.h"
@@ -236,17 +238,16 @@ void subRemoveBlanksCommas(RecordTexts& record) {
 // ---------------------------------------------------------------- comparison
 
 std::optional<std::int16_t> ReferenceYear(std::string_view yearText) {
-    std::string t = TrimBlanks(yearText);
-    if (t.size() != 4 || !std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    int y = std::stoi(t);
-    if (y < 2008 || y > 2010) return std::nullopt;
-    return static_cast<std::int16_t>(y);
+    const StatementYear y = ClassifyStatementYear(yearText);
+    if (y.standing != YearStanding::InEdition) return std::nullopt;
+    return y.year;
 }
 
 ComparisonCheck CheckBeforeComparison(const RecordTexts& r) {
     const std::string& year = r[Field::Year];
-    if (year > "2010" || year < "2008") return ComparisonCheck::YearOutOfRange;
+    const Edition& edition = CurrentEdition();
+    if (year > std::to_string(edition.latest) || year < std::to_string(edition.Earliest()))
+        return ComparisonCheck::YearOutOfRange;
     if (!ReferenceYear(year)) return ComparisonCheck::YearNotWhole;
     auto ta = ReadTenThousandths(r[Field::Ta]);
     auto tl = ReadTenThousandths(r[Field::TotLiabShareEq]);
@@ -261,8 +262,9 @@ std::string ComparisonCheckMessage(ComparisonCheck check, int language) {
     switch (check) {
     case ComparisonCheck::Ok: return {};
     case ComparisonCheck::YearOutOfRange:
-        return Txt(986, language) + "2008" + Txt(988, language) + "2010";
-    case ComparisonCheck::YearNotWhole: return Txt(916, language);
+        return Txt(986, language) + std::to_string(CurrentEdition().Earliest()) + Txt(988, language) +
+               std::to_string(CurrentEdition().latest);
+    case ComparisonCheck::YearNotWhole: return EditionText(916, language);
     case ComparisonCheck::Unbalanced: return Txt(550, language);
     case ComparisonCheck::NoName: return Txt(552, language);
     case ComparisonCheck::NoTotalAssets: return Txt(560, language);

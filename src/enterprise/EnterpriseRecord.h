@@ -127,8 +127,8 @@ void subRemoveBlanksCommas(RecordTexts& record);
 // The checks before a comparison, in this order.
 enum class ComparisonCheck {
     Ok,
-    YearOutOfRange,  // the year text sorts before "2008" or after "2010"
-    YearNotWhole,    // ... or is not a whole number from 2008 to 2010 (e.g. "201")
+    YearOutOfRange,  // the year text sorts before the edition's earliest year or after its latest
+    YearNotWhole,    // ... or is not a whole year of the edition (e.g. "201")
     Unbalanced,      // total assets differ from total liabilities and equity
     NoName,          // the name box is empty
     NoTotalAssets,   // total assets are 0
@@ -137,12 +137,15 @@ enum class ComparisonCheck {
 ComparisonCheck CheckBeforeComparison(const RecordTexts& record);
 // The message of a failed check in a language (0 English, 1 French); "" for Ok.
 std::string ComparisonCheckMessage(ComparisonCheck check, int language);
+// The years are those of the edition in use (core/Edition.h).
 // Its string id (English; French at id + 1): 986 for a year out of range (the
-// message is 986 + "2008" + 988 + "2010"), 916, 550, 552, 560, 918; 0 for Ok.
+// message is 986 + earliest year + 988 + latest year: "2008" and "2010" in the
+// shipped edition), 916, 550, 552, 560, 918; 0 for Ok.
 int ComparisonCheckMessageId(ComparisonCheck check);
 
-// The reference year of a year text: a whole number from 2008 to 2010 with
-// blanks around it allowed; empty otherwise.
+// The reference year of a year text: a whole year of the edition in use
+// (ClassifyStatementYear, core/Edition.h) with blanks around it allowed;
+// empty otherwise.
 std::optional<std::int16_t> ReferenceYear(std::string_view yearText);
 
 // aComparisonValues: 37 texts. 0 name, 1 year (as a whole number), 2 NAICS

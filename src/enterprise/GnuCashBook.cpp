@@ -3,6 +3,8 @@
 
 #include "enterprise/Books.h"
 
+#include "core/Edition.h"
+
 #include "enterprise/BoundedRead.h"
 
 #include <QFile>
@@ -62,16 +64,19 @@ void Book::SetYearEnd(int yyyymmdd) {
 }
 
 int Book::DefaultYearEnd() const {
-    if (!Dated() || !firstDate) return 20101231;
-    // The latest 31 December within the book's dates; for a book that ends
-    // before one, the first 31 December after its last posting.
-    for (int year = 2010; year >= 2008; --year) {
+    const Edition& edition = CurrentEdition();
+    const int latestEnd = edition.latest * 10000 + 1231;
+    if (!Dated() || !firstDate) return latestEnd;
+    // The latest 31 December of the edition's years within the book's dates;
+    // for a book that ends before one, the first 31 December after its last
+    // posting.
+    for (int year = edition.latest; year >= edition.Earliest(); --year) {
         const int end = year * 10000 + 1231;
         if (firstDate <= end && end <= lastDate) return end;
     }
-    for (int year = 2008; year <= 2010; ++year)
+    for (int year = edition.Earliest(); year <= edition.latest; ++year)
         if (year * 10000 + 1231 >= lastDate) return year * 10000 + 1231;
-    return 20101231;
+    return latestEnd;
 }
 
 std::string TrialBalanceKey(const std::string& path) {

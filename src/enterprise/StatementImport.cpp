@@ -1,5 +1,7 @@
 #include "enterprise/StatementImport.h"
 
+#include "core/Edition.h"
+
 #include "core/Strings.h"
 
 #include <QRegularExpression>
@@ -32,7 +34,7 @@ const std::map<std::string, Field>& knownLabels() {
 }
 
 std::string problemText(int id, int language, const std::string& detail = {}) {
-    std::string t = Txt(id, language);
+    std::string t = FillEditionYears(Txt(id, language));
     const auto at = t.find("{C}");
     if (at != std::string::npos) t.replace(at, 3, detail);
     return t;

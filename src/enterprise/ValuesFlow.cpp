@@ -1,5 +1,6 @@
 #include "enterprise/ValuesFlow.h"
 
+#include "core/Edition.h"
 #include "core/Globals.h"
 #include "core/Navigator.h"
 #include "core/Services.h"
@@ -206,9 +207,27 @@ void showReport(const std::string& type, std::int16_t year, const std::string& n
 }
 } // namespace
 
+std::string EditionYearQuestion(std::int16_t statementYear, int language) {
+    const std::int16_t to = CurrentEdition().Nearest(statementYear);
+    return ReplaceAll(ReplaceAll(EditionText(kMsgYearOutsideEdition, language), "{Y}", std::to_string(statementYear)),
+                      "{T}", std::to_string(to));
+}
+
+bool OfferEditionYear(RecordHolder& holder, RecordTexts& record) {
+    const StatementYear year = ClassifyStatementYear(record[Field::Year]);
+    if (year.standing != YearStanding::OutsideEdition) return true;
+    if (MsgBox(EditionYearQuestion(year.year, gintLanguage), MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes)
+        return false;
+    record[Field::Year] = std::to_string(CurrentEdition().Nearest(year.year));
+    holder.ShowRecord(record);
+    holder.SetChanged(true);  // a new year is a change to save
+    return true;
+}
+
 bool Compare(RecordHolder& holder) {
     if (!holder.FinishEditing()) return false;
     RecordTexts r = holder.Record();
+    if (!OfferEditionYear(holder, r)) return false;
     const IndustryChoice& industry = CurrentChoice().industry;
     const ComparisonRequest request = RequestComparison(r, industry.naics, industry.title, gintLanguage);
     holder.ShowRecord(r);
@@ -232,7 +251,7 @@ bool Trend(RecordHolder& holder) {
     const IndustryChoice& industry = CurrentChoice().industry;
     const auto values = BuildComparisonValues(r, industry.naics, industry.title);
     // The trend reads the saved years; the record on screen stays as it is.
-    showReport("tre", ReferenceYear(r[Field::Year]).value_or(2010), industry.naics, values);
+    showReport("tre", ReferenceYear(r[Field::Year]).value_or(CurrentEdition().latest), industry.naics, values);
     return true;
 }
 

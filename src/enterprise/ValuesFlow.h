@@ -129,8 +129,8 @@ bool ClearAll(RecordHolder& holder);
 // ---------------------------------------------------------------- comparison
 
 // The comparison's request for a record: blanks and commas removed (in place),
-// the checks before a comparison (a year that is not a whole 2008, 2009 or
-// 2010 counts as out of range), then the 37 comparison values.
+// the checks before a comparison (a year that is not a whole year of the
+// edition in use counts as out of range), then the 37 comparison values.
 struct ComparisonRequest {
     ComparisonCheck check = ComparisonCheck::Ok;
     std::string message;              // the refused check's message in the language
@@ -141,11 +141,23 @@ struct ComparisonRequest {
 ComparisonRequest RequestComparison(RecordTexts& record, const std::string& naics, const std::string& industryTitle,
                                     int language);
 
-// Compare, as the values screen's command: editing finished, the request (a
+// A statement of a whole year that the edition in use does not cover (one
+// typed, imported, or stored under an older edition): the question says which
+// years the edition covers and offers to change the statement's year to the
+// nearest of them (Yes, No). On Yes the record gets that year, keeps every
+// amount, shows it and counts as changed (saving it keeps the new year beside
+// the stored one); true then, and for a year of the edition or a text that is
+// no year at all (the year check says what is wrong with it). False on No.
+bool OfferEditionYear(RecordHolder& holder, RecordTexts& record);
+std::string EditionYearQuestion(std::int16_t statementYear, int language);
+inline constexpr int kMsgYearOutsideEdition = 3500;
+
+// Compare, as the values screen's command: editing finished, the offer of a
+// year of the edition for a statement of another year, the request (a
 // refusal is shown as a message), then the comparison report of the industry
 // chosen now (CurrentChoice) and the data set in force. True when the
 // comparison was asked for. A comparison saves nothing: the record keeps its
-// changed flag.
+// changed flag (or is changed by a new year).
 bool Compare(RecordHolder& holder);
 
 // Trend: editing finished, the name checked, then the trend report of the

@@ -1,6 +1,7 @@
 #include "ui/frmAbout.h"
 
 #include "core/AppPath.h"
+#include "core/Edition.h"
 #include "core/Globals.h"
 #include "core/HelpTopics.h"
 #include "core/Strings.h"
@@ -15,6 +16,10 @@
 #include <filesystem>
 
 namespace zorva {
+
+namespace {
+constexpr int kTxtEditionInUse = 3502;
+}
 
 frmAbout::frmAbout() : ui(new Ui::frmAbout) {
     ui->setupUi(this);
@@ -70,6 +75,14 @@ void frmAbout::subApplyCaptions(int language) {
     ui->lblEmail->setText(t(570));
     ui->lblFax->setText(t(1500));
     ui->lblIllustrative->setText(t(914));
+    // The edition of the benchmarks in use and the industry store it is read from.
+    {
+        std::error_code ec;
+        const std::filesystem::path industry =
+            std::filesystem::absolute(IndustryStorePath(), ec).lexically_normal();
+        ui->lblEdition->setText(qs(EditionText(kTxtEditionInUse, language)).trimmed() + "\n" +
+                                qs(ec ? IndustryStorePath() : industry.string()));
+    }
     // Where saved enterprises go: the user's data folder once installed, the
     // file chosen with --user-store, or the office's server (its address,
     // database and user as the connection has them, never a password).

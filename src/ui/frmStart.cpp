@@ -1,5 +1,6 @@
 #include "ui/frmStart.h"
 
+#include "core/Edition.h"
 #include "core/Globals.h"
 #include "core/Navigator.h"
 #include "core/modMain.h"
@@ -12,9 +13,6 @@
 namespace zorva {
 
 namespace {
-// The reference years of the data sets, newest first.
-const char* const kYearsInWords = "2010, 2009 and 2008";
-
 // The artwork at the density of the display (the @2x files on a doubled one).
 QPixmap artwork(const QString& path, const QSize& size, const QWidget* on) {
     return QIcon(path).pixmap(size, on->devicePixelRatioF());
@@ -40,9 +38,13 @@ frmStart::~frmStart() { delete ui; }
 void frmStart::Form_Load() {
     ui->Picture3->setPixmap(artwork(QStringLiteral(":/images/banner.png"), QSize(599, 55), this));
     ui->Picture1->setPixmap(artwork(QStringLiteral(":/images/strip.png"), QSize(511, 20), this));
-    setWindowTitle(QStringLiteral("ZORVA") + " - " + "VELMO" + "   " + kYearsInWords);
-    ui->lblReferenceYrs->setText(QStringLiteral("Reference Years / Années de référence") + " " + "2010" + ", " +
-                                 "2009" + ", " + "2008");
+    // The reference years of the edition in use, newest first; the title says
+    // "and" in either language, as it always has.
+    const Edition& edition = CurrentEdition();
+    setWindowTitle(QStringLiteral("ZORVA") + " - " + "VELMO" + "   " + QString::fromStdString(EditionYearsInWords(0)));
+    ui->lblReferenceYrs->setText(QStringLiteral("Reference Years / Années de référence") + " " +
+                                 QString::number(edition.Year(0)) + ", " + QString::number(edition.Year(1)) + ", " +
+                                 QString::number(edition.Year(2)));
     adjustSize();
     CentreOnScreen();
 }

@@ -267,7 +267,7 @@ TEST_F(ValuesFlow, AStatementSavedUnderAnotherIndustryAsksWhichToCompareWith) {
 TEST_F(ValuesFlow, TheComparisonChecksTheRecordFirst) {
     const std::string yearMessage = Txt(986) + "2008" + Txt(988) + "2010";
     const struct { const char* year; const char* name; const char* cash; const char* payable; std::string message; } cases[] = {
-        {"2011", "Acme", "100", "100", yearMessage},
+        {"20110", "Acme", "100", "100", yearMessage},
         {"201", "Acme", "100", "100", yearMessage},
         {"2009", "Acme", "100", "90", Txt(550)},
         {"2009", "", "100", "100", Txt(552)},
@@ -284,6 +284,42 @@ TEST_F(ValuesFlow, TheComparisonChecksTheRecordFirst) {
     EXPECT_TRUE(nav->reports.empty());
 }
 
+// A statement of a year the edition does not cover: the question names the
+// edition's years and offers the nearest of them; Yes compares the statement
+// under that year with every amount kept, No compares nothing.
+TEST_F(ValuesFlow, AStatementOutsideTheEditionIsOfferedAYearOfIt) {
+    ASSERT_TRUE(subSetDataTable("optVol3"));
+    auto codes = GetRS(gcnIndustry, "select NAICS from " + gstrDataTable + " order by NAICS", "read");
+    CurrentChoice().industry = {codes->Rows()[0][0].toString(), "", ""};
+    const struct { const char* year; MsgAnswer answer; const char* offered; bool compared; } cases[] = {
+        {"2019", MsgAnswer::Yes, "2010", true},
+        {"2004", MsgAnswer::Yes, "2008", true},
+        {"2011", MsgAnswer::No, "2010", false},
+    };
+    for (const auto& c : cases) {
+        for (int language : {0, 1}) {
+            gintLanguage = static_cast<std::int16_t>(language);
+            RecordTexts record = recordOf("Acme", "123.45", c.year);
+            record[Field::ShareC] = "123.45";
+            subCalculateSubTotals(record);
+            values::PlainRecord r(record);
+            const size_t reports = nav->reports.size();
+            fakes.messages->answer(c.answer);
+            EXPECT_EQ(values::Compare(r), c.compared) << c.year;
+            const ShownMessage& asked = fakes.messages->last();
+            EXPECT_EQ(asked.buttons, MsgButtons::YesNo);
+            for (const char* y : {c.year, "2010", "2009", "2008", c.offered})
+                EXPECT_NE(asked.text.find(y), std::string::npos) << c.year << " " << language << ": " << asked.text;
+            EXPECT_EQ(asked.text, values::EditionYearQuestion(static_cast<std::int16_t>(std::stoi(c.year)), language));
+            EXPECT_EQ(nav->reports.size(), reports + (c.compared ? 1 : 0)) << c.year;
+            EXPECT_EQ(r.Record()[Field::Year], c.compared ? c.offered : c.year) << c.year;
+            EXPECT_EQ(r.Record()[Field::Cash], "123.45") << "the amounts are kept";
+            EXPECT_EQ(r.Changed(), c.compared) << c.year;
+        }
+    }
+    gintLanguage = 0;
+}
+
 // A comparison or a trend is no save, and the values screen's one-shot flag
 // lives exactly as long as the report it was set for.
 TEST_F(ValuesFlow, AReportKeepsTheRecordUnsavedAndLeavesNoFlagBehind) {
@@ -295,7 +331,7 @@ TEST_F(ValuesFlow, AReportKeepsTheRecordUnsavedAndLeavesNoFlagBehind) {
     record[Field::ShareC] = "100";
     subCalculateSubTotals(record);
 
-    values::PlainRecord refused(recordOf("Acme", "100", "2011"));
+    values::PlainRecord refused(recordOf("Acme", "100", "201"));
     refused.SetChanged(true);
     EXPECT_FALSE(values::Compare(refused));
     EXPECT_FALSE(gblnKeepValues) << "a refused check sets nothing";

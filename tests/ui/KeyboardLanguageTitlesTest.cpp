@@ -4,6 +4,7 @@
 // titles, whole telephone numbers, the report viewer's Return button.
 #include "support/ui/ScreensFixture.h"
 
+#include "core/Edition.h"
 #include "core/Globals.h"
 #include "core/Strings.h"
 #include "ui/QtServices.h"
@@ -101,9 +102,9 @@ TEST_F(FirstScreens, AGreyedDataSetSaysWhyInEitherLanguage) {
     for (int language : {0, 1}) {
         if (language) Press(&m, Qt::Key_F3);
         for (const char* name : {"optVol2", "optYukon", "optNunavut"}) {
-            EXPECT_EQ(m.Option(name)->toolTip().toStdString(), Txt(1540, language)) << name;
+            EXPECT_EQ(m.Option(name)->toolTip().toStdString(), EditionText(1540, language)) << name;
             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(m.Option(name));
-            EXPECT_EQ(a->text(QAccessible::Description).toStdString(), Txt(1540, language)) << name;
+            EXPECT_EQ(a->text(QAccessible::Description).toStdString(), EditionText(1540, language)) << name;
         }
         EXPECT_TRUE(m.Option("optVol1")->toolTip().isEmpty());
     }

@@ -4,6 +4,7 @@
 #include "Enterprises.h"
 #include "Json.h"
 
+#include "core/Edition.h"
 #include "core/AppPath.h"
 #include "core/Globals.h"
 #include "core/Services.h"
@@ -60,6 +61,10 @@ const char* kUsage =
     "Common options:\n"
     "  --app-dir DIR  read the data stores ZOR_DATA.mdb and myData.mdb of DIR\n"
     "                 (default: the program's application folder)\n"
+    "  --industry-store FILE  read the benchmarks from the industry data store FILE\n"
+    "                 (another edition), as the program's --industry-store; also\n"
+    "                 the variable ZORVA_INDUSTRY_STORE (default: ZOR_DATA.mdb of\n"
+    "                 the application folder)\n"
     "  --user-store FILE  use FILE as the user data store (made if missing), as\n"
     "                 the program's --user-store; also the variable ZORVA_USER_STORE;\n"
     "                 a server address (postgresql://HOST/DB, service=NAME) uses\n"
@@ -77,8 +82,10 @@ const std::map<std::string, std::string> kCommandHelp = {
      "Usage: zorva-cli datasets [--lang en|fr] [--app-dir DIR]\n"
      "\n"
      "One JSON object per data set, in catalogue order, with the keys\n"
-     "option, volume, region, table (the 2010 ratio table), naicsTable,\n"
-     "enabled (the 2010 table holds a row), caption and description.\n"},
+     "option, volume, region, table (the ratio table of the edition's latest\n"
+     "year), naicsTable, enabled (that table holds a row), caption, description,\n"
+     "edition (the edition of the benchmarks in use, e.g. \"2008-2010\"), years\n"
+     "(its reference years, latest first) and industryStore (the file read).\n"},
     {"industries",
      "Usage: zorva-cli industries --dataset OPTION [--keyword WORD] [--lang en|fr] [--app-dir DIR]\n"
      "\n"
@@ -135,7 +142,7 @@ const std::map<std::string, std::string> kCommandHelp = {
      "\n"
      "--books: stores the statement of a GnuCash book (SQLite or XML) or of a trial\n"
      "balance (CSV or XLSX) for the fiscal year ending on --year-end (default: the\n"
-     "last 31 December from 2008 to 2010 in the book; the reference year is its\n"
+     "last 31 December of the edition's years in the book; the reference year is its\n"
      "year), under NAME (default: the book's company name, else the file's name).\n"
      "Each account goes to the line item remembered for the book, else to the one\n"
      "--mapping FILE.csv gives (account, number, name, target), else to the one\n"
@@ -165,7 +172,7 @@ const std::map<std::string, std::string> kCommandHelp = {
      "Usage: zorva-cli prepare --type rat|bal --dataset OPTION --naics CODE [--year Y] [--lang en|fr] [--app-dir DIR]\n"
      "\n"
      "Prepares the financial ratios (rat) or balance-sheet (bal) report of the\n"
-     "industry for Y (default 2010) and the two years before, and prints one JSON\n"
+     "industry for Y (default: the edition's latest year) and the two years before, and prints one JSON\n"
      "object: Rpt_Data_CY, Rpt_Data_CYM1 and Rpt_Data_CYM2 (each its row or null)\n"
      "and Rpt_Ratios_Titles or Rpt_BalanceSheet_Titles (a list of rows).\n"},
     {"report",
@@ -176,7 +183,8 @@ const std::map<std::string, std::string> kCommandHelp = {
      "FILE (a PDF, or HTML when FILE ends in .html), without a display. A FILE\n"
      "ending in .csv or .xlsx receives every table of the report with its\n"
      "headings and titles, numbers as numbers with the decimals shown. The\n"
-     "ratios (rat) and balance-sheet (bal) reports are for Y (default 2010) and\n"
+     "ratios (rat) and balance-sheet (bal) reports are for Y (default: the\n"
+     "edition's latest year) and\n"
      "the two years before; the comparison (com) is of the first enterprise of\n"
      "FILE.csv (as for compare), for its own year. The trend is of the years\n"
      "saved in the user store under NAME (or the name of FILE.csv's first\n"
@@ -204,6 +212,7 @@ struct Options {
     std::string command;
     std::string appDir;
     std::string userStore;
+    std::string industryStore;
     bool help = false;
     std::map<std::string, std::string> values;
     bool has(const std::string& k) const { return values.count(k) != 0; }
@@ -232,6 +241,7 @@ Options parseArgs(const std::vector<std::string>& args) {
             }
             if (name == "app-dir") o.appDir = value;
             else if (name == "user-store") o.userStore = value;
+            else if (name == "industry-store") o.industryStore = value;
             else if (o.values.count(name)) throw UsageError("option --" + name + " given twice");
             else o.values[name] = value;
             continue;
@@ -334,16 +344,23 @@ std::string errorObject(const RecordTexts& r, const std::string& message) {
 
 int cmdDatasets(const Options& o, std::ostream& out) {
     int lang = languageOf(o);
+    const Edition& edition = CurrentEdition();
+    std::string years = "[";
+    for (int slot = 0; slot < kEditionSlots; ++slot) years += (slot ? ", " : "") + std::to_string(edition.Year(slot));
+    years += "]";
     for (const DatasetChoice& c : Catalogue()) {
         out << JsonObject()
                    .addString("option", c.option)
                    .add("volume", std::to_string(c.volume))
                    .addString("region", c.region)
-                   .addString("table", RatioTableName(c.volume, c.region, kCurrentYear))
+                   .addString("table", RatioTableName(c.volume, c.region, CurrentEdition().latest))
                    .addString("naicsTable", std::string(c.option) == "optVol1" ? kNaicsDetailed : kNaicsRaw)
                    .addBool("enabled", ChoiceHasData(gcnIndustry, c))
                    .addString("caption", ChoiceCaption(c, lang))
                    .addString("description", DatasetDescription(gcnIndustry, c.option, lang))
+                   .addString("edition", edition.Name())
+                   .add("years", years)
+                   .addString("industryStore", IndustryStorePath())
                    .str()
             << "\n";
     }
@@ -441,11 +458,11 @@ int cmdCompare(const Options& o, std::ostream& out, std::ostream& err) {
     return totals.refused == 0 ? kExitOk : kExitFailed;
 }
 
-// --year, 2010 when absent.
+// --year, the edition's latest year when absent.
 std::int16_t yearOption(const Options& o) {
-    if (!o.has("year")) return kCurrentYear;
+    if (!o.has("year")) return CurrentEdition().latest;
     auto y = ReferenceYear(o.get("year"));
-    if (!y) throw UsageError("--year must be 2008, 2009 or 2010, not " + o.get("year"));
+    if (!y) throw UsageError(FillEditionYears("--year must be {E}, {P} or {L}, not ") + o.get("year"));
     return *y;
 }
 
@@ -726,7 +743,7 @@ int cmdList(const Options& o, std::ostream& out) {
 int cmdOpen(const Options& o, std::ostream& out) {
     requireOptions(o, {"name", "year"});
     const auto year = ReferenceYear(o.get("year"));
-    if (!year) throw UsageError("--year must be 2008, 2009 or 2010, not " + o.get("year"));
+    if (!year) throw UsageError(FillEditionYears("--year must be {E}, {P} or {L}, not ") + o.get("year"));
     const auto record = store::LoadRecord(gcnUser, o.get("name"), *year);
     if (!record) {
         out << JsonObject().addString("FirmName", o.get("name")).add("Year", Json(*year))
@@ -784,6 +801,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
         if (!o.appDir.empty()) SetAppPath(o.appDir);
         if (!o.userStore.empty()) SetUserStorePath(o.userStore);
+        if (!o.industryStore.empty()) SetIndustryStorePath(o.industryStore);
         try {
             OpenDataStores();
         } catch (const StartupError& e) {

@@ -4,6 +4,7 @@
 #include "Json.h"
 #include "Portfolio.h"
 
+#include "core/Edition.h"
 #include "core/Globals.h"
 #include "core/modMain.h"
 #include "core/Strings.h"
@@ -190,7 +191,7 @@ private:
         auto in = std::make_unique<Industry>();
         in->choice = c;
         in->naics = naics;
-        const std::string table = RatioTableName(c->volume, c->region, kCurrentYear);
+        const std::string table = RatioTableName(c->volume, c->region, CurrentEdition().latest);
         try {
             if (!TableExists(gcnIndustry, table)) {
                 in->error = std::string("the data set ") + c->option + " has no data (no table " + table + ")";
@@ -353,7 +354,7 @@ private:
             const Industry& i = industries_.get(run_.dataset, run_.naics);
             if (!i.error.empty()) throw InputRefused(i.error);
         } else if (run_.dataset) {
-            const std::string table = RatioTableName(run_.dataset->volume, run_.dataset->region, kCurrentYear);
+            const std::string table = RatioTableName(run_.dataset->volume, run_.dataset->region, CurrentEdition().latest);
             if (!TableExists(gcnIndustry, table))
                 throw InputRefused(std::string("the data set ") + run_.dataset->option + " has no data (no table " +
                                    table + ")");
@@ -557,7 +558,7 @@ private:
         case Format::Csv: {
             const bool json = format_ == Format::Json;
             auto append = [json](std::string& t, const Variant& v) { json ? AppendJsonValue(t, v) : AppendCsvValue(t, v); };
-            const size_t slot = static_cast<size_t>(2010 - request.year);
+            const size_t slot = static_cast<size_t>(CurrentEdition().Slot(request.year));
             std::call_once(industry.laidOut[slot], [&] { industry.layout[slot] = layoutOf(*row, append); });
             for (const Industry::Piece& piece : industry.layout[slot]) {
                 o.text += piece.text;

@@ -1,5 +1,7 @@
 #include "Portfolio.h"
 
+#include "core/Edition.h"
+
 #include "core/Strings.h"
 #include "enterprise/NumberText.h"
 #include "reports/prep/RatioTable.h"
@@ -197,7 +199,8 @@ bool Portfolio::Close() {
         row += 2;
         worksheet_write_string(qs, row, 0, "Ratio", bold_);
         lxw_col_t col = 1;
-        for (int year = 2010; year >= 2008; --year)
+        const Edition& edition = CurrentEdition();
+        for (int year = edition.latest; year >= edition.Earliest(); --year)
             for (const char* q : {"Q1", fr ? "Médiane" : "Median", "Q3"}) {
                 const std::string h = std::string(q) + " " + std::to_string(year);
                 worksheet_write_string(qs, row, col, h.c_str(), bold_);
@@ -210,7 +213,7 @@ bool Portfolio::Close() {
             widths.Fit(0, name);
             lxw_col_t c = 1;
             const int d = report::RatioDecimals(ratios[k]) >= 2 ? 2 : 1;
-            for (int year = 2010; year >= 2008; --year)
+            for (int year = edition.latest; year >= edition.Earliest(); --year)
                 for (const char* q : {"Q1", "Q2", "Q3"}) {
                     const Variant f = batch->Figure(year, std::string(ratios[k].code) + q);
                     if (!f.isNull() && f.toDouble() != 0) {

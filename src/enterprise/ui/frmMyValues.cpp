@@ -1,5 +1,6 @@
 #include "enterprise/ui/frmMyValues.h"
 
+#include "core/Edition.h"
 #include "core/Globals.h"
 #include "core/HelpTopics.h"
 #include "core/Services.h"
@@ -318,9 +319,11 @@ void frmMyValues::subLoadToolbarToolTip() {
 void frmMyValues::subFillYears() {
     const bool changed = mblnDataChanged;
     ui->cboYear->clear();
-    ui->cboYear->addItems({"2008", "2009", "2010"});
-    ui->cboYear->setCurrentIndex(2);
-    ui->cboYear->setEditText("2010");
+    // The edition's years, earliest first; the latest is chosen.
+    const Edition& edition = CurrentEdition();
+    for (int slot = kEditionSlots - 1; slot >= 0; --slot) ui->cboYear->addItem(QString::number(edition.Year(slot)));
+    ui->cboYear->setCurrentIndex(kEditionSlots - 1);
+    ui->cboYear->setEditText(QString::number(edition.latest));
     mblnDataChanged = changed;
 }
 

@@ -1,5 +1,7 @@
 #include "reports/prep/BatchComparison.h"
 
+#include "core/Edition.h"
+
 #include "core/Strings.h"
 #include "enterprise/EnterpriseRecord.h"
 #include "enterprise/NumberText.h"
@@ -22,7 +24,8 @@ std::string upper(std::string s) {
     return s;
 }
 
-int yearSlot(int year) { return 2010 - year; }  // 2010 -> 0, 2009 -> 1, 2008 -> 2
+// The latest year of the edition -> 0, the year before -> 1, the earliest -> 2.
+int yearSlot(int year) { return CurrentEdition().Slot(year); }
 
 } // namespace
 
@@ -35,8 +38,9 @@ ComparisonBatch::ComparisonBatch(ConnectionHandle& DataConn, ConnectionHandle& W
     // which is then rolled back: the user store is left as it was (and
     // nothing waits for the disk).
     Transaction tx(WriteConn);
-    subExtractIndustryData(DataConn, WriteConn, "com", Volume, Province, 2010, NAICS, Language);
-    for (int year = 2010; year >= 2008; --year) {
+    const Edition& edition = CurrentEdition();
+    subExtractIndustryData(DataConn, WriteConn, "com", Volume, Province, edition.latest, NAICS, Language);
+    for (int year = edition.latest; year >= edition.Earliest(); --year) {
         auto rs = GetRS(WriteConn, "select * from " + ReportDataTableOfYear(year), "read");
         YearFigures& y = years_[yearSlot(year)];
         if (rs->RecordCount() == 0) continue;
@@ -79,7 +83,7 @@ std::optional<ComparisonRow> ComparisonBatch::Compare(const std::vector<std::str
                                                       std::string* message) const {
     const int lang = LanguageIndex(language_);
     if (!KnownYear(Year)) {
-        *message = Txt(916, lang);
+        *message = EditionText(916, lang);
         return std::nullopt;
     }
     if (values.size() < kComparisonValueCount)

@@ -4,6 +4,7 @@
 // structure and the industry's own figures, as one row of Rpt_Comparison.
 
 #include "reports/prep/ReportPrep.h"
+#include "core/Edition.h"
 #include "reports/prep/BatchComparison.h"
 
 #include "core/Services.h"
@@ -252,7 +253,8 @@ bool fncPrepareComparisonReport(ConnectionHandle& DataConn, ConnectionHandle& Wr
     }
 
     Transaction tx(WriteConn);
-    subExtractIndustryData(DataConn, WriteConn, ReportToDisplay, Volume, Province, 2010, NAICS, Language);
+    subExtractIndustryData(DataConn, WriteConn, ReportToDisplay, Volume, Province, CurrentEdition().latest, NAICS,
+                           Language);
     ExecCmdInDB(WriteConn, "delete * from Rpt_Comparison");
 
     auto industry = GetRS(WriteConn, "select * from " + ReportDataTableOfYear(Year), "read");

@@ -3,6 +3,8 @@
 
 #include "reports/prep/ReportPrep.h"
 
+#include "core/Edition.h"
+
 #include "core/Text.h"
 
 #include "core/Catalogue.h"
@@ -37,8 +39,8 @@ bool DoesReportTableExist(const std::string& TableName, ConnectionHandle& dbconn
 }
 
 std::string ReportDataTableOfYear(int year) {
-    int i = 2010 - year;
-    if (i < 0 || i > 2) throw ReportArgumentError("No report data table for the year " + std::to_string(year) + ".");
+    const int i = CurrentEdition().Slot(year);
+    if (i < 0) throw ReportArgumentError("No report data table for the year " + std::to_string(year) + ".");
     return kReportDataTables[i];
 }
 
@@ -46,7 +48,8 @@ void subExtractIndustryData(ConnectionHandle& DataConn, ConnectionHandle& WriteC
                             const std::string& ReportToDisplay, std::int16_t Volume, const std::string& Province,
                             std::int16_t Year, const std::string& NAICS, const std::string& Language) {
     if (!KnownYear(Year))
-        throw ReportArgumentError("The reference year must be 2008, 2009 or 2010, not " + std::to_string(Year) + ".");
+        throw ReportArgumentError(FillEditionYears("The reference year must be {E}, {P} or {L}, not ") +
+                                  std::to_string(Year) + ".");
     RequireDataSet(Volume, Province);
     const std::string code = SqlQuote(NAICS);
 

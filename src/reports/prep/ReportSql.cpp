@@ -1,5 +1,7 @@
 #include "reports/prep/ReportSql.h"
 
+#include "core/Edition.h"
+
 #include "core/Catalogue.h"
 #include "enterprise/NumberText.h"
 #include "reports/prep/ReportPrep.h"
@@ -17,7 +19,7 @@ void RequireDataSet(std::int16_t Volume, const std::string& Province) {
     if (!known) throw ReportArgumentError("Unknown region code: " + Province);
 }
 
-bool KnownYear(int year) { return year >= 2008 && year <= 2010; }
+bool KnownYear(int year) { return CurrentEdition().Holds(year); }
 
 int LanguageIndex(const std::string& Language) {
     return !Language.empty() && std::toupper(static_cast<unsigned char>(Language[0])) == 'E' ? 0 : 1;

@@ -13,7 +13,7 @@ namespace zorva::reportsql {
 // Throws ReportArgumentError unless Volume is 1 to 3 and Province one of the
 // catalogue's region codes (both are spliced into table names).
 void RequireDataSet(std::int16_t Volume, const std::string& Province);
-// True for a reference year the reports know (2008 to 2010).
+// True for a reference year of the edition in use (core/Edition.h).
 bool KnownYear(int year);
 // 0 (English) when the upper-cased first letter of Language is "E", else 1.
 int LanguageIndex(const std::string& Language);

@@ -2,6 +2,8 @@
 
 #include "reports/prep/ReportPrep.h"
 
+#include "core/Edition.h"
+
 #include "core/Services.h"
 #include "core/Strings.h"
 #include "reports/prep/ReportSql.h"
@@ -16,7 +18,7 @@ void FillComparisonTitles(ConnectionHandle& WriteConn, const std::string& Langua
 }
 
 bool RefuseYear(const std::string& Language) {
-    MsgBox(Txt(916, LanguageIndex(Language)), MsgButtons::OK, MsgIcon::None);
+    MsgBox(EditionText(916, LanguageIndex(Language)), MsgButtons::OK, MsgIcon::None);
     return false;
 }
 

@@ -1,5 +1,7 @@
 #include "reports/prep/Trend.h"
 
+#include "core/Edition.h"
+
 #include "enterprise/EnterpriseRecord.h"
 #include "enterprise/RecordStore.h"
 #include "reports/prep/ReportPrep.h"
@@ -10,7 +12,8 @@ namespace zorva::report {
 std::vector<SavedYear> SavedYearsOf(ConnectionHandle& UserConn, const std::vector<std::string>& values) {
     std::vector<SavedYear> years;
     if (values.size() < static_cast<size_t>(kComparisonValueCount) || values[0].empty()) return years;
-    for (std::int16_t y = 2008; y <= 2010; ++y) {
+    const Edition& edition = CurrentEdition();
+    for (std::int16_t y = edition.Earliest(); y <= edition.latest; ++y) {
         auto record = store::LoadRecord(UserConn, values[0], y);
         if (!record) continue;
         years.emplace_back(y, BuildComparisonValues(*record, values[2], values[3]));
@@ -27,7 +30,8 @@ bool fncPrepareTrendReport(ConnectionHandle& DataConn, ConnectionHandle& WriteCo
     if (aComparisonValues.size() < static_cast<size_t>(kComparisonValueCount))
         throw ReportArgumentError("The trend needs 37 values, not " + std::to_string(aComparisonValues.size()) + ".");
     Transaction tx(WriteConn);
-    subExtractIndustryData(DataConn, WriteConn, ReportToDisplay, Volume, Province, 2010, NAICS, Language);
+    subExtractIndustryData(DataConn, WriteConn, ReportToDisplay, Volume, Province, CurrentEdition().latest, NAICS,
+                           Language);
     reportsql::FillComparisonTitles(WriteConn, Language, aComparisonValues[2]);
     tx.Commit();
     return true;

@@ -7,6 +7,7 @@
 
 #include "reports/render/ReportModel.h"
 
+#include "core/Edition.h"
 #include "core/Strings.h"
 #include "reports/prep/DollarGaps.h"
 #include "reports/prep/Ranking.h"
@@ -615,7 +616,7 @@ void FillTrend(ReportData& data, ReportModel& m) {
     top.SetText("RATIO_COLUMNS", std::to_string(3 + 2 * years.size()));
     top.SetText("LINE_COLUMNS", std::to_string(1 + 2 * years.size()));
     if (years.size() < 2) {
-        std::string text = Txt(2052, o);
+        std::string text = EditionText(2052, o);
         const std::string list = listed.empty() ? Name(2054, lang) : listed;
         text.replace(text.find("{Y}"), 3, list);
         Section& one = top.Add("ONE_YEAR");
@@ -724,12 +725,9 @@ const std::vector<BalanceLineDef>& BalanceLines() {
 }
 
 std::string YearTable(int year) {
-    switch (year) {
-    case 2010: return "Rpt_Data_CY";
-    case 2009: return "Rpt_Data_CYM1";
-    case 2008: return "Rpt_Data_CYM2";
-    default: return {};
-    }
+    static const char* const tables[] = {"Rpt_Data_CY", "Rpt_Data_CYM1", "Rpt_Data_CYM2"};
+    const int slot = CurrentEdition().Slot(year);
+    return slot < 0 ? std::string() : tables[slot];
 }
 
 std::string StandingText(const RatioDef& ratio, double better, double worse, Published published, RatioState state,

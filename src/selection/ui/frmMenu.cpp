@@ -1,5 +1,6 @@
 #include "selection/ui/frmMenu.h"
 
+#include "core/Edition.h"
 #include "core/Catalogue.h"
 #include "core/Globals.h"
 #include "core/HelpTopics.h"
@@ -85,7 +86,7 @@ void frmMenu::subLoadCaptions() { subApplyCaptions(gintLanguage); }
 
 void frmMenu::subApplyCaptions(int language) {
     auto t = [language](int id) { return qs(Txt(id, language)); };
-    setWindowTitle(t(1000));
+    setWindowTitle(qs(EditionText(1000, language)));
     ui->lblInstructions->setText(t(484));
     ui->lblCanada->setText(t(486));
     ui->lblRegProvTerr->setText(t(488));
@@ -111,7 +112,7 @@ void frmMenu::subApplyCaptions(int language) {
 
 void frmMenu::subVerifyDataAvailable() {
     for (const auto& choice : Catalogue())
-        subConnectToTable(RatioTableName(choice.volume, choice.region, kCurrentYear), Option(choice.option));
+        subConnectToTable(RatioTableName(choice.volume, choice.region, CurrentEdition().latest), Option(choice.option));
 }
 
 void frmMenu::subConnectToTable(const std::string& strTable, QRadioButton* optButton) {
@@ -121,7 +122,7 @@ void frmMenu::subConnectToTable(const std::string& strTable, QRadioButton* optBu
 
 void frmMenu::subExplainAvailability(QRadioButton* optButton, int language) {
     // A greyed-out choice says why, to the eye and to a screen reader.
-    const QString why = optButton->isEnabled() ? QString() : qs(Txt(1540, language));
+    const QString why = optButton->isEnabled() ? QString() : qs(EditionText(1540, language));
     optButton->setToolTip(why);
     optButton->setAccessibleDescription(why);
 }

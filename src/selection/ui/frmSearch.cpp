@@ -1,5 +1,6 @@
 #include "selection/ui/frmSearch.h"
 
+#include "core/Edition.h"
 #include "core/Catalogue.h"
 #include "core/Globals.h"
 #include "core/HelpTopics.h"
@@ -198,7 +199,7 @@ void frmSearch::subLoadCaptions() { subApplyCaptions(gintLanguage); }
 
 void frmSearch::subApplyCaptions(int language) {
     auto t = [language](int id) { return qs(Txt(id, language)); };
-    setWindowTitle(t(1002) + qs(gstrDatasetCaption) + t(1004));
+    setWindowTitle(t(1002) + qs(gstrDatasetCaption) + qs(EditionText(1004, language)));
 
     ui->fraSearch->setTitle(t(404));
     ui->optSearchNaics->setText(t(518));
@@ -529,7 +530,7 @@ void frmSearch::cmdContinue_Click() {
     } else if (ui->optReport->isChecked()) {
         const std::string report = ui->optRatios->isChecked() ? "rat" : "bal";
         mblnRefreshOnActivate = false;
-        DisplayCrystalReport(gcnIndustry, gcnUser, report, gintVolume, gstrRegion, kCurrentYear, ChosenNaics(),
+        DisplayCrystalReport(gcnIndustry, gcnUser, report, gintVolume, gstrRegion, CurrentEdition().latest, ChosenNaics(),
                              LanguageLetter(), {});
         // Back from the viewer (Return or its close box): this window is
         // the active one again, as a window manager would make it.

@@ -1,5 +1,6 @@
 #include "support/ui/ScreensFixture.h"
 
+#include "core/Edition.h"
 #include "core/AppPath.h"
 #include "core/Catalogue.h"
 #include "core/Globals.h"
@@ -71,7 +72,7 @@ void MakeIndustryStore(const std::string& file, const Availability& rows) {
         auto it = rows.find(opt);
         const int count = it == rows.end() ? 1 : it->second;
         if (count < 0) continue;
-        const std::string table = RatioTableName(choice.volume, choice.region, kCurrentYear);
+        const std::string table = RatioTableName(choice.volume, choice.region, CurrentEdition().latest);
         exec(db, "create table " + table + " (NAICS text, [Year] integer)");
         sqlite3_close(db);
         AddRatioRows(file, table, count);
