@@ -51,11 +51,12 @@ std::string text(const QString& file) {
     return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
 }
 
-// The texts of a workbook's cells (its shared strings).
+// The cells of a workbook's sheets, as their XML (strings written inline).
 std::string workbookText(const QString& file) {
     QProcess p;
-    p.start("/usr/bin/python3", {"-c", "import sys, zipfile; print(zipfile.ZipFile(sys.argv[1]).read("
-                                        "'xl/sharedStrings.xml').decode())", file});
+    p.start("/usr/bin/python3", {"-c", "import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); "
+                                        "print(''.join(z.read(n).decode() for n in z.namelist() if n.startswith('xl/')))",
+                                 file});
     p.waitForFinished(60000);
     return p.readAllStandardOutput().toStdString();
 }
@@ -182,8 +183,9 @@ TEST(Editions, TheSecondEditionsComparisonsAgreeWithTheReference) {
             if (want.isDouble() && got.isDouble())
                 EXPECT_NEAR(got.toDouble(), want.toDouble(), 1e-9 * std::max(1.0, std::abs(want.toDouble())))
                     << "row " << i << " " << key.toStdString();
-            else
-                EXPECT_EQ(got, want) << "row " << i << " " << key.toStdString();
+            else  // a refused row's year may come as a number or as its text
+                EXPECT_EQ(got.toVariant().toString(), want.toVariant().toString())
+                    << "row " << i << " " << key.toStdString();
         }
     }
 }
