@@ -78,7 +78,7 @@ struct Book {
     // Recomputes every account's balance and flow for a year end (GnuCash);
     // a trial balance only takes the date.
     void SetYearEnd(int yyyymmdd);
-    // The last 31 December from 2008 to 2010 within the book's dates (2010
+    // The last 31 December of the edition's years within the book's dates (the latest
     // when the book has none or they all come later).
     int DefaultYearEnd() const;
 };

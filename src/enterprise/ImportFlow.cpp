@@ -1,5 +1,7 @@
 #include "enterprise/ImportFlow.h"
 
+#include "core/Edition.h"
+
 #include "core/Globals.h"
 #include "core/Navigator.h"
 #include "core/Services.h"
@@ -66,7 +68,9 @@ RecordTexts books::BooksReview::Record() const {
 }
 
 std::vector<int> books::BooksReview::YearEnds() const {
-    std::vector<int> ends = {20101231, 20091231, 20081231};
+    const Edition& edition = CurrentEdition();
+    std::vector<int> ends;
+    for (int slot = 0; slot < kEditionSlots; ++slot) ends.push_back(edition.Year(slot) * 10000 + 1231);
     if (std::find(ends.begin(), ends.end(), book.yearEnd) == ends.end()) ends.insert(ends.begin(), book.yearEnd);
     return ends;
 }

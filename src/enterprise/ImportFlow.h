@@ -66,8 +66,9 @@ struct BooksReview {
     void Recompute() { statement = ComputeStatement(book, mapping.targets); }
     // The statement as a record: its values, the name and the year of the year end.
     RecordTexts Record() const;
-    // The year ends the preview offers: 31 December 2010, 2009, 2008, and the
-    // one in force when it is another.
+    // The year ends the preview offers: 31 December of the edition's years,
+    // latest first (2010, 2009, 2008 in the shipped one), and the one in force
+    // when it is another.
     std::vector<int> YearEnds() const;
 };
 

@@ -181,7 +181,7 @@ ComparisonRequest RequestComparison(RecordTexts& record, const std::string& naic
     ComparisonRequest request;
     subRemoveBlanksCommas(record);
     request.check = CheckBeforeComparison(record);
-    // Every year that is not a whole 2008, 2009 or 2010 gets the year message.
+    // Every year that is not a whole year of the edition gets the year message.
     if (request.check == ComparisonCheck::YearNotWhole) request.check = ComparisonCheck::YearOutOfRange;
     if (!request.ok()) {
         request.message = ComparisonCheckMessage(request.check, language);

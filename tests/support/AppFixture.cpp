@@ -73,6 +73,7 @@ void AppFixture::SetUp() {
     appDir = CopyAppFolder();
     SetAppPath(appDir);
     SetUserStorePath("");
+    SetIndustryStorePath("");
     // The user store on the office's server instead of the folder's file.
     if (ServerBackend()) SetUserStorePath(NewServerStore());
     OpenDataStores();
@@ -88,6 +89,7 @@ void ShippedStoresFixture::SetUp() {
 void AppFixture::TearDown() {
     ResetGlobals();
     SetUserStorePath("");
+    SetIndustryStorePath("");
 }
 
 } // namespace zorva::test

@@ -1,5 +1,6 @@
 #include "ValuesWalk.h"
 
+#include "core/Edition.h"
 #include "core/Globals.h"
 #include "core/Services.h"
 #include "ui/QtServices.h"
@@ -119,7 +120,8 @@ void WalkValuesScreens(const SaveFn& save, const QString& suffix) {
     // Saved twice (two years), then the list of stored records.
     const std::string name = values.fncRecordFromControls()[Field::FirmName];
     values.subSave_Firm_Record(true);
-    values.findChild<QComboBox*>("cboYear")->setEditText("2009");
+    const Edition& edition = CurrentEdition();
+    values.findChild<QComboBox*>("cboYear")->setEditText(QString::number(edition.Year(1)));
     values.subSave_Firm_Record(true);
     values.findChild<QAction*>("mnuOpen")->trigger();
     settle();
@@ -147,7 +149,7 @@ void WalkValuesScreens(const SaveFn& save, const QString& suffix) {
     settle();
 
     // The records made here go again; back to the search screen.
-    for (std::int16_t year : {std::int16_t{2010}, std::int16_t{2009}}) store::DeleteRecord(gcnUser, name, year);
+    for (std::int16_t year : {edition.Year(0), edition.Year(1)}) store::DeleteRecord(gcnUser, name, year);
     values.subInitializeValues();
     before = search.ActivationCount();
     values.findChild<QAction*>("mnuReturnSearch")->trigger();

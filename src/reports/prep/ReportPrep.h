@@ -10,7 +10,7 @@
 //   Volume            1, 2 or 3
 //   Province          region code of the data set ("ALL", "NS", ...)
 //   Year              the latest (industry reports) or the enterprise's
-//                     (comparison) reference year, 2008 to 2010
+//                     (comparison) reference year, one of the edition's (core/Edition.h)
 //   NAICS             industry code
 //   Language          first letter "E" or "F"
 //
@@ -20,7 +20,7 @@
 // transaction that the caller already holds on WriteConn the preparation
 // becomes a savepoint of it.
 //
-// A year outside 2008 to 2010 shows message 916 and the preparation returns
+// A year outside the edition shows message 916 and the preparation returns
 // false before any statement runs. A volume other than 1 to 3 or a region code
 // that is not one of the catalogue's throws ReportArgumentError. Database
 // errors come as DbError and leave the user data store as it was.
@@ -51,7 +51,7 @@ bool fncPrepareBalanceSheetReport(ConnectionHandle& DataConn, ConnectionHandle& 
                                   const std::string& Province, std::int16_t Year, const std::string& NAICS,
                                   const std::string& Language);
 
-// Comparison report: extraction of 2010, 2009 and 2008, one row in
+// Comparison report: extraction of the edition's three years, one row in
 // Rpt_Comparison computed from aComparisonValues (37 texts, see
 // BuildComparisonValues) and the industry row of Year, then
 // Rpt_Comparison_Titles. False, after the message "This industry has no data
@@ -69,7 +69,7 @@ bool fncPrepareComparisonReport(ConnectionHandle& DataConn, ConnectionHandle& Wr
 // table has no row for the industry, gets a row holding only NAICS (so its
 // NumberOfFirms is Null) and the older years are still copied. Null values
 // stay Null. In French the rows receive the industry's French description.
-// Throws ReportArgumentError for a year outside 2008 to 2010.
+// Throws ReportArgumentError for a year outside the edition.
 void subExtractIndustryData(ConnectionHandle& DataConn, ConnectionHandle& WriteConn,
                             const std::string& ReportToDisplay, std::int16_t Volume, const std::string& Province,
                             std::int16_t Year, const std::string& NAICS, const std::string& Language);
@@ -80,7 +80,7 @@ bool DoesReportTableExist(const std::string& TableName, ConnectionHandle& dbconn
 
 // The report data tables: 0 the reference year, 1 the year before, 2 two years before.
 inline constexpr const char* kReportDataTables[3] = {"Rpt_Data_CY", "Rpt_Data_CYM1", "Rpt_Data_CYM2"};
-// Report data table that holds a year of the comparison (2010, 2009, 2008).
+// Report data table that holds a year of the edition (latest, the year before, earliest).
 std::string ReportDataTableOfYear(int year);
 
 // Every column of Rpt_Comparison that the comparison writes, spelled as the

@@ -1,6 +1,6 @@
 #pragma once
 // The trend of an enterprise over the years saved for it in the user store
-// (2008 to 2010, its name matched without regard to letter case): the
+// (the edition's years, its name matched without regard to letter case): the
 // preparation of the industry's tables for the three years, and the saved
 // years' comparison values that the trend report reads.
 
@@ -21,9 +21,9 @@ using SavedYear = std::pair<int, std::vector<std::string>>;
 // aComparisonValues. Nothing when the name is empty.
 std::vector<SavedYear> SavedYearsOf(ConnectionHandle& UserConn, const std::vector<std::string>& aComparisonValues);
 
-// The trend report's tables: the industry's rows of 2010, 2009 and 2008 and
+// The trend report's tables: the industry's rows of the edition's years and
 // the comparison's title table (the report's language). False after message
-// 916 for a year outside 2008 to 2010; ReportArgumentError for an unknown
+// 916 for a year outside the edition; ReportArgumentError for an unknown
 // data set or fewer than 37 comparison values.
 bool fncPrepareTrendReport(ConnectionHandle& DataConn, ConnectionHandle& WriteConn, const std::string& ReportToDisplay,
                            std::int16_t Volume, const std::string& Province, std::int16_t Year,

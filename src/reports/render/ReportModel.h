@@ -119,8 +119,9 @@ struct BalanceLineDef {
 };
 const std::vector<BalanceLineDef>& BalanceLines();
 
-// The report data table of an enterprise's year: Rpt_Data_CY for 2010,
-// Rpt_Data_CYM1 for 2009, Rpt_Data_CYM2 for 2008; empty for any other year.
+// The report data table of an enterprise's year: Rpt_Data_CY for the
+// edition's latest year, Rpt_Data_CYM1 for the year before, Rpt_Data_CYM2 for
+// the earliest (2010, 2009, 2008 in the shipped edition); empty for any other.
 std::string YearTable(int year);
 
 // How a ratio of the comparison can be read.

@@ -7,7 +7,10 @@
 #include "support/AppFixture.h"
 #include "support/ui/ScreensFixture.h"
 
+#include "core/AppPath.h"
 #include "core/DBTools.h"
+#include "core/Edition.h"
+#include "core/modMain.h"
 #include "core/Globals.h"
 #include "core/Strings.h"
 #include "enterprise/LineItemDefinitions.h"
@@ -480,6 +483,49 @@ TEST_P(Roads, EveryExitQuestion) {
         EXPECT_EQ(fakes.exit->codes, std::vector<int>{0});
         fakes.exit->codes.clear();
     }
+}
+
+// The program started on the 2021-2023 edition (--industry-store): the
+// start screen, the main menu, the search screen, the values screen's year
+// list, the reports and the about screen name its years, never the shipped
+// edition's.
+TEST_P(Roads, TheSecondEditionShowsItsYearsEverywhere) {
+    SetIndustryStorePath(appDir + "/ZOR_DATA_2023.mdb");
+    OpenDataStores();
+    ASSERT_EQ(CurrentEdition().latest, 2023);
+    const QString years = language ? "2023, 2022 et 2021" : "2023, 2022 and 2021";
+    auto& start = frmStart::instance();
+    ShowAndActivate(start);
+    EXPECT_EQ(start.windowTitle(), "ZORVA - VELMO   2023, 2022 and 2021");
+    EXPECT_TRUE(Child<QLabel>(&start, "lblReferenceYrs")->text().endsWith(" 2023, 2022, 2021"));
+    auto& menu = Start();
+    EXPECT_TRUE(menu.windowTitle().endsWith(years)) << menu.windowTitle().toStdString();
+    auto& s = Search("optVol3");
+    EXPECT_TRUE(s.windowTitle().endsWith("(" + years + ")")) << s.windowTitle().toStdString();
+    Click(Child<QAbstractButton>(&s, "optNAICScode"));
+    kWays[2].choose(s);
+    Click(Child<QAbstractButton>(&s, "optReport"));
+    for (const char* type : {"optRatios", "optBalanceSheet"}) {
+        Click(Child<QAbstractButton>(&s, type));
+        const Shown shown = ReportShownBy([&] { Click(Child<QAbstractButton>(&s, "cmdContinue")); });
+        for (const char* y : {"2023", "2022", "2021"}) EXPECT_TRUE(shown.text.contains(y)) << type << " " << y;
+        EXPECT_FALSE(shown.text.contains("2010")) << type;
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&s));
+        Settle();
+    }
+    frmMyValues& v = ContinueToNewStatement(s);
+    auto* year = Child<QComboBox>(&v, "cboYear");
+    QStringList listed;
+    for (int i = 0; i < year->count(); ++i) listed << year->itemText(i);
+    EXPECT_EQ(listed, QStringList({"2021", "2022", "2023"}));
+    EXPECT_EQ(year->currentText(), "2023");
+    frmAbout& about = frmAbout::instance();
+    about.subLoadCaptions();
+    const QString edition = Child<QLabel>(&about, "lblEdition")->text();
+    EXPECT_TRUE(edition.contains("2021-2023")) << edition.toStdString();
+    EXPECT_TRUE(edition.contains("ZOR_DATA_2023.mdb")) << edition.toStdString();
+    EXPECT_TRUE(fakes.messages->empty()) << fakes.messages->last().text;
+    SetIndustryStorePath("");
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, Roads, ::testing::Values(0, 1),
