@@ -27,10 +27,10 @@ using namespace zorva::test;
 namespace {
 
 // What a user types as it stands (a role such as zorva_advisers, a file such
-// as ~/.pgpass, a command such as zorva-data init-store) is no word of either
-// language.
+// as ~/.pgpass, a command such as zorva-data init-store, an option such as
+// --industry-store) is no word of either language.
 std::set<QString> wordsOf(QString text) {
-    static const QRegularExpression identifier(QStringLiteral("\\S*[_~]\\S*|zorva-\\w+ [\\w-]+"));
+    static const QRegularExpression identifier(QStringLiteral("\\S*[_~]\\S*|zorva-\\w+ [\\w-]+|--[\\w-]+"));
     static const QRegularExpression word(QStringLiteral("[\\p{L}]{3,}"));
     text.remove(identifier);
     std::set<QString> out;
