@@ -133,6 +133,37 @@ TEST(ServerFaults, ADroppedConnectionIsSaidAndTheNextCallConnectsAgain) {
     EXPECT_EQ(GetRS(cn, "select * from Rpt_Comparison", "read")->RecordCount(), 0);
 }
 
+// The server ends the session inside a transaction (an administrator, a
+// server restart): each statement after it fails with the lost-connection
+// message, as does the commit; nothing of the transaction is written, and no
+// reconnection behind the caller's back commits the rest piece by piece. The
+// next call outside the transaction connects again.
+TEST_F(ServerConnection, ASessionEndedInsideATransactionWritesNothingOfIt) {
+    const std::string pid = GetRS(cn, "select pg_backend_pid()", "read")->Fields(0).toString();
+    {
+        Transaction tx(cn);
+        ExecCmdInDB(cn, "INSERT into MyValues (FirmName, [Year]) VALUES ('Before', 2010)");
+        ASSERT_EQ(PgSql(address, "select pg_terminate_backend(" + pid + ", 5000)"), "t");
+        for (const char* name : {"After", "Later"}) {
+            try {
+                ExecCmdInDB(cn, std::string("INSERT into MyValues (FirmName, [Year]) VALUES ('") + name + "', 2010)");
+                ADD_FAILURE() << name << " was written after the session ended";
+            } catch (const DbError& e) {
+                EXPECT_TRUE(e.connectionLost()) << name << ": " << e.what();
+                EXPECT_TRUE(IsRecoverableError(e));
+            }
+        }
+        try {
+            tx.Commit();
+            ADD_FAILURE() << "a transaction whose session ended was committed";
+        } catch (const DbError& e) {
+            EXPECT_TRUE(e.connectionLost()) << e.what();
+        }
+    }
+    EXPECT_EQ(GetRS(cn, "select * from MyValues", "read")->RecordCount(), 0);
+    EXPECT_EQ(PgSql(address, "select count(*) from myvalues"), "0");
+}
+
 // Another connection holds the table (a long transaction, a full-table lock):
 // a write waits no longer than the lock wait, then fails with the busy
 // message, which the program survives.

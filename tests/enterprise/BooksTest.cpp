@@ -494,3 +494,55 @@ TEST_F(Books, FilesThatAreNotBooksOrAreHostileAreRefusedQuickly) {
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << c.path;
     }
 }
+
+// A book kept from early 2008 to mid-2009: the year end offered is the last
+// 31 December it covers, 2008 (not 2009, which it does not reach), and the
+// statement is that year's.
+TEST_F(Books, ABookEndingMidYearOffersTheLastThirtyFirstOfDecemberItCovers) {
+    // Northwind a year earlier, cut after June: 2 January 2008 to 1 June 2009.
+    const std::string file = dir + "/northwind-2008.gnucash";
+    std::filesystem::copy_file(TestBook("northwind-sqlite.gnucash"), file);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "update transactions set post_date = (cast(substr(post_date, 1, 4) as integer) - 1) || "
+                           "substr(post_date, 5); delete from splits where tx_guid in (select guid from transactions "
+                           "where post_date > '2009-06-30'); delete from transactions where post_date > '2009-06-30'",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    const Book book = ReadBookFile(file);
+    EXPECT_EQ(book.firstDate, 20080102);
+    EXPECT_EQ(book.lastDate, 20090601);
+    EXPECT_EQ(book.yearEnd, 20081231);
+    EXPECT_EQ(differences(suggestedStatement(book).record, kNorthwind2009), "");  // 2009's, a year earlier
+}
+
+// A trial balance of one balance column: credits written positive (each
+// account in its normal sign) or marked "Cr" ("5 000,00 Cr"), debits plain or
+// marked "Dr". Either way sales come in as revenue and credits as credits.
+TEST_F(Books, OneBalanceColumnBringsCreditsInAsCredits) {
+    const struct {
+        const char* name;
+        const char* text;
+    } cases[] = {
+        {"normal-sign.csv", "Account,Balance\n1010 Cash,6000.00\n3000 Share capital,2000.00\n"
+                            "4000 Sales,10000.00\n5600 Rent,6000.00\n"},
+        {"cote.csv", "Compte;Solde\n1010 Encaisse;6 000,00 Dr\n3000 Capital-actions;2 000,00 Cr\n"
+                     "4000 Ventes;10 000,00 Cr\n5600 Loyer;6 000,00 Dr\n"},
+        {"sided.csv", "Account,Balance\n1010 Cash,\"6,000.00 DR\"\n3000 Share capital,\"2,000.00 CR\"\n"
+                      "4000 Sales,\"10,000.00 CR\"\n5600 Rent,\"6,000.00 DR\"\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir + "/" + c.name;
+        std::ofstream(path, std::ios::binary) << c.text;
+        const Statement s = suggestedStatement(ReadBookFile(path));
+        EXPECT_EQ(s.record[Field::Cash], "6000");
+        EXPECT_EQ(s.record[Field::Sales], "10000");
+        EXPECT_EQ(s.record[Field::OperatingRevenue], "10000");
+        EXPECT_EQ(s.record[Field::ShareC], "2000");
+        EXPECT_EQ(s.record[Field::ProfitAfterTax], "4000");
+        EXPECT_TRUE(s.balanced);
+    }
+}

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <deque>
 #include <fstream>
 #include <functional>
@@ -216,4 +217,33 @@ TEST_F(ImportFlow, TheSecondImportOfTheSameBooksFindsEveryLineItemRemembered) {
         EXPECT_EQ(holder.Record()[Field::Ta], "65297.5");
     }
     EXPECT_TRUE(fakes.messages->empty());
+}
+
+// The unbalanced-book message gives the totals and their difference in whole
+// cents, a half cent rounded away from zero, whichever total is larger and
+// whatever their signs.
+TEST_F(ImportFlow, TheUnbalancedMessageGivesTheDifferenceInWholeCentsRounded) {
+    using Texts = std::array<const char*, 3>;  // {A}, {L}, {D}
+    const struct {
+        std::int64_t assets, liabilities;  // ten-thousandths
+        Texts english, french;
+    } cases[] = {
+        {1000050, 1000000, {"100.01", "100.00", "0.01"}, {"100,01", "100,00", "0,01"}},
+        {1000000, 1000050, {"100.00", "100.01", "0.01"}, {"100,00", "100,01", "0,01"}},
+        {-501250, 0, {"-50.13", "0.00", "50.13"}, {"-50,13", "0,00", "50,13"}},
+        {123456789, 123000000, {"12,345.68", "12,300.00", "45.68"}, {"12\u00a0345,68", "12\u00a0300,00", "45,68"}},
+        {-20000, -25049, {"-2.00", "-2.50", "0.50"}, {"-2,00", "-2,50", "0,50"}},
+    };
+    for (const auto& c : cases) {
+        books::Statement s;
+        s.totalAssets = c.assets;
+        s.totalLiabilitiesAndEquity = c.liabilities;
+        for (int language : {0, 1}) {
+            std::string expected = Txt(values::kMsgUnbalanced, language);
+            const Texts& figures = language ? c.french : c.english;
+            const char* marks[] = {"{A}", "{L}", "{D}"};
+            for (size_t k = 0; k < 3; ++k) expected.replace(expected.find(marks[k]), 3, figures[k]);
+            EXPECT_EQ(values::UnbalancedText(s, language), expected) << c.assets << " " << c.liabilities;
+        }
+    }
 }

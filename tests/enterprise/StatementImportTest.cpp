@@ -6,6 +6,7 @@
 #include "support/OtherPrograms.h"
 
 #include "core/Strings.h"
+#include "enterprise/BoundedRead.h"
 #include "enterprise/StatementImport.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,9 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <zip.h>
+#include <zlib.h>
 
 using namespace zorva;
 using namespace zorva::import;
@@ -346,5 +349,79 @@ TEST_F(StatementImport, HostileFilesAreRefusedQuicklyWithAMessageInTheLanguage) 
             EXPECT_NE(e.Message(1).find(c.french), std::string::npos) << e.Message(1);
         }
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << c.path;
+    }
+}
+
+// Each limit of what is read lets a file exactly at it through and refuses
+// one a step past it, with its message: the rows of a sheet (CSV and
+// workbook), and the inflated size of a gzip-compressed book of ordinary
+// compressibility (no bomb: its ratio is that of real text).
+TEST_F(StatementImport, AFileAtALimitIsReadAndOneStepPastItIsRefused) {
+    const long rows = SheetLimits().maxRows;
+    ReadLimits gzipLimits = BookLimits();
+    gzipLimits.maxInflated = gzipLimits.ratioCheckAfter + (1 << 20);  // the ratio is judged too
+    auto csv = [&](long count) {
+        std::string text = "Cash,1\n";
+        for (long k = 1; k < count; ++k) text += "x,1\n";
+        return writeCsv(text);
+    };
+    auto xlsx = [&](long count) {
+        const std::string path = dir + "/rows" + std::to_string(count) + ".xlsx";
+        lxw_workbook_options options{};
+        options.constant_memory = LXW_TRUE;
+        lxw_workbook* wb = workbook_new_opt(path.c_str(), &options);
+        lxw_worksheet* ws = workbook_add_worksheet(wb, "Statement");
+        for (long k = 0; k < count; ++k) {
+            worksheet_write_string(ws, static_cast<lxw_row_t>(k), 0, k ? "x" : "Cash", nullptr);
+            worksheet_write_number(ws, static_cast<lxw_row_t>(k), 1, 1, nullptr);
+        }
+        EXPECT_EQ(workbook_close(wb), LXW_NO_ERROR);
+        return path;
+    };
+    auto gzip = [&](long bytes) {
+        // Letters as random as a book's identifiers: about 2 to 1 compressed.
+        const std::string path = dir + "/book" + std::to_string(bytes) + ".gnucash";
+        std::string text(static_cast<size_t>(bytes), ' ');
+        std::uint32_t x = 12345;
+        for (char& ch : text) ch = "0123456789abcdef"[(x = x * 1103515245u + 12345u) >> 28];
+        gzFile gz = gzopen(path.c_str(), "wb1");
+        gzwrite(gz, text.data(), static_cast<unsigned>(text.size()));
+        gzclose(gz);
+        return path;
+    };
+    auto readStatement = [](const std::string& path) { ReadStatementFile(path, 1); };
+    auto readGzip = [&](const std::string& path) {
+        GzipDevice device(path, gzipLimits);
+        const QByteArray all = device.readAll();
+        if (device.limitError()) throw *device.limitError();
+        EXPECT_EQ(all.size(), gzipLimits.maxInflated);
+    };
+    const struct {
+        const char* what;
+        std::function<std::string(long)> make;
+        long limit;
+        std::function<void(const std::string&)> read;
+        int id;
+        const char* french;
+    } cases[] = {
+        {"CSV rows", csv, rows, readStatement, readmsg::kTooManyRows, "plus de lignes"},
+        {"workbook rows", xlsx, rows, readStatement, readmsg::kTooManyRows, "plus de lignes"},
+        {"gzip inflated bytes", gzip, static_cast<long>(gzipLimits.maxInflated), readGzip, readmsg::kTooLarge,
+         "plus volumineux"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        try {
+            c.read(c.make(c.limit));
+        } catch (const ReadError& e) {
+            ADD_FAILURE() << "a file at the limit was refused: " << e.what();
+        }
+        try {
+            c.read(c.make(c.limit + 1));
+            ADD_FAILURE() << "a file past the limit was read";
+        } catch (const ReadError& e) {
+            EXPECT_EQ(e.id(), c.id) << e.what();
+            EXPECT_NE(e.Message(1).find(c.french), std::string::npos) << e.Message(1);
+        }
     }
 }

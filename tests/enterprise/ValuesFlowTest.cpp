@@ -4,6 +4,7 @@
 // screens replaced by a navigator that records what it was asked.
 
 #include "support/AppFixture.h"
+#include "support/PgServer.h"
 
 #include "core/AppPath.h"
 #include "core/Catalogue.h"
@@ -17,7 +18,12 @@
 
 #include <gtest/gtest.h>
 
+#include <libpq-fe.h>
+
 #include <algorithm>
+#include <chrono>
+#include <memory>
+#include <thread>
 
 using namespace zorva;
 using namespace zorva::test;
@@ -154,6 +160,60 @@ TEST_F(ValuesFlow, ASaveAfterAnotherCopyChangedTheRecordAsksFirst) {
         EXPECT_EQ(storedCash(), c.stored);
         EXPECT_EQ(mine.Record()[Field::Cash], c.onScreen);
         fakes.messages->shown.clear();
+    }
+}
+
+// Two advisers save the same enterprise and year on the office's server at
+// the same moment (a third session holds their writes back until both have
+// begun): the second waits for the record's lock and is then told that the
+// record changed meanwhile, or, replacing as an import does, replaces the
+// first's row. Never a lost update, never a second row.
+TEST_F(ValuesFlow, TwoSavesOfOneRecordAtTheSameMomentNeitherLoseAnUpdateNorAddARow) {
+    if (!gcnUser->isServer()) GTEST_SKIP() << "a file store's writers already take turns by its write lock";
+    ConnectionHandle other;
+    ConnectToFile(other, UserStorePath(), "unknown");
+    ConnectionHandle* sessions[2] = {&gcnUser, &other};
+    const RecordTexts records[2] = {recordOf("Acme", "3"), recordOf("ACME", "7")};
+    auto waiting = [&] { return PgSql(UserStorePath(), "select count(*) from pg_stat_activity where wait_event_type = "
+                                                       "'Lock' and datname = current_database()"); };
+    for (bool ifUnchanged : {true, false}) {
+        SCOPED_TRACE(ifUnchanged ? "saving over the version seen" : "replacing");
+        ExecCmdInDB(gcnUser, "delete * from MyValues");
+        std::unique_ptr<PGconn, decltype(&PQfinish)> holder(PQconnectdb(UserStorePath().c_str()), &PQfinish);
+        ASSERT_EQ(PQstatus(holder.get()), CONNECTION_OK);
+        PQclear(PQexec(holder.get(), "BEGIN; LOCK TABLE myvalues IN EXCLUSIVE MODE"));
+        store::StoredVersion seen[2];
+        for (int k = 0; k < 2; ++k) seen[k] = store::CurrentVersion(*sessions[k], "Acme", 2010);
+        bool saved[2] = {false, false};
+        std::string errors[2];
+        std::vector<std::thread> savers;
+        for (int k = 0; k < 2; ++k)
+            savers.emplace_back([&, k] {
+                try {
+                    if (ifUnchanged) {
+                        saved[k] = store::SaveRecordIfUnchanged(*sessions[k], records[k], 2010, seen[k]);
+                    } else {
+                        store::SaveRecord(*sessions[k], records[k], 2010);
+                        saved[k] = true;
+                    }
+                } catch (const std::exception& e) {
+                    errors[k] = e.what();
+                }
+            });
+        const auto start = std::chrono::steady_clock::now();
+        while (waiting() != "2" && std::chrono::steady_clock::now() - start < std::chrono::seconds(5))
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_EQ(waiting(), "2") << "both saves were held back";
+        PQclear(PQexec(holder.get(), "ROLLBACK"));
+        for (auto& t : savers) t.join();
+        EXPECT_EQ(errors[0] + errors[1], "");
+        EXPECT_EQ(storedRows(), 1);
+        if (ifUnchanged) {
+            ASSERT_NE(saved[0], saved[1]) << "exactly one save is made, the other is told the record changed";
+            EXPECT_EQ(storedCash(), saved[0] ? 3 : 7);
+        } else {
+            EXPECT_TRUE(saved[0] && saved[1]);
+        }
     }
 }
 

@@ -93,6 +93,24 @@ TEST_F(ServerStore, RowSecurityShowsEachAdviserOnlyTheirOwnEnterprises) {
     EXPECT_EQ(count(alice, "select count(*) from MyValues"), 2);
 }
 
+// init-store run again without a row-security option (to bring the store up
+// to date) leaves row-level security as the office chose it, on or off.
+TEST_F(ServerStore, InitStoreWithoutARowSecurityOptionKeepsTheOfficesChoice) {
+    for (const char* choice : {"--row-security", "--no-row-security"}) {
+        SCOPED_TRACE(choice);
+        const std::string store = NewServerDatabase();
+        ASSERT_EQ(initStore(store, {choice}).code, 0);
+        ToolRun again = initStore(store);
+        ASSERT_EQ(again.code, 0) << again.err;
+        ConnectionHandle alice, bob;
+        ConnectToFile(alice, AddressAs(store, "alice"), "unknown");
+        ConnectToFile(bob, AddressAs(store, "bob"), "unknown");
+        ExecCmdInDB(alice, "INSERT into MyValues (FirmName, [Year]) VALUES ('Alice Ltd', 2010)");
+        ExecCmdInDB(bob, "INSERT into MyValues (FirmName, [Year]) VALUES ('Bob Inc', 2010)");
+        EXPECT_EQ(count(alice, "select count(*) from MyValues"), std::string(choice) == "--row-security" ? 1 : 2);
+    }
+}
+
 TEST_F(ServerStore, AServerStoreThatIsNotSetUpIsRefusedAtStart) {
     ResetGlobals();
     SetAppPath(CopyAppFolder());

@@ -164,6 +164,41 @@ TEST_F(Export, EveryReportReadsBackWithThePagesNumbersAndDecimals) {
     }
 }
 
+// On paper, each page of a report's workbook repeats the line names at its
+// left, and no other column, and the report's titles at its top, down to the
+// tables and not into their figures (the print titles as a spreadsheet
+// program reads them back).
+TEST_F(Export, AReportWorkbookRepeatsTheLineNamesAndTheTitlesOnEachPage) {
+    const Prepared acme = Acme();
+    const std::string dir = MakeTempDir("zorva-export-titles");
+    for (const char* type : {"rat", "bal", "com"}) {
+        SCOPED_TRACE(type);
+        auto prepared = PrepareReport(gcnIndustry, gcnUser, type, acme.choice->volume, acme.choice->region, 2010,
+                                      acme.naics, "E", acme.values);
+        ASSERT_TRUE(prepared.has_value());
+        const std::string path = dir + "/" + type + ".xlsx";
+        std::string error;
+        ASSERT_TRUE(WriteExport(prepared->rendered, path, &error)) << error;
+        QProcess p;
+        p.start("/usr/bin/python3",
+                {"-c",
+                 "import openpyxl, sys\n"
+                 "ws = openpyxl.load_workbook(sys.argv[1]).worksheets[0]\n"
+                 "figures = [c.row for row in ws.iter_rows() for c in row if isinstance(c.value, float)]\n"
+                 "print((ws.print_title_cols or '').replace('$', ''), (ws.print_title_rows or '').replace('$', ''),\n"
+                 "      min(figures))\n",
+                 QString::fromStdString(path)});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        const QStringList read = QString::fromUtf8(p.readAllStandardOutput()).trimmed().split(' ');
+        ASSERT_EQ(read.size(), 3) << p.readAllStandardError().toStdString();
+        EXPECT_EQ(read[0], "A:A");
+        const QStringList rows = read[1].split(':');
+        ASSERT_EQ(rows.size(), 2) << "no title rows repeat";
+        EXPECT_EQ(rows[0], "1");
+        EXPECT_LT(rows[1].toInt(), read[2].toInt()) << "a row of the tables' figures repeats";
+    }
+}
+
 TEST_F(Export, NumberFormatsShowTheDecimalsTheSignAndThePerCent) {
     struct Case {
         Value value;

@@ -861,3 +861,56 @@ TEST_F(Cli, APortfolioOfFiftyEnterprisesPrintsWithHeadingsNamesAndFiguresOnEvery
     EXPECT_LE(portfolioPages, 2);
     RecordProperty("pages", pages);
 }
+
+// A "CSV UTF-8" file saved by a spreadsheet program starts with a byte-order
+// mark (and may end its lines with CR LF): it is compared as any other.
+TEST_F(Cli, ACsvStartingWithAByteOrderMarkIsReadAsAnyOther) {
+    const std::string rows = std::string(kHeader) + "Acme,2010,125,875,600,400,3,1\n\"Café Étoile\",2009,500,500,700,300,1000,50\n";
+    const CliRun plain = compare(rows);
+    ASSERT_EQ(plain.code, 0) << plain.err;
+    ASSERT_EQ(plain.objects.size(), 2u);
+    std::string crlf;
+    for (char c : rows) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    for (const std::string& text : {"\xEF\xBB\xBF" + rows, "\xEF\xBB\xBF" + crlf}) {
+        const CliRun marked = compare(text);
+        EXPECT_EQ(marked.code, 0) << marked.err;
+        EXPECT_EQ(marked.err, plain.err);
+        EXPECT_EQ(marked.out, plain.out);
+    }
+}
+
+// On paper, each page of the portfolio workbook repeats the name column at
+// its left, and no other column, and the heading rows at its top, down to
+// the row of headings and not into the enterprises (the print titles as a
+// spreadsheet program reads them back).
+TEST_F(Cli, ThePortfolioWorkbookRepeatsOnlyTheNameColumnAndTheHeadingRowsOnEachPage) {
+    const std::string path = stores.dir + "/portfolio.xlsx";
+    ASSERT_EQ(compare(std::string(kHeader) + "Acme,2010,125,875,600,400,3,1\n", {"--out", QString::fromStdString(path)})
+                  .code,
+              0);
+    QProcess p;
+    p.start("/usr/bin/python3", {"-c",
+                                 "import openpyxl, sys\n"
+                                 "for ws in openpyxl.load_workbook(sys.argv[1]).worksheets:\n"
+                                 "    rows = (ws.print_title_rows or '').replace('$', '')\n"
+                                 "    cols = (ws.print_title_cols or '').replace('$', '')\n"
+                                 "    last = int(rows.split(':')[1]) if rows else 0\n"
+                                 "    print('|'.join(map(str, [ws.title, cols, rows, ws.cell(1, 1).value,\n"
+                                 "        ws.cell(last, 1).value if last else '', ws.cell(last + 1, 1).value])))\n",
+                                 QString::fromStdString(path)});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << p.readAllStandardError().toStdString();
+    // The portfolio: the headings repeat, the enterprises below them do not.
+    const QStringList portfolio = lines[0].split('|');
+    ASSERT_EQ(portfolio.size(), 6) << lines[0].toStdString();
+    EXPECT_EQ(portfolio[0], "Portfolio");
+    EXPECT_EQ(portfolio[1], "A:A");
+    EXPECT_FALSE(portfolio[2].isEmpty()) << "no heading rows repeat";
+    EXPECT_EQ(portfolio[4], "Enterprise") << "the last row repeated";
+    EXPECT_EQ(portfolio[5], "Acme") << "the row after the repeated ones";
+    // The industry's quartiles: the ratio names at the left of each page.
+    const QStringList quartiles = lines[1].split('|');
+    ASSERT_EQ(quartiles.size(), 6) << lines[1].toStdString();
+    EXPECT_EQ(quartiles[1], "A:A");
+}

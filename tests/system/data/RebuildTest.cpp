@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <algorithm>
+#include <map>
 #include <set>
 #include <QStandardPaths>
 #include <QStringList>
@@ -119,6 +120,31 @@ TEST_F(RebuildTest, MissingTablesAndColumnsAreAddedAndRowsKept) {
     EXPECT_EQ(user.value("select NAICS || Language from Rpt_Comparison_Titles"), "3118F");
     EXPECT_EQ(user.count("select count(*) from ProvinceCodes"), 17);
     EXPECT_EQ(user.value("select Note from MyNotes"), "mine");
+}
+
+// A table whose last column was renamed (an older version's name for it) is
+// laid out anew like any other whose columns differ, keeping the columns it
+// shares with its layout; the user's own records only gain columns.
+TEST_F(RebuildTest, ATableWhoseLastColumnWasRenamedIsLaidOutAnew) {
+    update();
+    std::map<std::string, std::vector<std::string>> layout;
+    {
+        Sql user(store, false);
+        for (const auto& def : userLayout())
+            if (def.name != "MyValues") layout[def.name] = user.columns(def.name);
+        user.exec("INSERT INTO Rpt_Comparison (MyFirmName) VALUES ('Kept')");
+        for (const auto& [table, columns] : layout)
+            user.exec("ALTER TABLE " + table + " RENAME COLUMN \"" + columns.back() + "\" TO Old_" + columns.back());
+    }
+    StoreSummary s = update();
+    std::vector<std::string> rebuilt = s.tablesRebuilt;
+    std::sort(rebuilt.begin(), rebuilt.end());
+    std::vector<std::string> expected;
+    for (const auto& entry : layout) expected.push_back(entry.first);
+    EXPECT_EQ(rebuilt, expected);
+    Sql user(store);
+    for (const auto& [table, columns] : layout) EXPECT_EQ(user.columns(table), columns) << table;
+    EXPECT_EQ(user.value("select MyFirmName from Rpt_Comparison"), "Kept");
 }
 
 TEST_F(RebuildTest, ReferenceRowsAreRefreshedFromTheShippedSources) {

@@ -163,6 +163,44 @@ TEST_F(ValuesTest, LeavingWithUnsavedChangesAsksToSaveThem) {
     EXPECT_TRUE(screen().isVisible());
 }
 
+// Leaving the screen (New, Open, Return, Exit) answered Yes to the save
+// question while the save is refused (no name, a year that is not a reference
+// year): after the refusal's message the screen stays, with the statement as
+// typed, still unsaved, and nothing else is asked or shown.
+TEST_F(ValuesTest, LeavingWithASaveThatIsRefusedKeepsTheScreenAndTheStatement) {
+    const struct {
+        const char* name;
+        const char* year;
+        std::string refusal;
+    } refusals[] = {
+        {"", "2010", Txt(store::kMsgInvalidName)},
+        {"Acme", "2007", ComparisonCheckMessage(ComparisonCheck::YearOutOfRange, 0)},
+    };
+    for (const char* leaving : {"mnuNew", "mnuOpen", "mnuReturn", "mnuExit"}) {
+        for (const auto& r : refusals) {
+            SCOPED_TRACE(std::string(leaving) + " " + r.refusal);
+            Child<QLineEdit>(&screen(), "txtFirmName")->setText(r.name);
+            Child<QComboBox>(&screen(), "cboYear")->setEditText(r.year);
+            enter(Field::Cash, "8");
+            ASSERT_TRUE(screen().DataChanged());
+            fakes.messages->shown.clear();
+            fakes.messages->answer(MsgAnswer::Yes);
+            Child<QAction>(&screen(), leaving)->trigger();
+            Settle();
+            ASSERT_EQ(fakes.messages->shown.size(), 2u) << fakes.messages->last().text;
+            EXPECT_EQ(fakes.messages->shown[0].buttons, MsgButtons::YesNoCancel);
+            EXPECT_EQ(fakes.messages->shown[1].text, r.refusal);
+            EXPECT_TRUE(screen().isVisible());
+            EXPECT_EQ(Child<QLineEdit>(&screen(), "txtFirmName")->text(), r.name);
+            EXPECT_EQ(Child<QComboBox>(&screen(), "cboYear")->currentText(), r.year);
+            EXPECT_EQ(box(Field::Cash)->text(), "8");
+            EXPECT_EQ(box(Field::Toa)->text(), "8");
+            EXPECT_TRUE(screen().DataChanged());
+            EXPECT_EQ(storedRows(), 0);
+        }
+    }
+}
+
 // Ctrl+X cuts the selected text of a box, as everywhere; Exit is Ctrl+Q.
 TEST_F(ValuesTest, CtrlXCutsAndCtrlQExits) {
     enter(Field::Cash, "125");
