@@ -37,6 +37,7 @@ inline constexpr int kMessageIds[] = {
     2834, 2836, 2838, 2840, 2842, 2844, 2846, 2848,
     // Imports: another enterprise's statement, a statement that does not balance, a mapping not remembered
     2910, 2914, 2912, 2916,
+    3300, 3302,  // books whose statement would hold only zeros
     // Reports, printing and help
     920, 930, 1812, 1400, 1600, 908, 910,
     914,   // the notice printed on every report
