@@ -542,9 +542,10 @@ std::optional<Suggestion> byMeaning(const Account& a, AccountClass cls) {
             anyPart(path, {"kreditinstitut"}, &w);
         if (loan && !any(path, {"mortgage", "hypotheque", "hypotheques", "hypothecaire"})) {
             const std::string loanWord = w;
-            if (any(path, {"long-term", "long term", "non-current", "noncurrent", "a long terme", "langfristig",
-                           "langfristige"}, &w))
-                return at(Target::Ol, Why::Group);
+            const std::initializer_list<const char*> longTerm = {"long-term", "long term", "non-current", "noncurrent",
+                                                                 "a long terme", "langfristig", "langfristige"};
+            if (any(groupPath, longTerm, &w)) return at(Target::Ol, Why::Group);
+            if (any(name, longTerm, &w)) return at(Target::Ol);
             if (any(path, {"operating line", "line of credit", "credit line", "demand loan", "current portion",
                            "short-term", "short term", "overdraft", "bank indebtedness", "marge de credit",
                            "pret a demande", "a court terme", "tranche a court terme", "decouvert", "kurzfristig"}, &w))
@@ -620,6 +621,25 @@ Suggestion Suggest(const Account& a) {
         return {b->target, Why::Number, a.code};
     if (cls != AC::Unknown) return {classDefault(cls), a.type.empty() ? Why::Class : Why::Type, a.type};
     return {Target::None, Why::Unknown, {}};
+}
+
+bool NameOnly(const Account& a, Why why) {
+    return (why == Why::Name || why == Why::Group || why == Why::Class) && a.type.empty() && !blockOf(a.code);
+}
+
+std::string ReasonText(const Account& a, Why why, const std::string& rule, int language,
+                       const std::string& booksCurrency) {
+    std::string text = WhyCaption(why, language);
+    if (!rule.empty() && why != Why::Remembered && why != Why::MappingFile)
+        text += language ? " \u00ab\u00a0" + rule + "\u00a0\u00bb" : " \u201c" + rule + "\u201d";
+    if (NameOnly(a, why)) text += " \u2014 " + Txt(3306, language);
+    if (!a.currency.empty() && !booksCurrency.empty() && a.currency != booksCurrency) {
+        std::string other = Txt(3308, language);
+        other.replace(other.find("{C}"), 3, a.currency);
+        other.replace(other.find("{B}"), 3, booksCurrency);
+        text += " \u2014 " + other;
+    }
+    return text;
 }
 
 std::int64_t AmountFor(const Account& a, Target t) {

@@ -78,6 +78,14 @@ struct Suggestion {
     std::string rule;  // what it went by: the phrase of the name or group, the type, the number
 };
 Suggestion Suggest(const Account& account);
+// Whether a suggestion rests on the account's name alone (no GnuCash type, no
+// number in a known block): the preview marks it, to be checked first.
+bool NameOnly(const Account& account, Why why);
+// The reason the preview shows: where the target came from, the rule it went
+// by ("account name «bank loan»"), and the mark of a name-only suggestion.
+// An account in another currency than the books' says so.
+std::string ReasonText(const Account& account, Why why, const std::string& rule, int language,
+                       const std::string& booksCurrency = {});
 // The class of an account: its GnuCash type, its groups' names (hledger's
 // "assets:", a trial balance's headings), its number, else its name.
 AccountClass ClassOf(const Account& account);

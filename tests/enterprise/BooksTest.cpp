@@ -476,6 +476,11 @@ TEST_F(Books, FilesThatAreNotBooksOrAreHostileAreRefusedQuickly) {
     const std::string entities = dir + "/entities.gnucash";
     std::ofstream(entities) << "<?xml version=\"1.0\"?>\n<!DOCTYPE gnc-v2 [<!ENTITY a \"aaaaaaaaaa\">"
                                "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]>\n<gnc-v2>&b;</gnc-v2>\n";
+    // Another program's XML, and a book cut before its first element.
+    const std::string foreign = dir + "/foreign.xml";
+    std::ofstream(foreign) << "<?xml version=\"1.0\"?>\n<office:document xmlns:office=\"urn:x\"><x/></office:document>\n";
+    const std::string cut = dir + "/cut.gnucash";
+    std::ofstream(cut) << "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<gnc";
     const std::string notes = dir + "/notes.csv";
     std::ofstream(notes) << "Dear diary,\nnothing to count today.\n";
     struct Case {
@@ -486,7 +491,9 @@ TEST_F(Books, FilesThatAreNotBooksOrAreHostileAreRefusedQuickly) {
     const Case cases[] = {
         {bomb, readmsg::kInflatesTooMuch, "se décompresse"},
         {view, readmsg::kNotBook, "ni des livres GnuCash"},
-        {truncated, readmsg::kBadXml, "XML bien formé"},
+        {truncated, readmsg::kTruncatedXml, "est tronqué"},
+        {foreign, readmsg::kNotBook, "ni des livres GnuCash"},
+        {cut, readmsg::kNotBook, "ni des livres GnuCash"},
         {entities, readmsg::kDocumentType, "type de document"},
         {notes, readmsg::kBookNoAccounts, "aucun compte"},
     };
@@ -553,11 +560,14 @@ TEST_F(Books, BooksMadeFromGnuCashChartTemplatesGiveTheStatementOfTheirTransacti
     for (const SheetRow& r : list.Rows(0))
         if (r.cells.size() == 3 && r.cells[0].text != "chart") expected[r.cells[0].text][r.cells[1].text] = r.cells[2].text;
     ASSERT_EQ(expected.size(), 6u);
+    const std::map<std::string, std::string> currency = {{"de_DE", "EUR"}, {"en_GB", "GBP"}, {"en_US", "USD"},
+                                                         {"fr_CA", "CAD"}, {"fr_CH", "CHF"}, {"fr_FR", "EUR"}};
     for (const auto& [chart, accounts] : expected)
         for (const char* format : {"sqlite", "xml"}) {
             const std::string file = "chart-" + chart + "-" + format + ".gnucash";
             SCOPED_TRACE(file);
             const Book book = ReadBookFile(TestBook(file));
+            EXPECT_EQ(book.currency, currency.at(chart));
             const auto targets = MakeMapping(book, {}, Why::Remembered).targets;
             const Tally t = tally(book, targets, accounts, false);
             const Statement s = ComputeStatement(book, targets);
@@ -822,5 +832,35 @@ TEST_F(BooksImport, AStatementHoldingOnlyZerosIsNeverStoredAndTheUserIsToldWhy) 
         EXPECT_TRUE(r.statement.noAmount);
         EXPECT_NE(r.reason.find(c.words), std::string::npos) << r.reason;
         EXPECT_EQ(GetRS(gcnUser, "select FirmName from MyValues", "read")->RecordCount(), 0);
+    }
+}
+
+TEST_F(Books, EachSuggestionSaysTheRuleItWentByAndMarksWhatRestsOnTheNameAlone) {
+    struct Case {
+        const char* fullName;
+        const char* type;
+        const char* code;
+        const char* currency;
+        int language;
+        const char* reason;  // the reason shown, whole
+    };
+    const Case cases[] = {
+        {"Liabilities:Long-Term Liabilities:Bank Loan", "LIABILITY", "", "CAD", 0, "group \u201clong-term\u201d"},
+        {"Loan Payable", "", "", "", 0,
+         "account name \u201cloan\u201d \u2014 from its name alone: check it first"},
+        {"Passif:Dettes bancaires à long terme", "", "2920", "", 1, "nom du compte \u00ab\u00a0a long terme\u00a0\u00bb"},
+        {"Assets:Current Assets:US Account", "BANK", "", "USD", 0,
+         "account type \u201cBANK\u201d \u2014 in USD, not in the books' CAD: its amounts are those of its transactions"},
+    };
+    for (const Case& c : cases) {
+        Account a;
+        a.fullName = c.fullName;
+        a.name = a.fullName.substr(a.fullName.rfind(':') == std::string::npos ? 0 : a.fullName.rfind(':') + 1);
+        a.type = c.type;
+        a.code = c.code;
+        a.currency = c.currency;
+        if (*c.type) a.cls = std::string(c.type) == "BANK" ? AccountClass::Asset : AccountClass::Liability;
+        const Suggestion s = Suggest(a);
+        EXPECT_EQ(ReasonText(a, s.why, s.rule, c.language, "CAD"), c.reason) << c.fullName;
     }
 }
