@@ -17,6 +17,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTableView>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -190,7 +193,15 @@ void WalkValuesScreens(const SaveFn& save, const QString& suffix) {
         auto* preview = qobject_cast<frmBooksPreview*>(QApplication::activeModalWidget());
         if (!preview || previewSeen || !preview->isVisible()) return;
         previewSeen = true;
+        // Wide enough for the reasons column beside the line items.
+        const QRect screen = preview->screen()->availableGeometry();
+        preview->resize(screen.width() - 10, preview->height());
         settle(300);
+        if (auto* accounts = preview->findChild<QTableView*>("tblAccounts")) {
+            accounts->horizontalScrollBar()->setValue(accounts->horizontalScrollBar()->maximum());
+            accounts->verticalScrollBar()->setValue(accounts->verticalScrollBar()->maximum());
+        }
+        settle(150);
         save(preview, "books-preview-" + suffix);
         preview->reject();
     });
