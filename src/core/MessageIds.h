@@ -35,9 +35,10 @@ inline constexpr int kMessageIds[] = {
     1856, 1858,  // statement import: the file or the template cannot be read or opened
     // ... and why a statement, trial balance or book cannot be read (after 1856)
     2800, 2802, 2804, 2806, 2808, 2810, 2812, 2814, 2816, 2818, 2820, 2822, 2824, 2826, 2828, 2830, 2832,
-    2834, 2836, 2838, 2840, 2842, 2844, 2846, 2848,
+    2834, 2836, 2838, 2840, 2842, 2844, 2846, 2848, 3304,
     // Imports: another enterprise's statement, a statement that does not balance, a mapping not remembered
     2910, 2914, 2912, 2916,
+    3300, 3302,  // books whose statement would hold only zeros
     // Reports, printing and help
     920, 930, 1812, 1400, 1600, 908, 910,
     914,   // the notice printed on every report

@@ -129,6 +129,9 @@ const Keyword kKeywords[] = {
     {AC::Asset, "intangible assets", Target::OA}, {AC::Asset, "incorporation costs", Target::OA},
     {AC::Asset, "organization costs", Target::OA}, {AC::Asset, "achalandage", Target::OA},
     {AC::Asset, "actifs incorporels", Target::OA}, {AC::Asset, "frais de constitution", Target::OA},
+    {AC::Asset, "sachanlagen", Target::CA}, {AC::Asset, "anlagevermogen", Target::CA},
+    {AC::Asset, "geschaftsausstattung", Target::CA}, {AC::Asset, "vorrate", Target::Inv},
+    {AC::Asset, "waren", Target::Inv},
     {AC::Asset, "other assets", Target::OA}, {AC::Asset, "autres actifs", Target::OA},
     // liabilities
     {AC::Liability, "accounts payable", Target::AccountsPayable}, {AC::Liability, "payable", Target::AccountsPayable},
@@ -172,21 +175,21 @@ const Keyword kKeywords[] = {
     {AC::Liability, "carte de credit", Target::OlCurrent}, {AC::Liability, "decouvert bancaire", Target::OlCurrent},
     {AC::Liability, "dette bancaire", Target::OlCurrent}, {AC::Liability, "tranche a court terme", Target::OlCurrent},
     {AC::Liability, "pret a demande", Target::OlCurrent}, {AC::Liability, "emprunt bancaire", Target::OlCurrent},
-    {AC::Liability, "shareholder loan", Target::AmtsAffil}, {AC::Liability, "shareholder loans", Target::AmtsAffil},
-    {AC::Liability, "loan from shareholder", Target::AmtsAffil}, {AC::Liability, "due to shareholder", Target::AmtsAffil},
-    {AC::Liability, "due to shareholders", Target::AmtsAffil},
-    {AC::Liability, "advances from shareholder", Target::AmtsAffil},
-    {AC::Liability, "shareholder advances", Target::AmtsAffil}, {AC::Liability, "due to related", Target::AmtsAffil},
+    {AC::Liability, "shareholder loan", Target::Ol}, {AC::Liability, "shareholder loans", Target::Ol},
+    {AC::Liability, "loan from shareholder", Target::Ol}, {AC::Liability, "due to shareholder", Target::Ol},
+    {AC::Liability, "due to shareholders", Target::Ol},
+    {AC::Liability, "advances from shareholder", Target::Ol},
+    {AC::Liability, "shareholder advances", Target::Ol}, {AC::Liability, "due to related", Target::AmtsAffil},
     {AC::Liability, "due to related parties", Target::AmtsAffil}, {AC::Liability, "due to affiliate", Target::AmtsAffil},
-    {AC::Liability, "owner loan", Target::AmtsAffil}, {AC::Liability, "loan from owner", Target::AmtsAffil},
-    {AC::Liability, "shareholder", Target::AmtsAffil}, {AC::Liability, "pret de l'actionnaire", Target::AmtsAffil},
-    {AC::Liability, "pret d'actionnaire", Target::AmtsAffil},
-    {AC::Liability, "avances de l'actionnaire", Target::AmtsAffil},
-    {AC::Liability, "avance de l'actionnaire", Target::AmtsAffil},
-    {AC::Liability, "avances des actionnaires", Target::AmtsAffil},
-    {AC::Liability, "du a l'actionnaire", Target::AmtsAffil}, {AC::Liability, "du aux actionnaires", Target::AmtsAffil},
-    {AC::Liability, "du a une societe liee", Target::AmtsAffil}, {AC::Liability, "actionnaire", Target::AmtsAffil},
-    {AC::Liability, "actionnaires", Target::AmtsAffil},
+    {AC::Liability, "owner loan", Target::Ol}, {AC::Liability, "loan from owner", Target::Ol},
+    {AC::Liability, "shareholder", Target::Ol}, {AC::Liability, "pret de l'actionnaire", Target::Ol},
+    {AC::Liability, "pret d'actionnaire", Target::Ol},
+    {AC::Liability, "avances de l'actionnaire", Target::Ol},
+    {AC::Liability, "avance de l'actionnaire", Target::Ol},
+    {AC::Liability, "avances des actionnaires", Target::Ol},
+    {AC::Liability, "du a l'actionnaire", Target::Ol}, {AC::Liability, "du aux actionnaires", Target::Ol},
+    {AC::Liability, "du a une societe liee", Target::AmtsAffil}, {AC::Liability, "actionnaire", Target::Ol},
+    {AC::Liability, "actionnaires", Target::Ol},
     {AC::Liability, "mortgage", Target::Mtg}, {AC::Liability, "mortgages", Target::Mtg},
     {AC::Liability, "mortgage payable", Target::Mtg}, {AC::Liability, "hypotheque", Target::Mtg},
     {AC::Liability, "hypotheques", Target::Mtg}, {AC::Liability, "pret hypothecaire", Target::Mtg},
@@ -217,7 +220,8 @@ const Keyword kKeywords[] = {
     {AC::Equity, "actions ordinaires", Target::ShareC}, {AC::Equity, "actions privilegiees", Target::ShareC},
     {AC::Equity, "owner's capital", Target::ShareC}, {AC::Equity, "owner's equity", Target::ShareC},
     {AC::Equity, "partner's capital", Target::ShareC}, {AC::Equity, "capital", Target::ShareC},
-    {AC::Equity, "mise de fonds", Target::ShareC},
+    {AC::Equity, "mise de fonds", Target::ShareC}, {AC::Equity, "gezeichnetes kapital", Target::ShareC}, {AC::Equity, "owner investment", Target::ShareC},
+    {AC::Equity, "opening balance equity", Target::ShareC},
     {AC::Equity, "retained earnings", Target::RetEarn}, {AC::Equity, "deficit", Target::RetEarn},
     {AC::Equity, "dividends", Target::RetEarn}, {AC::Equity, "dividend", Target::RetEarn},
     {AC::Equity, "drawings", Target::RetEarn}, {AC::Equity, "owner's draw", Target::RetEarn},
@@ -226,9 +230,8 @@ const Keyword kKeywords[] = {
     {AC::Equity, "prelevements", Target::RetEarn}, {AC::Equity, "resultats non distribues", Target::RetEarn},
     {AC::Equity, "current year earnings", Target::RetEarn},
     {AC::Equity, "contributed surplus", Target::OtherSur}, {AC::Equity, "surplus d'apport", Target::OtherSur},
-    {AC::Equity, "opening balances", Target::OtherSur}, {AC::Equity, "opening balance", Target::OtherSur},
-    {AC::Equity, "opening balance equity", Target::OtherSur}, {AC::Equity, "soldes d'ouverture", Target::OtherSur},
-    {AC::Equity, "solde d'ouverture", Target::OtherSur}, {AC::Equity, "surplus", Target::OtherSur},
+    {AC::Equity, "opening balances", Target::ShareC}, {AC::Equity, "opening balance", Target::ShareC},
+    {AC::Equity, "soldes d'ouverture", Target::ShareC}, {AC::Equity, "solde d'ouverture", Target::ShareC}, {AC::Equity, "surplus", Target::OtherSur},
     // income
     {AC::Income, "sales", Target::Sales}, {AC::Income, "sale", Target::Sales},
     {AC::Income, "revenue", Target::Sales}, {AC::Income, "revenues", Target::Sales},
@@ -286,6 +289,12 @@ const Keyword kKeywords[] = {
     {AC::Expense, "amortissement", Target::OperatingExpense}, {AC::Expense, "reparations", Target::OperatingExpense},
     {AC::Expense, "frais bancaires", Target::OperatingExpense},
     {AC::Expense, "honoraires professionnels", Target::OperatingExpense},
+    {AC::Expense, "legal", Target::OperatingExpense}, {AC::Expense, "accountant", Target::OperatingExpense},
+    {AC::Expense, "accounting", Target::OperatingExpense}, {AC::Expense, "comptabilite", Target::OperatingExpense}, {AC::Expense, "legal fees", Target::OperatingExpense},
+    {AC::Expense, "professional services", Target::OperatingExpense},
+    {AC::Expense, "legal & professional services", Target::OperatingExpense},
+    {AC::Expense, "legal and professional services", Target::OperatingExpense},
+    {AC::Expense, "honoraires juridiques", Target::OperatingExpense},
     {AC::Expense, "expenses", Target::OperatingExpense}, {AC::Expense, "expense", Target::OperatingExpense},
     {AC::Expense, "depenses", Target::OperatingExpense}, {AC::Expense, "charges", Target::OperatingExpense},
     {AC::Expense, "frais", Target::OperatingExpense},
@@ -301,7 +310,7 @@ const ClassWord kClassWords[] = {
     {"liabilities", AC::Liability}, {"liability", AC::Liability}, {"passif", AC::Liability},
     {"passifs", AC::Liability}, {"equity", AC::Equity}, {"capitaux propres", AC::Equity},
     {"avoir des actionnaires", AC::Equity}, {"avoir du proprietaire", AC::Equity},
-    {"income", AC::Income}, {"revenue", AC::Income}, {"revenues", AC::Income}, {"revenus", AC::Income},
+    {"eigenkapital", AC::Equity}, {"income", AC::Income}, {"revenue", AC::Income}, {"revenues", AC::Income}, {"revenus", AC::Income},
     {"produits", AC::Income}, {"expenses", AC::Expense}, {"expense", AC::Expense}, {"depenses", AC::Expense},
     {"charges", AC::Expense},
 };
@@ -434,7 +443,8 @@ std::string WhyCaption(Why why, int language) { return Txt(2890 + 2 * static_cas
 
 AccountClass ClassOf(const Account& a) {
     if (a.cls != AC::Unknown) return a.cls;
-    if (AccountClass c = classOfGroups(groupsOf(a)); c != AC::Unknown) return c;
+    const auto groups = groupsOf(a);
+    if (AccountClass c = classOfGroups(groups); c != AC::Unknown) return c;
     if (const int b = block(a.code); b >= 1000) {
         const int first = b / 1000;
         if (first == 1) return AC::Asset;
@@ -443,25 +453,193 @@ AccountClass ClassOf(const Account& a) {
         if (first == 4) return AC::Income;
         return AC::Expense;
     }
+    // A sub-account has its parent's class ("Truck:Depreciation").
+    for (auto g = groups.rbegin(); g != groups.rend(); ++g)
+        if (const Keyword* k = bestKeyword(*g, AC::Unknown)) return k->cls;
     if (const Keyword* k = bestKeyword(fold(a.name), AC::Unknown)) return k->cls;
     return AC::Unknown;
 }
 
-Suggestion Suggest(const Account& a) {
+namespace {
+
+// Whether any of the folded phrases occurs in a text as whole words.
+bool any(const std::string& text, std::initializer_list<const char*> phrases, std::string* found = nullptr) {
+    for (const char* p : phrases)
+        if (contains(text, p)) {
+            if (found) *found = p;
+            return true;
+        }
+    return false;
+}
+// Like any(), for a phrase that may be written inside a word ("Vorsteuer", "Körperschaftsteuer").
+bool anyPart(const std::string& text, std::initializer_list<const char*> parts, std::string* found = nullptr) {
+    for (const char* p : parts)
+        if (text.find(p) != std::string::npos) {
+            if (found) *found = p;
+            return true;
+        }
+    return false;
+}
+
+// The rules that an account's place and meaning decide before its own name
+// is looked up, in this order. Each gives the phrase it went by.
+std::optional<Suggestion> byMeaning(const Account& a, AccountClass cls) {
+    const std::string name = fold(a.name);
+    const auto groups = groupsOf(a);
+    std::string path;  // groups and name, the class's root left out
+    for (size_t k = groups.empty() ? 0 : 1; k < groups.size(); ++k) path += groups[k] + " : ";
+    path += name;
+    std::string groupPath;
+    for (const auto& g : groups) groupPath += g + " : ";
+    std::string w;
+    auto at = [&](Target t, Why y = Why::Name) { return Suggestion{t, y, w}; };
+
+    const bool taxWord = any(groupPath + name, {"tax", "taxes", "vat", "gst", "hst", "pst", "qst", "tps", "tvq", "tvh", "tva",
+                                    "impot", "impots", "taxe"}) ||
+                         anyPart(groupPath + name, {"steuer"});
+    // Contra accounts of capital assets, however named or placed.
+    if (cls == AC::Asset &&
+        (any(name, {"accumulated depreciation", "accumulated amortization", "accum. amort", "accum amort",
+                    "accum. depr", "accumulated depr", "amortissement cumule", "amortissements cumules",
+                    "amort. cumule", "amortissements", "amortissement", "depreciation", "amortization"}, &w)))
+        return at(Target::CA);
+    // Input taxes to recover are current assets, whatever the type or the heading.
+    if ((cls == AC::Asset || cls == AC::Liability) &&
+        (any(path, {"input tax credits", "input tax credit", "input tax", "cti", "cti a recevoir", "impot prealable",
+                    "tva deductible", "paid on purchases", "payee sur les achats", "payee sur achats",
+                    "tps a recevoir", "tvq a recevoir", "tvh a recevoir"}, &w) ||
+         anyPart(path, {"vorsteuer"}, &w) ||
+         (taxWord && any(name, {"input", "recoverable", "receivable", "a recevoir", "a recuperer"}, &w))))
+        return at(Target::OACurrent);
+    // GnuCash's specific types.
     static const std::map<std::string, Target> byType = {
         {"BANK", Target::Cash},  {"CASH", Target::Cash},   {"RECEIVABLE", Target::Ar},
         {"PAYABLE", Target::AccountsPayable}, {"STOCK", Target::Ptfl}, {"MUTUAL", Target::Ptfl},
         {"CREDIT", Target::OlCurrent}};
-    if (auto it = byType.find(a.type); it != byType.end()) return {it->second, Why::Type};
-    const AccountClass cls = ClassOf(a);
-    if (const Keyword* k = bestKeyword(fold(a.name), cls)) return {k->target, Why::Name};
+    if (auto it = byType.find(a.type); it != byType.end()) {
+        w = a.type;
+        return at(it->second, Why::Type);
+    }
+    if (cls == AC::Liability || cls == AC::Equity) {
+        // Deferred taxes stay apart from taxes owed.
+        if (taxWord && any(path, {"deferred", "future", "reporte", "reportes", "latent", "latents", "latentes"}, &w))
+            return at(Target::DefTax);
+        // Amounts owing to governments and withheld from wages are accounts
+        // payable by their definition (corporate income tax included).
+        if (cls == AC::Liability &&
+            (taxWord || any(path, {"withholding", "withholdings", "withheld", "payroll", "source deductions",
+                                   "retenues", "retenues a la source", "prelevement a la source", "deductions a la source",
+                                   "paye", "payg", "cpp", "ei"}, &w))) {
+            if (w.empty()) w = "tax";
+            return at(Target::AccountsPayable);
+        }
+        // Loans: current only when their names say so, else long-term.
+        const bool loan =
+            any(path, {"loan", "loans", "note payable", "notes payable", "borrowing", "borrowings", "bank debt",
+                       "line of credit", "credit line", "operating line", "overdraft", "bank indebtedness", "pret",
+                       "prets", "emprunt", "emprunts", "dette bancaire", "dettes bancaires", "portant interet",
+                       "marge de credit", "decouvert", "darlehen", "kreditinstitut", "kreditinstituten"}, &w) ||
+            anyPart(path, {"kreditinstitut"}, &w);
+        if (loan && !any(path, {"mortgage", "hypotheque", "hypotheques", "hypothecaire"})) {
+            const std::string loanWord = w;
+            const std::initializer_list<const char*> longTerm = {"long-term", "long term", "non-current", "noncurrent",
+                                                                 "a long terme", "langfristig", "langfristige"};
+            if (any(groupPath, longTerm, &w)) return at(Target::Ol, Why::Group);
+            if (any(name, longTerm, &w)) return at(Target::Ol);
+            if (any(path, {"operating line", "line of credit", "credit line", "demand loan", "current portion",
+                           "short-term", "short term", "overdraft", "bank indebtedness", "marge de credit",
+                           "pret a demande", "a court terme", "tranche a court terme", "decouvert", "kurzfristig"}, &w))
+                return at(Target::OlCurrent);
+            w = loanWord;
+            return at(Target::Ol);
+        }
+        if (cls == AC::Liability && any(path, {"lieferungen und leistungen", "kreditoren"}, &w))
+            return at(Target::AccountsPayable);
+    }
+    if (cls == AC::Equity && any(name, {"opening balances", "opening balance", "opening balance equity",
+                                        "soldes initiaux", "solde initial", "soldes d'ouverture", "solde d'ouverture",
+                                        "ouverture", "owner investment", "funds introduced"}, &w))
+        return at(Target::ShareC);
+    if (cls == AC::Income || cls == AC::Expense || cls == AC::Equity) {
+        // Tax on the enterprise's income, not on wages, sales or property.
+        const bool payroll = any(groupPath, {"employees", "employee", "emoluments", "payroll", "wages", "salaries",
+                                             "salaires", "personnel", "personalaufwand"});
+        if (!payroll &&
+            (any(path, {"income tax", "income taxes", "corporation tax", "corporate tax", "corporate income tax",
+                        "impots sur le revenu", "impot sur le revenu", "impot sur les societes",
+                        "impots sur les societes", "impots sur les benefices", "impot sur les benefices",
+                        "impots directs", "steuern vom einkommen"}, &w) ||
+             anyPart(path, {"korperschaftsteuer"}, &w) ||
+             (any(groupPath, {"taxes", "tax", "impots"}) &&
+              any(name, {"federal", "state/province", "state", "province", "provincial", "etat/departement"}, &w))))
+            return at(Target::IncomeTax);
+        if (cls != AC::Equity && payroll) {
+            w = "payroll";
+            return at(Target::OperatingExpense);
+        }
+    }
+    if (cls == AC::Income || cls == AC::Expense) {
+        if (any(path, {"interest income", "interest earned", "interest revenue", "produits financiers",
+                       "revenus financiers", "revenus d'interets", "interets crediteurs", "interets gagnes"}, &w) ||
+            anyPart(path, {"ertrage"}, &w) ||
+            (cls == AC::Income && any(path, {"interest", "interets", "zinsen"}, &w)))
+            return at(Target::OtherIncome);
+        if (cls == AC::Expense && any(path, {"interest", "interets", "interet", "zinsen", "zinsaufwendungen",
+                                             "charges financieres", "frais financiers"}, &w))
+            return at(Target::InterestExpense);
+        if (cls == AC::Expense &&
+            any(path, {"cost of goods sold", "cost of sales", "cout d'achat des marchandises vendues",
+                       "cout des marchandises vendues", "charges de marchandises", "achats de marchandises",
+                       "variation des stocks", "variation des stocks de marchandises", "wareneingang",
+                       "materialaufwand"}, &w))
+            return at(Target::Cogs);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+Suggestion Suggest(const Account& a) {
+    AccountClass cls = ClassOf(a);
+    // Equity kept under the liabilities with their type ("Passiva:A. Eigenkapital").
+    if (cls == AC::Liability) {
+        const auto groups = groupsOf(a);
+        for (size_t k = 1; k < groups.size(); ++k)
+            for (const ClassWord& w : kClassWords)
+                if (w.cls == AC::Equity && contains(groups[k], w.word)) cls = AC::Equity;
+    }
+    if (auto s = byMeaning(a, cls)) return *s;
+    if (const Keyword* k = bestKeyword(fold(a.name), cls)) return {k->target, Why::Name, k->phrase};
     const auto groups = groupsOf(a);
     for (auto g = groups.rbegin(); g != groups.rend(); ++g)
-        if (const Keyword* k = bestKeyword(*g, cls); k && k->target != classDefault(cls)) return {k->target, Why::Group};
-    if (const Block* b = blockOf(a.code); b && (cls == AC::Unknown || row(b->target).cls == cls))
-        return {b->target, Why::Number};
-    if (cls != AC::Unknown) return {classDefault(cls), a.type.empty() ? Why::Class : Why::Type};
-    return {Target::None, Why::Unknown};
+        if (const Keyword* k = bestKeyword(*g, cls); k && k->target != classDefault(cls))
+            return {k->target, Why::Group, k->phrase};
+    // Number blocks of small-business charts: for trial balances, whose
+    // accounts have no type (a GnuCash chart numbers by its own plan).
+    if (const Block* b = blockOf(a.code);
+        b && a.type.empty() && (cls == AC::Unknown || row(b->target).cls == cls))
+        return {b->target, Why::Number, a.code};
+    if (cls != AC::Unknown) return {classDefault(cls), a.type.empty() ? Why::Class : Why::Type, a.type};
+    return {Target::None, Why::Unknown, {}};
+}
+
+bool NameOnly(const Account& a, Why why) {
+    return (why == Why::Name || why == Why::Group || why == Why::Class) && a.type.empty() && !blockOf(a.code);
+}
+
+std::string ReasonText(const Account& a, Why why, const std::string& rule, int language,
+                       const std::string& booksCurrency) {
+    std::string text = WhyCaption(why, language);
+    if (!rule.empty() && why != Why::Remembered && why != Why::MappingFile)
+        text += language ? " \u00ab\u00a0" + rule + "\u00a0\u00bb" : " \u201c" + rule + "\u201d";
+    if (NameOnly(a, why)) text += " \u2014 " + Txt(3306, language);
+    if (!a.currency.empty() && !booksCurrency.empty() && a.currency != booksCurrency) {
+        std::string other = Txt(3308, language);
+        other.replace(other.find("{C}"), 3, a.currency);
+        other.replace(other.find("{B}"), 3, booksCurrency);
+        text += " \u2014 " + other;
+    }
+    return text;
 }
 
 std::int64_t AmountFor(const Account& a, Target t) {
@@ -511,7 +689,11 @@ Statement ComputeStatement(const Book& book, const std::vector<Target>& targets)
     for (const auto& r : kTargets)
         if (r.current && !IsRole(r.target))
             field[static_cast<int>(r.cls == AC::Asset ? Field::CurrentAssets : Field::CurrentLiabilities)] += v(r.target);
-    for (Field f : ValueFields()) s.record[f] = FormatTenThousandths(field[static_cast<int>(f)]);
+    s.noAmount = true;
+    for (Field f : ValueFields()) {
+        s.record[f] = FormatTenThousandths(field[static_cast<int>(f)]);
+        if (field[static_cast<int>(f)] != 0) s.noAmount = false;
+    }
     s.outOfRange = !subCalculateSubTotals(s.record);
     if (!s.outOfRange) {
         s.totalAssets = ReadTenThousandths(s.record[Field::Ta]).value_or(0);
@@ -605,12 +787,14 @@ Mapping MakeMapping(const Book& book, const std::map<std::string, Target>& given
         if (auto it = given.find(a.key); it != given.end()) {
             m.targets.push_back(it->second);
             m.why.push_back(givenWhy);
+            m.rules.emplace_back();
             ++m.remembered;
             continue;
         }
         const Suggestion s = Suggest(a);
         m.targets.push_back(s.target);
         m.why.push_back(s.why);
+        m.rules.push_back(s.rule);
     }
     return m;
 }

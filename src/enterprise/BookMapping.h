@@ -75,8 +75,17 @@ std::string WhyCaption(Why why, int language);
 struct Suggestion {
     Target target = Target::None;
     Why why = Why::Unknown;
+    std::string rule;  // what it went by: the phrase of the name or group, the type, the number
 };
 Suggestion Suggest(const Account& account);
+// Whether a suggestion rests on the account's name alone (no GnuCash type, no
+// number in a known block): the preview marks it, to be checked first.
+bool NameOnly(const Account& account, Why why);
+// The reason the preview shows: where the target came from, the rule it went
+// by ("account name «bank loan»"), and the mark of a name-only suggestion.
+// An account in another currency than the books' says so.
+std::string ReasonText(const Account& account, Why why, const std::string& rule, int language,
+                       const std::string& booksCurrency = {});
 // The class of an account: its GnuCash type, its groups' names (hledger's
 // "assets:", a trial balance's headings), its number, else its name.
 AccountClass ClassOf(const Account& account);
@@ -91,6 +100,10 @@ struct Statement {
     bool balanced = false;              // the two totals agree to the cent
     bool outOfRange = false;            // a total left the record's range
     std::vector<size_t> leftOut;        // accounts left out that hold an amount
+    // Nothing to store: every value of the statement is zero, because the
+    // books hold no amount at the year end or every account holding one is
+    // left out.
+    bool noAmount = false;
 };
 Statement ComputeStatement(const Book& book, const std::vector<Target>& targets);
 
@@ -123,6 +136,7 @@ std::map<std::string, Target> ReadMappingFile(const std::string& path, const Boo
 struct Mapping {
     std::vector<Target> targets;
     std::vector<Why> why;
+    std::vector<std::string> rules;  // Suggestion::rule; empty when remembered or given
     int remembered = 0;  // accounts whose target was remembered or given by a file
 };
 Mapping MakeMapping(const Book& book, const std::map<std::string, Target>& given, Why givenWhy);

@@ -49,6 +49,7 @@ struct Account {
     std::string name;      // its own name ("Chequing")
     std::string fullName;  // with its parents ("Assets:Current Assets:Chequing")
     std::string type;      // GnuCash's account type ("BANK"); empty for a trial balance
+    std::string currency;  // GnuCash: its currency or commodity ("CAD"); empty for a trial balance
     AccountClass cls = AccountClass::Unknown;  // from the type or the file's groups; else Unknown
     std::string where;     // trial balance: the row it came from ("A12")
     bool ambiguous = false;            // trial balance: an amount read by the file's convention
@@ -66,6 +67,7 @@ struct Book {
     std::string path;
     std::string key;      // the book's identity for its remembered mapping
     std::string company;  // the enterprise's name when the book gives one
+    std::string currency; // GnuCash: the currency of most of its accounts
     std::vector<Account> accounts;
     int firstDate = 0, lastDate = 0;  // GnuCash: the first and last posting (yyyymmdd)
     int yearEnd = 0;                  // the year end in force (yyyymmdd)

@@ -155,7 +155,10 @@ std::unique_ptr<InflatingDevice> ZipArchive::Open(const std::string& part) {
 
 void SafeXml::fail() {
     if (auto* d = dynamic_cast<InflatingDevice*>(device_); d && d->limitError()) throw *d->limitError();
-    throw ReadError(readmsg::kBadXml, part_ + ": " + x_.errorString().toStdString());
+    // The parser's own reason is English only: the place says where instead.
+    if (x_.error() == QXmlStreamReader::PrematureEndOfDocumentError) throw ReadError(readmsg::kTruncatedXml, part_);
+    throw ReadError(readmsg::kBadXml,
+                    part_ + ":" + std::to_string(x_.lineNumber()) + ":" + std::to_string(x_.columnNumber()));
 }
 
 QXmlStreamReader::TokenType SafeXml::Next() {

@@ -50,7 +50,7 @@ inline constexpr int kCellTooLong = 2814;        // {D}: the cell
 inline constexpr int kNotWorkbook = 2816;
 inline constexpr int kMissingPart = 2818;        // {D}: the part
 inline constexpr int kDamagedPart = 2820;        // {D}: the part
-inline constexpr int kBadXml = 2822;             // {D}: the part and the parser's reason
+inline constexpr int kBadXml = 2822;             // {D}: the part, its line and column
 inline constexpr int kDocumentType = 2824;       // {D}: the part
 inline constexpr int kQuoteNotClosed = 2826;     // {D}: the line
 inline constexpr int kTextAfterQuote = 2828;     // {D}: the line
@@ -64,6 +64,7 @@ inline constexpr int kNoSheet = 2842;
 inline constexpr int kAmountOutOfRange = 2844;  // {D}: the cell
 inline constexpr int kNoSuchFile = 2846;
 inline constexpr int kNotAllowed = 2848;
+inline constexpr int kTruncatedXml = 3304;      // {D}: the part
 } // namespace readmsg
 
 // Why a file cannot be opened: that it does not exist or may not be read in

@@ -123,6 +123,7 @@ std::int64_t parseRational(const std::string& s) {
 struct RawAccount {
     std::string guid, name, type, parent, code;
     bool hidden = false;
+    std::string currency;  // its commodity's symbol ("CAD")
 };
 
 // The accounts below the root, with their full names; the root itself, the
@@ -158,11 +159,16 @@ void buildAccounts(Book& book, const std::vector<RawAccount>& raw, const std::st
         for (auto it = chain.rbegin(); it != chain.rend(); ++it)
             a.fullName += (a.fullName.empty() ? "" : ":") + (*it)->name;
         a.type = r.type;
+        a.currency = r.currency;
         a.cls = classOfType(r.type);
         indexOfGuid[r.guid] = static_cast<int>(book.accounts.size());
         book.accounts.push_back(std::move(a));
     }
     if (book.accounts.empty()) throw ReadError(readmsg::kBookNoAccounts);
+    // The books' currency: that of most accounts.
+    std::map<std::string, int> count;
+    for (const auto& a : book.accounts)
+        if (!a.currency.empty() && ++count[a.currency] > count[book.currency]) book.currency = a.currency;
 }
 
 void finishDates(Book& book) {
@@ -181,7 +187,9 @@ BookKind KindOfFile(const std::string& path) {
     const QByteArray head = f.read(64);
     if (head.startsWith(QByteArray("SQLite format 3\0", 16))) return BookKind::GnuCashSqlite;
     if (head.startsWith("\x1f\x8b")) return BookKind::GnuCashXml;
-    if (head.startsWith("<?xml") && f.read(4096).contains("gnc-v2")) return BookKind::GnuCashXml;
+    // Any XML file goes to the book reader, which says when it is not a book
+    // (another program's XML, or a book cut short before its first element).
+    if (head.trimmed().startsWith("<") || head.startsWith("\xef\xbb\xbf<")) return BookKind::GnuCashXml;
     return BookKind::TrialBalance;
 }
 
@@ -360,8 +368,15 @@ Book ReadGnuCashSqlite(const std::string& path) {
             [&](sqlite3_stmt* st) { book.company = text(st, 0); });
     std::vector<RawAccount> raw;
     db.each("select guid, name, account_type, parent_guid, code, hidden from accounts", [&](sqlite3_stmt* st) {
-        raw.push_back({text(st, 0), text(st, 1), text(st, 2), text(st, 3), text(st, 4), sqlite3_column_int(st, 5) != 0});
+        raw.push_back({text(st, 0), text(st, 1), text(st, 2), text(st, 3), text(st, 4), sqlite3_column_int(st, 5) != 0, {}});
     });
+    if (db.isTable("commodities")) {
+        std::unordered_map<std::string, std::string> symbol;
+        db.each("select a.guid, c.mnemonic from accounts a join commodities c on c.guid = a.commodity_guid",
+                [&](sqlite3_stmt* st) { symbol[text(st, 0)] = text(st, 1); });
+        for (auto& r : raw)
+            if (auto it = symbol.find(r.guid); it != symbol.end()) r.currency = it->second;
+    }
     std::unordered_map<std::string, int> byText;
     buildAccounts(book, raw, root, byText);
     GuidTable<int> account(raw.size());  // the index of each account read, plus one
@@ -471,7 +486,14 @@ Book ReadGnuCashXml(const std::string& path) {
     std::vector<RawSplit> splits;
     bool sawRoot = false;
     while (!x.AtEnd()) {
-        const auto t = x.Next();
+        QXmlStreamReader::TokenType t;
+        try {
+            t = x.Next();
+        } catch (const ReadError& e) {
+            if (!sawRoot && (e.id() == readmsg::kBadXml || e.id() == readmsg::kTruncatedXml))
+                throw ReadError(readmsg::kNotBook);
+            throw;
+        }
         if (t != QXmlStreamReader::StartElement) continue;
         if (!sawRoot) {
             if (x.reader().name() != QLatin1String("gnc-v2")) throw ReadError(readmsg::kNotBook);
@@ -498,6 +520,11 @@ Book ReadGnuCashXml(const std::string& path) {
                 else if (is(x, "act:type")) a.type = elementText(x);
                 else if (is(x, "act:code")) a.code = elementText(x);
                 else if (is(x, "act:parent")) a.parent = elementText(x);
+                else if (is(x, "act:commodity"))
+                    eachChild(x, [&] {
+                        if (is(x, "cmdty:id")) a.currency = elementText(x);
+                        else x.Skip();
+                    });
                 else x.Skip();
             });
             raw.push_back(std::move(a));

@@ -101,6 +101,11 @@ std::string UnbalancedText(const books::Statement& s, int language) {
                  {"{D}", books::MoneyText(std::llabs(s.totalAssets - s.totalLiabilitiesAndEquity), language)}});
 }
 
+std::string NoAmountText(const books::Book& book, const books::Statement& s, int language) {
+    return fill(Txt(s.leftOut.empty() ? kMsgNoAmount : kMsgAllLeftOut, language),
+                {{"{E}", books::FormatDate(book.yearEnd)}});
+}
+
 std::string UnbalancedQuestion(const books::Statement& s, int language) {
     return UnbalancedText(s, language) + " " + Txt(kMsgImportAnyway, language);
 }
@@ -191,6 +196,10 @@ bool ImportBooksFile(RecordHolder& holder, ConnectionHandle& user, const std::st
     review.Recompute();
     for (;;) {
         if (!navigator().ReviewBooks(review)) return false;
+        if (review.statement.noAmount) {
+            MsgBox(NoAmountText(review.book, review.statement, gintLanguage), MsgButtons::OK, MsgIcon::Exclamation);
+            continue;
+        }
         if (review.statement.outOfRange) {
             MsgBox(Txt(kMsgNumberOutOfRange), MsgButtons::OK, MsgIcon::Exclamation);
             continue;
@@ -242,6 +251,10 @@ BooksImportResult ImportBooksToStore(ConnectionHandle& user, const std::string& 
                               : !book.company.empty() ? book.company
                                                       : QFileInfo(QString::fromStdString(path)).completeBaseName().toStdString();
     record[Field::Year] = std::to_string(books::YearOf(book.yearEnd));
+    if (result.statement.noAmount) {
+        result.reason = NoAmountText(book, result.statement, language);
+        return result;
+    }
     if (result.statement.outOfRange) {
         result.reason = Txt(kMsgNumberOutOfRange, language);
         return result;

@@ -92,6 +92,9 @@ bool ImportBooksFile(RecordHolder& holder, ConnectionHandle& user, const std::st
 std::string AnotherEnterpriseQuestion(const std::string& fileName, const std::string& screenName, int language);
 std::string UnbalancedText(const books::Statement& statement, int language);
 std::string UnbalancedQuestion(const books::Statement& statement, int language);
+// Why a statement holding only zeros is not imported (every account left out,
+// or no amount in the books at the year end).
+std::string NoAmountText(const books::Book& book, const books::Statement& statement, int language);
 
 // zorva-cli import --books.
 struct BooksOptions {
@@ -122,6 +125,8 @@ inline constexpr int kMsgUnbalanced = 2914;         // {A} assets, {L} liabiliti
 inline constexpr int kMsgImportAnyway = 2912;
 inline constexpr int kMsgCannotRead = 1856;
 inline constexpr int kMsgNotRemembered = 2916;
+inline constexpr int kMsgAllLeftOut = 3300;  // {E} the year end
+inline constexpr int kMsgNoAmount = 3302;    // {E} the year end
 
 } // namespace values
 } // namespace zorva

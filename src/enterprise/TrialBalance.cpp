@@ -29,6 +29,20 @@ namespace {
 
 enum class Column { Unknown, Number, Name, Debit, Credit, Balance };
 
+// Year-to-date columns beside a month's ("YTD Debit", "Debit - Year to date", "Cumul débit").
+bool yearToDate(const std::string& folded) {
+    for (const char* w : {"ytd", "year to date", "year-to-date", "cumul", "cumulatif"})
+        if (folded.find(w) != std::string::npos) return true;
+    return false;
+}
+std::string withoutYearToDate(std::string folded) {
+    for (const char* w : {"year-to-date", "year to date", "cumulatif", "cumul", "ytd"})
+        if (auto at = folded.find(w); at != std::string::npos) folded.erase(at, std::char_traits<char>::length(w));
+    QString q = QString::fromStdString(folded);
+    q.remove(QLatin1Char('-'));
+    return q.simplified().toStdString();
+}
+
 Column headingOf(const std::string& folded) {
     static const std::map<std::string, Column> m = {
         {"account number", Column::Number}, {"account no", Column::Number}, {"account no.", Column::Number},
@@ -38,7 +52,8 @@ Column headingOf(const std::string& folded) {
         {"no de compte", Column::Number}, {"n°", Column::Number}, {"n° de compte", Column::Number},
         {"account", Column::Name}, {"account name", Column::Name}, {"name", Column::Name},
         {"description", Column::Name}, {"account description", Column::Name}, {"compte", Column::Name},
-        {"nom", Column::Name}, {"nom du compte", Column::Name}, {"intitule", Column::Name},
+        {"nom", Column::Name}, {"nom du compte", Column::Name}, {"description du compte", Column::Name},
+        {"account name", Column::Name}, {"intitule", Column::Name},
         {"intitule du compte", Column::Name}, {"libelle", Column::Name}, {"titre", Column::Name},
         {"debit", Column::Debit}, {"debits", Column::Debit}, {"dr", Column::Debit}, {"debit balance", Column::Debit},
         {"solde debiteur", Column::Debit}, {"credit", Column::Credit}, {"credits", Column::Credit},
@@ -48,6 +63,7 @@ Column headingOf(const std::string& folded) {
         {"ending balance", Column::Balance}, {"solde de cloture", Column::Balance},
         {"solde de fin", Column::Balance}};
     auto it = m.find(folded);
+    if (it == m.end() && yearToDate(folded)) it = m.find(withoutYearToDate(folded));
     return it == m.end() ? Column::Unknown : it->second;
 }
 
@@ -86,9 +102,10 @@ Layout fromHeadings(const std::vector<SheetRow>& rows) {
                 if (h == "account" || h == "compte") accountCols.push_back(col);
                 else if (l.name < 0) l.name = col, nameWords = true;
                 break;
-            case Column::Debit: if (l.debit < 0) l.debit = col; break;
-            case Column::Credit: if (l.credit < 0) l.credit = col; break;
-            case Column::Balance: if (l.balance < 0) l.balance = col; break;
+            // The year-to-date columns win over the month's beside them.
+            case Column::Debit: if (l.debit < 0 || yearToDate(h)) l.debit = col; break;
+            case Column::Credit: if (l.credit < 0 || yearToDate(h)) l.credit = col; break;
+            case Column::Balance: if (l.balance < 0 || yearToDate(h)) l.balance = col; break;
             default: break;
             }
         }
@@ -180,12 +197,18 @@ Reading readCell(const SheetRow& r, int c, import::DecimalMark convention) {
 }
 
 // The code at the start of a name ("1060 Chequing", "1060 - Chequing").
+// "1060 · Chequing" as QuickBooks writes it; "Sales (200)" as Xero does.
 void splitCode(std::string& name, std::string& code) {
-    static const QRegularExpression re(QStringLiteral("^(\\d{3,6})\\s*[-–:.]?\\s+(.+)$"));
-    const auto m = re.match(QString::fromStdString(name).trimmed());
-    if (!m.hasMatch()) return;
-    code = m.captured(1).toStdString();
-    name = m.captured(2).toStdString();
+    static const QRegularExpression re(QStringLiteral("^(\\d{3,6})\\s*[-–:.·]?\\s+(.+)$"));
+    static const QRegularExpression after(QStringLiteral("^(.+?)\\s*\\((\\d{3,6})\\)$"));
+    const QString text = QString::fromStdString(name).trimmed();
+    if (const auto m = re.match(text); m.hasMatch()) {
+        code = m.captured(1).toStdString();
+        name = m.captured(2).toStdString();
+    } else if (const auto n = after.match(text); n.hasMatch()) {
+        code = n.captured(2).toStdString();
+        name = n.captured(1).toStdString();
+    }
 }
 
 std::vector<Account> accountsOf(const std::vector<SheetRow>& rows, const Layout& l, import::DecimalMark convention,
@@ -193,6 +216,7 @@ std::vector<Account> accountsOf(const std::vector<SheetRow>& rows, const Layout&
     std::vector<Account> accounts;
     std::vector<bool> sided;
     std::string group;
+    bool anyAccount = false;
     for (size_t r = l.firstRow; r < rows.size(); ++r) {
         const SheetRow& row = rows[r];
         std::string name = cellText(row, l.name);
@@ -210,9 +234,18 @@ std::vector<Account> accountsOf(const std::vector<SheetRow>& rows, const Layout&
         const bool any = debit.present || credit.present || balance.present;
         const std::string folded = import::LabelKey(name);
         if (!any) {
-            if (!name.empty() && !isTotal(folded)) group = name;  // a heading
+            // A heading names the accounts' group; the title lines above the
+            // first account do not, unless they name a class ("Assets").
+            if (!name.empty() && !isTotal(folded)) {
+                Account probe;
+                probe.fullName = name + ":x";
+                if (anyAccount || ClassOf(probe) != AccountClass::Unknown) group = name;
+            } else if (!anyAccount) {
+                group.clear();
+            }
             continue;
         }
+        anyAccount = true;
         if ((name.empty() && code.empty()) || isTotal(folded) || isTotal(import::LabelKey(code))) continue;
         Account a;
         a.code = code;
@@ -229,27 +262,39 @@ std::vector<Account> accountsOf(const std::vector<SheetRow>& rows, const Layout&
         accounts.push_back(std::move(a));
         sided.push_back(balance.side != 0 || l.balance < 0);
     }
-    // A parent that only sums its sub-accounts (hledger's tree listing): its
-    // amount is the sum of the nearest accounts listed below it.
+    // A parent listed with its sub-accounts' sums (hledger's tree listing):
+    // when the accounts do not add up to zero as listed but do once each
+    // parent keeps only its own amount, the parents are netted (and dropped
+    // when nothing of their own is left).
     auto below = [](const std::string& parent, const std::string& child) {
         return child.size() > parent.size() + 1 && child.rfind(parent + ":", 0) == 0;
     };
+    std::vector<std::int64_t> own(accounts.size());
+    std::vector<bool> parent(accounts.size(), false);
+    std::int64_t listed = 0, netted = 0;
+    for (size_t k = 0; k < accounts.size(); ++k) {
+        own[k] = accounts[k].balance;
+        for (const auto& child : accounts) {
+            if (!below(accounts[k].fullName, child.fullName)) continue;
+            bool nearest = true;
+            for (const auto& between : accounts)
+                nearest = nearest && !(below(accounts[k].fullName, between.fullName) &&
+                                       below(between.fullName, child.fullName));
+            if (!nearest) continue;
+            own[k] -= child.balance;
+            parent[k] = true;
+        }
+        listed += accounts[k].balance;
+        netted += own[k];
+    }
+    const bool tree = std::llabs(listed) >= 50 && std::llabs(netted) < 50;
     std::vector<Account> kept;
     std::vector<bool> keptSided;
     for (size_t k = 0; k < accounts.size(); ++k) {
-        const std::string& parent = accounts[k].fullName;
-        std::int64_t children = 0;
-        bool hasChildren = false;
-        for (const auto& child : accounts) {
-            if (!below(parent, child.fullName)) continue;
-            bool nearest = true;
-            for (const auto& between : accounts)
-                nearest = nearest && !(below(parent, between.fullName) && below(between.fullName, child.fullName));
-            if (!nearest) continue;
-            children += child.balance;
-            hasChildren = true;
+        if (parent[k] && (tree || own[k] == 0)) {
+            if (own[k] == 0) continue;
+            accounts[k].balance = own[k];
         }
-        if (hasChildren && children == accounts[k].balance) continue;
         kept.push_back(accounts[k]);
         keptSided.push_back(sided[k]);
     }

@@ -13,12 +13,15 @@
 #include "core/Globals.h"
 #include "enterprise/BookMapping.h"
 #include "enterprise/Books.h"
+#include "enterprise/ImportFlow.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <zlib.h>
 
+#include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -37,15 +40,17 @@ using Figures = std::vector<std::pair<Field, const char*>>;
 // never closed in the books. Sales 50,000, cost of goods sold 18,000,
 // operating expense 25,000 (rent, wages, amortization), interest 3,000,
 // interest income 450, income tax 2,000. The sale of 15 January 2011 is
-// after the year end.
+// after the year end. The GST/HST owed (2,600) is an amount owing to a
+// government, so accounts payable; the owner's loan (7,000) a loan beside
+// the line of credit (5,000).
 const Figures kNorthwind2010 = {
     {Field::Cash, "17750"},         {Field::Ar, "22600"},           {Field::Inv, "8000"},
     {Field::CA, "48000"},           {Field::OA, "1200"},            {Field::Toa, "97550"},
     {Field::Ta, "97550"},           {Field::OperatingRevenue, "50000"}, {Field::Sales, "50000"},
     {Field::GrossProfit, "32000"},  {Field::OperatingProfit, "7000"}, {Field::InterestExpense, "3000"},
-    {Field::PretaxProfit, "4450"},  {Field::ProfitAfterTax, "2450"}, {Field::AccountsPayable, "8000"},
-    {Field::Mtg, "46000"},          {Field::Ol, "5000"},            {Field::AmtsAffil, "7000"},
-    {Field::OLiab, "2600"},         {Field::Tliab, "68600"},        {Field::ShareC, "10000"},
+    {Field::PretaxProfit, "4450"},  {Field::ProfitAfterTax, "2450"}, {Field::AccountsPayable, "10600"},
+    {Field::Mtg, "46000"},          {Field::Ol, "12000"},           {Field::Tliab, "68600"},
+    {Field::ShareC, "10000"},
     {Field::RetEarn, "18950"},      {Field::Equity1, "28950"},      {Field::TotLiabShareEq, "97550"},
     {Field::CurrentAssets, "49550"}, {Field::CurrentLiabilities, "15600"}};
 // The same books at 31 December 2009.
@@ -58,14 +63,15 @@ const Figures kNorthwind2009 = {
     {Field::Equity1, "26500"},     {Field::TotLiabShareEq, "76500"}, {Field::CurrentAssets, "22500"}};
 // Boulangerie Lévesque at 31 December 2010: 2009 closed into retained
 // earnings (12,000) by a closing transaction, 2010 not closed (3,800).
-// Sales taxes of an invoice of 10,000: GST 500 and QST 997.50.
+// Sales taxes of an invoice of 10,000: GST 500 and QST 997.50, owed to
+// governments (accounts payable); the shareholder's advance is a loan.
 const Figures kLevesque2010 = {
     {Field::Cash, "24800"},        {Field::Ar, "11497.5"},         {Field::Inv, "5000"},
     {Field::CA, "24000"},          {Field::Toa, "65297.5"},        {Field::Ta, "65297.5"},
     {Field::OperatingRevenue, "50000"}, {Field::Sales, "50000"},   {Field::GrossProfit, "30000"},
     {Field::OperatingProfit, "6000"}, {Field::InterestExpense, "1200"}, {Field::PretaxProfit, "4800"},
-    {Field::ProfitAfterTax, "3800"}, {Field::AccountsPayable, "5000"}, {Field::Ol, "20000"},
-    {Field::AmtsAffil, "3000"},    {Field::OLiab, "1497.5"},       {Field::Tliab, "29497.5"},
+    {Field::ProfitAfterTax, "3800"}, {Field::AccountsPayable, "6497.5"}, {Field::Ol, "23000"},
+    {Field::Tliab, "29497.5"},
     {Field::ShareC, "20000"},      {Field::RetEarn, "15800"},      {Field::Equity1, "35800"},
     {Field::TotLiabShareEq, "65297.5"}, {Field::CurrentAssets, "41297.5"}, {Field::CurrentLiabilities, "6497.5"}};
 // The same at 31 December 2009: the year's income statement is the one
@@ -338,15 +344,17 @@ TEST_F(Books, SuggestionsRecogniseAccountsByTypeNameGroupAndNumber) {
         {"Actif:Amortissement cumulé du matériel roulant", "ASSET", "", Target::CA, Why::Name},
         {"Assets:Goodwill", "ASSET", "", Target::OA, Why::Name},
         {"Assets:Brokerage", "STOCK", "", Target::Ptfl, Why::Type},
-        {"Liabilities:GST/HST Payable", "LIABILITY", "", Target::OLiabCurrent, Why::Name},
-        {"Passif:TPS/TVH à payer", "LIABILITY", "", Target::OLiabCurrent, Why::Name},
+        {"Liabilities:GST/HST Payable", "LIABILITY", "", Target::AccountsPayable, Why::Name},
+        {"Passif:TPS/TVH à payer", "LIABILITY", "", Target::AccountsPayable, Why::Name},
         {"Liabilities:Visa Business", "CREDIT", "", Target::OlCurrent, Why::Type},
-        {"Liabilities:Shareholder loan - J. Smith", "LIABILITY", "", Target::AmtsAffil, Why::Name},
+        {"Liabilities:Shareholder loan - J. Smith", "LIABILITY", "", Target::Ol, Why::Name},
+        {"Liabilities:Due to affiliate", "LIABILITY", "", Target::AmtsAffil, Why::Name},
         {"Passif:Prêt hypothécaire", "LIABILITY", "", Target::Mtg, Why::Name},
         {"Liabilities:Future income taxes", "LIABILITY", "", Target::DefTax, Why::Name},
         {"Equity:Common Shares", "EQUITY", "", Target::ShareC, Why::Name},
         {"Capitaux propres:Capital-actions", "EQUITY", "", Target::ShareC, Why::Name},
-        {"Equity:Opening Balances", "EQUITY", "", Target::OtherSur, Why::Name},
+        {"Equity:Opening Balances", "EQUITY", "", Target::ShareC, Why::Name},
+        {"Equity:Contributed surplus", "EQUITY", "", Target::OtherSur, Why::Name},
         {"Income:Consulting Revenue", "INCOME", "", Target::Sales, Why::Name},
         {"Income:Interest Income", "INCOME", "", Target::OtherIncome, Why::Name},
         {"Expenses:Cost of Goods Sold", "EXPENSE", "", Target::Cogs, Why::Name},
@@ -468,6 +476,11 @@ TEST_F(Books, FilesThatAreNotBooksOrAreHostileAreRefusedQuickly) {
     const std::string entities = dir + "/entities.gnucash";
     std::ofstream(entities) << "<?xml version=\"1.0\"?>\n<!DOCTYPE gnc-v2 [<!ENTITY a \"aaaaaaaaaa\">"
                                "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]>\n<gnc-v2>&b;</gnc-v2>\n";
+    // Another program's XML, and a book cut before its first element.
+    const std::string foreign = dir + "/foreign.xml";
+    std::ofstream(foreign) << "<?xml version=\"1.0\"?>\n<office:document xmlns:office=\"urn:x\"><x/></office:document>\n";
+    const std::string cut = dir + "/cut.gnucash";
+    std::ofstream(cut) << "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<gnc";
     const std::string notes = dir + "/notes.csv";
     std::ofstream(notes) << "Dear diary,\nnothing to count today.\n";
     struct Case {
@@ -478,7 +491,9 @@ TEST_F(Books, FilesThatAreNotBooksOrAreHostileAreRefusedQuickly) {
     const Case cases[] = {
         {bomb, readmsg::kInflatesTooMuch, "se décompresse"},
         {view, readmsg::kNotBook, "ni des livres GnuCash"},
-        {truncated, readmsg::kBadXml, "XML bien formé"},
+        {truncated, readmsg::kTruncatedXml, "est tronqué"},
+        {foreign, readmsg::kNotBook, "ni des livres GnuCash"},
+        {cut, readmsg::kNotBook, "ni des livres GnuCash"},
         {entities, readmsg::kDocumentType, "type de document"},
         {notes, readmsg::kBookNoAccounts, "aucun compte"},
     };
@@ -544,5 +559,360 @@ TEST_F(Books, OneBalanceColumnBringsCreditsInAsCredits) {
         EXPECT_EQ(s.record[Field::ShareC], "2000");
         EXPECT_EQ(s.record[Field::ProfitAfterTax], "4000");
         EXPECT_TRUE(s.balanced);
+    }
+}
+
+namespace {
+
+// The year of a small trading company that every chart of tests/support/books
+// holds (tools/make-test-books), worked out from its transactions: shares
+// issued 50,000; a bank loan of 40,000 less 5,000 repaid; equipment 30,000
+// less 6,000 depreciation; purchases 60,000 with 3,000 of input tax, 55,000
+// of them sold; sales 110,000 (80,000 on credit, 50,000 collected) with 5,500
+// of sales tax; wages 20,000 of which 3,000 withheld; rent 12,000; a lawyer
+// 1,500; interest paid 2,400 and earned 300; income tax 3,000 of which 1,000
+// owed. Taxes owed to governments and the tax withheld are accounts payable,
+// the input tax a current asset, the loan a long-term loan.
+const Figures kTradingYear = {
+    {Field::Cash, "61900"},           {Field::Ar, "34000"},          {Field::Inv, "5000"},
+    {Field::OA, "3000"},              {Field::CA, "24000"},          {Field::Toa, "127900"},
+    {Field::Ta, "127900"},            {Field::OperatingRevenue, "110000"}, {Field::Sales, "110000"},
+    {Field::GrossProfit, "55000"},    {Field::OperatingProfit, "15500"}, {Field::InterestExpense, "2400"},
+    {Field::PretaxProfit, "13400"},   {Field::ProfitAfterTax, "10400"}, {Field::AccountsPayable, "32500"},
+    {Field::Ol, "35000"},             {Field::Tliab, "67500"},       {Field::ShareC, "50000"},
+    {Field::RetEarn, "10400"},        {Field::Equity1, "60400"},     {Field::TotLiabShareEq, "127900"},
+    {Field::CurrentAssets, "103900"}, {Field::CurrentLiabilities, "32500"}};
+
+// How many of the accounts holding an amount went to their line item.
+struct Tally {
+    int right = 0, withAmount = 0;
+    std::string wrong;
+};
+Tally tally(const Book& book, const std::vector<Target>& targets, const std::map<std::string, std::string>& expected,
+            bool byName) {
+    Tally t;
+    for (size_t k = 0; k < book.accounts.size(); ++k) {
+        const Account& a = book.accounts[k];
+        if (a.balance == 0 && a.flow == 0) continue;
+        ++t.withAmount;
+        const auto it = expected.find(byName ? a.name : a.fullName);
+        const std::string want = it == expected.end() ? "?" : it->second;
+        if (want == TargetCode(targets[k])) ++t.right;
+        else t.wrong += "  " + a.fullName + ": " + TargetCode(targets[k]) + " instead of " + want + "\n";
+    }
+    return t;
+}
+
+} // namespace
+
+TEST_F(Books, BooksMadeFromGnuCashChartTemplatesGiveTheStatementOfTheirTransactions) {
+    // Each account holding an amount, by chart, and its line item by the definitions.
+    std::map<std::string, std::map<std::string, std::string>> expected;
+    const SheetDocument list(TestBook("charts.csv"));
+    for (const SheetRow& r : list.Rows(0))
+        if (r.cells.size() == 3 && r.cells[0].text != "chart") expected[r.cells[0].text][r.cells[1].text] = r.cells[2].text;
+    ASSERT_EQ(expected.size(), 6u);
+    const std::map<std::string, std::string> currency = {{"de_DE", "EUR"}, {"en_GB", "GBP"}, {"en_US", "USD"},
+                                                         {"fr_CA", "CAD"}, {"fr_CH", "CHF"}, {"fr_FR", "EUR"}};
+    for (const auto& [chart, accounts] : expected)
+        for (const char* format : {"sqlite", "xml"}) {
+            const std::string file = "chart-" + chart + "-" + format + ".gnucash";
+            SCOPED_TRACE(file);
+            const Book book = ReadBookFile(TestBook(file));
+            EXPECT_EQ(book.currency, currency.at(chart));
+            const auto targets = MakeMapping(book, {}, Why::Remembered).targets;
+            const Tally t = tally(book, targets, accounts, false);
+            const Statement s = ComputeStatement(book, targets);
+            const std::string diff = differences(s.record, kTradingYear);
+            std::printf("%s: %d/%d accounts right, statement %s\n", file.c_str(), t.right, t.withAmount,
+                        diff.empty() ? "right" : "wrong");
+            EXPECT_EQ(t.withAmount, static_cast<int>(accounts.size()));
+            EXPECT_EQ(t.wrong, "");
+            EXPECT_EQ(diff, "");
+        }
+}
+
+namespace {
+
+// The same year as a trial balance: each account's role in it, its line item
+// by the definitions and its balance at the year end (debit positive), and
+// its movement in December.
+struct Role {
+    const char* role;
+    Target target;
+    int balance, december;
+};
+const Role kRoles[] = {
+    {"bank", Target::Cash, 61900, -2000},     {"ar", Target::Ar, 34000, 0},
+    {"inv", Target::Inv, 5000, 0},            {"taxin", Target::OACurrent, 3000, 0},
+    {"equip", Target::CA, 30000, 0},          {"accdep", Target::CA, -6000, -6000},
+    {"ap", Target::AccountsPayable, -23000, 0}, {"taxout", Target::AccountsPayable, -5500, 0},
+    {"withheld", Target::AccountsPayable, -3000, 0}, {"incometaxpay", Target::AccountsPayable, -1000, -1000},
+    {"loan", Target::Ol, -35000, 0},          {"capital", Target::ShareC, -50000, 0},
+    {"sales", Target::Sales, -110000, 0},     {"interestinc", Target::OtherIncome, -300, 0},
+    {"cogs", Target::Cogs, 55000, 0},         {"wages", Target::OperatingExpense, 20000, 0},
+    {"rent", Target::OperatingExpense, 12000, 0}, {"legal", Target::OperatingExpense, 1500, 0},
+    {"depexp", Target::OperatingExpense, 6000, 6000}, {"interestexp", Target::InterestExpense, 2400, 0},
+    {"incometax", Target::IncomeTax, 3000, 3000},
+};
+const Role& role(const std::string& name) {
+    for (const Role& r : kRoles)
+        if (name == r.role) return r;
+    throw std::logic_error(name);
+}
+
+// A trial balance as a program lays it out: title lines, a heading row, the
+// accounts (a line starting with "#" is a group heading), a total line.
+struct Layout {
+    const char* program;
+    const char* file;
+    const char* titles;   // lines before the headings
+    const char* headings;
+    enum Columns { DebitCredit, NumberDebitCredit, MonthAndYearToDate } columns;
+    bool french;          // ";", decimal comma, (no-break) space groups, Windows-1252
+    std::vector<std::pair<const char*, const char*>> lines;  // role (or "#"), name
+    const char* total;
+    const char* footer;
+};
+
+std::string money(std::int64_t dollars, bool french, bool nbsp) {
+    if (dollars == 0) return "";
+    std::string digits = std::to_string(dollars);
+    std::string grouped;
+    for (size_t k = 0; k < digits.size(); ++k) {
+        if (k && (digits.size() - k) % 3 == 0) grouped += french ? (nbsp ? "\xc2\xa0" : " ") : ",";
+        grouped += digits[k];
+    }
+    return "\"" + grouped + (french ? ",00" : ".00") + "\"";
+}
+
+std::string writeLayout(const Layout& l, const std::string& dir) {
+    const char sep = l.french ? ';' : ',';
+    std::string out = std::string(l.titles) + l.headings + "\n";
+    std::int64_t total = 0;
+    bool nbsp = false;
+    for (const auto& [what, name] : l.lines) {
+        if (*what == '#') {
+            out += std::string("\"") + name + "\"\n";
+            continue;
+        }
+        const Role& r = role(what);
+        std::string label = std::string("\"") + name + "\"";
+        if (l.columns == Layout::NumberDebitCredit) {
+            const std::string n = name;
+            label = "\"" + n.substr(0, n.find(' ')) + "\"" + sep + "\"" + n.substr(n.find(' ') + 1) + "\"";
+        }
+        auto pair = [&](int v) {
+            nbsp = !nbsp;
+            return money(v > 0 ? v : 0, l.french, nbsp) + sep + money(v < 0 ? -v : 0, l.french, nbsp);
+        };
+        out += label + sep;
+        if (l.columns == Layout::MonthAndYearToDate) out += pair(r.december) + sep;
+        out += pair(r.balance) + "\n";
+        total += r.balance > 0 ? r.balance : 0;
+    }
+    std::string totals = money(total, l.french, false) + sep + money(total, l.french, false);
+    out += std::string(l.total) + sep + (l.columns == Layout::NumberDebitCredit ? std::string(1, sep) : "") +
+           (l.columns == Layout::MonthAndYearToDate ? std::string(2, sep) : "") + totals + "\n" + l.footer;
+    const std::string path = dir + "/" + l.file;
+    std::ofstream(path, std::ios::binary)
+        << (l.french ? QString::fromStdString(out).toLatin1().toStdString() : out);
+    return path;
+}
+
+} // namespace
+
+TEST_F(Books, TrialBalancesInEachProgramsLayoutGiveTheStatementOfTheTransactions) {
+    using L = Layout;
+    const Layout layouts[] = {
+        {"QuickBooks Desktop", "qbd.csv", "\"12:00 PM\"\n\"01/07/11\"\n\"Accrual Basis\"\n", ",\"Dec 31, 10\",\n,Debit,Credit",
+         L::DebitCredit, false,
+         {{"bank", "1060 · Chequing"}, {"ar", "1200 · Accounts Receivable"}, {"inv", "1300 · Inventory Asset"},
+          {"taxin", "1400 · GST/HST Recoverable"}, {"equip", "1700 · Furniture and Equipment"},
+          {"accdep", "1750 · Accumulated Depreciation"}, {"ap", "2100 · Accounts Payable"},
+          {"taxout", "2200 · GST/HST Payable"}, {"withheld", "2310 · Payroll Liabilities"},
+          {"incometaxpay", "2400 · Corporate Income Tax Payable"}, {"loan", "2710 · Bank Loan"},
+          {"capital", "3000 · Opening Balance Equity"}, {"sales", "4000 · Sales"},
+          {"interestinc", "4800 · Interest Income"}, {"cogs", "5000 · Cost of Goods Sold"},
+          {"wages", "5400 · Payroll Expenses"}, {"rent", "5600 · Rent Expense"},
+          {"legal", "5700 · Professional Fees"}, {"depexp", "5750 · Depreciation Expense"},
+          {"interestexp", "5800 · Interest Expense"}, {"incometax", "5900 · Income Tax Expense"}},
+         "TOTAL", ""},
+        {"QuickBooks Online", "qbo.csv", "Trial Balance\nNorthwind Trading Ltd.\n\"As of December 31, 2010\"\n\n",
+         ",Debit,Credit", L::DebitCredit, false,
+         {{"bank", "Checking"}, {"ar", "Accounts Receivable (A/R)"}, {"inv", "Inventory Asset"},
+          {"taxin", "Prepaid Expenses"}, {"equip", "Truck:Original Cost"}, {"accdep", "Truck:Depreciation"},
+          {"ap", "Accounts Payable (A/P)"}, {"taxout", "GST/HST Payable"}, {"withheld", "Payroll Liabilities:Income Tax"},
+          {"incometaxpay", "Income Tax Payable"}, {"loan", "Loan Payable"}, {"capital", "Opening Balance Equity"},
+          {"sales", "Sales of Product Income"}, {"interestinc", "Interest Earned"}, {"cogs", "Cost of Goods Sold"},
+          {"wages", "Payroll Expenses:Wages"}, {"rent", "Rent or Lease"}, {"legal", "Legal & Professional Services"},
+          {"depexp", "Depreciation Expense"}, {"interestexp", "Interest Paid"}, {"incometax", "Income Tax Expense"}},
+         "TOTAL", "\n\"Accrual basis Friday, January 7, 2011 10:02 AM GMT-05:00\"\n"},
+        {"Sage 50", "sage.csv", "Northwind Trading Ltd.\nTrial Balance As at 12/31/2010\n\n",
+         "\"Account Number\",\"Account Description\",\"Debits\",\"Credits\"", L::NumberDebitCredit, false,
+         {{"bank", "1060 Chequing Bank Account"}, {"ar", "1200 Accounts Receivable"}, {"inv", "1520 Inventory"},
+          {"equip", "1820 Office Furniture & Equipment"}, {"accdep", "1825 Accum. Amort. -Furn. & Equip."},
+          {"ap", "2100 Accounts Payable"}, {"taxout", "2310 GST Charged on Sales"},
+          {"taxin", "2315 GST Paid on Purchases"}, {"withheld", "2330 Income Tax Payable"},
+          {"incometaxpay", "2380 Corporate Taxes Payable"}, {"loan", "2920 Bank Loan"},
+          {"capital", "3560 Share Capital"}, {"sales", "4020 Sales"}, {"interestinc", "4220 Interest Revenue"},
+          {"cogs", "5010 Cost of Goods Sold"}, {"wages", "5410 Wages & Salaries"}, {"legal", "5620 Legal Fees"},
+          {"rent", "5690 Rent"}, {"depexp", "5760 Amortization Expense"}, {"interestexp", "5780 Interest Expense"},
+          {"incometax", "5910 Income Taxes"}},
+         "\"Total\"", ""},
+        {"Sage 50 (French)", "sage-fr.csv", "Balance de vérification au 31/12/2010\n\n",
+         "\"N° de compte\";\"Description du compte\";\"Débits\";\"Crédits\"", L::NumberDebitCredit, true,
+         {{"bank", "1060 Compte de chèques"}, {"ar", "1200 Comptes clients"}, {"inv", "1520 Stocks"},
+          {"equip", "1820 Mobilier et matériel de bureau"}, {"accdep", "1825 Amort. cumulé - mobilier et matériel"},
+          {"ap", "2100 Comptes fournisseurs"}, {"taxout", "2310 TPS perçue sur les ventes"},
+          {"taxin", "2315 TPS payée sur les achats"}, {"withheld", "2330 Impôt sur le revenu à payer"},
+          {"incometaxpay", "2380 Impôts des sociétés à payer"}, {"loan", "2920 Dettes bancaires à long terme"},
+          {"capital", "3560 Capital-actions"}, {"sales", "4020 Ventes"}, {"interestinc", "4220 Revenus d'intérêts"},
+          {"cogs", "5010 Coût des marchandises vendues"}, {"wages", "5410 Salaires"},
+          {"legal", "5620 Honoraires juridiques"}, {"rent", "5690 Loyer"}, {"depexp", "5760 Amortissement"},
+          {"interestexp", "5780 Frais d'intérêts"}, {"incometax", "5910 Impôts sur le revenu"}},
+         "\"Total\"", ""},
+        {"Xero", "xero.csv", "Trial Balance\nNorthwind Trading Ltd\nAs at 31 December 2010\n\n",
+         "Account,Debit,Credit,YTD Debit,YTD Credit", L::MonthAndYearToDate, false,
+         {{"#", "Revenue"}, {"sales", "Sales (200)"}, {"interestinc", "Interest Income (270)"},
+          {"#", "Expenses"}, {"cogs", "Cost of Goods Sold (310)"}, {"depexp", "Depreciation (416)"},
+          {"interestexp", "Interest Expense (437)"}, {"legal", "Legal expenses (441)"}, {"rent", "Rent (469)"},
+          {"wages", "Wages and Salaries (477)"}, {"incometax", "Income Tax Expense (505)"},
+          {"#", "Assets"}, {"bank", "Business Bank Account (090)"}, {"ar", "Accounts Receivable (610)"},
+          {"taxin", "Prepayments (620)"}, {"inv", "Inventory (630)"}, {"equip", "Office Equipment (710)"},
+          {"accdep", "Less Accumulated Depreciation on Office Equipment (711)"},
+          {"#", "Liabilities"}, {"ap", "Accounts Payable (800)"}, {"taxout", "Sales Tax (820)"},
+          {"withheld", "PAYG Withholdings Payable (825)"}, {"incometaxpay", "Income Tax Payable (830)"},
+          {"loan", "Loan (900)"}, {"#", "Equity"}, {"capital", "Owner A Share Capital (970)"}},
+         "Total", ""},
+        {"Wave", "wave.csv", "Northwind Trading Ltd.\nTrial Balance\nAs of Dec 31, 2010\n\n", "Account Name,Debit,Credit",
+         L::DebitCredit, false,
+         {{"#", "Assets"}, {"bank", "Cash on Hand"}, {"ar", "Accounts Receivable"}, {"inv", "Inventory"},
+          {"taxin", "Prepaid Expenses"}, {"equip", "Vehicles"}, {"accdep", "Vehicles - Accumulated Depreciation"},
+          {"#", "Liabilities"}, {"ap", "Accounts Payable"}, {"taxout", "GST/HST"}, {"withheld", "Payroll Liabilities"},
+          {"incometaxpay", "Income Tax Payable"}, {"loan", "Loan Payable"},
+          {"#", "Equity"}, {"capital", "Owner Investment / Drawings"},
+          {"#", "Income"}, {"sales", "Sales"}, {"interestinc", "Interest Income"},
+          {"#", "Expense"}, {"cogs", "Cost of Goods Sold"}, {"wages", "Payroll - Salary & Wages"},
+          {"rent", "Rent Expense"}, {"legal", "Professional Fees"}, {"depexp", "Depreciation Expense"},
+          {"interestexp", "Interest Expense"}, {"incometax", "Income Tax Expense"}},
+         "Total", ""},
+    };
+    // hledger's own names, flat and as a tree with its parents' subtotals.
+    const std::pair<const char*, const char*> hledgerNames[] = {
+        {"bank", "assets:bank:checking"}, {"ar", "assets:receivable"}, {"inv", "assets:inventory"},
+        {"taxin", "assets:tax:input"}, {"equip", "assets:fixed:equipment"},
+        {"accdep", "assets:fixed:accumulated depreciation"}, {"ap", "liabilities:payable"},
+        {"taxout", "liabilities:tax:sales"}, {"withheld", "liabilities:employees:income tax"},
+        {"incometaxpay", "liabilities:tax:income"}, {"loan", "liabilities:long-term:bank loan"},
+        {"capital", "equity:capital"}, {"sales", "revenues:sales"}, {"interestinc", "revenues:interest"},
+        {"cogs", "expenses:cogs"}, {"wages", "expenses:wages"}, {"rent", "expenses:rent"},
+        {"legal", "expenses:legal"}, {"depexp", "expenses:depreciation"}, {"interestexp", "expenses:interest"},
+        {"incometax", "expenses:income tax"}};
+    std::string journal = "2010-12-31 The year\n";
+    for (const auto& [r, name] : hledgerNames) journal += "    " + std::string(name) + "  " + std::to_string(role(r).balance) + "\n";
+
+    struct Case {
+        std::string program, path;
+        std::vector<std::pair<const char*, const char*>> lines;
+    };
+    std::vector<Case> cases;
+    for (const Layout& l : layouts) cases.push_back({l.program, writeLayout(l, dir), l.lines});
+    const std::vector<std::pair<const char*, const char*>> hl(std::begin(hledgerNames), std::end(hledgerNames));
+    cases.push_back({"hledger", HledgerBalance(dir, journal, "-e 2011-01-01"), hl});
+    cases.push_back({"hledger --tree", HledgerBalance(dir, journal, "-e 2011-01-01 --tree"), hl});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program);
+        Book book;
+        try {
+            book = ReadBookFile(c.path);
+        } catch (const ReadError& e) {
+            ADD_FAILURE() << e.Message(0);
+            std::printf("%s: not read\n", c.program.c_str());
+            continue;
+        }
+        const auto targets = MakeMapping(book, {}, Why::Remembered).targets;
+        // Each account by the name it was written with (number and Xero's "(200)" aside).
+        std::map<std::string, std::string> expected;
+        for (const auto& [r, written] : c.lines) {
+            if (*r == '#') continue;
+            std::string name = written;
+            if (const auto dot = name.find(" · "); dot != std::string::npos) name = name.substr(dot + 4);
+            if (c.program.rfind("Sage", 0) == 0) name = name.substr(name.find(' ') + 1);
+            if (name.back() == ')' && name.find(" (") != std::string::npos && std::isdigit(name[name.size() - 2]))
+                name = name.substr(0, name.rfind(" ("));
+            expected[name] = TargetCode(role(r).target);
+        }
+        std::map<std::string, std::string> byAccount;
+        for (const Account& a : book.accounts)
+            for (const auto& [name, target] : expected)
+                if (a.fullName == name || a.name == name ||
+                    (a.fullName.size() > name.size() &&
+                     a.fullName.compare(a.fullName.size() - name.size() - 1, std::string::npos, ":" + name) == 0))
+                    byAccount[a.fullName] = target;
+        const Tally t = tally(book, targets, byAccount, false);
+        const Statement s = ComputeStatement(book, targets);
+        const std::string diff = differences(s.record, kTradingYear);
+        std::printf("%s: %d/%d accounts right, statement %s\n", c.program.c_str(), t.right, t.withAmount,
+                    diff.empty() ? "right" : "wrong");
+        EXPECT_EQ(t.withAmount, 21);
+        EXPECT_EQ(t.wrong, "");
+        EXPECT_EQ(diff, "");
+    }
+}
+
+class BooksImport : public AppFixture {};
+
+TEST_F(BooksImport, AStatementHoldingOnlyZerosIsNeverStoredAndTheUserIsToldWhy) {
+    const std::string file = TestBook("chart-fr_CA-sqlite.gnucash");
+    const std::string none = MakeTempDir("zorva-zeros") + "/none.csv";
+    const Book book = ReadBookFile(file);
+    std::ofstream(none, std::ios::binary) << MappingCsv(book, std::vector<Target>(book.accounts.size(), Target::None));
+    struct Case {
+        values::BooksOptions options;
+        int language;
+        const char* words;
+    };
+    const Case cases[] = {
+        {{"", "", none}, 1, "tous les comptes qui ont un solde au 2010-12-31 sont exclus"},
+        {{"", "", none}, 0, "every account holding an amount at 2010-12-31 is left out"},
+        {{"2009-12-31", "", ""}, 1, "les livres n'ont aucun solde au 2009-12-31"},  // before the first transaction
+    };
+    for (const Case& c : cases) {
+        const values::BooksImportResult r = values::ImportBooksToStore(gcnUser, file, c.options, c.language);
+        EXPECT_EQ(r.saved, values::SaveResult::Refused) << c.words;
+        EXPECT_TRUE(r.statement.noAmount);
+        EXPECT_NE(r.reason.find(c.words), std::string::npos) << r.reason;
+        EXPECT_EQ(GetRS(gcnUser, "select FirmName from MyValues", "read")->RecordCount(), 0);
+    }
+}
+
+TEST_F(Books, EachSuggestionSaysTheRuleItWentByAndMarksWhatRestsOnTheNameAlone) {
+    struct Case {
+        const char* fullName;
+        const char* type;
+        const char* code;
+        const char* currency;
+        int language;
+        const char* reason;  // the reason shown, whole
+    };
+    const Case cases[] = {
+        {"Liabilities:Long-Term Liabilities:Bank Loan", "LIABILITY", "", "CAD", 0, "group \u201clong-term\u201d"},
+        {"Loan Payable", "", "", "", 0,
+         "account name \u201cloan\u201d \u2014 from its name alone: check it first"},
+        {"Passif:Dettes bancaires à long terme", "", "2920", "", 1, "nom du compte \u00ab\u00a0a long terme\u00a0\u00bb"},
+        {"Assets:Current Assets:US Account", "BANK", "", "USD", 0,
+         "account type \u201cBANK\u201d \u2014 in USD, not in the books' CAD: its amounts are those of its transactions"},
+    };
+    for (const Case& c : cases) {
+        Account a;
+        a.fullName = c.fullName;
+        a.name = a.fullName.substr(a.fullName.rfind(':') == std::string::npos ? 0 : a.fullName.rfind(':') + 1);
+        a.type = c.type;
+        a.code = c.code;
+        a.currency = c.currency;
+        if (*c.type) a.cls = std::string(c.type) == "BANK" ? AccountClass::Asset : AccountClass::Liability;
+        const Suggestion s = Suggest(a);
+        EXPECT_EQ(ReasonText(a, s.why, s.rule, c.language, "CAD"), c.reason) << c.fullName;
     }
 }

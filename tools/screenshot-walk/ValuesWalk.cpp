@@ -6,7 +6,9 @@
 #include "ui/QtServices.h"
 #include "ui/ScreenBase.h"
 #include "enterprise/LineItemDefinitions.h"
+#include "enterprise/ImportFlow.h"
 #include "enterprise/RecordStore.h"
+#include "enterprise/ui/frmBooksPreview.h"
 #include "enterprise/ui/frmMyValues.h"
 #include "enterprise/ui/frmOpenExisting.h"
 #include "reports/ui/frmReportViewer.h"
@@ -16,6 +18,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTableView>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
@@ -147,6 +154,65 @@ void WalkValuesScreens(const SaveFn& save, const QString& suffix) {
     save(&box, "definition-box-" + suffix);
     box.close();
     settle();
+
+    // The books preview of a trial balance as another accounting program
+    // exports it: the suggestions, their rules, those from the name alone.
+    const QString trial = QDir::temp().filePath(french ? "zorva-balance-fr.csv" : "zorva-balance-en.csv");
+    {
+        QFile f(trial);
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            f.write(french ? QByteArray("\"N\xb0 de compte\";\"Description du compte\";\"D\xe9" "bits\";\"Cr\xe9" "dits\"\r\n"
+                                        "\"1060\";\"Compte de ch\xe8ques\";\"67 800,00\";\"\"\r\n"
+                                        "\"1200\";\"Comptes clients\";\"34 000,00\";\"\"\r\n"
+                                        "\"1520\";\"Stocks\";\"5 000,00\";\"\"\r\n"
+                                        "\"1820\";\"Mobilier et mat\xe9riel de bureau\";\"30 000,00\";\"\"\r\n"
+                                        "\"1825\";\"Amort. cumul\xe9 - mobilier et mat\xe9riel\";\"\";\"6 000,00\"\r\n"
+                                        "\"2100\";\"Comptes fournisseurs\";\"\";\"23 000,00\"\r\n"
+                                        "\"2310\";\"TPS per\xe7ue sur les ventes\";\"\";\"2 500,00\"\r\n"
+                                        "\"2920\";\"Dettes bancaires \xe0 long terme\";\"\";\"35 000,00\"\r\n"
+                                        "\"3560\";\"Capital-actions\";\"\";\"50 000,00\"\r\n"
+                                        "\"\";\"Ventes\";\"\";\"110 000,00\"\r\n"
+                                        "\"\";\"Revenus d'int\xe9r\xea" "ts\";\"\";\"300,00\"\r\n"
+                                        "\"5010\";\"Co\xfbt des marchandises vendues\";\"55 000,00\";\"\"\r\n"
+                                        "\"5410\";\"Salaires\";\"20 000,00\";\"\"\r\n"
+                                        "\"5690\";\"Loyer\";\"12 000,00\";\"\"\r\n"
+                                        "\"5910\";\"Imp\xf4ts sur le revenu\";\"3 000,00\";\"\"\r\n"
+                                        "\"Total\";\"\";\"226 800,00\";\"226 800,00\"\r\n")
+                           : QByteArray("Trial Balance\nNorthwind Trading Ltd.\n\"As of December 31, 2010\"\n\n"
+                                        ",Debit,Credit\nChecking,\"66,300.00\",\nAccounts Receivable (A/R),\"34,000.00\",\n"
+                                        "Inventory Asset,\"5,000.00\",\nTruck:Original Cost,\"30,000.00\",\n"
+                                        "Truck:Depreciation,,\"6,000.00\"\nAccounts Payable (A/P),,\"23,000.00\"\n"
+                                        "GST/HST Payable,,\"2,500.00\"\nLoan Payable,,\"35,000.00\"\n"
+                                        "Opening Balance Equity,,\"50,000.00\"\nSales of Product Income,,\"110,000.00\"\n"
+                                        "Interest Earned,,300.00\nCost of Goods Sold,\"55,000.00\",\n"
+                                        "Payroll Expenses:Wages,\"20,000.00\",\nRent or Lease,\"12,000.00\",\n"
+                                        "Legal & Professional Services,\"1,500.00\",\nIncome Tax Expense,\"3,000.00\",\n"
+                                        "TOTAL,\"226,800.00\",\"226,800.00\"\n"));
+    }
+    bool previewSeen = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* preview = qobject_cast<frmBooksPreview*>(QApplication::activeModalWidget());
+        if (!preview || previewSeen || !preview->isVisible()) return;
+        previewSeen = true;
+        // Wide enough for the reasons column beside the line items.
+        const QRect screen = preview->screen()->availableGeometry();
+        preview->resize(screen.width() - 10, preview->height());
+        settle(300);
+        if (auto* accounts = preview->findChild<QTableView*>("tblAccounts")) {
+            accounts->horizontalScrollBar()->setValue(accounts->horizontalScrollBar()->maximum());
+            accounts->verticalScrollBar()->setValue(accounts->verticalScrollBar()->maximum());
+        }
+        settle(150);
+        save(preview, "books-preview-" + suffix);
+        preview->reject();
+    });
+    poll.start(50);
+    values::ImportBooksFile(values, gcnUser, trial.toStdString());
+    poll.stop();
+    settle();
+    if (!previewSeen) std::cerr << "the books preview did not come up\n";
+    QFile::remove(trial);
 
     // The records made here go again; back to the search screen.
     for (std::int16_t year : {edition.Year(0), edition.Year(1)}) store::DeleteRecord(gcnUser, name, year);

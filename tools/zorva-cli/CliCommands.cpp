@@ -820,8 +820,14 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         return cmdPrepare(o, out);
     } catch (const UsageError& e) {
         err << "zorva-cli: " << e.what() << "\n";
-        if (o.command.empty() || !kCommandHelp.count(o.command)) err << "Try zorva-cli --help.\n";
-        else err << "Try zorva-cli " << o.command << " --help.\n";
+        bool french = false;
+        try {
+            french = languageOf(o) == 1;
+        } catch (const UsageError&) {
+        }
+        const char* hint = french ? "Essayez zorva-cli " : "Try zorva-cli ";
+        if (o.command.empty() || !kCommandHelp.count(o.command)) err << hint << "--help.\n";
+        else err << hint << o.command << " --help.\n";
         return kExitUsage;
     } catch (const DbError& e) {
         if (IsRecoverableError(e)) {

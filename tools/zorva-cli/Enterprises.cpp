@@ -2,6 +2,9 @@
 
 #include "core/Strings.h"
 #include "enterprise/SheetFile.h"
+#include "enterprise/StatementImport.h"
+
+#include <QStringDecoder>
 
 #include <fstream>
 #include <set>
@@ -131,7 +134,35 @@ std::vector<EnterpriseInput> ReadEnterprisesFile(const std::string& path, const 
     s << file.rdbuf();
     if (file.bad()) throw std::runtime_error("cannot read the file " + path);
     const std::string bytes = s.str();
-    if (bytes.rfind("PK\x03\x04", 0) != 0) return ReadEnterprises(bytes, naics, language);
+    if (bytes.rfind("PK\x03\x04", 0) != 0) {
+        // A CSV file as a spreadsheet program saves it in French (";",
+        // Windows-1252, decimal comma, grouped amounts) is read as the values
+        // screen reads it: decoded, and each amount to its plain form.
+        const std::string firstLine = bytes.substr(0, bytes.find('\n'));
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        (void)utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        const bool semicolons = firstLine.find(';') != std::string::npos && firstLine.find(',') == std::string::npos;
+        if (!utf8.hasError() && !semicolons) return ReadEnterprises(bytes, naics, language);
+        const SheetDocument doc(path);
+        const std::vector<SheetRow> sheet = doc.Rows(0);
+        std::vector<std::string> texts;
+        for (size_t r = 1; r < sheet.size(); ++r)
+            for (const SheetCell& c : sheet[r].cells) texts.push_back(c.text);
+        const auto mark = import::DecimalMarkOf(texts, doc.Separator() == ';' ? import::DecimalMark::Comma
+                                                                             : import::DecimalMark::Point);
+        std::vector<std::vector<std::string>> rows;
+        std::vector<long> lineOfRow;
+        for (size_t r = 0; r < sheet.size(); ++r) {
+            std::vector<std::string> cells;
+            for (const SheetCell& c : sheet[r].cells) {
+                const import::AmountReading a = r == 0 ? import::AmountReading{} : import::ReadAmount(c.text, c.number, mark);
+                cells.push_back(a.plain.empty() ? c.text : a.plain);
+            }
+            rows.push_back(std::move(cells));
+            lineOfRow.push_back(sheet[r].line);
+        }
+        return enterprisesOfRows(rows, lineOfRow, naics, language);
+    }
     std::vector<long> lineOfRow;
     auto rows = WorkbookRows(path, &lineOfRow);
     return enterprisesOfRows(rows, lineOfRow, naics, language);

@@ -180,7 +180,17 @@ void frmBooksPreview::subFillAccounts() {
         auto* target_ = new QStandardItem(qs(books::TargetCaption(target, gintLanguage)));
         target_->setData(static_cast<int>(target), kTargetRole);
         accounts_->setItem(r, ColTarget, target_);
-        accounts_->setItem(r, ColWhy, item(qs(books::WhyCaption(review_->mapping.why[static_cast<size_t>(r)], gintLanguage))));
+        const size_t k = static_cast<size_t>(r);
+        const books::Why why = review_->mapping.why[k];
+        const std::string rule = k < review_->mapping.rules.size() ? review_->mapping.rules[k] : std::string();
+        accounts_->setItem(r, ColWhy, item(qs(books::ReasonText(a, why, rule, gintLanguage, review_->book.currency))));
+        // A suggestion from the name alone stands out, to be checked first.
+        if (books::NameOnly(a, why))
+            for (int c = 0; c < ColCount; ++c) {
+                QFont f = accounts_->item(r, c)->font();
+                f.setBold(true);
+                accounts_->item(r, c)->setFont(f);
+            }
     }
     subShowAmounts();
     ui->tblAccounts->resizeColumnsToContents();

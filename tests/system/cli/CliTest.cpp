@@ -453,8 +453,8 @@ TEST_F(Cli, ImportStoresManyEnterprisesWithTheReplaceRuleAndNamesEachRefusedLine
 }
 
 TEST_F(Cli, ImportWritesNothingWhenTheFileCannotBeRead) {
-    for (const std::string& text : {std::string("Name,Year\nAcme,2010\n"), std::string(kHeader) + "Acme,2010\nCaf\xE9,2010\n",
-                                    std::string(""), std::string(kHeader) + "\"Acme,2010\n"}) {
+    for (const std::string& text : {std::string("Name,Year\nAcme,2010\n"), std::string(""),
+                                    std::string(kHeader) + "\"Acme,2010\n"}) {
         CliRun r = runCli(base({"import", "--values", QString::fromStdString(writeCsv(text))}));
         EXPECT_EQ(r.code, 2) << text;
         EXPECT_EQ(r.out, "");
@@ -749,9 +749,19 @@ TEST_F(Cli, ImportStoresTheStatementOfBooksAndRemembersTheirMapping) {
         EXPECT_EQ(rs->Fields(0).toDouble(), c.ta) << c.more.join(' ').toStdString();
     }
     EXPECT_NE(str(r.objects[0], "reason").find("2008"), std::string::npos) << str(r.objects[0], "reason");
+    // A year end before the books' first transaction: only zeros, never stored, said in French.
+    r = runCli(base({"import", "--lang", "fr", "--books", QString::fromStdString(TestBook("northwind-sqlite.gnucash")),
+                     "--name", "Northwind 2008", "--year-end", "2008-12-31"}));
+    EXPECT_EQ(r.code, 1) << r.err;
+    ASSERT_EQ(r.objects.size(), 1u) << r.out;
+    EXPECT_NE(str(r.objects[0], "reason").find("les livres n'ont aucun solde au 2008-12-31"), std::string::npos)
+        << str(r.objects[0], "reason");
+    EXPECT_EQ(GetRS(stores.user, "select Ta from MyValues where FirmName = 'Northwind 2008'", "read")->RecordCount(), 0);
     r = runCli(base({"import", "--books", QString::fromStdString(stores.dir + "/none.gnucash")}));
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("does not exist"), std::string::npos) << r.err;
+    r = runCli(base({"import", "--lang", "fr", "--books", QString::fromStdString(stores.dir + "/none.gnucash")}));
+    EXPECT_NE(r.err.find("il n'existe pas.\nEssayez zorva-cli import --help."), std::string::npos) << r.err;
 }
 
 TEST_F(Cli, ImportReadsTheProgramsOwnStatementTemplate) {
@@ -776,6 +786,16 @@ TEST_F(Cli, ImportReadsTheProgramsOwnStatementTemplate) {
     EXPECT_EQ(rs->Fields(2).toDouble(), 1234.5);
     EXPECT_EQ(rs->Fields(3).toDouble(), 1234.5);
     EXPECT_EQ(rs->Fields(4).toDouble(), 1234.5);
+
+    // One enterprise a row, as a French spreadsheet saves CSV: ";", Windows-1252, a no-break space.
+    r = runCli(base({"import", "--values",
+                     QString::fromStdString(writeCsv("FirmName;Year;Cash;ShareC\r\nBoulangerie L\xe9vesque;2010;"
+                                                     "2\xa0" "345,75;2 345,75\r\n"))}));
+    EXPECT_EQ(r.code, 0) << r.err << r.out;
+    rs = GetRS(stores.user, "select Cash, Ta from MyValues where FirmName = 'Boulangerie Lévesque'", "read");
+    ASSERT_EQ(rs->RecordCount(), 1);
+    EXPECT_EQ(rs->Fields(0).toDouble(), 2345.75);
+    EXPECT_EQ(rs->Fields(1).toDouble(), 2345.75);
 }
 
 TEST_F(Cli, CtrlCEndsTheOutputAfterAWholeRow) {
