@@ -8,8 +8,8 @@
 #   make two-copies  two copies on one user store at once, five rounds (ctest runs one)
 #   make package     the Debian package $(BUILD)/zorva_<version>_<arch>.deb
 #   make killed-saves  a copy saving enterprises killed 200 times (KILLS); nothing saved is lost (ctest kills 10)
-#   make office-load   20 zorva-cli clients on one PostgreSQL user store for 60 s, with kills and a server restart
 #   make edition-2023  the illustrative 2021-2023 edition of the benchmarks, $(BUILD)/app/ZOR_DATA_2023.mdb, beside the shipped one
+#   make office-load   20 zorva-cli clients on one PostgreSQL user store for 60 s, with kills and a server stopped at once (-m immediate) and restarted
 #   make test-books  write the GnuCash books of the tests again (tests/support/books) with GnuCash's Python bindings
 
 BUILD       ?= build

@@ -17,7 +17,10 @@
 
 namespace {
 
-std::string usage() { return zorva::LoadResString(1566) + "\n\n" + zorva::LoadResString(1567) + "\n"; }
+std::string usage() {
+    return zorva::LoadResString(1566) + "\n" + zorva::LoadResString(3210) + "\n\n" + zorva::LoadResString(1567) + "\n" +
+           zorva::LoadResString(3211) + "\n";
+}
 
 // The program's own options; anything else is left to Qt. Returns an exit
 // status when the program should end at once, -1 to go on.

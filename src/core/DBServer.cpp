@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstring>
 #include <map>
+#include <set>
 
 namespace zorva {
 
@@ -30,25 +31,59 @@ std::string trimmed(std::string s) {
     return s;
 }
 
+// Connections a call found gone while libpq still calls them good (a server
+// stopped at once and started again): the next call connects again.
+std::set<const Connection*>& foundLost() {
+    static std::set<const Connection*> s;
+    return s;
+}
+bool markedLost(const ConnectionHandle& cn) { return foundLost().count(cn.get()) > 0; }
+
 bool lostState(const std::string& state) {
     return state.rfind("08", 0) == 0 || state == "57P01" || state == "57P02" || state == "57P03";
 }
 
 [[noreturn]] void throwLost(const ConnectionHandle& cn, const std::string& statement, const std::string& detail) {
-    throw DbError::Server(trimmed(detail), statement, DescribeConnection(cn), {}, true);
+    std::string msg = trimmed(detail);
+    if (auto nl = msg.find('\n'); nl != std::string::npos) msg.erase(nl);
+    throw DbError::Server(zorvadata::withoutPassword(msg, cn->source()), statement, DescribeConnection(cn), {}, true);
+}
+
+// How libpq says the connection is gone: no result at all, a failure of
+// its own (no SQLSTATE: the server closed the connection, a network cut),
+// the server's connection and shutdown codes (class 08, 57P01-57P03), or a
+// connection it marked bad. After a server stopped at once and restarted
+// PQstatus may still read CONNECTION_OK, so it is never the only test.
+bool lostConnection(const ConnectionHandle& cn, const PGresult* r, const std::string& state) {
+    if (!r || PQstatus(cn->server()) != CONNECTION_OK || lostState(state)) return true;
+    const auto st = PQresultStatus(r);
+    return st == PGRES_BAD_RESPONSE || (st == PGRES_FATAL_ERROR && state.empty());
+}
+
+// The failure of a statement as a DbError: the server's primary message
+// only (its full text may quote the statement), nothing of the address's
+// password. A lost connection is marked, so the next call connects again.
+[[noreturn]] void fail(const ConnectionHandle& cn, const PGresult* r, const std::string& original) {
+    PGconn* c = cn->server();
+    const char* stateField = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+    const std::string state = stateField ? stateField : "";
+    const bool lost = lostConnection(cn, r, state);
+    if (lost) foundLost().insert(cn.get());
+    const char* primary = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    std::string msg = trimmed(primary ? primary : r ? PQresultErrorMessage(r) : "");
+    if (msg.empty()) msg = trimmed(PQerrorMessage(c));
+    // libpq's own texts run on over several lines of advice: the first says it.
+    if (auto nl = msg.find('\n'); nl != std::string::npos) msg.erase(nl);
+    if (msg.empty()) msg = "the connection to the server was lost";
+    throw DbError::Server(zorvadata::withoutPassword(msg, cn->source()), original, DescribeConnection(cn), state, lost);
 }
 
 // The statement's result, or a DbError with the server's words.
 Result exec(const ConnectionHandle& cn, const std::string& sql, const std::string& original) {
-    PGconn* c = cn->server();
-    Result r(PQexec(c, sql.c_str()), &PQclear);
+    Result r(PQexec(cn->server(), sql.c_str()), &PQclear);
     const auto st = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
-    if (st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK || st == PGRES_EMPTY_QUERY) return r;
-    const char* stateField = r ? PQresultErrorField(r.get(), PG_DIAG_SQLSTATE) : nullptr;
-    const std::string state = stateField ? stateField : "";
-    const std::string msg = trimmed(r ? PQresultErrorMessage(r.get()) : PQerrorMessage(c));
-    const bool lost = PQstatus(c) != CONNECTION_OK || lostState(state);
-    throw DbError::Server(msg.empty() ? trimmed(PQerrorMessage(c)) : msg, original, DescribeConnection(cn), state, lost);
+    if (r && (st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK || st == PGRES_EMPTY_QUERY)) return r;
+    fail(cn, r.get(), original);
 }
 
 void applyLockWait(const ConnectionHandle& cn) {
@@ -67,10 +102,12 @@ void setUp(const ConnectionHandle& cn) {
 void ensureConnected(const ConnectionHandle& cn, const std::string& statement) {
     if (!cn || !cn->server()) throw DbError("Operation is not allowed when the object is closed.", statement);
     PGconn* c = cn->server();
-    if (PQstatus(c) != CONNECTION_OK) {
+    if (PQstatus(c) != CONNECTION_OK || markedLost(cn)) {
         if (cn->serverDepth > 0) throwLost(cn, statement, "the connection to the server was lost during a transaction");
         PQreset(c);
         if (PQstatus(c) != CONNECTION_OK) throwLost(cn, statement, PQerrorMessage(c));
+        foundLost().erase(cn.get());
+        cn->serverLockWait = -1;
         setUp(cn);
     }
     applyLockWait(cn);
@@ -183,15 +220,47 @@ Result execParams(const ConnectionHandle& cn, const std::string& sql, const std:
                   const std::vector<bool>& nulls, const std::string& original) {
     std::vector<const char*> params;
     for (size_t i = 0; i < texts.size(); ++i) params.push_back(nulls[i] ? nullptr : texts[i].c_str());
-    PGconn* c = cn->server();
-    Result r(PQexecParams(c, sql.c_str(), static_cast<int>(params.size()), nullptr, params.data(), nullptr, nullptr, 0),
+    Result r(PQexecParams(cn->server(), sql.c_str(), static_cast<int>(params.size()), nullptr, params.data(), nullptr,
+                          nullptr, 0),
              &PQclear);
     const auto st = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
-    if (st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK) return r;
-    const char* stateField = r ? PQresultErrorField(r.get(), PG_DIAG_SQLSTATE) : nullptr;
-    const std::string state = stateField ? stateField : "";
-    throw DbError::Server(trimmed(r ? PQresultErrorMessage(r.get()) : PQerrorMessage(c)), original,
-                          DescribeConnection(cn), state, PQstatus(c) != CONNECTION_OK || lostState(state));
+    if (r && (st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK)) return r;
+    fail(cn, r.get(), original);
+}
+
+// The statement's "?" marks (outside quoted texts and names) as the
+// server's numbered parameters.
+std::string numberedMarks(const std::string& sql) {
+    std::string out;
+    int n = 0;
+    char quote = 0;
+    for (char c : sql) {
+        if (quote) {
+            if (c == quote) quote = 0;
+            out += c;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+            out += c;
+        } else if (c == '?') {
+            out += "$" + std::to_string(++n);
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// The statement translated, and run with its values bound when it has any.
+Result run(const ConnectionHandle& cn, const std::string& sql, const std::string& statement,
+           const std::vector<Variant>& params) {
+    if (params.empty()) return exec(cn, sql, statement);
+    // The server's texts cannot hold a NUL, and libpq would cut the value there.
+    for (const auto& v : params)
+        if (v.type() == Variant::Type::Text && v.toString().find('\0') != std::string::npos)
+            throw DbError("A text cannot hold a NUL character.", statement);
+    Params p;
+    for (const auto& v : params) p.bind(v);
+    return execParams(cn, numberedMarks(sql), p.texts, p.nulls, statement);
 }
 
 void refuseNul(const std::string& statement) {
@@ -207,11 +276,17 @@ ConnectionHandle Connect(const std::string& address) {
     const char* values[] = {"10", "zorva", address.c_str(), nullptr};
     PGconn* c = PQconnectdbParams(keys, values, 1);
     if (!c || PQstatus(c) != CONNECTION_OK) {
-        const std::string msg = c ? trimmed(PQerrorMessage(c)) : "out of memory";
+        std::string msg = c ? trimmed(PQerrorMessage(c)) : "out of memory";
+        if (auto nl = msg.find('\n'); nl != std::string::npos) msg.erase(nl);
         PQfinish(c);
-        throw DbError::Server(msg, {}, zorvadata::addressWithoutPassword(address), {}, true);
+        throw DbError::Server(zorvadata::withoutPassword(msg, address), {}, zorvadata::addressWithoutPassword(address),
+                              {}, true);
     }
+    // The server's notices (a warning as it shuts down) are not the
+    // program's messages: libpq would print them on the terminal.
+    PQsetNoticeProcessor(c, [](void*, const char*) {}, nullptr);
     auto cn = std::make_shared<Connection>(c, address);
+    foundLost().erase(cn.get());  // an ended connection's mark, at the same address in memory
     cn->connectionString = zorvadata::addressWithoutPassword(address);
     setUp(cn);
     return cn;
@@ -245,20 +320,21 @@ void Commit(const ConnectionHandle& cn, const std::string& savepoint) {
 void Rollback(const ConnectionHandle& cn, const std::string& savepoint) {
     if (cn->serverDepth > 0) --cn->serverDepth;
     PGconn* c = cn->server();
-    if (!c || PQstatus(c) != CONNECTION_OK) return;
+    if (!c || PQstatus(c) != CONNECTION_OK || markedLost(cn)) return;
     const std::string sql =
         savepoint.empty() ? std::string("ROLLBACK") : "ROLLBACK TO SAVEPOINT " + savepoint + "; RELEASE SAVEPOINT " + savepoint;
     PQclear(PQexec(c, sql.c_str()));
 }
 
-std::unique_ptr<Recordset> Query(ConnectionHandle& cn, const std::string& statement, Recordset::Mode mode) {
-    return ServerRecordset::Make(cn, statement, mode);
+std::unique_ptr<Recordset> Query(ConnectionHandle& cn, const std::string& statement, Recordset::Mode mode,
+                                 const std::vector<Variant>& params) {
+    return ServerRecordset::Make(cn, statement, mode, params);
 }
 
-void Execute(ConnectionHandle& cn, const std::string& statement) {
+void Execute(ConnectionHandle& cn, const std::string& statement, const std::vector<Variant>& params) {
     refuseNul(statement);
     ensureConnected(cn, statement);
-    Result r = exec(cn, JetToPostgres(statement), statement);
+    Result r = run(cn, JetToPostgres(statement), statement, params);
     const char* n = PQcmdTuples(r.get());
     cn->serverChanges = n && *n ? std::atol(n) : 0;
 }
@@ -289,6 +365,11 @@ std::string Describe(const ConnectionHandle& cn) {
     return out;
 }
 
+bool Encrypted(const ConnectionHandle& cn) {
+    PGconn* c = cn ? cn->server() : nullptr;
+    return c && PQstatus(c) == CONNECTION_OK && (PQsslInUse(c) || PQgssEncInUse(c));
+}
+
 void CheckUsable(const ConnectionHandle& cn) {
     ensureConnected(cn, "MyValues");
     Result r = exec(cn,
@@ -309,7 +390,7 @@ void CheckUsable(const ConnectionHandle& cn) {
 // ---------------------------------------------------------------- recordsets
 
 std::unique_ptr<Recordset> ServerRecordset::Make(ConnectionHandle& cn, const std::string& statement,
-                                                 Recordset::Mode mode) {
+                                                 Recordset::Mode mode, const std::vector<Variant>& params) {
     server::refuseNul(statement);
     server::ensureConnected(cn, statement);
     std::string sql = JetToPostgres(statement);
@@ -327,7 +408,7 @@ std::unique_ptr<Recordset> ServerRecordset::Make(ConnectionHandle& cn, const std
             withTid = true;
         }
     }
-    server::Result r = server::exec(cn, sql, statement);
+    server::Result r = server::run(cn, sql, statement, params);
     const PGresult* res = r.get();
     const int cols = PQnfields(res);
     const int first = withTid ? 1 : 0;

@@ -25,9 +25,10 @@ namespace zorva::server {
 ConnectionHandle Connect(const std::string& address);
 
 // GetRS, ExecCmdInDB and TableExists on a server connection; the statement is
-// in the Jet dialect.
-std::unique_ptr<Recordset> Query(ConnectionHandle& cn, const std::string& statement, Recordset::Mode mode);
-void Execute(ConnectionHandle& cn, const std::string& statement);
+// in the Jet dialect, with values bound to its "?" marks.
+std::unique_ptr<Recordset> Query(ConnectionHandle& cn, const std::string& statement, Recordset::Mode mode,
+                                 const std::vector<Variant>& params = {});
+void Execute(ConnectionHandle& cn, const std::string& statement, const std::vector<Variant>& params = {});
 bool TableExists(const ConnectionHandle& cn, const std::string& table);
 
 // Runs a statement of the layer's own (transaction control, settings),
@@ -42,6 +43,8 @@ bool InTransaction(const ConnectionHandle& cn);
 
 // The server, database and user of the connection.
 std::string Describe(const ConnectionHandle& cn);
+// TLS or GSSAPI encryption is in use on the connection.
+bool Encrypted(const ConnectionHandle& cn);
 
 // The store can be read and written by this user: MyValues exists and the
 // user may insert into it. Throws DbError.
@@ -55,6 +58,7 @@ namespace zorva {
 struct ServerRecordset {
     static void Update(Recordset& rs);
     static void Delete(Recordset& rs);
-    static std::unique_ptr<Recordset> Make(ConnectionHandle& cn, const std::string& statement, Recordset::Mode mode);
+    static std::unique_ptr<Recordset> Make(ConnectionHandle& cn, const std::string& statement, Recordset::Mode mode,
+                                           const std::vector<Variant>& params = {});
 };
 } // namespace zorva

@@ -329,6 +329,11 @@ void ConnectToFile(ConnectionHandle& connection, std::string file, std::string f
 
 std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string& statement,
                                  const std::string& mode) {
+    return GetRS(connection, statement, mode, {});
+}
+
+std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string& statement,
+                                 const std::string& mode, const std::vector<Variant>& params) {
     std::string m = AsciiLower(mode);
     if (m != "read" && m != "write") {
         MsgBox("Invalid use of GetRS (Invalid WriteMode: " + mode + " )", MsgButtons::OK, MsgIcon::None);
@@ -336,7 +341,8 @@ std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string
     }
     requireOpen(connection, statement);
     if (connection->isServer())
-        return server::Query(connection, statement, m == "read" ? Recordset::Mode::Read : Recordset::Mode::Write);
+        return server::Query(connection, statement, m == "read" ? Recordset::Mode::Read : Recordset::Mode::Write,
+                             params);
     sqlite3* db = connection->handle();
     std::string sql = JetToSQLite(statement);
 
@@ -365,6 +371,7 @@ std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string
     }
 
     sqlite3_stmt* st = prepare(db, sql, statement, connection->source());
+    for (size_t p = 0; p < params.size(); ++p) bindValue(st, static_cast<int>(p) + 1, params[p]);
     int cols = sqlite3_column_count(st);
     int first = withRowid ? 1 : 0;
     for (int c = first; c < cols; ++c) {
@@ -391,8 +398,13 @@ std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string
 }
 
 void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement) {
+    ExecCmdInDB(connection, statement, {});
+}
+
+void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement, const std::vector<Variant>& params) {
     requireOpen(connection, statement);
-    if (connection->isServer()) return server::Execute(connection, statement);
+    if (connection->isServer()) return server::Execute(connection, statement, params);
+    size_t bound = 0;
     sqlite3* db = connection->handle();
     std::string sql = JetToSQLite(statement);
     std::optional<ImplicitWrite> write;
@@ -403,6 +415,9 @@ void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement) {
         sqlite3_stmt* st = nullptr;
         if (sqlite3_prepare_v2(db, tail, -1, &st, &next) != SQLITE_OK) throwSqlite(db, statement, connection->source());
         if (!st) break;  // only blanks or comments left
+        // Each statement of the text takes the next values.
+        for (int p = 1; p <= sqlite3_bind_parameter_count(st) && bound < params.size(); ++p)
+            bindValue(st, p, params[bound++]);
         int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {}
         sqlite3_finalize(st);
@@ -426,6 +441,10 @@ std::string DescribeConnection(const ConnectionHandle& connection) {
     if (!connection) return {};
     if (connection->isServer()) return "PostgreSQL " + server::Describe(connection);
     return connection->source();
+}
+
+bool ConnectionEncrypted(const ConnectionHandle& connection) {
+    return connection && connection->isServer() && server::Encrypted(connection);
 }
 
 bool IsServerAddress(std::string_view text) {

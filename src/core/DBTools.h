@@ -172,7 +172,8 @@ public:
     void Close();
 
 private:
-    friend std::unique_ptr<Recordset> GetRS(ConnectionHandle&, const std::string&, const std::string&);
+    friend std::unique_ptr<Recordset> GetRS(ConnectionHandle&, const std::string&, const std::string&,
+                                            const std::vector<Variant>&);
     friend struct ServerRecordset;
     const Variant& at(int index) const;
     void requireWritable(const char* op) const;
@@ -207,6 +208,12 @@ void ConnectToFile(ConnectionHandle& connection, std::string file, std::string f
 std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string& statement,
                                  const std::string& mode);
 void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement);
+// The same with values bound to the statement's "?" marks, in their order: a
+// value from a user or a file is never part of the statement's text, on
+// either engine.
+std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string& statement,
+                                 const std::string& mode, const std::vector<Variant>& params);
+void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement, const std::vector<Variant>& params);
 
 // Number of rows the last ExecCmdInDB changed on this connection.
 long RowsAffected(const ConnectionHandle& connection);
@@ -220,6 +227,10 @@ void LockKeyForWriting(ConnectionHandle& connection, const std::string& key);
 // Which store a connection reaches, for the about screen and the tool: the
 // file, or "PostgreSQL" with the server, database and user (never a password).
 std::string DescribeConnection(const ConnectionHandle& connection);
+// A server connection whose traffic is encrypted (TLS or GSSAPI); false for
+// a file, and for a server reached through a Unix socket, where libpq never
+// encrypts whatever sslmode asks.
+bool ConnectionEncrypted(const ConnectionHandle& connection);
 
 // How long a server connection waits for a lock held by another connection
 // before its statement fails (busy()). Tests shorten it.

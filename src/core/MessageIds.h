@@ -22,12 +22,14 @@ inline constexpr int kMessageIds[] = {
     932,                                           // no display
     2302, 2304, 2306, 2308,                        // the office's server at start (core/modMain.cpp)
     2310, 2312, 2314, 2316, 2318,                  // the server lost or busy while running: the program goes on
+    3200, 3202,                                    // a save whose answer the lost server never gave
     478,                                           // the exit question
     // Main menu and search screen
     480, 556, 980, 990, 992,
     // Values screen: typing, the checks before a save or comparison, the questions
     960, 918, 986, 988, 916, 550, 552, 554, 560, 994,
     962, 964, 966, 968, 970, 972, 974, 976, 978, 982,
+    3204,  // a name read from a file holds a NUL character
     2402, 2404,  // a statement opened from the list was saved under another industry
     3500,        // comparing a statement of a year the edition in use does not cover
     // a statement changed by another copy or adviser since it was opened (enterprise/RecordStore.cpp)

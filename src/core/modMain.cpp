@@ -138,10 +138,9 @@ std::string FatalErrorText(const std::exception& error) {
     else if (dynamic_cast<const std::bad_alloc*>(&error)) headline = 1532;
     std::string text = Txt(headline);
     if (headline != 1532) text += error.what();
-    if (db) {
-        if (!db->statement().empty()) text += "\n\n" + db->statement();
-        else if (!db->file().empty() && text.find(db->file()) == std::string::npos) text += "\n\n" + db->file();
-    }
+    // Which store, never the statement: a statement quotes what the user
+    // typed and means nothing to the person reading the message.
+    if (db && !db->file().empty() && text.find(db->file()) == std::string::npos) text += "\n\n" + db->file();
     text += "\n\n" + Txt(906);
     return text;
 }

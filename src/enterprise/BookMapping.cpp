@@ -708,8 +708,7 @@ Statement ComputeStatement(const Book& book, const std::vector<Target>& targets)
 std::map<std::string, Target> LoadRememberedMapping(ConnectionHandle& user, const std::string& bookKey) {
     std::map<std::string, Target> m;
     if (!TableExists(user, kMappingTable)) return m;
-    auto rs = GetRS(user, "select AccountKey, Target from BookMappings where BookKey = '" + SqlQuote(bookKey) + "'",
-                    "read");
+    auto rs = GetRS(user, "select AccountKey, Target from BookMappings where BookKey = ?", "read", {Variant(bookKey)});
     for (const auto& r : rs->Rows())
         if (auto t = TargetByName(r[1].toString())) m[r[0].toString()] = *t;
     return m;
@@ -718,12 +717,11 @@ std::map<std::string, Target> LoadRememberedMapping(ConnectionHandle& user, cons
 bool RememberMapping(ConnectionHandle& user, const Book& book, const std::vector<Target>& targets) {
     if (!TableExists(user, kMappingTable)) return false;
     Transaction tx(user);
-    ExecCmdInDB(user, "delete * from BookMappings where BookKey = '" + SqlQuote(book.key) + "'");
+    ExecCmdInDB(user, "delete * from BookMappings where BookKey = ?", {Variant(book.key)});
     for (size_t k = 0; k < book.accounts.size() && k < targets.size(); ++k) {
         const Account& a = book.accounts[k];
-        ExecCmdInDB(user, "INSERT into BookMappings (BookKey, AccountKey, AccountName, Target) VALUES ('" +
-                              SqlQuote(book.key) + "', '" + SqlQuote(a.key) + "', '" + SqlQuote(a.fullName) + "', '" +
-                              TargetCode(targets[k]) + "')");
+        ExecCmdInDB(user, "INSERT into BookMappings (BookKey, AccountKey, AccountName, Target) VALUES (?, ?, ?, ?)",
+                    {Variant(book.key), Variant(a.key), Variant(a.fullName), Variant(std::string(TargetCode(targets[k])))});
     }
     tx.Commit();
     return true;

@@ -4,6 +4,7 @@
 #include "core/Strings.h"
 #include "core/Text.h"
 
+#include <charconv>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -105,11 +106,38 @@ std::optional<StoredVersion> SeenVersion(const ConnectionHandle& cn, const std::
 bool SaveRecordIfUnchanged(ConnectionHandle& cn, const RecordTexts& record, std::int16_t year,
                            const StoredVersion& expected) {
     prepare(cn);
-    Transaction tx(cn);
-    lockRecord(cn, record[Field::FirmName], year);
-    if (!SameVersion(CurrentVersion(cn, record[Field::FirmName], year), expected)) return false;
-    writeRecord(cn, record, year);
-    tx.Commit();
+    const std::string key = recordKey(cn, record[Field::FirmName], year);
+    const auto before = seenVersions().find(key);
+    const std::optional<Seen> seenBefore =
+        before == seenVersions().end() ? std::nullopt : std::optional<Seen>(before->second);
+    try {
+        Transaction tx(cn);
+        lockRecord(cn, record[Field::FirmName], year);
+        if (!SameVersion(CurrentVersion(cn, record[Field::FirmName], year), expected)) return false;
+        writeRecord(cn, record, year);
+        tx.Commit();
+    } catch (...) {
+        // Not known to be written: this copy still saw what it saw before.
+        if (seenBefore) seenVersions()[key] = *seenBefore;
+        else seenVersions().erase(key);
+        throw;
+    }
+    return true;
+}
+
+bool StoredAsSaved(ConnectionHandle& cn, const RecordTexts& record, std::int16_t year) {
+    prepare(cn);
+    auto rs = storedRows(cn, record[Field::FirmName], year);
+    if (rs->RecordCount() != 1) return false;
+    if (rs->Fields("FirmName").toString() != record[Field::FirmName]) return false;
+    for (Field f : ValueFields()) {
+        const Variant& v = rs->Fields(ColumnName(f));
+        double typed = 0;
+        const std::string& t = record[f];
+        if (std::from_chars(t.data(), t.data() + t.size(), typed).ec != std::errc()) typed = 0;
+        if ((v.isNull() ? 0.0 : v.toDouble()) != typed) return false;
+    }
+    remember(cn, record[Field::FirmName], year, versionOf(*rs));
     return true;
 }
 

@@ -67,6 +67,13 @@ std::optional<StoredVersion> SeenVersion(const ConnectionHandle& cn, const std::
 bool SaveRecordIfUnchanged(ConnectionHandle& cn, const RecordTexts& record, std::int16_t year,
                            const StoredVersion& expected);
 
+// After a save whose answer never came (the connection was lost while it
+// ran): true when the store holds exactly the record's name and values for
+// the year (the save took effect, or the store held them already), then
+// remembered as seen; false when it does not (the save did not take effect).
+// Throws DbError when the store still cannot be reached.
+bool StoredAsSaved(ConnectionHandle& cn, const RecordTexts& record, std::int16_t year);
+
 // The question when a record changed since this program saw it: replace
 // (Yes), reload (No), keep working (Cancel).
 std::string ChangedMeanwhileQuestion(const std::string& name, std::int16_t year, const StoredVersion& now,

@@ -28,6 +28,50 @@ std::string yearMessage() { return ComparisonCheckMessage(ComparisonCheck::YearO
 
 std::string nameOf(const RecordHolder& holder) { return holder.Record()[Field::FirmName]; }
 
+// A save whose answer never came and that could not be checked yet (the
+// server was still out of reach): the next save of the same record asks the
+// store first, so the record is stored once, never twice and never lost.
+struct SaveInDoubt {
+    std::weak_ptr<Connection> connection;
+    RecordTexts record;
+    std::int16_t year = 0;
+};
+std::optional<SaveInDoubt>& saveInDoubt() {
+    static std::optional<SaveInDoubt> d;
+    return d;
+}
+
+bool sameRecord(const RecordTexts& a, const RecordTexts& b) {
+    if (a[Field::FirmName] != b[Field::FirmName]) return false;
+    for (Field f : ValueFields())
+        if (a[f] != b[f]) return false;
+    return true;
+}
+
+// Writes the record over the version expected; a connection lost on the way
+// is settled by asking the store, once connected again, whether the record
+// is there: true (written), false (changed meanwhile: nothing written).
+// Throws the lost connection when the save did not take effect, and
+// SaveStillInDoubt when the store cannot tell yet.
+struct SaveStillInDoubt {};
+bool writeSettled(ConnectionHandle& user, const RecordTexts& r, std::int16_t year, const store::StoredVersion& base) {
+    try {
+        return store::SaveRecordIfUnchanged(user, r, year, base);
+    } catch (const DbError& lost) {
+        if (!lost.connectionLost()) throw;
+        bool stored = false;
+        try {
+            stored = store::StoredAsSaved(user, r, year);
+        } catch (const DbError& again) {
+            if (!again.connectionLost()) throw;
+            saveInDoubt() = SaveInDoubt{user, r, year};
+            throw SaveStillInDoubt{};
+        }
+        if (!stored) throw;
+        return true;
+    }
+}
+
 } // namespace
 
 SaveResult Save(RecordHolder& holder, ConnectionHandle& user, bool skipWarnings) {
@@ -40,10 +84,29 @@ SaveResult Save(RecordHolder& holder, ConnectionHandle& user, bool skipWarnings)
         MsgBox(Txt(store::kMsgInvalidName));
         return SaveResult::Refused;
     }
+    // A NUL (from a file: nobody types one) cannot be stored on a server and
+    // would cut the name short elsewhere.
+    if (name.find('\0') != std::string::npos) {
+        MsgBox(Txt(kMsgNameHoldsNul));
+        return SaveResult::Refused;
+    }
     const auto year = ReferenceYear(r[Field::Year]);
     if (!year) {
         MsgBox(yearMessage());
         return SaveResult::Refused;
+    }
+    // An earlier save of this record whose outcome was not known: the store
+    // says now whether it took effect.
+    if (auto& doubt = saveInDoubt(); doubt && doubt->connection.lock() == user && doubt->year == *year &&
+                                     doubt->record[Field::FirmName] == name) {
+        const bool earlierStored = store::StoredAsSaved(user, doubt->record, doubt->year);
+        const bool sameAsEarlier = sameRecord(doubt->record, r);
+        doubt.reset();
+        if (earlierStored && sameAsEarlier) {
+            MsgBox(Txt(kMsgEarlierSaveTookEffect));
+            holder.SetChanged(false);
+            return SaveResult::Saved;
+        }
     }
     bool replacing = false;
     // What this copy saw of the record (opened, saved or deleted here), and
@@ -60,7 +123,13 @@ SaveResult Save(RecordHolder& holder, ConnectionHandle& user, bool skipWarnings)
     // Written only over the version the user has decided about; a change in
     // between is asked about, never overwritten silently.
     store::StoredVersion base = changedMeanwhile ? *seen : now;
-    while (!store::SaveRecordIfUnchanged(user, r, *year, base)) {
+    for (;;) {
+        try {
+            if (writeSettled(user, r, *year, base)) break;
+        } catch (const SaveStillInDoubt&) {
+            MsgBox(Txt(kMsgSaveInDoubt), MsgButtons::OK, MsgIcon::Exclamation);
+            return SaveResult::Declined;
+        }
         now = store::CurrentVersion(user, name, *year);
         if (store::SameVersion(base, now)) continue;  // changed and changed back: write
         switch (MsgBox(store::ChangedMeanwhileQuestion(name, *year, now, gintLanguage), MsgButtons::YesNoCancel,

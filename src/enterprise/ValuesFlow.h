@@ -109,6 +109,12 @@ void OpenExisting(RecordHolder& holder, ConnectionHandle& user);
 // that it is compared with the industry chosen now. False when cancelled.
 bool OpenStored(ConnectionHandle& user, const std::string& name, std::int16_t year);
 inline constexpr int kMsgCompareWithSavedIndustry = 2402;
+// The connection was lost while saving and the store could not be asked yet;
+// the next save asks it first, and says so when the earlier save took effect.
+inline constexpr int kMsgSaveInDoubt = 3200;
+inline constexpr int kMsgEarlierSaveTookEffect = 3202;
+// A name read from a file holds a NUL character: that record is not saved.
+inline constexpr int kMsgNameHoldsNul = 3204;
 inline constexpr int kMsgSavedIndustryNotInDataSet = 2404;
 
 // Return to the main menu or the search screen: true when the screen may be

@@ -62,7 +62,7 @@ public:
             while (!msg.empty() && (msg.back() == '\n' || msg.back() == ' ')) msg.pop_back();
             PQfinish(conn_);
             conn_ = nullptr;
-            throw ServerFailure("cannot connect: " + msg);
+            throw ServerFailure("cannot connect: " + withoutPassword(msg, address));
         }
         exec("SET client_min_messages = warning");
         exec("SET standard_conforming_strings = on");
@@ -102,11 +102,17 @@ private:
     PGconn* conn_ = nullptr;
 };
 
+// The office's own tables: what the advisers save (shared, with who saved).
+inline constexpr const char* kMappingsTable = "BookMappings";
+bool officeTable(const std::string& name) {
+    return equalsNoCase(name, kUserRecordsTable) || equalsNoCase(name, kMappingsTable);
+}
+
 std::string createStatement(const TableDef& def, const std::string& name) {
     std::string s = "CREATE TABLE " + ident(name) + " (";
     for (std::size_t i = 0; i < def.columns.size(); ++i)
         s += (i ? ", " : "") + ident(def.columns[i].name) + " " + serverType(def.columns[i]);
-    if (equalsNoCase(def.name, kUserRecordsTable))
+    if (officeTable(def.name))
         for (const auto& extra : kSavedColumns) s += ", " + ident(extra.name) + " " + extra.definition;
     return s + ")";
 }
@@ -162,28 +168,123 @@ void grantAdvisers(Server& db, const std::vector<TableDef>& layout) {
         db.exec("CREATE ROLE " + ident(role) + " NOLOGIN");
     }
     db.exec("GRANT USAGE ON SCHEMA " + ident(db.text("SELECT current_schema()")) + " TO " + ident(role));
-    const auto& refs = userReferenceTables();
+    // What the program does and no more: it writes the office's tables and
+    // reads the rest; the report tables it writes are each connection's
+    // temporary copies, made from the shared ones (which needs reading them).
     for (const auto& def : layout) {
-        const bool reference = std::any_of(refs.begin(), refs.end(), [&](const std::string& r) {
-            return equalsNoCase(r, def.name);
-        });
-        db.exec("GRANT " + std::string(reference ? "SELECT" : "SELECT, INSERT, UPDATE, DELETE") + " ON " +
-                ident(def.name) + " TO " + ident(role));
+        const std::string table = ident(def.name);
+        db.exec("REVOKE ALL ON " + table + " FROM " + ident(role));
+        db.exec("GRANT " + std::string(officeTable(def.name) ? "SELECT, INSERT, UPDATE, DELETE" : "SELECT") + " ON " +
+                table + " TO " + ident(role));
     }
+    // Granted by the database's owner; another administrator leaves the
+    // right as it stands (PUBLIC has it unless the office revoked it).
+    if (db.text("SELECT pg_has_role(datdba, 'USAGE') FROM pg_database WHERE datname = current_database()") == "t")
+        db.exec("GRANT TEMPORARY ON DATABASE " + ident(db.text("SELECT current_database()")) + " TO " + ident(role));
     db.exec("GRANT EXECUTE ON FUNCTION foldcase(text) TO " + ident(role));
 }
 
-void setRowSecurity(Server& db, ServerStoreOptions::RowSecurity choice) {
-    const std::string table = ident(kUserRecordsTable);
-    if (choice == ServerStoreOptions::RowSecurity::Off) {
-        db.exec("DROP POLICY IF EXISTS zorva_own_rows ON " + table);
-        db.exec("ALTER TABLE " + table + " DISABLE ROW LEVEL SECURITY");
-        return;
+std::string joined(const std::vector<std::string>& items, const std::string& separator) {
+    std::string out;
+    for (const auto& i : items) out += (out.empty() ? "" : separator) + i;
+    return out;
+}
+
+// Turning row-level security off would make two advisers' statements of the
+// same name and year one statement: refused, naming them.
+void refuseMergingStatements(Server& db) {
+    const auto pairs = db.column(
+        "SELECT format('%s, %s (saved by %s)', min(firmname), year, string_agg(DISTINCT savedby, ', ' ORDER BY savedby)) "
+        "FROM myvalues GROUP BY foldcase(firmname), year HAVING count(DISTINCT savedby) > 1 "
+        "ORDER BY min(firmname), year");
+    if (pairs.empty()) return;
+    throw ServerFailure(
+        "row-level security was not turned off: " + std::to_string(pairs.size()) +
+        " enterprise name and year pairs are held by more than one adviser, and would become one statement "
+        "(a replace by one adviser would delete the other's):\n  " +
+        joined(pairs, "\n  ") +
+        "\nHave the advisers rename or delete all but one statement of each pair, then run init-store again.");
+}
+
+// Statements no adviser owns: no adviser would see them once each sees only
+// their own. Given to one adviser, left to all, or refused with the count.
+void settleOwnerless(Server& db, const ServerStoreOptions& options, StoreSummary& summary) {
+    const std::string role = kAdvisersRole;
+    // The row's saver is no adviser (superusers see every row anyway).
+    auto ownerlessOf = [&](const std::string& alias) {
+        const std::string savedby = (alias.empty() ? "" : alias + ".") + "savedby";
+        return savedby + " <> '" + role + "' AND NOT EXISTS (SELECT 1 FROM pg_roles r WHERE r.rolname = " + savedby +
+               " AND NOT r.rolsuper AND pg_has_role(r.oid, '" + role + "', 'MEMBER'))";
+    };
+    const std::string ownerless = ownerlessOf("");
+    for (const char* table : {kUserRecordsTable, kMappingsTable}) {
+        const std::string count = db.text("SELECT count(*) FROM " + ident(table) + " WHERE " + ownerless);
+        if (count == "0") continue;
+        const bool records = equalsNoCase(table, kUserRecordsTable);
+        if (records && (!options.ownerRole.empty() || options.ownerlessToAll)) {
+            summary.ownerlessSettled = std::stoll(count);
+            // Given to one adviser, or left to all, a statement must not meet
+            // one of the same name and year that an adviser already sees: a
+            // replace of one would delete the other.
+            std::vector<const char*> params;
+            std::string whose = "NOT (" + ownerlessOf("m") + ")";
+            if (!options.ownerRole.empty()) {
+                whose = "m.savedby = $1";
+                params.push_back(options.ownerRole.c_str());
+            }
+            const auto clashes = db.column(
+                "SELECT DISTINCT format('%s, %s (saved by %s)', m.firmname, m.year, m.savedby) FROM myvalues o "
+                "JOIN myvalues m ON foldcase(m.firmname) = foldcase(o.firmname) AND m.year = o.year AND " + whose +
+                    " WHERE " + ownerlessOf("o"),
+                params);
+            if (!clashes.empty())
+                throw ServerFailure("row-level security was not turned on: statements saved by no adviser have the "
+                                    "enterprise name and year of these advisers' statements, and a replace of one "
+                                    "would delete the other:\n  " +
+                                    joined(clashes, "\n  ") +
+                                    "\nRename or delete one of each pair, then run init-store again.");
+        }
+        if (!options.ownerRole.empty()) {
+            if (db.text("SELECT 1 FROM pg_roles r WHERE r.rolname = $1 AND NOT r.rolsuper AND "
+                        "pg_has_role(r.oid, $2, 'MEMBER')",
+                        {options.ownerRole.c_str(), role.c_str()})
+                    .empty())
+                throw ServerFailure("row-level security was not turned on: --owner " + options.ownerRole +
+                                    " is not a role of the advisers (" + role + ")");
+            db.exec("UPDATE " + ident(table) + " SET savedby = $1 WHERE " + ownerless, {options.ownerRole.c_str()});
+        } else if (options.ownerlessToAll || !records) {
+            // Book mappings nobody owns are remembered for every adviser.
+            db.exec("UPDATE " + ident(table) + " SET savedby = '" + role + "' WHERE " + ownerless);
+        } else {
+            const auto savers =
+                db.column("SELECT DISTINCT savedby FROM myvalues WHERE " + ownerless + " ORDER BY savedby");
+            throw ServerFailure(
+                "row-level security was not turned on: " + count +
+                " saved statements were saved by no adviser (SavedBy: " + joined(savers, ", ") +
+                ") and no adviser would see them. Run init-store again with --owner ROLE to give them to that "
+                "adviser, or with --ownerless-to-all to let every adviser see them (an adviser who saves one "
+                "again makes it theirs)");
+        }
     }
-    db.exec("DROP POLICY IF EXISTS zorva_own_rows ON " + table);
-    db.exec("CREATE POLICY zorva_own_rows ON " + table +
-            " USING (savedby = current_user) WITH CHECK (savedby = current_user)");
-    db.exec("ALTER TABLE " + table + " ENABLE ROW LEVEL SECURITY");
+}
+
+void setRowSecurity(Server& db, const ServerStoreOptions& options) {
+    for (const char* name : {kUserRecordsTable, kMappingsTable}) {
+        const std::string table = ident(name);
+        db.exec("DROP POLICY IF EXISTS zorva_own_rows ON " + table);
+        if (options.rowSecurity == ServerStoreOptions::RowSecurity::Off) {
+            db.exec("ALTER TABLE " + table + " DISABLE ROW LEVEL SECURITY");
+            continue;
+        }
+        // Each adviser's own rows, and those left to every adviser.
+        db.exec("CREATE POLICY zorva_own_rows ON " + table + " USING (savedby = current_user OR savedby = '" +
+                kAdvisersRole + "') WITH CHECK (savedby = current_user)");
+        db.exec("ALTER TABLE " + table + " ENABLE ROW LEVEL SECURITY");
+    }
+}
+
+bool rowSecurityOn(Server& db) {
+    return db.text("SELECT relrowsecurity FROM pg_class WHERE oid = to_regclass('myvalues')") == "t";
 }
 
 } // namespace
@@ -196,7 +297,7 @@ const std::vector<std::string>& perConnectionTables() {
             const bool reference = std::any_of(refs.begin(), refs.end(), [&](const std::string& r) {
                 return equalsNoCase(r, def.name);
             });
-            if (!reference && !equalsNoCase(def.name, kUserRecordsTable)) out.push_back(def.name);
+            if (!reference && !officeTable(def.name)) out.push_back(def.name);
         }
         return out;
     }();
@@ -215,52 +316,120 @@ std::string serverSessionSetup(int lockWaitMs) {
            "END IF; END LOOP; END $z$";
 }
 
-std::string addressWithoutPassword(const std::string& address) {
-    std::string a = address;
-    const auto scheme = a.find("://");
-    if (scheme != std::string::npos) {
-        const auto start = scheme + 3;
-        const auto end = a.find_first_of("/?", start);
-        const auto at = a.rfind('@', end == std::string::npos ? a.size() : end);
-        if (at != std::string::npos && at >= start) {
-            const auto colon = a.find(':', start);
-            if (colon != std::string::npos && colon < at) a.erase(colon, at - colon);
+namespace {
+
+using Options = std::unique_ptr<PQconninfoOption, decltype(&PQconninfoFree)>;
+
+// The address as libpq itself reads it (a URI or keyword=value pairs); null
+// when libpq cannot read it. libpq's own complaint is never kept: it may
+// quote the password.
+Options parsedAddress(const std::string& address) {
+    char* error = nullptr;
+    Options o(PQconninfoParse(address.c_str(), &error), &PQconninfoFree);
+    PQfreemem(error);
+    return o;
+}
+
+std::string percentEncoded(const std::string& s, bool keepSlash) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : s) {
+        if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~' || (keepSlash && c == '/')) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
         }
-        // password=... among the URI's parameters
-        for (auto p = a.find("password="); p != std::string::npos; p = a.find("password=")) {
-            auto e = a.find('&', p);
-            if (p > 0 && (a[p - 1] == '&' || a[p - 1] == '?')) {
-                a.erase(p, e == std::string::npos ? std::string::npos : e - p + 1);
-                if (!a.empty() && (a.back() == '&' || a.back() == '?')) a.pop_back();
-            } else {
-                break;
+    }
+    return out;
+}
+
+// A URI whose "user:password@" libpq does not see as one: a "/" before the
+// last "@" (postgresql://alice:SE/CRET@host/db) ends libpq's look for the
+// credentials, so it reads the password as a host, a port or a database.
+// Such an address is shown as if libpq could not read it.
+bool passwordMisread(const std::string& address) {
+    const auto scheme = address.find("://");
+    if (scheme == std::string::npos) return false;
+    const auto at = address.rfind('@');
+    const auto slash = address.find('/', scheme + 3);
+    return at != std::string::npos && at > scheme && slash != std::string::npos && slash < at;
+}
+
+// An address libpq cannot read: where its password starts and ends is not
+// known, so only the scheme is shown.
+std::string unreadableAddress(const std::string& address) {
+    const auto scheme = address.find("://");
+    if (scheme != std::string::npos) return address.substr(0, scheme + 3) + "…";
+    return "…";
+}
+
+} // namespace
+
+std::string addressWithoutPassword(const std::string& address) {
+    Options o = parsedAddress(address);
+    if (!o || passwordMisread(address)) return unreadableAddress(address);
+    std::map<std::string, std::string> v;
+    std::vector<std::string> order;
+    for (const PQconninfoOption* p = o.get(); p->keyword; ++p) {
+        if (!p->val || std::string(p->keyword) == "password") continue;
+        v[p->keyword] = p->val;
+        order.push_back(p->keyword);
+    }
+    // Rebuilt as a URI: user@host:port/dbname, then every other setting.
+    std::string out = "postgresql://";
+    if (v.count("user")) out += percentEncoded(v["user"], false) + "@";
+    const std::string host = v.count("host") ? v["host"] : "";
+    const std::string port = v.count("port") ? v["port"] : "";
+    const bool hostInAuthority = !host.empty() && host.find_first_of("/,") == std::string::npos &&
+                                 port.find(',') == std::string::npos;
+    if (hostInAuthority) {
+        out += host.find(':') != std::string::npos ? "[" + host + "]" : percentEncoded(host, false);
+        if (!port.empty()) out += ":" + percentEncoded(port, false);
+    }
+    out += "/";
+    if (v.count("dbname")) out += percentEncoded(v["dbname"], false);
+    std::string query;
+    for (const auto& k : order) {
+        if (k == "user" || k == "dbname" || (hostInAuthority && (k == "host" || k == "port"))) continue;
+        query += (query.empty() ? "?" : "&") + k + "=" + percentEncoded(v[k], true);
+    }
+    return out + query;
+}
+
+std::string withoutPassword(const std::string& text, const std::string& address) {
+    Options o = parsedAddress(address);
+    if (!o || passwordMisread(address)) {
+        // libpq could not read the address (or read its password as
+        // something else), so its complaint may quote any part of it: every
+        // quoted stretch is left out, and the address itself.
+        std::string out;
+        bool inQuote = false;
+        for (char c : text) {
+            if (c == '"') {
+                out += inQuote ? "…\"" : "\"";
+                inQuote = !inQuote;
+            } else if (!inQuote) {
+                out += c;
             }
         }
-        return a;
+        for (auto at = out.find(address); at != std::string::npos; at = out.find(address, at))
+            out.replace(at, address.size(), unreadableAddress(address));
+        return out;
     }
-    // keyword=value pairs: drop password=... (quoted or not)
-    std::string out;
-    std::size_t i = 0;
-    while (i < a.size()) {
-        while (i < a.size() && std::isspace(static_cast<unsigned char>(a[i]))) ++i;
-        std::size_t j = i;
-        while (j < a.size() && a[j] != '=' && !std::isspace(static_cast<unsigned char>(a[j]))) ++j;
-        const std::string key = a.substr(i, j - i);
-        while (j < a.size() && std::isspace(static_cast<unsigned char>(a[j]))) ++j;
-        if (j < a.size() && a[j] == '=') ++j;
-        while (j < a.size() && std::isspace(static_cast<unsigned char>(a[j]))) ++j;
-        std::size_t k = j;
-        if (k < a.size() && a[k] == '\'') {
-            ++k;
-            while (k < a.size() && a[k] != '\'') k += a[k] == '\\' ? 2 : 1;
-            ++k;
-        } else {
-            while (k < a.size() && !std::isspace(static_cast<unsigned char>(a[k]))) ++k;
-        }
-        if (lower(key) != "password" && !key.empty())
-            out += (out.empty() ? "" : " ") + a.substr(i, std::min(k, a.size()) - i);
-        i = k;
+    std::string out = text;
+    for (const PQconninfoOption* p = o.get(); p->keyword; ++p) {
+        if (!p->val || !*p->val || std::string(p->keyword) != "password") continue;
+        // As libpq decoded it, and as it was written in a URI.
+        for (const std::string& secret : {std::string(p->val), percentEncoded(p->val, false)})
+            for (auto at = out.find(secret); at != std::string::npos; at = out.find(secret, at))
+                out.replace(at, secret.size(), "***");
     }
+    const std::string shown = addressWithoutPassword(address);
+    if (address != shown)
+        for (auto at = out.find(address); at != std::string::npos; at = out.find(address, at + shown.size()))
+            out.replace(at, address.size(), shown);
     return out;
 }
 
@@ -321,12 +490,15 @@ bool updateServerStore(const UserSource& src, const std::string& address, const 
             if (plan.kind == TableUpgrade::Kind::AddColumns)
                 for (const Column* c : plan.missing)
                     db.exec("ALTER TABLE " + ident(def.name) + " ADD COLUMN " + ident(c->name) + " " + serverType(*c));
-            if (equalsNoCase(def.name, kUserRecordsTable)) {
+            if (officeTable(def.name)) {
                 // The office's records also say who saved them and when.
+                // Rows saved before have no saver: never the role running
+                // this, which would hide them under row-level security.
                 for (const auto& extra : kSavedColumns)
                     if (std::find(have.begin(), have.end(), lower(extra.name)) == have.end()) {
-                        db.exec("ALTER TABLE " + ident(def.name) + " ADD COLUMN " + ident(extra.name) + " " +
-                                extra.definition);
+                        const std::string column = ident(extra.name);
+                        db.exec("ALTER TABLE " + ident(def.name) + " ADD COLUMN " + column + " " + extra.definition);
+                        if (lower(extra.name) == "savedby") db.exec("UPDATE " + ident(def.name) + " SET savedby = ''");
                         summary.columnsAdded.push_back(def.name + "." + extra.name);
                     }
             }
@@ -350,7 +522,12 @@ bool updateServerStore(const UserSource& src, const std::string& address, const 
         db.exec("CREATE INDEX IF NOT EXISTS myvalues_name_year ON " + ident(kUserRecordsTable) +
                 " (foldcase(firmname), year)");
         grantAdvisers(db, layout);
-        if (options.rowSecurity != ServerStoreOptions::RowSecurity::Keep) setRowSecurity(db, options.rowSecurity);
+        if (options.rowSecurity == ServerStoreOptions::RowSecurity::Off && rowSecurityOn(db)) refuseMergingStatements(db);
+        if (options.rowSecurity == ServerStoreOptions::RowSecurity::On ||
+            (options.rowSecurity == ServerStoreOptions::RowSecurity::Keep && rowSecurityOn(db)))
+            settleOwnerless(db, options, summary);
+        if (options.rowSecurity != ServerStoreOptions::RowSecurity::Keep) setRowSecurity(db, options);
+        else if (rowSecurityOn(db)) setRowSecurity(db, ServerStoreOptions{ServerStoreOptions::RowSecurity::On, {}, false});
         summary.userRecords = std::stoll(db.text("SELECT count(*) FROM " + ident(kUserRecordsTable)));
         summary.tables = static_cast<long long>(layout.size());
         summary.journalMode = "server";

@@ -35,6 +35,7 @@ struct StoreSummary {
     std::string journalMode;              // user store: journal mode after the update ("wal")
     long long tables = 0;                 // tables in the store
     long long rows = 0;                   // rows written
+    long long ownerlessSettled = 0;       // server store: statements of no adviser given an owner or left to all
 };
 
 // Builds the industry store at outPath from a checked source.

@@ -87,7 +87,10 @@ void frmAbout::subApplyCaptions(int language) {
     // file chosen with --user-store, or the office's server (its address,
     // database and user as the connection has them, never a password).
     if (gcnUser && gcnUser->isServer()) {
-        ui->lblUserStore->setText(t(2300).trimmed() + "\n" + qs(DescribeConnection(gcnUser)));
+        // Whether the connection is encrypted: sslmode=require over a local
+        // socket connects without encryption and without a word from libpq.
+        ui->lblUserStore->setText(t(2300).trimmed() + "\n" + qs(DescribeConnection(gcnUser)) + "\n" +
+                                  t(ConnectionEncrypted(gcnUser) ? 3206 : 3208));
     } else {
         std::error_code ec;
         const std::filesystem::path store = std::filesystem::absolute(UserStorePath(), ec).lexically_normal();

@@ -9,6 +9,7 @@
 #include "core/Globals.h"
 #include "core/Strings.h"
 #include "core/modMain.h"
+#include "store/ServerStore.h"
 #include "support/AppFixture.h"
 #include "support/PgServer.h"
 
@@ -104,33 +105,45 @@ TEST_F(ServerConnection, ReportTablesBelongToTheirConnection) {
     EXPECT_EQ(GetRS(cn, "select * from MyValues where FirmName = 'Shared'", "read")->RecordCount(), 1);
 }
 
-// The server stops: the call fails with the lost-connection message (the
-// program goes on), and once the server is back the next call connects again,
-// with the connection's report tables made anew.
+// The server stops (fast, at once as in a crash, or at once and back before
+// the next call): the call fails with the lost-connection message (the
+// program goes on, and nothing in the message quotes the statement), and once
+// the server is back the next call connects again, with the connection's
+// report tables made anew.
 TEST(ServerFaults, ADroppedConnectionIsSaidAndTheNextCallConnectsAgain) {
     std::string why;
     if (!PgAvailable(&why)) GTEST_SKIP() << why;
     Fakes fakes = InstallFakes();
     PrivatePgServer server;
     const std::string address = server.NewStore();
-    ConnectionHandle cn;
-    ConnectToFile(cn, address, "unknown");
-    ExecCmdInDB(cn, "INSERT into MyValues (FirmName, [Year]) VALUES ('Kept', 2010)");
-    server.Stop();
-    try {
-        GetRS(cn, "select * from MyValues", "read");
-        ADD_FAILURE() << "a stopped server went unnoticed";
-    } catch (const DbError& e) {
-        EXPECT_TRUE(e.connectionLost()) << e.what();
-        EXPECT_TRUE(IsRecoverableError(e));
-        EXPECT_EQ(RecoverableErrorText(e).rfind(Txt(2310), 0), 0u);
+    enum class Stop { Fast, Immediate, ImmediateAndBack };
+    for (Stop how : {Stop::Fast, Stop::Immediate, Stop::ImmediateAndBack}) {
+        SCOPED_TRACE(int(how));
+        ConnectionHandle cn;
+        ConnectToFile(cn, address, "unknown");
+        ExecCmdInDB(cn, "delete * from MyValues");
+        ExecCmdInDB(cn, "INSERT into MyValues (FirmName, [Year]) VALUES ('Kept', 2010)");
+        if (how == Stop::Fast) server.Stop();
+        else server.Kill();
+        if (how == Stop::ImmediateAndBack) server.Start();
+        try {
+            GetRS(cn, "select * from MyValues where FirmName = 'Kept'", "read");
+            ADD_FAILURE() << "a stopped server went unnoticed";
+        } catch (const DbError& e) {
+            EXPECT_TRUE(e.connectionLost()) << e.what();
+            EXPECT_TRUE(IsRecoverableError(e));
+            EXPECT_EQ(RecoverableErrorText(e).rfind(Txt(2310), 0), 0u);
+            EXPECT_EQ(RecoverableErrorText(e).find("Kept"), std::string::npos) << RecoverableErrorText(e);
+        }
+        if (how != Stop::ImmediateAndBack) {
+            EXPECT_THROW(GetRS(cn, "select * from MyValues", "read"), DbError) << "still stopped";
+            server.Start();
+        }
+        auto rs = GetRS(cn, "select FirmName from MyValues", "read");
+        ASSERT_EQ(rs->RecordCount(), 1);
+        EXPECT_EQ(rs->Fields(0).toString(), "Kept");
+        EXPECT_EQ(GetRS(cn, "select * from Rpt_Comparison", "read")->RecordCount(), 0);
     }
-    EXPECT_THROW(GetRS(cn, "select * from MyValues", "read"), DbError) << "still stopped";
-    server.Start();
-    auto rs = GetRS(cn, "select FirmName from MyValues", "read");
-    ASSERT_EQ(rs->RecordCount(), 1);
-    EXPECT_EQ(rs->Fields(0).toString(), "Kept");
-    EXPECT_EQ(GetRS(cn, "select * from Rpt_Comparison", "read")->RecordCount(), 0);
 }
 
 // The server ends the session inside a transaction (an administrator, a
@@ -228,4 +241,40 @@ TEST_F(ServerConnection, TheDescriptionNamesServerDatabaseAndUserButNoPassword) 
     EXPECT_TRUE(IsServerAddress("postgresql:///zorva?host=/run/postgresql"));
     EXPECT_FALSE(IsServerAddress("/home/a/myData.mdb"));
     EXPECT_FALSE(IsServerAddress("odd=name.mdb"));
+}
+
+// Passwords in the address, wherever they would break a hand-made reading of
+// it ("/", "?", "@", a percent sign libpq cannot decode, a quoted keyword
+// value): neither the description, the connection string, a failure's
+// message nor the store it names ever holds them.
+TEST_F(ServerConnection, APasswordNeverShowsWhateverItHolds) {
+    const std::string socket = address.substr(address.find("host=") + 5);
+    const std::string db = address.substr(address.find("@/") + 2, address.find('?') - address.find("@/") - 2);
+    const struct {
+        std::string address;
+        std::string secret;
+    } cases[] = {
+        {"postgresql://zorva:SECRET/slash@/" + db + "?host=" + socket, "SECRET"},
+        {"postgresql://zorva:SE%3FC%40RET@/" + db + "?host=" + socket, "SE?C@RET"},
+        {"postgresql://zorva:SE%CRET@/" + db + "?host=" + socket, "SE%CRET"},
+        {"postgresql://zorva@/" + db + "?host=" + socket + "&password=SECRET", "SECRET"},
+        {"host=" + socket + " dbname=" + db + " user=zorva password='S3 cr\\'et'", "S3 cr"},
+        {"postgresql://nobody_here:SECRET@/" + db + "?host=" + socket, "SECRET"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.address);
+        const std::string shown = zorvadata::addressWithoutPassword(c.address);
+        EXPECT_EQ(shown.find(c.secret), std::string::npos) << shown;
+        EXPECT_EQ(shown.find("CRET"), std::string::npos) << shown;
+        ConnectionHandle other;
+        try {
+            ConnectToFile(other, c.address, "unknown");
+            EXPECT_EQ(DescribeConnection(other).find("CRET"), std::string::npos) << DescribeConnection(other);
+            EXPECT_EQ(other->connectionString.find("CRET"), std::string::npos) << other->connectionString;
+            EXPECT_NE(other->connectionString.find(db), std::string::npos) << other->connectionString;
+        } catch (const DbError& e) {
+            EXPECT_EQ(std::string(e.what()).find("CRET"), std::string::npos) << e.what();
+            EXPECT_EQ(e.file().find("CRET"), std::string::npos) << e.file();
+        }
+    }
 }

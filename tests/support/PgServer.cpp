@@ -137,6 +137,8 @@ void PrivatePgServer::Start() {
 
 void PrivatePgServer::Stop() { run(script() + " stop '" + dir_ + "'"); }
 
+void PrivatePgServer::Kill() { run(script() + " kill '" + dir_ + "'"); }
+
 std::string PrivatePgServer::NewStore() {
     const std::string name = "p" + std::to_string(++databases_);
     PgSql(addressOf(dir_, "postgres"), "CREATE DATABASE " + name);

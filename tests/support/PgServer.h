@@ -55,6 +55,8 @@ public:
     // An address of a new database on it, set up as a user store.
     std::string NewStore();
     void Stop();
+    // Stops it at once (-m immediate: as a crash or a power cut would).
+    void Kill();
     void Start();
     const std::string& dir() const { return dir_; }
 

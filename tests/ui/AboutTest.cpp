@@ -2,7 +2,9 @@
 // the fixed version, Return and the close box.
 #include "support/ui/ScreensFixture.h"
 
+#include "core/DBTools.h"
 #include "core/Globals.h"
+#include "support/PgServer.h"
 #include "core/Strings.h"
 #include "ui/StartScreen.h"
 #include "ui/frmAbout.h"
@@ -76,6 +78,28 @@ TEST_F(AboutScreen, TextsFollowTheLanguageAndVersionStaysFixed) {
                });
     EXPECT_TRUE(m.isVisible());
     EXPECT_TRUE(fakes.messages->empty());
+}
+
+// On the office's server the about screen names the server, database and
+// user (never the password, whatever it holds) and says whether the
+// connection is encrypted: sslmode=require over a local socket is not.
+TEST_F(AboutScreen, TheOfficesServerIsNamedWithoutPasswordAndWithItsEncryption) {
+    std::string why;
+    if (!PgAvailable(&why)) GTEST_SKIP() << why;
+    const std::string store = NewServerStore();
+    const auto at = store.find('@');
+    ConnectToFile(gcnUser, "postgresql://zorva:SE%2FCR%3FET" + store.substr(at) + "&sslmode=require", "unknown");
+    auto& m = menu();
+    WhileModal([&] { Press(&m, Qt::Key_P, Qt::ControlModifier); },
+               [&](ScreenBase& about) {
+                   const std::string shown = text(about, "lblUserStore");
+                   EXPECT_NE(shown.find(LoadResString(3208)), std::string::npos) << shown;
+                   EXPECT_NE(shown.find("zorva@"), std::string::npos) << shown;
+                   EXPECT_EQ(shown.find("CR"), std::string::npos) << shown;
+                   EXPECT_TRUE(ClippedWidgets(&about).empty()) << ClippedWidgets(&about).front();
+                   Click(Child<QPushButton>(&about, "cmdReturn"));
+               });
+    DisconnectFromDB(gcnUser);
 }
 
 TEST_F(AboutScreen, TheCloseBoxReturnsLikeReturnAndTheNextAboutIsANewWindow) {

@@ -68,7 +68,9 @@ const char* kUsage =
     "  --user-store FILE  use FILE as the user data store (made if missing), as\n"
     "                 the program's --user-store; also the variable ZORVA_USER_STORE;\n"
     "                 a server address (postgresql://HOST/DB, service=NAME) uses\n"
-    "                 the office's store on a PostgreSQL server\n"
+    "                 the office's store on a PostgreSQL server; keep its password\n"
+    "                 in ~/.pgpass or a service file, never in the address (a\n"
+    "                 command line is visible to other users in the process list)\n"
     "                 (default: myData.mdb of the application folder, or\n"
     "                 ~/.local/share/zorva/myData.mdb for an installed program)\n"
     "  --lang en|fr   language of texts and messages (default en)\n"
@@ -167,7 +169,8 @@ const std::map<std::string, std::string> kCommandHelp = {
      "Usage: zorva-cli store [--app-dir DIR] [--user-store FILE|ADDRESS]\n"
      "\n"
      "Prints which user store is in use: {\"kind\": \"file\" or \"postgresql\", \"store\": the\n"
-     "file, or the server, database and user (never a password), \"records\": N}.\n"},
+     "file, or the server, database and user (never a password), \"records\": N,\n"
+     "\"encrypted\": whether the connection to the server is encrypted}.\n"},
     {"prepare",
      "Usage: zorva-cli prepare --type rat|bal --dataset OPTION --naics CODE [--year Y] [--lang en|fr] [--app-dir DIR]\n"
      "\n"
@@ -319,6 +322,11 @@ std::string saveStatus(values::SaveResult saved, bool skip, int lang, const Mess
     case values::SaveResult::Saved: return "saved";
     case values::SaveResult::Replaced: return "replaced";
     case values::SaveResult::Declined:
+        // The server went away and could not yet say whether the save took effect.
+        if (messages.last() == Txt(values::kMsgSaveInDoubt, lang)) {
+            reason = messages.last();
+            return {};
+        }
         if (skip) return "skipped";
         reason = Txt(1800, lang);
         return {};
@@ -769,6 +777,7 @@ int cmdStore(std::ostream& out) {
                .addString("kind", gcnUser->isServer() ? "postgresql" : "file")
                .addString("store", gcnUser->isServer() ? DescribeConnection(gcnUser) : UserStorePath())
                .addValue("records", rs->Fields(0))
+               .addBool("encrypted", ConnectionEncrypted(gcnUser))
                .str()
         << "\n";
     return kExitOk;
@@ -834,7 +843,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             err << "zorva-cli: " << RecoverableErrorText(e) << "\n";
             return kExitFailed;
         }
-        err << "zorva-cli: " << Txt(904) << e.what() << (e.statement().empty() ? "" : "\n" + e.statement()) << "\n";
+        err << "zorva-cli: " << Txt(904) << e.what() << "\n";
         return kExitFailed;
     } catch (const std::exception& e) {
         err << "zorva-cli: " << e.what() << "\n";

@@ -27,11 +27,20 @@ void usage(std::ostream& out) {
            "  zorva-data build-user SRC_DIR OUT.mdb       create the user data store, or bring an existing one\n"
            "                                              up to date (saved records are always kept)\n"
            "  zorva-data init-store ADDRESS [SRC_DIR] [--row-security|--no-row-security]\n"
+           "                     [--owner ROLE|--ownerless-to-all]\n"
            "                                              create the office's user store on a PostgreSQL\n"
            "                                              server (ADDRESS: postgresql://HOST/DB or\n"
            "                                              service=NAME), or bring it up to date (saved\n"
            "                                              records are always kept); --row-security lets\n"
-           "                                              each adviser see only the enterprises they saved\n"
+           "                                              each adviser see only the enterprises they saved;\n"
+           "                                              statements no adviser saved are then refused\n"
+           "                                              unless --owner ROLE gives them to an adviser or\n"
+           "                                              --ownerless-to-all lets every adviser see them.\n"
+           "                                              --no-row-security is refused while two advisers\n"
+           "                                              hold the same enterprise name and year.\n"
+           "                                              Put the password in ~/.pgpass or a service file,\n"
+           "                                              never in ADDRESS: a command line is visible to\n"
+           "                                              every user of the computer (ps).\n"
            "  zorva-data check-industry SRC_DIR           check an industry source folder, write nothing\n"
            "  zorva-data check-user SRC_DIR               check a user source folder, write nothing\n"
            "  zorva-data schema industry|user|ratio       print a compiled-in schema\n";
@@ -122,6 +131,8 @@ int main(int argc, char** argv) {
                 const std::string a = argv[i];
                 if (a == "--row-security") options.rowSecurity = ServerStoreOptions::RowSecurity::On;
                 else if (a == "--no-row-security") options.rowSecurity = ServerStoreOptions::RowSecurity::Off;
+                else if (a == "--owner" && i + 1 < argc) options.ownerRole = argv[++i];
+                else if (a == "--ownerless-to-all") options.ownerlessToAll = true;
                 else if (sources.empty() && a.rfind("--", 0) != 0) sources = a;
                 else { usage(std::cerr); return 2; }
             }
@@ -139,8 +150,15 @@ int main(int argc, char** argv) {
                 if (!s.tablesRebuilt.empty()) std::cout << "; tables laid out anew: " << join(s.tablesRebuilt);
                 std::cout << "\n";
             }
+            if (s.ownerlessSettled > 0 && !options.ownerRole.empty())
+                std::cout << s.ownerlessSettled << " statements saved by no adviser were given to "
+                          << options.ownerRole << "\n";
+            else if (s.ownerlessSettled > 0)
+                std::cout << s.ownerlessSettled
+                          << " statements saved by no adviser are seen by every adviser until one saves them again\n";
             if (options.rowSecurity == ServerStoreOptions::RowSecurity::On)
-                std::cout << "each adviser sees only the enterprises they saved (row-level security)\n";
+                std::cout << "each adviser sees only the enterprises and book mappings they saved (row-level "
+                             "security)\n";
             else if (options.rowSecurity == ServerStoreOptions::RowSecurity::Off)
                 std::cout << "every adviser sees every saved enterprise (row-level security removed)\n";
             return 0;

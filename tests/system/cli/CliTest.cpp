@@ -9,6 +9,7 @@
 #include "CompareStream.h"
 #include "core/Catalogue.h"
 #include "core/Globals.h"
+#include "core/Strings.h"
 #include "enterprise/EnterpriseRecord.h"
 #include "selection/WordSearch.h"
 #include "reports/prep/ReportPrep.h"
@@ -663,6 +664,34 @@ TEST_F(Cli, RowsComeOutInTheOrderOfTheFileOnEveryCore) {
         EXPECT_EQ(one.objects[i].contains("error"), refused) << i;
         if (!refused) {
             EXPECT_EQ(str(one.objects[i], "MyFirmName"), "E" + std::to_string(i));
+        }
+    }
+}
+
+// A name holding a NUL in an imported file: that row alone is refused, with
+// the reason in the user's language and no statement text; the others are
+// stored, on a file and on the office's server.
+TEST_F(Cli, ANulInAnImportedNameRefusesThatRowAlone) {
+    std::string why;
+    const bool server = PgAvailable(&why);
+    const std::string csv =
+        writeCsv(std::string("FirmName,Year,Cash,ShareC\nFirst,2010,5,5\n\"Bad\0Name\",2010,6,6\nLast,2010,7,7\n", 75));
+    for (const std::string& store : {std::string(), server ? NewServerStore() : std::string("skip")}) {
+        if (store == "skip") continue;
+        QStringList chosen = base({});
+        if (!store.empty()) chosen << "--user-store" << QString::fromStdString(store);
+        for (const char* lang : {"en", "fr"}) {
+            SCOPED_TRACE(std::string(lang) + (store.empty() ? " file" : " server"));
+            CliRun run = runCli(chosen + QStringList{"import", "--values", QString::fromStdString(csv), "--replace",
+                                                     "--lang", lang});
+            EXPECT_EQ(run.code, 1) << run.err;
+            ASSERT_EQ(run.objects.size(), 3u) << run.out << run.err;
+            EXPECT_NE(str(run.objects[0], "status"), "refused") << run.out;
+            EXPECT_EQ(str(run.objects[1], "status"), "refused") << run.out;
+            EXPECT_EQ(str(run.objects[1], "reason"), Txt(3204, std::string(lang) == "fr" ? 1 : 0)) << run.out;
+            EXPECT_EQ(run.err.find("INSERT"), std::string::npos) << run.err;
+            EXPECT_NE(str(run.objects[2], "status"), "refused") << run.out;
+            EXPECT_EQ(runCli(chosen + QStringList{"list"}).objects.size(), 2u);
         }
     }
 }
