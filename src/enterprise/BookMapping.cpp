@@ -522,7 +522,8 @@ std::optional<Suggestion> byMeaning(const Account& a, AccountClass cls) {
     }
     if (cls == AC::Liability || cls == AC::Equity) {
         // Deferred taxes stay apart from taxes owed.
-        if (taxWord && any(path, {"deferred", "future", "reporte", "reportes", "latent", "latents", "latentes"}, &w))
+        if (taxWord && any(path, {"deferred", "future", "reporte", "reportes", "futur", "futurs", "differe",
+                                      "differes", "latent", "latents", "latentes"}, &w))
             return at(Target::DefTax);
         // Amounts owing to governments and withheld from wages are accounts
         // payable by their definition (corporate income tax included).

@@ -351,6 +351,7 @@ TEST_F(Books, SuggestionsRecogniseAccountsByTypeNameGroupAndNumber) {
         {"Liabilities:Due to affiliate", "LIABILITY", "", Target::AmtsAffil, Why::Name},
         {"Passif:Prêt hypothécaire", "LIABILITY", "", Target::Mtg, Why::Name},
         {"Liabilities:Future income taxes", "LIABILITY", "", Target::DefTax, Why::Name},
+        {"Passif:Impôts futurs", "LIABILITY", "", Target::DefTax, Why::Name},
         {"Equity:Common Shares", "EQUITY", "", Target::ShareC, Why::Name},
         {"Capitaux propres:Capital-actions", "EQUITY", "", Target::ShareC, Why::Name},
         {"Equity:Opening Balances", "EQUITY", "", Target::ShareC, Why::Name},
