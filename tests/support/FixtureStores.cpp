@@ -139,7 +139,7 @@ FixtureStores::FixtureStores() {
         for (const char* t : {"MyValues", "Rpt_Data_CY", "Rpt_Data_CYM1", "Rpt_Data_CYM2", "Rpt_Comparison",
                               "Rpt_Ratios_Titles", "Rpt_Ratios_Titles_Source", "Rpt_BalanceSheet_Titles",
                               "Rpt_BalanceSheet_Titles_Source", "Rpt_Comparison_Titles", "Rpt_Comparison_Titles_Source",
-                              "Volume_Descriptions", "ProvinceCodes"})
+                              "Volume_Descriptions", "ProvinceCodes", "BookMappings"})
             tables += std::string(tables.empty() ? "" : ", ") + t;
         PgSql(server, "DROP TABLE " + tables + " CASCADE");
         ConnectToFile(user, server, "unknown");
