@@ -9,6 +9,7 @@
 #   make package     the Debian package $(BUILD)/zorva_<version>_<arch>.deb
 #   make killed-saves  a copy saving enterprises killed 200 times (KILLS); nothing saved is lost (ctest kills 10)
 #   make office-load   20 zorva-cli clients on one PostgreSQL user store for 60 s, with kills and a server restart
+#   make a11y-audit  every report saved as HTML in both languages, audited with axe-core in headless Chromium
 #   make test-books  write the GnuCash books of the tests again (tests/support/books) with GnuCash's Python bindings
 
 BUILD       ?= build
@@ -17,7 +18,7 @@ FUZZ_BUILD  ?= build-fuzz
 FUZZ_SECONDS ?= 60
 KILLS       ?= 200
 
-.PHONY: all deps configure build run test bench bench-portfolio fuzz fuzz-numbers clean two-copies killed-saves package office-load test-books
+.PHONY: all deps configure build run test bench bench-portfolio fuzz fuzz-numbers clean two-copies killed-saves package office-load test-books a11y-audit
 
 all: build
 
@@ -71,6 +72,9 @@ fuzz-numbers: deps
 	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_numbertext -- --no-print-directory
 	@mkdir -p $(FUZZ_BUILD)/corpus-numbertext && cp -n fuzz/seeds-numbertext/* $(FUZZ_BUILD)/corpus-numbertext/ 2>/dev/null || true
 	@$(FUZZ_BUILD)/fuzz/fuzz_numbertext -max_total_time=$(FUZZ_SECONDS) $(FUZZ_BUILD)/corpus-numbertext
+
+a11y-audit: build
+	@tools/a11y-audit $(BUILD)
 
 # Needs python3-gnucash, gnucash and libdbd-sqlite3 (a large desktop set, so
 # not among the dependencies of the build): the books are committed.

@@ -41,6 +41,7 @@ class frmReportViewer;
 
 namespace zorva {
 
+class ReadingStructure;
 class ReportPageView;
 
 class frmReportViewer : public QDialog {
@@ -60,6 +61,7 @@ public:
     // The page view's document (laid out in pages when first asked for).
     const QTextDocument* Document();
     QTextBrowser* ReadingView() const { return reading_; }
+    ReadingStructure* Structure() const { return structure_; }
     ReportPageView* PageView() const { return pages_; }
 
     View CurrentView() const;
@@ -124,6 +126,7 @@ private:
     std::unique_ptr<Ui::frmReportViewer> ui;
     QStackedWidget* views_ = nullptr;
     QTextBrowser* reading_ = nullptr;
+    ReadingStructure* structure_ = nullptr;
     ReportPageView* pages_ = nullptr;
     std::unique_ptr<QTextDocument> readingDocument_;
     std::unique_ptr<QTextDocument> pageDocument_;
