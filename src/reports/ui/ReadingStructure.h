@@ -20,6 +20,8 @@
 // text), and the cell is given the focus: it is read with its headers
 // ("Net profit margin, Median 2010, 4.3") instead of the whole line.
 
+#include "reports/render/ReportStructure.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -34,34 +36,8 @@ class QKeyEvent;
 
 namespace zorva {
 
-namespace report {
-struct ReportImage;
-}
-
-struct ReadingCell {
-    int row = 0, column = 0, rowSpan = 1, columnSpan = 1;
-    int from = 0, to = 0;  // document positions of its text
-    QString text;          // its words (a chart's sentence for a chart)
-    QString figure;        // the chart's sentence when the cell shows a chart
-};
-
-struct ReadingItem {
-    enum class Kind { Heading, Paragraph, Table, Figure };
-    Kind kind = Kind::Paragraph;
-    int level = 0;  // a heading's level
-    QString text;   // a heading's or paragraph's words, a figure's sentence, a table's caption
-    int from = 0, to = 0;
-    // A table: its body (the header rows are its column headers).
-    int rows = 0, columns = 0;
-    std::vector<ReadingCell> cells;       // the body's cells, row by row
-    std::vector<QString> columnHeaders;   // one per column, the header rows' words joined
-    bool rowHeaders = false;              // the first column names its row
-};
-
-// The items of a document in reading order. `images`: the report's pictures,
-// whose text alternatives the figures take.
-std::vector<ReadingItem> ReadStructure(const QTextDocument& document,
-                                       const std::vector<report::ReportImage>& images);
+using report::ReadingCell;
+using report::ReadingItem;
 
 class ReadingStructure : public QObject {
     Q_OBJECT
