@@ -14,6 +14,7 @@
 #include "reports/render/ReportViewerLogic.h"
 #include "reports/ui/ReportPageView.h"
 #include "reports/ui/frmReportViewer.h"
+#include "ui/Announce.h"
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
@@ -192,6 +193,7 @@ TEST_F(ViewerReading, FindShowsEveryPlaceAndCopyTakesTheSelectionInBothViews) {
     EXPECT_EQ(matches(viewer.get()), "1" + of);
     press(Qt::Key_Return);
     EXPECT_EQ(matches(viewer.get()), "2" + of);
+    EXPECT_EQ(LastAnnouncement().toStdString(), "2" + of) << "the place found is said to a screen reader";
     press(Qt::Key_Return, Qt::ShiftModifier);
     EXPECT_EQ(matches(viewer.get()), "1" + of);
     press(Qt::Key_F3);
@@ -243,6 +245,8 @@ TEST_F(ViewerReading, BothViewsShareTheZoom) {
     viewer->ReadingView()->setFocus();
     press(Qt::Key_Plus, Qt::ControlModifier);
     EXPECT_DOUBLE_EQ(viewer->Zoom(), 1.25);
+    EXPECT_TRUE(LastAnnouncement().startsWith("Zoom") && LastAnnouncement().contains("125"))
+        << "the zoom is said to a screen reader: " << LastAnnouncement().toStdString();
     EXPECT_GT(text->documentLayout()->documentSize().height(), height * 1.1) << "the text grew and reflowed";
     viewer->ShowView(View::Pages);
     EXPECT_DOUBLE_EQ(viewer->PageView()->zoom(), 1.25);
