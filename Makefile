@@ -10,6 +10,7 @@
 #   make killed-saves  a copy saving enterprises killed 200 times (KILLS); nothing saved is lost (ctest kills 10)
 #   make edition-2023  the illustrative 2021-2023 edition of the benchmarks, $(BUILD)/app/ZOR_DATA_2023.mdb, beside the shipped one
 #   make office-load   20 zorva-cli clients on one PostgreSQL user store for 60 s, with kills and a server stopped at once (-m immediate) and restarted
+#   make a11y-audit  every report saved as HTML in both languages, audited with axe-core in headless Chromium
 #   make test-books  write the GnuCash books of the tests again (tests/support/books) with GnuCash's Python bindings
 
 BUILD       ?= build
@@ -18,7 +19,7 @@ FUZZ_BUILD  ?= build-fuzz
 FUZZ_SECONDS ?= 60
 KILLS       ?= 200
 
-.PHONY: all deps configure build run test bench bench-portfolio fuzz fuzz-numbers clean two-copies killed-saves package office-load test-books edition-2023
+.PHONY: all deps configure build run test bench bench-portfolio fuzz fuzz-numbers clean two-copies killed-saves package office-load test-books edition-2023 a11y-audit
 
 all: build
 
@@ -78,6 +79,9 @@ fuzz-numbers: deps
 edition-2023: configure
 	@cmake --build $(BUILD) -j$(JOBS) --target zorva_edition_2023 zorva zorva-cli -- --no-print-directory
 	@echo "$(BUILD)/app/ZOR_DATA_2023.mdb: start it with $(BUILD)/app/zorva --industry-store $(BUILD)/app/ZOR_DATA_2023.mdb"
+
+a11y-audit: build
+	@tools/a11y-audit $(BUILD)
 
 # Needs python3-gnucash, gnucash and libdbd-sqlite3 (a large desktop set, so
 # not among the dependencies of the build): the books are committed.

@@ -8,6 +8,7 @@
 #     nothing is loaded from elsewhere (no link, no script, no src outside);
 #   - every table that is not marked as layout (role="presentation") has
 #     header cells (th) with a scope, and no header cell is empty;
+#   - it begins with a doctype and has one main landmark (<main>);
 #   - text colours of the style sheet reach a contrast ratio of 4.5:1 against
 #     the backgrounds they can stand on (their own, white, and every light
 #     background the style sheet declares).
@@ -134,8 +135,13 @@ def main():
     path, lang = sys.argv[1], sys.argv[2]
     report = Report()
     with open(path, encoding="utf-8") as f:
-        report.feed(f.read())
+        text = f.read()
+    report.feed(text)
     p = report.problems
+    if not re.match(r"\s*<!DOCTYPE html>", text, re.IGNORECASE):
+        p.append("no doctype")
+    if len(re.findall(r"<main[\s>]", text)) != 1:
+        p.append("not one main landmark")
     if report.lang != lang:
         p.append("the document's language is %r, not %r" % (report.lang, lang))
     if not report.title.strip():

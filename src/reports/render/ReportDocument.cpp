@@ -1,6 +1,7 @@
 #include "reports/render/ReportDocument.h"
 
 #include "reports/render/ReportEngine.h"
+#include "reports/render/TaggedPdf.h"
 
 #include <QFile>
 #include <QImage>
@@ -10,9 +11,9 @@
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPalette>
-#include <QPdfWriter>
 #include <QTextOption>
 #include <QAbstractTextDocumentLayout>
 #include <QRegularExpression>
@@ -241,6 +242,12 @@ std::unique_ptr<QTextDocument> MakeDocument(const Rendered& rendered) {
     doc->setHtml(QtHtml(rendered.html));
     doc->setPageSize(kPageSize);
     KeepRowsTogether(*doc);
+    // What its PDF needs beyond the pages: title, language, the charts' words.
+    PdfFacts facts;
+    facts.title = rendered.title;
+    facts.lang = rendered.lang == Lang::French ? "fr" : "en";
+    for (const ReportImage& image : rendered.images) facts.alternatives << QString::fromStdString(image.alt);
+    KeepPdfFacts(*doc, facts);
     return doc;
 }
 
@@ -295,13 +302,13 @@ bool WritePdf(QTextDocument& document, const std::string& path, const std::strin
             return false;
         }
     }
-    QPdfWriter writer(QString::fromStdString(path));
-    writer.setResolution(300);
-    writer.setTitle(QString::fromStdString(title));
-    writer.setCreator("Zorva");
-    SetupReportPage(writer);
-    PrintDocument(document, writer);
-    return true;
+    // A tagged PDF (TaggedPdf.h): Qt's PDF writer tags nothing.
+    if (PdfFactsOf(document).title.empty() && !title.empty()) {
+        PdfFacts facts = PdfFactsOf(document);
+        facts.title = title;
+        KeepPdfFacts(document, facts);
+    }
+    return WriteTaggedPdf(document, path, error);
 }
 
 bool WriteHtml(const Rendered& rendered, const std::string& path, std::string* error) {

@@ -55,7 +55,8 @@ void SetupReportPage(QPagedPaintDevice& device);
 // print() draws a document laid out in pages without page numbers.
 void PrintDocument(QTextDocument& document, QPagedPaintDevice& device);
 
-// Writes the document to a PDF file (PrintDocument); false with the reason in *error.
+// Writes the document to a tagged PDF file, its pages as PrintDocument prints
+// them (TaggedPdf.h); false with the reason in *error.
 bool WritePdf(QTextDocument& document, const std::string& path, const std::string& title, std::string* error);
 // Writes the report's HTML (pictures embedded) to a file.
 bool WriteHtml(const Rendered& rendered, const std::string& path, std::string* error);

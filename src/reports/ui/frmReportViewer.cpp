@@ -9,7 +9,9 @@
 #include "reports/render/ReportDocument.h"
 #include "reports/render/ReportExport.h"
 #include "reports/render/ReportViewerLogic.h"
+#include "reports/ui/ReadingStructure.h"
 #include "reports/ui/ReportPageView.h"
+#include "ui/Announce.h"
 #include "ui/HelpKey.h"
 #include "ui/QtServices.h"
 
@@ -80,6 +82,9 @@ frmReportViewer::frmReportViewer(QWidget* parent) : QDialog(parent), ui(std::mak
     reading_->setLineWrapMode(QTextEdit::FixedPixelWidth);
     reading_->setLineWrapColumnOrWidth(std::max(50, reading_->viewport()->width() - 2));
     reading_->viewport()->installEventFilter(this);
+    // Its headings, tables and charts as objects of their own for a screen reader.
+    structure_ = new ReadingStructure(reading_);
+    reading_->installEventFilter(this);
     pages_ = new ReportPageView(views_);
     pages_->setObjectName("picPages");
     views_->addWidget(reading_);
@@ -220,6 +225,8 @@ void frmReportViewer::SetReport(const report::Rendered& rendered) {
     readingDocument_.reset();
     pageDocument_.reset();
     ShowView(CurrentView());
+    // The report has the keyboard when the viewer opens: reading starts there.
+    views_->currentWidget()->setFocus();
 }
 
 QTextDocument* frmReportViewer::pageDocument() {
@@ -244,6 +251,7 @@ void frmReportViewer::ShowView(View view) {
             report::ScaleDocument(*readingDocument_, zoom_);
             readingScale_ = zoom_;
             reading_->setDocument(readingDocument_.get());
+            structure_->Rebuild(rendered_.images);
         }
         views_->setCurrentWidget(reading_);
     }
@@ -264,6 +272,9 @@ void frmReportViewer::SetZoom(double zoom) {
         readingScale_ = zoom_;
     }
     pages_->setZoom(zoom_);
+    std::string said = Txt(3400);
+    said.replace(said.find("{N}"), 3, std::to_string(static_cast<int>(std::lround(zoom_ * 100))));
+    Announce(this, qs(said));
 }
 
 int frmReportViewer::Find(const QString& text) {
@@ -303,6 +314,7 @@ void frmReportViewer::showMatches() {
         ui->lblMatches->setText(qs(text));
     }
     ui->lblMatches->setAccessibleName(ui->lblMatches->text());
+    Announce(this, ui->lblMatches->text());
     if (CurrentView() == View::Pages) {
         pages_->setHighlights(found_, current_);
         if (current_ >= 0) pages_->setTextCursor(found_[static_cast<size_t>(current_)]);
@@ -354,6 +366,8 @@ bool frmReportViewer::eventFilter(QObject* watched, QEvent* event) {
         const int width = std::max(50, static_cast<QResizeEvent*>(event)->size().width() - 2);
         if (reading_->lineWrapColumnOrWidth() != width) reading_->setLineWrapColumnOrWidth(width);
     }
+    if (watched == reading_ && event->type() == QEvent::KeyPress && structure_->HandleKey(static_cast<QKeyEvent*>(event)))
+        return true;
     if (watched == ui->txtFind && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
@@ -405,6 +419,7 @@ void frmReportViewer::subLoadCaptions() {
     ui->btnZoomOut->setAccessibleName(qs(Txt(928)));
     views_->setAccessibleName(qs(Txt(1402)));
     reading_->setAccessibleName(qs(Txt(2548)));
+    reading_->setAccessibleDescription(qs(Txt(3402)));
     pages_->setAccessibleName(qs(Txt(2550)));
     pages_->setAccessibleDescription(qs(Txt(2552)));
     if (!found_.empty() || ui->fraFind->isVisible()) showMatches();

@@ -7,13 +7,15 @@
 //   - the reading view, the default: the report reflowed to the window in a
 //     text browser, each chart followed by its sentence, so that a screen
 //     reader reaches every word and number and the arrow and page keys move
-//     through it;
+//     through it; its headings, tables and charts are objects of their own on
+//     the accessibility bus, reached with H, T and G (ReadingStructure.h);
 //   - the page view: the pages as they print (ReportPageView).
 // The user's last choice of view is kept (QSettings) and used next time.
 // Both views share the zoom (Ctrl++, Ctrl+-, Ctrl+0 and the two buttons),
 // find (Ctrl+F: the find bar; Enter or F3 the next place, Shift+Enter or
 // Shift+F3 the previous one; every place shown, "2 of 7"; Escape closes the
-// bar), selection and Ctrl+C. Enter and Escape return; Print (Ctrl+P), Save
+// bar), selection and Ctrl+C. The number of places found and the zoom are
+// announced to screen readers. Enter and Escape return; Print (Ctrl+P), Save
 // as PDF, Save as HTML and Export each have their own key (the underlined
 // letter of the button, with Alt). A page view is laid out only when it is
 // first needed (shown, printed or saved as PDF).
@@ -41,6 +43,7 @@ class frmReportViewer;
 
 namespace zorva {
 
+class ReadingStructure;
 class ReportPageView;
 
 class frmReportViewer : public QDialog {
@@ -60,6 +63,7 @@ public:
     // The page view's document (laid out in pages when first asked for).
     const QTextDocument* Document();
     QTextBrowser* ReadingView() const { return reading_; }
+    ReadingStructure* Structure() const { return structure_; }
     ReportPageView* PageView() const { return pages_; }
 
     View CurrentView() const;
@@ -124,6 +128,7 @@ private:
     std::unique_ptr<Ui::frmReportViewer> ui;
     QStackedWidget* views_ = nullptr;
     QTextBrowser* reading_ = nullptr;
+    ReadingStructure* structure_ = nullptr;
     ReportPageView* pages_ = nullptr;
     std::unique_ptr<QTextDocument> readingDocument_;
     std::unique_ptr<QTextDocument> pageDocument_;

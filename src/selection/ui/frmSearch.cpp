@@ -7,6 +7,7 @@
 #include "core/Services.h"
 #include "core/Strings.h"
 #include "core/Text.h"
+#include "ui/Announce.h"
 #include "ui/QtServices.h"
 #include "core/Navigator.h"
 #include "core/modMain.h"
@@ -20,6 +21,7 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QStyle>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -316,12 +318,36 @@ void frmSearch::subClearChoice() {
     ui->lblHiddenNaics->clear();
 }
 
+namespace {
+// The industry chosen, said to a screen reader (code and title) when it
+// changes, once typing or moving through a list has paused.
+void AnnounceChoice(QWidget* screen, const IndustryChoice& chosen) {
+    static std::string said;
+    const std::string now = chosen.empty() ? std::string() : chosen.naics + "\t" + chosen.title;
+    if (now == said) return;
+    said = now;
+    if (chosen.empty() || chosen.title.empty()) return;
+    auto* timer = screen->findChild<QTimer*>("tmrAnnounceChoice");
+    if (!timer) {
+        timer = new QTimer(screen);
+        timer->setObjectName("tmrAnnounceChoice");
+        timer->setSingleShot(true);
+        timer->setInterval(300);
+        QObject::connect(timer, &QTimer::timeout, screen,
+                         [screen, timer] { Announce(screen, timer->property("text").toString()); });
+    }
+    timer->setProperty("text", qs(Txt(522) + " " + chosen.naics + " " + chosen.title));
+    timer->start();
+}
+} // namespace
+
 void frmSearch::subSetChoice(const std::string& sector, const std::string& code, const std::string& title) {
     CurrentChoice().industry = {code, title, sector};
     ui->lblCategory->setText(qs(SectorCaption(sector, gintLanguage)));
     ui->lblNAICSCode->setText(qs(CodeCaption(code, gintLanguage)));
     ui->txtIndName->setPlainText(qs(title));
     ui->lblHiddenNaics->setText(qs(code));
+    AnnounceChoice(this, CurrentChoice().industry);
 }
 
 bool frmSearch::fncChosen() const { return !CurrentChoice().industry.empty(); }
@@ -341,6 +367,7 @@ void frmSearch::subShowChoice() {
     ui->lblNAICSCode->setText(chosen.empty() ? QString() : qs(CodeCaption(chosen.naics, gintLanguage)));
     ui->txtIndName->setPlainText(qs(chosen.title));
     ui->lblHiddenNaics->setText(qs(chosen.naics));
+    AnnounceChoice(this, chosen);
 }
 
 // ------------------------------------------------------------------ the lists

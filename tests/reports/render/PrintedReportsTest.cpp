@@ -128,7 +128,7 @@ struct ShownRow {
 };
 std::vector<ShownRow> ComparisonRows(const std::string& html) {
     static const std::regex row(
-        "<td>([^<]*)</td><td align=\"center\" class=\"n\">(↑|↓)</td>\\s*"
+        "<th scope=\"row\" align=\"left\" class=\"rh\">([^<]*)</th><td align=\"center\" class=\"n\">(↑|↓)</td>\\s*"
         "<td align=\"right\" class=\"you\">([^<]*)</td>\\s*"
         "<td align=\"right\" class=\"n\">([^<]*)</td><td align=\"right\" class=\"n\"><b>([^<]*)</b></td>"
         "<td align=\"right\" class=\"n\">([^<]*)</td>\\s*<td class=\"chart\">([^<]*|<img[^>]*>)</td>\\s*"

@@ -42,6 +42,11 @@ std::string Heard(std::string s) {
 struct Reading {
     std::vector<std::string> windows;
     std::string text;
+    std::vector<std::string> headings, images;
+    struct Table {
+        std::vector<std::string> columns, rows;
+    };
+    std::vector<Table> tables;
     bool closed = false;
     std::string error;
 };
@@ -74,6 +79,15 @@ std::map<std::string, Reading> ReadFromTheBus(const std::vector<std::string>& re
             // The reading view: the text object that carries the report.
             if (obj["name"].toString().toStdString() == Txt(2548, 0) || obj["name"].toString().toStdString() == Txt(2548, 1))
                 h.text = Heard(obj["text"].toString().toStdString());
+            const std::string role = obj["role"].toString().toStdString();
+            if (role == "heading") h.headings.push_back(obj["name"].toString().toStdString());
+            if (role == "image") h.images.push_back(obj["name"].toString().toStdString());
+            if (role == "table" && obj.contains("columns")) {
+                Reading::Table t;
+                for (const auto& c : obj["columns"].toArray()) t.columns.push_back(c.toString().toStdString());
+                for (const auto& r : obj["rows"].toArray()) t.rows.push_back(r.toString().toStdString());
+                h.tables.push_back(t);
+            }
         }
         heard[o["report"].toString().toStdString()] = h;
     }
@@ -136,6 +150,24 @@ TEST_F(ReportsOnTheBus, AScreenReaderReadsEveryReportInBothLanguages) {
             }
             EXPECT_GE(rows, type == "bal" ? 25 : 15);
             if (type == "com" || type == "tre") EXPECT_GE(sentences, 14) << "the charts' sentences";
+
+            // The structure: the title as the first heading; the table of the
+            // ratios (or lines) with a header for every column and each row
+            // headed by its name; every chart a picture named by its sentence.
+            ASSERT_FALSE(h.headings.empty());
+            EXPECT_EQ(Heard(h.headings.front()), title);
+            const std::string first = trimmed(type == "bal" ? Txt(report::BalanceLines().front().nameId, gintLanguage)
+                                                            : Txt(report::Ratios().front().nameId, gintLanguage));
+            const Reading::Table* named = nullptr;
+            for (const auto& t : h.tables)
+                if (std::find(t.rows.begin(), t.rows.end(), first) != t.rows.end()) named = &t;
+            ASSERT_NE(named, nullptr) << "no table whose rows are headed by " << first;
+            for (size_t c = 0; c < named->columns.size(); ++c) EXPECT_FALSE(named->columns[c].empty()) << "column " << c;
+            size_t named_images = 0;
+            for (const auto& image : r.images)
+                named_images += !image.alt.empty() &&
+                                std::find(h.images.begin(), h.images.end(), image.alt) != h.images.end();
+            if (type == "com" || type == "tre") EXPECT_GE(named_images, 14u) << "charts named by their sentences";
         }
     }
 }

@@ -42,7 +42,17 @@ def objects(node, depth=0):
             text = t.getText(0, t.characterCount)
         except NotImplementedError:
             pass
-        yield {"role": node.getRoleName(), "name": node.name or "", "text": text}
+        found = {"role": node.getRoleName(), "name": node.name or "", "text": text}
+        if found["role"] == "table":
+            # The table interface: its size, its column headers, each row's header.
+            try:
+                t = node.queryTable()
+                header = lambda h: h.name if h is not None else ""
+                found["columns"] = [header(t.getColumnHeader(c)) for c in range(t.nColumns)]
+                found["rows"] = [header(t.getRowHeader(r)) for r in range(t.nRows)]
+            except NotImplementedError:
+                pass
+        yield found
         for i in range(node.childCount):
             yield from objects(node.getChildAtIndex(i), depth + 1)
     except Exception as e:  # an object that went away while read
