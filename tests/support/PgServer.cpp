@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -49,8 +50,11 @@ std::string addressOf(const std::string& socketDir, const std::string& db, const
 
 std::string uniqueName(const char* prefix) {
     static std::atomic<int> counter{0};
+    // The shared server outlives a run and process ids come back: the last
+    // part differs from one process to the next.
+    static const unsigned salt = std::random_device{}() % 1000000;
     return std::string(prefix) + std::to_string(::getpid()) + "_" + std::to_string(++counter) + "_" +
-           std::to_string(std::rand() % 100000);
+           std::to_string(salt);
 }
 
 void setUpStore(const std::string& address, bool rowSecurity) {
