@@ -251,14 +251,31 @@ void Rollback(const ConnectionHandle& cn, const std::string& savepoint) {
     PQclear(PQexec(c, sql.c_str()));
 }
 
-std::unique_ptr<Recordset> Query(ConnectionHandle& cn, const std::string& statement, Recordset::Mode mode) {
-    return ServerRecordset::Make(cn, statement, mode);
+std::unique_ptr<Recordset> Query(ConnectionHandle& cn, const std::string& statement, Recordset::Mode mode,
+                                 const zorva::Params& params) {
+    return ServerRecordset::Make(cn, statement, mode, params);
 }
 
-void Execute(ConnectionHandle& cn, const std::string& statement) {
+// The statement in the server's dialect, run with its parameters bound: each
+// "?" becomes the next "$n".
+Result execBound(const ConnectionHandle& cn, const std::string& sql, const zorva::Params& params,
+                 const std::string& original) {
+    if (params.empty()) return exec(cn, sql, original);
+    Params bound;
+    std::string numbered;
+    for (const auto& t : TokenizeSql(sql)) {
+        const bool placeholder = t.kind == SqlToken::Punct && t.text == "?";
+        if (placeholder && bound.texts.size() >= params.size())
+            throw DbError("A statement has more placeholders than values.", original);
+        numbered += placeholder ? bound.bind(params[bound.texts.size()]) : t.text;
+    }
+    return execParams(cn, numbered, bound.texts, bound.nulls, original);
+}
+
+void Execute(ConnectionHandle& cn, const std::string& statement, const zorva::Params& params) {
     refuseNul(statement);
     ensureConnected(cn, statement);
-    Result r = exec(cn, JetToPostgres(statement), statement);
+    Result r = execBound(cn, JetToPostgres(statement), params, statement);
     const char* n = PQcmdTuples(r.get());
     cn->serverChanges = n && *n ? std::atol(n) : 0;
 }
@@ -309,7 +326,7 @@ void CheckUsable(const ConnectionHandle& cn) {
 // ---------------------------------------------------------------- recordsets
 
 std::unique_ptr<Recordset> ServerRecordset::Make(ConnectionHandle& cn, const std::string& statement,
-                                                 Recordset::Mode mode) {
+                                                 Recordset::Mode mode, const zorva::Params& params) {
     server::refuseNul(statement);
     server::ensureConnected(cn, statement);
     std::string sql = JetToPostgres(statement);
@@ -327,7 +344,7 @@ std::unique_ptr<Recordset> ServerRecordset::Make(ConnectionHandle& cn, const std
             withTid = true;
         }
     }
-    server::Result r = server::exec(cn, sql, statement);
+    server::Result r = server::execBound(cn, sql, params, statement);
     const PGresult* res = r.get();
     const int cols = PQnfields(res);
     const int first = withTid ? 1 : 0;

@@ -25,9 +25,10 @@ namespace zorva::server {
 ConnectionHandle Connect(const std::string& address);
 
 // GetRS, ExecCmdInDB and TableExists on a server connection; the statement is
-// in the Jet dialect.
-std::unique_ptr<Recordset> Query(ConnectionHandle& cn, const std::string& statement, Recordset::Mode mode);
-void Execute(ConnectionHandle& cn, const std::string& statement);
+// in the Jet dialect, its "?" placeholders bound to params in order.
+std::unique_ptr<Recordset> Query(ConnectionHandle& cn, const std::string& statement, Recordset::Mode mode,
+                                 const Params& params = {});
+void Execute(ConnectionHandle& cn, const std::string& statement, const Params& params = {});
 bool TableExists(const ConnectionHandle& cn, const std::string& table);
 
 // Runs a statement of the layer's own (transaction control, settings),
@@ -55,6 +56,7 @@ namespace zorva {
 struct ServerRecordset {
     static void Update(Recordset& rs);
     static void Delete(Recordset& rs);
-    static std::unique_ptr<Recordset> Make(ConnectionHandle& cn, const std::string& statement, Recordset::Mode mode);
+    static std::unique_ptr<Recordset> Make(ConnectionHandle& cn, const std::string& statement, Recordset::Mode mode,
+                                           const Params& params = {});
 };
 } // namespace zorva

@@ -244,6 +244,19 @@ std::optional<std::int16_t> ReferenceYear(std::string_view yearText) {
     return static_cast<std::int16_t>(y);
 }
 
+std::optional<std::int16_t> StoredYear(std::string_view yearText) {
+    std::string t = TrimBlanks(yearText);
+    if (t.empty() || t.size() > 4 || !std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    return static_cast<std::int16_t>(std::stoi(t));
+}
+
+std::string StoredYearMessage(std::int16_t year, int language) {
+    return ReplaceAll(ReplaceAll(ReplaceAll(Txt(kMsgStoredYearNotCompared, language), "{Y}", std::to_string(year)),
+                                 "{F}", "2008"),
+                      "{L}", "2010");
+}
+
 ComparisonCheck CheckBeforeComparison(const RecordTexts& r) {
     const std::string& year = r[Field::Year];
     if (year > "2010" || year < "2008") return ComparisonCheck::YearOutOfRange;

@@ -3,6 +3,8 @@
 
 #include "enterprise/Books.h"
 
+#include "core/DBTools.h"
+
 #include "enterprise/BoundedRead.h"
 
 #include <QFile>
@@ -181,6 +183,8 @@ BookKind KindOfFile(const std::string& path) {
 }
 
 Book ReadBookFile(const std::string& path) {
+    // Never the program's own store: closing our descriptor would drop its locks.
+    if (const std::string refusal = StoreFileInUseMessage(path); !refusal.empty()) throw std::runtime_error(refusal);
     Book book;
     switch (KindOfFile(path)) {
     case BookKind::GnuCashSqlite: book = ReadGnuCashSqlite(path); break;
