@@ -118,7 +118,13 @@ const char* kInsertHead =
 struct Seen {
     std::weak_ptr<Connection> connection;
     StoredVersion version;
+    std::uint64_t order = 0;  // when it was remembered
 };
+// A session keeps the versions of the records it worked on; an import of
+// 100,000 enterprises must not keep one per enterprise. Past kSeenLimit the
+// older half is forgotten (those records were saved or opened long before the
+// one on the screen; forgetting one only skips the changed-meanwhile question).
+constexpr size_t kSeenLimit = 4096;
 std::map<std::string, Seen>& seenVersions() {
     static std::map<std::string, Seen> m;
     return m;
@@ -152,7 +158,12 @@ std::unique_ptr<Recordset> storedRows(ConnectionHandle& cn, const std::string& n
 }
 
 void remember(const ConnectionHandle& cn, const std::string& name, std::int16_t year, const StoredVersion& v) {
-    seenVersions()[recordKey(cn, name, year)] = Seen{cn, v};
+    static std::uint64_t clock = 0;
+    auto& seen = seenVersions();
+    seen[recordKey(cn, name, year)] = Seen{cn, v, ++clock};
+    if (seen.size() <= kSeenLimit) return;
+    const std::uint64_t keepFrom = clock - kSeenLimit / 2;
+    for (auto it = seen.begin(); it != seen.end();) it = it->second.order <= keepFrom ? seen.erase(it) : std::next(it);
 }
 
 // A value of the record as it is stored: the record holds number texts; any
