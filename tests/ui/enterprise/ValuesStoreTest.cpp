@@ -121,12 +121,13 @@ TEST_F(ValuesTest, AStoredRowOfAYearNotComparedOpensWithItsValuesAndAMessage) {
         QTableWidget* grid = Child<QTableWidget>(&list, "dbgFirms");
         ASSERT_EQ(grid->rowCount(), 1);
         grid->setCurrentCell(0, 0);
-        list.cmdOpen_Click();
+        list.subOpenRecord();  // what Open and a double click on the row do
         Settle();
         EXPECT_TRUE(screen().isVisible());
         EXPECT_EQ(Child<QLineEdit>(&screen(), "txtFirmName")->text(), "Old firm");
         EXPECT_EQ(Child<QComboBox>(&screen(), "cboYear")->currentText(), "2007");
         EXPECT_EQ(box(Field::Cash)->text().remove(QRegularExpression("[^0-9]")), "1234");
+        ASSERT_FALSE(fakes.messages->shown.empty());
         EXPECT_EQ(fakes.messages->last().text, StoredYearMessage(2007, language));
         EXPECT_NE(fakes.messages->last().text.find("2007"), std::string::npos);
     }
