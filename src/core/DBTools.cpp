@@ -18,11 +18,14 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <thread>
 
 #include <fcntl.h>
+#include <mutex>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zorva {
@@ -53,6 +56,74 @@ bool DbError::notWritable() const {
            primary == SQLITE_AUTH;
 }
 
+// ---------------------------------------------------------------- open files
+
+// The database files the connections of this process hold, by device and
+// inode. POSIX locks belong to the process and the file, not to a descriptor:
+// closing any descriptor of a store drops the locks of every connection to
+// it, after which another program that closes its last connection believes
+// itself alone, checkpoints and deletes the write-ahead log under ours. Every
+// check of a store file therefore asks here first and reads the file by a
+// descriptor of its own only when no connection holds it.
+namespace {
+struct FileId {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    bool operator<(const FileId& o) const { return dev != o.dev ? dev < o.dev : ino < o.ino; }
+    bool operator==(const FileId& o) const { return dev == o.dev && ino == o.ino; }
+};
+// Never destroyed: the program's connections are globals that close after
+// the function-level statics are gone.
+std::mutex& openFilesMutex() {
+    static auto* m = new std::mutex;
+    return *m;
+}
+std::map<const Connection*, FileId>& openFiles() {
+    static auto* m = new std::map<const Connection*, FileId>;
+    return *m;
+}
+std::optional<FileId> fileId(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileId{st.st_dev, st.st_ino};
+}
+void registerOpenFile(const Connection* cn, const std::string& path) {
+    if (auto id = fileId(path)) {
+        std::lock_guard<std::mutex> lock(openFilesMutex());
+        openFiles()[cn] = *id;
+    }
+}
+void unregisterOpenFile(const Connection* cn) {
+    std::lock_guard<std::mutex> lock(openFilesMutex());
+    openFiles().erase(cn);
+}
+bool heldHere(const std::string& path) {
+    const auto id = fileId(path);
+    if (!id) return false;
+    std::lock_guard<std::mutex> lock(openFilesMutex());
+    for (const auto& [cn, held] : openFiles())
+        if (held == *id) return true;
+    return false;
+}
+} // namespace
+
+bool StoreFileInUse(const std::string& path) {
+    if (heldHere(path)) return true;
+    // The store's companions: its log, shared memory, journal and turnstile.
+    for (const char* tail : {"-wal", "-shm", "-journal", "-writers"}) {
+        const std::string t(tail);
+        if (path.size() > t.size() && path.compare(path.size() - t.size(), t.size(), t) == 0 &&
+            heldHere(path.substr(0, path.size() - t.size())))
+            return true;
+    }
+    return false;
+}
+
+std::string StoreFileInUseMessage(const std::string& path) {
+    if (!StoreFileInUse(path)) return {};
+    return HasResString(kMsgStoreFileInUse) ? Txt(kMsgStoreFileInUse) : path + ": the program's data store";
+}
+
 namespace {
 
 long long steadyMs() {
@@ -76,7 +147,10 @@ std::string textOr(int id, const char* fallback) {
 }
 
 // Microsoft Access files carry "Standard Jet DB" or "Standard ACE DB" at offset 4.
+// A file a connection of this process holds is a database already, and
+// reading it by a descriptor of its own would drop that connection's locks.
 bool looksLikeAccessFile(const std::string& path) {
+    if (StoreFileInUse(path)) return false;
     std::ifstream in(path, std::ios::binary);
     char head[20] = {};
     in.read(head, sizeof head);
@@ -177,6 +251,102 @@ void bindValue(sqlite3_stmt* st, int p, const Variant& v) {
     }
 }
 
+// The SQLite form of a statement run with parameters: such statements are
+// templates run again and again (once per enterprise of an import), so each
+// is translated once. Never destroyed (see openFiles).
+std::string translatedOnce(const std::string& jet) {
+    static auto* mutex = new std::mutex;
+    static auto* done = new std::map<std::string, std::string>;
+    std::lock_guard<std::mutex> lock(*mutex);
+    auto it = done->find(jet);
+    if (it != done->end()) return it->second;
+    if (done->size() >= 256) done->clear();
+    return done->emplace(jet, JetToSQLite(jet)).first->second;
+}
+
+// Binds the statement's placeholders to params from index `from` on; the
+// number bound.
+size_t bindParams(sqlite3_stmt* st, const Params& params, size_t from) {
+    const int n = sqlite3_bind_parameter_count(st);
+    for (int p = 1; p <= n; ++p) {
+        const size_t i = from + static_cast<size_t>(p - 1);
+        if (i < params.size()) bindValue(st, p, params[i]);
+    }
+    return static_cast<size_t>(n);
+}
+
+// Prepared statements kept per connection for the statements run with
+// parameters: the same few statements run once per enterprise in an import,
+// and preparing a "select *" of MyValues costs more than running it. A kept
+// statement is reset after each use, so it holds no lock; SQLite prepares it
+// again by itself when the schema changes. Never destroyed (see openFiles).
+struct KeptStatement {
+    sqlite3_stmt* st = nullptr;
+    bool inUse = false;
+};
+constexpr size_t kKeptStatements = 64;
+std::map<sqlite3*, std::map<std::string, KeptStatement>>& keptStatements() {
+    static auto* m = new std::map<sqlite3*, std::map<std::string, KeptStatement>>;
+    return *m;
+}
+void forgetKeptStatements(sqlite3* db) {
+    auto& all = keptStatements();
+    auto it = all.find(db);
+    if (it == all.end()) return;
+    for (auto& [sql, kept] : it->second) sqlite3_finalize(kept.st);
+    all.erase(it);
+}
+
+// One use of a statement: the kept one when `keep` (and it is free), else one
+// prepared for this use alone. *single is false when the SQL holds more than
+// one statement (then nothing is kept).
+class StatementUse {
+public:
+    StatementUse(sqlite3* db, const std::string& sql, const std::string& original, const std::string& file, bool keep)
+        : db_(db) {
+        if (keep) {
+            auto& mine = keptStatements()[db];
+            auto it = mine.find(sql);
+            if (it != mine.end() && !it->second.inUse) {
+                kept_ = &it->second;
+                kept_->inUse = true;
+                st_ = kept_->st;
+                return;
+            }
+            keep = it == mine.end() && mine.size() < kKeptStatements;
+        }
+        const char* tail = nullptr;
+        if (sqlite3_prepare_v3(db, sql.c_str(), -1, keep ? SQLITE_PREPARE_PERSISTENT : 0, &st_, &tail) != SQLITE_OK)
+            throwSqlite(db, original, file);
+        while (tail && *tail && std::isspace(static_cast<unsigned char>(*tail))) ++tail;
+        single_ = !(tail && *tail);
+        if (keep && single_ && st_) {
+            kept_ = &keptStatements()[db][sql];
+            kept_->st = st_;
+            kept_->inUse = true;
+        }
+    }
+    ~StatementUse() {
+        if (kept_) {
+            sqlite3_reset(st_);
+            sqlite3_clear_bindings(st_);
+            kept_->inUse = false;
+        } else {
+            sqlite3_finalize(st_);
+        }
+    }
+    StatementUse(const StatementUse&) = delete;
+    StatementUse& operator=(const StatementUse&) = delete;
+    sqlite3_stmt* get() const { return st_; }
+    bool single() const { return single_; }
+
+private:
+    sqlite3* db_;
+    sqlite3_stmt* st_ = nullptr;
+    KeptStatement* kept_ = nullptr;
+    bool single_ = true;
+};
+
 std::string quoteIdent(const std::string& n) {
     std::string out = "\"";
     for (char c : n) {
@@ -256,6 +426,7 @@ private:
 
 Connection::Connection(sqlite3* db, Kind kind, std::string source)
     : db_(db), kind_(kind), source_(std::move(source)) {
+    if (kind_ == Kind::Database) registerOpenFile(this, source_);
     RegisterUnicodeLike(db_);
     // Another copy of the program writing at the same moment is waited for.
     if (kind_ == Kind::Database) sqlite3_busy_handler(db_, busyHandler, this);
@@ -265,7 +436,9 @@ Connection::Connection(pg_conn* server, std::string address)
     : pg_(server), kind_(Kind::Server), source_(std::move(address)) {}
 
 Connection::~Connection() {
+    unregisterOpenFile(this);
     if (pg_) PQfinish(pg_);
+    if (db_) forgetKeptStatements(db_);
     if (db_) sqlite3_close_v2(db_);
     if (turnstile_ >= 0) ::close(turnstile_);
 }
@@ -329,11 +502,11 @@ void ConnectToFile(ConnectionHandle& connection, std::string file, std::string f
 
 std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string& statement,
                                  const std::string& mode) {
-    return GetRS(connection, statement, mode, {});
+    return GetRS(connection, statement, mode, Params{});
 }
 
 std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string& statement,
-                                 const std::string& mode, const std::vector<Variant>& params) {
+                                 const std::string& mode, const Params& params) {
     std::string m = AsciiLower(mode);
     if (m != "read" && m != "write") {
         MsgBox("Invalid use of GetRS (Invalid WriteMode: " + mode + " )", MsgButtons::OK, MsgIcon::None);
@@ -344,7 +517,7 @@ std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string
         return server::Query(connection, statement, m == "read" ? Recordset::Mode::Read : Recordset::Mode::Write,
                              params);
     sqlite3* db = connection->handle();
-    std::string sql = JetToSQLite(statement);
+    std::string sql = params.empty() ? JetToSQLite(statement) : translatedOnce(statement);
 
     auto rs = std::unique_ptr<Recordset>(new Recordset());
     rs->cn_ = connection;
@@ -370,8 +543,10 @@ std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string
         }
     }
 
-    sqlite3_stmt* st = prepare(db, sql, statement, connection->source());
-    for (size_t p = 0; p < params.size(); ++p) bindValue(st, static_cast<int>(p) + 1, params[p]);
+    StatementUse use(db, sql, statement, connection->source(), !params.empty() && !withRowid);
+    sqlite3_stmt* st = use.get();
+    if (!st) throwSqlite(db, statement, connection->source());
+    bindParams(st, params, 0);
     int cols = sqlite3_column_count(st);
     int first = withRowid ? 1 : 0;
     for (int c = first; c < cols; ++c) {
@@ -389,35 +564,42 @@ std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string
         for (int c = first; c < cols; ++c) row.push_back(columnValue(st, c));
         rs->rows_.push_back(std::move(row));
     }
-    if (rc != SQLITE_DONE) {
-        sqlite3_finalize(st);
-        throwSqlite(db, statement, connection->source());
-    }
-    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) throwSqlite(db, statement, connection->source());
     return rs;
 }
 
 void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement) {
-    ExecCmdInDB(connection, statement, {});
+    ExecCmdInDB(connection, statement, Params{});
 }
 
-void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement, const std::vector<Variant>& params) {
+void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement, const Params& params) {
     requireOpen(connection, statement);
     if (connection->isServer()) return server::Execute(connection, statement, params);
-    size_t bound = 0;
     sqlite3* db = connection->handle();
-    std::string sql = JetToSQLite(statement);
+    const std::string sql = params.empty() ? JetToSQLite(statement) : translatedOnce(statement);
     std::optional<ImplicitWrite> write;
     if (!controlsTransactions(sql)) write.emplace(connection);
+    if (!params.empty()) {
+        StatementUse use(db, sql, statement, connection->source(), true);
+        if (use.single()) {
+            if (use.get()) {
+                bindParams(use.get(), params, 0);
+                int rc;
+                while ((rc = sqlite3_step(use.get())) == SQLITE_ROW) {}
+                if (rc != SQLITE_DONE) throwSqlite(db, statement, connection->source());
+            }
+            if (write) write->done();
+            return;
+        }
+    }
     const char* tail = sql.c_str();
+    size_t bound = 0;
     while (tail && *tail) {
         const char* next = nullptr;
         sqlite3_stmt* st = nullptr;
         if (sqlite3_prepare_v2(db, tail, -1, &st, &next) != SQLITE_OK) throwSqlite(db, statement, connection->source());
         if (!st) break;  // only blanks or comments left
-        // Each statement of the text takes the next values.
-        for (int p = 1; p <= sqlite3_bind_parameter_count(st) && bound < params.size(); ++p)
-            bindValue(st, p, params[bound++]);
+        bound += bindParams(st, params, bound);
         int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {}
         sqlite3_finalize(st);
@@ -434,7 +616,7 @@ long RowsAffected(const ConnectionHandle& connection) {
 
 void LockKeyForWriting(ConnectionHandle& connection, const std::string& key) {
     if (!connection || !connection->isServer()) return;
-    ExecCmdInDB(connection, "select pg_advisory_xact_lock(hashtextextended('" + SqlQuote(key) + "', 0))");
+    ExecCmdInDB(connection, "select pg_advisory_xact_lock(hashtextextended(?, 0))", Params{Variant(key)});
 }
 
 std::string DescribeConnection(const ConnectionHandle& connection) {
@@ -553,11 +735,48 @@ std::uint32_t bigEndian(const unsigned char* p, int bytes) {
 }
 } // namespace
 
+namespace {
+// A part of a page missing: SQLite reads the short page as zeros, which a
+// free last page never shows. The header's page count holds when it was
+// written by this SQLite (change counter = "valid for" number) and no log is
+// waiting to be copied into the file. SQLite would only call the file
+// malformed. Sizes come from stat(), which takes no descriptor.
+void checkSize(const std::string& file, std::uintmax_t size, std::uint32_t pageSize, std::uint32_t pages,
+               bool countValid) {
+    if (pageSize == 0 || size % pageSize != 0)
+        throwDamaged(file, "its size is not a whole number of pages (it was cut off)");
+    std::error_code ec;
+    const auto walSize = std::filesystem::file_size(file + "-wal", ec);
+    const bool walPending = !ec && walSize > 32;
+    if (countValid && !walPending && pages > 0 && size < static_cast<std::uintmax_t>(pages) * pageSize)
+        throwDamaged(file, "it is shorter than its header says (it was cut off)");
+}
+
+std::int64_t pragmaNumber(sqlite3* db, const char* sql, const std::string& file) {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) throwSqlite(db, sql, file);
+    const int rc = sqlite3_step(st);
+    const std::int64_t v = rc == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
+    const int code = sqlite3_extended_errcode(db);
+    const std::string msg = sqlite3_errmsg(db);
+    sqlite3_finalize(st);
+    if (rc != SQLITE_ROW) {
+        if ((code & 0xff) == SQLITE_CORRUPT || (code & 0xff) == SQLITE_NOTADB) throwDamaged(file, msg);
+        throw DbError(msg, sql, file, code);
+    }
+    return v;
+}
+} // namespace
+
 void CheckStoreFile(const std::string& file) {
     namespace fs = std::filesystem;
     std::error_code ec;
     const auto size = fs::file_size(file, ec);
     if (ec) throw DbError("The file '" + file + "' cannot be read: " + ec.message(), {}, file, SQLITE_CANTOPEN);
+    // A connection of this process holds the file: it was checked when that
+    // connection opened it, and reading it here would drop the connection's
+    // locks (CheckStoreIntact checks an open store through SQLite).
+    if (StoreFileInUse(file)) return;
     unsigned char head[100] = {};
     {
         std::ifstream in(file, std::ios::binary);
@@ -571,35 +790,32 @@ void CheckStoreFile(const std::string& file) {
     if (pageSize == 1) pageSize = 65536;
     if (pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0)
         throwDamaged(file, "its header is not valid");
-    // A part of a page missing: SQLite reads the short page as zeros, which a
-    // free last page never shows.
-    if (size % pageSize != 0) throwDamaged(file, "its size is not a whole number of pages (it was cut off)");
-    // The header's page count holds when it was written by this SQLite
-    // (change counter = "valid for" number) and no log is waiting to be
-    // copied into the file. SQLite would only call the file malformed.
-    const std::uint32_t pages = bigEndian(head + 28, 4);
-    const bool countValid = bigEndian(head + 24, 4) == bigEndian(head + 92, 4);
-    const auto walSize = fs::file_size(file + "-wal", ec);
-    const bool walPending = !ec && walSize > 32;
-    if (countValid && !walPending && pages > 0 && size < static_cast<std::uintmax_t>(pages) * pageSize)
-        throwDamaged(file, "it is shorter than its header says (it was cut off)");
+    checkSize(file, size, pageSize, bigEndian(head + 28, 4), bigEndian(head + 24, 4) == bigEndian(head + 92, 4));
 }
 
 void CheckStoreIntact(const ConnectionHandle& connection) {
     requireOpen(connection, "PRAGMA quick_check");
     if (connection->kind() != Connection::Kind::Database) return;
     const std::string& file = connection->source();
-    CheckStoreFile(file);
+    sqlite3* db = connection->handle();
+    // The size checks of CheckStoreFile, with the page size and count read
+    // through the connection itself: never by a descriptor of our own.
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(file, ec);
+    if (ec) throw DbError("The file '" + file + "' cannot be read: " + ec.message(), {}, file, SQLITE_CANTOPEN);
+    const auto pageSize = static_cast<std::uint32_t>(pragmaNumber(db, "PRAGMA page_size", file));
+    const auto pages = static_cast<std::uint32_t>(pragmaNumber(db, "PRAGMA page_count", file));
+    checkSize(file, size, pageSize, pages, true);
 
     sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(connection->handle(), "PRAGMA quick_check(1)", -1, &st, nullptr) != SQLITE_OK)
-        throwSqlite(connection->handle(), "PRAGMA quick_check", file);
+    if (sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &st, nullptr) != SQLITE_OK)
+        throwSqlite(db, "PRAGMA quick_check", file);
     const int rc = sqlite3_step(st);
     std::string result;
     if (rc == SQLITE_ROW && sqlite3_column_text(st, 0))
         result = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-    const int code = sqlite3_extended_errcode(connection->handle());
-    const std::string msg = sqlite3_errmsg(connection->handle());
+    const int code = sqlite3_extended_errcode(db);
+    const std::string msg = sqlite3_errmsg(db);
     sqlite3_finalize(st);
     if (rc != SQLITE_ROW) {
         if ((code & 0xff) == SQLITE_CORRUPT || (code & 0xff) == SQLITE_NOTADB) throwDamaged(file, msg);

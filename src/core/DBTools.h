@@ -76,6 +76,9 @@ private:
     bool lost_ = false;
 };
 
+// Values bound to a statement's "?" placeholders, in order (GetRS, ExecCmdInDB).
+using Params = std::vector<Variant>;
+
 // An open connection. Held through a ConnectionHandle; an empty handle means
 // "not connected".
 class Connection {
@@ -173,7 +176,7 @@ public:
 
 private:
     friend std::unique_ptr<Recordset> GetRS(ConnectionHandle&, const std::string&, const std::string&,
-                                            const std::vector<Variant>&);
+                                            const Params&);
     friend struct ServerRecordset;
     const Variant& at(int index) const;
     void requireWritable(const char* op) const;
@@ -208,12 +211,12 @@ void ConnectToFile(ConnectionHandle& connection, std::string file, std::string f
 std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string& statement,
                                  const std::string& mode);
 void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement);
-// The same with values bound to the statement's "?" marks, in their order: a
-// value from a user or a file is never part of the statement's text, on
-// either engine.
+// The same with values bound to the statement's "?" placeholders, in order,
+// on both engines (a server statement gets "$1", "$2" ... in their place):
+// a value a user typed or a file held never becomes part of the SQL text.
 std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string& statement,
-                                 const std::string& mode, const std::vector<Variant>& params);
-void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement, const std::vector<Variant>& params);
+                                 const std::string& mode, const Params& params);
+void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement, const Params& params);
 
 // Number of rows the last ExecCmdInDB changed on this connection.
 long RowsAffected(const ConnectionHandle& connection);
@@ -275,8 +278,12 @@ inline constexpr int kBusyLimitMs = 30000;
 // its beginning, a valid page size, a whole number of pages, no fewer pages
 // than the header counts (each named as the reason);
 void CheckStoreFile(const std::string& file);
-// the file opened by ConnectToFile is whole: CheckStoreFile, then SQLite's
-// quick check of its pages finds nothing wrong;
+// (it reads the file's header by a descriptor of its own, so it does nothing
+// more than stat() the file when a connection of this process holds it:
+// closing that descriptor would drop every lock the connection holds;)
+// the file opened by ConnectToFile is whole: the same size checks, with the
+// page size and count read through the connection (never by a descriptor of
+// its own), then SQLite's quick check of its pages finds nothing wrong;
 void CheckStoreIntact(const ConnectionHandle& connection);
 // the file can be written, with its journal or write-ahead log beside it: a
 // real write (the header's user version rewritten with its own value) is
@@ -287,6 +294,19 @@ void CheckStoreWritable(const ConnectionHandle& connection);
 // journal mode in force afterwards, in lower case ("wal", "delete", ...).
 std::string UseWriteAheadLog(const ConnectionHandle& connection);
 std::string JournalMode(const ConnectionHandle& connection);
+
+// True when path is a database file a connection of this process holds
+// open, or its write-ahead log, shared memory, journal or writers' turnstile
+// (the same file by any name: device and inode). Such a file must never be
+// opened by another descriptor: closing it drops the process's POSIX locks
+// on the store, and another program closing its last connection then
+// deletes the log under ours. Callers reading or writing a file a user named
+// refuse it; the stores' own checks read through SQLite instead.
+bool StoreFileInUse(const std::string& path);
+// The message (id 3104, in the language in force) refusing such a file as a
+// file to read or write; empty when path may be used.
+inline constexpr int kMsgStoreFileInUse = 3104;
+std::string StoreFileInUseMessage(const std::string& path);
 
 // True when the table exists on the connection (without raising an error).
 bool TableExists(const ConnectionHandle& connection, const std::string& table);

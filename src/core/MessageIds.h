@@ -30,11 +30,13 @@ inline constexpr int kMessageIds[] = {
     960, 918, 986, 988, 916, 550, 552, 554, 560, 994,
     962, 964, 966, 968, 970, 972, 974, 976, 978, 982,
     3204,  // a name read from a file holds a NUL character
-    2402, 2404,  // a statement opened from the list was saved under another industry
+    3102, 2404,  // a statement opened from the list was saved under another industry
+    3100,        // ... or for a year the program does not compare
     3500,        // comparing a statement of a year the edition in use does not cover
     // a statement changed by another copy or adviser since it was opened (enterprise/RecordStore.cpp)
     2320, 2322, 2324, 2326, 2328, 2330, 2332,
     1856, 1858,  // statement import: the file or the template cannot be read or opened
+    3104,        // a file chosen to read or write is the data store itself
     // ... and why a statement, trial balance or book cannot be read (after 1856)
     2800, 2802, 2804, 2806, 2808, 2810, 2812, 2814, 2816, 2818, 2820, 2822, 2824, 2826, 2828, 2830, 2832,
     2834, 2836, 2838, 2840, 2842, 2844, 2846, 2848, 3304,

@@ -35,8 +35,10 @@ std::string startupMessage(int headlineId, const std::string& path, const std::s
 // it can be written with its write-ahead log beside it.
 void openStore(ConnectionHandle& cn, const std::string& path, bool writable, int writeAdviceId = 1522) {
     try {
-        // The file's own checks first: SQLite opening a damaged file would
-        // only call it malformed.
+        // The file's own checks first, before any connection of this process
+        // holds it (they read its header by a descriptor of their own): SQLite
+        // opening a damaged file would only call it malformed.
+        DisconnectFromDB(cn);
         if (std::filesystem::exists(path)) CheckStoreFile(path);
         ConnectToFile(cn, path, "unknown", writable ? OpenMode::ReadWrite : OpenMode::ReadOnly);
         CheckStoreIntact(cn);

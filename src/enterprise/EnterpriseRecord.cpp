@@ -243,6 +243,19 @@ std::optional<std::int16_t> ReferenceYear(std::string_view yearText) {
     return y.year;
 }
 
+std::optional<std::int16_t> StoredYear(std::string_view yearText) {
+    std::string t = TrimBlanks(yearText);
+    if (t.empty() || t.size() > 4 || !std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    return static_cast<std::int16_t>(std::stoi(t));
+}
+
+std::string StoredYearMessage(std::int16_t year, int language) {
+    return ReplaceAll(ReplaceAll(ReplaceAll(Txt(kMsgStoredYearNotCompared, language), "{Y}", std::to_string(year)),
+                                 "{F}", std::to_string(CurrentEdition().Earliest())),
+                      "{L}", std::to_string(CurrentEdition().latest));
+}
+
 ComparisonCheck CheckBeforeComparison(const RecordTexts& r) {
     const std::string& year = r[Field::Year];
     const Edition& edition = CurrentEdition();

@@ -145,8 +145,20 @@ int ComparisonCheckMessageId(ComparisonCheck check);
 
 // The reference year of a year text: a whole year of the edition in use
 // (ClassifyStatementYear, core/Edition.h) with blanks around it allowed;
-// empty otherwise.
+// empty otherwise. The one test of whether the program compares a year:
+// saving, comparing and opening all ask it.
 std::optional<std::int16_t> ReferenceYear(std::string_view yearText);
+
+// The year of a stored row as the open-existing list shows it: any whole
+// number of one to four digits (older versions stored any numeric year), so
+// that every stored row can be opened; empty otherwise.
+std::optional<std::int16_t> StoredYear(std::string_view yearText);
+
+// The message shown when a stored row whose year the program does not compare
+// (ReferenceYear) is opened: its values are shown, the year must be changed
+// before comparing or saving. Id 3100 (French 3101).
+inline constexpr int kMsgStoredYearNotCompared = 3100;
+std::string StoredYearMessage(std::int16_t year, int language);
 
 // aComparisonValues: 37 texts. 0 name, 1 year (as a whole number), 2 NAICS
 // code, 3 industry title without surrounding blanks, 4-20 Cash ...

@@ -4,6 +4,7 @@
 #include "enterprise/Books.h"
 
 #include "core/Edition.h"
+#include "core/DBTools.h"
 
 #include "enterprise/BoundedRead.h"
 
@@ -194,6 +195,8 @@ BookKind KindOfFile(const std::string& path) {
 }
 
 Book ReadBookFile(const std::string& path) {
+    // Never the program's own store: closing our descriptor would drop its locks.
+    if (const std::string refusal = StoreFileInUseMessage(path); !refusal.empty()) throw std::runtime_error(refusal);
     Book book;
     switch (KindOfFile(path)) {
     case BookKind::GnuCashSqlite: book = ReadGnuCashSqlite(path); break;

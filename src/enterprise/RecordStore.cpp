@@ -3,6 +3,7 @@
 #include "core/CaseFold.h"
 #include "core/Strings.h"
 #include "core/Text.h"
+#include "enterprise/NumberText.h"
 
 #include <charconv>
 #include <cstdint>
@@ -13,13 +14,98 @@ namespace zorva::store {
 
 namespace {
 
-// foldcase() on the connection; installing it is cheap and idempotent, and
-// the database layer opens connections without it.
-void prepare(ConnectionHandle& cn) {
-    if (cn && cn->handle()) RegisterFoldCase(cn->handle());
+// The name key. A file store keeps each row's folded name in the column
+// FirmKey, indexed with the year, so that finding a name reads a few index
+// entries instead of folding every stored name. The record store keeps it:
+// it adds the column and the index to a store that lacks them and fills the
+// key of rows written without one (by an older version, or by another
+// program) the first time a connection uses the store, and writes it with
+// every row it saves. A row another program writes later without a key is
+// still found: a missing key falls back to folding that row's name. A server
+// store indexes foldcase(firmname) itself (store/ServerStore.cpp).
+constexpr const char* kKeyColumn = "FirmKey";
+
+enum class KeyKind { Server, Column, None };
+struct KeyState {
+    std::weak_ptr<Connection> connection;
+    KeyKind kind = KeyKind::None;
+};
+std::map<const Connection*, KeyState>& keyStates() {
+    static std::map<const Connection*, KeyState> m;
+    return m;
 }
 
-std::string nameMatch(const std::string& name) { return "foldcase(firmname) = foldcase('" + SqlQuote(name) + "')"; }
+bool hasKeyColumn(ConnectionHandle& cn) {
+    auto rs = GetRS(cn, "select name from pragma_table_info('MyValues') where name = ? collate nocase", "read",
+                    {Variant(std::string(kKeyColumn))});
+    return rs->RecordCount() > 0;
+}
+
+KeyKind keyKind(ConnectionHandle& cn) {
+    if (cn->isServer()) return KeyKind::Server;
+    auto& states = keyStates();
+    auto it = states.find(cn.get());
+    if (it != states.end() && it->second.connection.lock() == cn) return it->second.kind;
+    RegisterFoldCase(cn->handle());
+    KeyKind kind = KeyKind::None;
+    if (cn->kind() == Connection::Kind::Database && TableExists(cn, "MyValues")) {
+        bool column = hasKeyColumn(cn);
+        if (!cn->readOnly()) {
+            // Work only when there is some: a store kept up to date is only read.
+            bool unkeyed = true;
+            if (column) {
+                auto rs = GetRS(cn, "select 1 from MyValues where FirmKey is null and FirmName is not null limit 1",
+                                "read");
+                unkeyed = rs->RecordCount() > 0;
+            }
+            if (!column || unkeyed) {
+                Transaction tx(cn);
+                if (!hasKeyColumn(cn)) ExecCmdInDB(cn, "ALTER TABLE MyValues ADD COLUMN FirmKey TEXT");
+                ExecCmdInDB(cn, "CREATE INDEX IF NOT EXISTS MyValues_FirmKey ON MyValues (FirmKey, [Year])");
+                ExecCmdInDB(cn, "UPDATE MyValues SET FirmKey = foldcase(FirmName) "
+                                "WHERE FirmKey IS NULL AND FirmName IS NOT NULL");
+                tx.Commit();
+                column = true;
+            }
+        }
+        kind = column ? KeyKind::Column : KeyKind::None;
+    }
+    states[cn.get()] = KeyState{cn, kind};
+    return kind;
+}
+
+// foldcase() on the connection (the database layer opens connections
+// without it) and the name key brought up to date, on the connection's first
+// use (installing a function again would make SQLite prepare every statement
+// of the connection anew).
+void prepare(ConnectionHandle& cn) {
+    if (cn) keyKind(cn);
+}
+
+// The condition that finds a name, with its parameters appended to params.
+std::string nameMatch(ConnectionHandle& cn, const std::string& name, Params& params) {
+    switch (keyKind(cn)) {
+    case KeyKind::Server:
+        params.emplace_back(name);
+        return "foldcase(firmname) = foldcase(?)";
+    case KeyKind::Column: {
+        const std::string key = FoldCase(name);
+        params.emplace_back(key);
+        params.emplace_back(key);
+        return "(FirmKey = ? OR (FirmKey IS NULL AND foldcase(firmname) = ?))";
+    }
+    case KeyKind::None: break;
+    }
+    params.emplace_back(FoldCase(name));
+    return "foldcase(firmname) = ?";
+}
+
+// "where" and the condition of the name and year.
+std::string whereNameAndYear(ConnectionHandle& cn, const std::string& name, std::int16_t year, Params& params) {
+    std::string w = " where " + nameMatch(cn, name, params) + " and [year] = ?";
+    params.emplace_back(static_cast<std::int64_t>(year));
+    return w;
+}
 
 const char* kInsertHead =
     "INSERT into MyValues (FirmName, [Year], NAICS, Cash, Ar, Inv, CA, OA, Toa, "
@@ -33,7 +119,13 @@ const char* kInsertHead =
 struct Seen {
     std::weak_ptr<Connection> connection;
     StoredVersion version;
+    std::uint64_t order = 0;  // when it was remembered
 };
+// A session keeps the versions of the records it worked on; an import of
+// 100,000 enterprises must not keep one per enterprise. Past kSeenLimit the
+// older half is forgotten (those records were saved or opened long before the
+// one on the screen; forgetting one only skips the changed-meanwhile question).
+constexpr size_t kSeenLimit = 4096;
 std::map<std::string, Seen>& seenVersions() {
     static std::map<std::string, Seen> m;
     return m;
@@ -61,27 +153,55 @@ StoredVersion versionOf(Recordset& rs) {
 }
 
 std::unique_ptr<Recordset> storedRows(ConnectionHandle& cn, const std::string& name, std::int16_t year) {
-    return GetRS(cn, "select * from myvalues where " + nameMatch(name) + " and [year] = " + std::to_string(year), "read");
+    Params params;
+    const std::string where = whereNameAndYear(cn, name, year, params);
+    return GetRS(cn, "select * from myvalues" + where, "read", params);
 }
 
 void remember(const ConnectionHandle& cn, const std::string& name, std::int16_t year, const StoredVersion& v) {
-    seenVersions()[recordKey(cn, name, year)] = Seen{cn, v};
+    static std::uint64_t clock = 0;
+    auto& seen = seenVersions();
+    seen[recordKey(cn, name, year)] = Seen{cn, v, ++clock};
+    if (seen.size() <= kSeenLimit) return;
+    const std::uint64_t keepFrom = clock - kSeenLimit / 2;
+    for (auto it = seen.begin(); it != seen.end();) it = it->second.order <= keepFrom ? seen.erase(it) : std::next(it);
+}
+
+// A value of the record as it is stored: the record holds number texts; any
+// other text is refused as the database refused it when values were written
+// into the statement.
+Variant storedNumber(const std::string& text) {
+    if (auto n = ParseNumber(text)) return Variant(*n);
+    throw DbError("The value '" + text + "' is not a number.", kInsertHead);
+}
+
+// Deletes the rows of the name and year.
+void deleteRows(ConnectionHandle& cn, const std::string& name, std::int16_t year) {
+    Params params;
+    const std::string where = whereNameAndYear(cn, name, year, params);
+    ExecCmdInDB(cn, "DELETE myvalues from myvalues" + where, params);
 }
 
 // Writes the record; inside the caller's transaction, with the key locked.
 void writeRecord(ConnectionHandle& cn, const RecordTexts& record, std::int16_t year) {
-    std::string values;
+    const std::string& name = record[Field::FirmName];
+    const bool keyed = keyKind(cn) == KeyKind::Column;
+    Params params{Variant(name), Variant(static_cast<std::int64_t>(year)), Variant(record[Field::NAICS])};
+    std::string marks = "?, ?, ?";
     for (Field f : ValueFields()) {
-        if (!values.empty()) values += ",";
-        values += record[f];
+        params.push_back(storedNumber(record[f]));
+        marks += ", ?";
     }
-    const std::string insert = std::string(kInsertHead) + " VALUES ('" + SqlQuote(record[Field::FirmName]) + "', " +
-                               std::to_string(year) + ", '" + record[Field::NAICS] + "', " + values + ")";
-    ExecCmdInDB(cn, "DELETE myvalues from myvalues where " + nameMatch(record[Field::FirmName]) + " and [year] = " +
-                        std::to_string(year));
-    ExecCmdInDB(cn, insert);
-    auto rs = storedRows(cn, record[Field::FirmName], year);
-    remember(cn, record[Field::FirmName], year, versionOf(*rs));
+    std::string head = kInsertHead;
+    if (keyed) {
+        head.insert(head.size() - 1, ", FirmKey");
+        params.emplace_back(FoldCase(name));
+        marks += ", ?";
+    }
+    deleteRows(cn, name, year);
+    ExecCmdInDB(cn, head + " VALUES (" + marks + ")", params);
+    auto rs = storedRows(cn, name, year);
+    remember(cn, name, year, versionOf(*rs));
 }
 
 void lockRecord(ConnectionHandle& cn, const std::string& name, std::int16_t year) {
@@ -156,8 +276,9 @@ bool VerifyFirmName(const std::string& name, int language) {
 
 bool RecordExists(ConnectionHandle& cn, const std::string& name, std::int16_t year) {
     prepare(cn);
-    auto rs = GetRS(cn, "Select * from myvalues where " + nameMatch(name) + " and year = " + std::to_string(year),
-                    "read");
+    Params params;
+    const std::string where = whereNameAndYear(cn, name, year, params);
+    auto rs = GetRS(cn, "Select 1 from myvalues" + where, "read", params);
     return rs->RecordCount() > 0;
 }
 
@@ -165,7 +286,7 @@ void DeleteRecord(ConnectionHandle& cn, const std::string& name, std::int16_t ye
     prepare(cn);
     Transaction tx(cn);
     lockRecord(cn, name, year);
-    ExecCmdInDB(cn, "DELETE myvalues from myvalues where " + nameMatch(name) + " and [year] = " + std::to_string(year));
+    deleteRows(cn, name, year);
     tx.Commit();
     remember(cn, name, year, StoredVersion{});
 }
@@ -189,8 +310,9 @@ std::unique_ptr<Recordset> ListFirms(ConnectionHandle& cn, int language) {
 
 std::string StoredIndustry(ConnectionHandle& cn, const std::string& name, std::int16_t year) {
     prepare(cn);
-    auto rs = GetRS(cn, "select NAICS from myvalues where " + nameMatch(name) + " and [year] = " + std::to_string(year),
-                    "read");
+    Params params;
+    const std::string where = whereNameAndYear(cn, name, year, params);
+    auto rs = GetRS(cn, "select NAICS from myvalues" + where, "read", params);
     return rs->RecordCount() && !rs->Fields(0).isNull() ? rs->Fields(0).toString() : std::string();
 }
 

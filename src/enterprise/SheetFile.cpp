@@ -1,5 +1,7 @@
 #include "enterprise/SheetFile.h"
 
+#include "core/DBTools.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -179,6 +181,7 @@ std::vector<SheetRow> ReadCsvText(const std::string& input) {
 }
 
 bool LooksLikeZip(const std::string& path) {
+    if (StoreFileInUse(path)) return false;
     QFile f(QString::fromStdString(path));
     if (!f.open(QIODevice::ReadOnly)) return false;
     return f.read(4) == QByteArray("PK\x03\x04", 4);
@@ -226,6 +229,8 @@ struct Range {
 } // namespace
 
 SheetDocument::SheetDocument(const std::string& path, const ReadLimits& limits) : path_(path), limits_(limits) {
+    // Never the program's own store: closing our descriptor would drop its locks.
+    if (const std::string refusal = StoreFileInUseMessage(path); !refusal.empty()) throw CannotOpen(path, refusal);
     QFile f(QString::fromStdString(path));
     if (!f.open(QIODevice::ReadOnly)) throw CannotOpen(path, f.errorString().toStdString());
     if (f.size() == 0) throw ReadError(readmsg::kEmpty);

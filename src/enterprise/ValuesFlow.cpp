@@ -200,10 +200,11 @@ bool OpenStored(ConnectionHandle& user, const std::string& name, std::int16_t ye
         };
         const auto savedIndustry = LookupIndustry(gcnIndustry, gstrDataTable, gstrNaicsTable, saved, gintLanguage);
         if (savedIndustry) {
-            const MsgAnswer answer = MsgBox(fill(kMsgCompareWithSavedIndustry), MsgButtons::YesNoCancel,
-                                            MsgIcon::Question);
+            // The default answer (Yes, Enter) keeps the industry the user has
+            // just chosen on the search screen.
+            const MsgAnswer answer = MsgBox(fill(kMsgKeepChosenIndustry), MsgButtons::YesNoCancel, MsgIcon::Question);
             if (answer == MsgAnswer::Cancel) return false;
-            if (answer == MsgAnswer::Yes) chosen = {savedIndustry->naics, savedIndustry->title, savedIndustry->sector};
+            if (answer == MsgAnswer::No) chosen = {savedIndustry->naics, savedIndustry->title, savedIndustry->sector};
         } else {
             MsgBox(fill(kMsgSavedIndustryNotInDataSet), MsgButtons::OK, MsgIcon::Information);
         }
@@ -212,6 +213,10 @@ bool OpenStored(ConnectionHandle& user, const std::string& name, std::int16_t ye
     gblnKeepValues = true;
     if (record) navigator().ShowStoredRecord(*record);
     else navigator().ShowValues();
+    // A year the program does not compare (older versions saved any): the
+    // values are shown all the same, and the user is told what to change.
+    if (record && !ReferenceYear(std::to_string(year)))
+        MsgBox(StoredYearMessage(year, gintLanguage), MsgButtons::OK, MsgIcon::Information);
     return true;
 }
 
@@ -228,7 +233,11 @@ bool MayClose(RecordHolder& holder, ConnectionHandle& user) { return MayLeave(ho
 void Delete(RecordHolder& holder, ConnectionHandle& user, int language) {
     if (MsgBox(Txt(store::kMsgDeleteQuestion, language), MsgButtons::YesNo) != MsgAnswer::Yes) return;
     const RecordTexts r = holder.Record();
-    const auto year = ReferenceYear(r[Field::Year]);
+    // A stored row of a year the program does not compare (saved by an older
+    // version) can be deleted too; any other such year is refused.
+    auto year = ReferenceYear(r[Field::Year]);
+    if (const auto stored = StoredYear(r[Field::Year]); !year && stored && store::RecordExists(user, r[Field::FirmName], *stored))
+        year = stored;
     if (!year) {
         MsgBox(ComparisonCheckMessage(ComparisonCheck::YearOutOfRange, language));
         return;

@@ -103,18 +103,20 @@ void OpenExisting(RecordHolder& holder, ConnectionHandle& user);
 
 // Opening a row of the open-existing list: the stored record goes on the
 // values screen. A statement saved under another industry than the one
-// chosen now asks which to compare it with (Yes: the one it was saved under,
-// which becomes the chosen industry; No: the one chosen now; Cancel: not
-// opened), or, when the data set has no figures for its own industry, says
-// that it is compared with the industry chosen now. False when cancelled.
+// chosen now asks which to compare it with (Yes, the default answer: the one
+// chosen now; No: the one it was saved under, which becomes the chosen
+// industry; Cancel: not opened), or, when the data set has no figures for its
+// own industry, says that it is compared with the industry chosen now. A row
+// whose year the program does not compare opens with its values and a
+// message saying the year must be changed first. False when cancelled.
 bool OpenStored(ConnectionHandle& user, const std::string& name, std::int16_t year);
-inline constexpr int kMsgCompareWithSavedIndustry = 2402;
 // The connection was lost while saving and the store could not be asked yet;
 // the next save asks it first, and says so when the earlier save took effect.
 inline constexpr int kMsgSaveInDoubt = 3200;
 inline constexpr int kMsgEarlierSaveTookEffect = 3202;
 // A name read from a file holds a NUL character: that record is not saved.
 inline constexpr int kMsgNameHoldsNul = 3204;
+inline constexpr int kMsgKeepChosenIndustry = 3102;
 inline constexpr int kMsgSavedIndustryNotInDataSet = 2404;
 
 // Return to the main menu or the search screen: true when the screen may be

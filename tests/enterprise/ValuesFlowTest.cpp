@@ -24,6 +24,7 @@
 #include <chrono>
 #include <memory>
 #include <thread>
+#include <optional>
 
 using namespace zorva;
 using namespace zorva::test;
@@ -272,7 +273,7 @@ TEST_F(ValuesFlow, OpeningAsksToSaveFirstAndSaysWhenNothingIsStored) {
     EXPECT_FALSE(gblnKeepValues) << "nothing is kept for a list that may be closed unused";
 }
 
-TEST_F(ValuesFlow, AStatementSavedUnderAnotherIndustryAsksWhichToCompareWith) {
+TEST_F(ValuesFlow, AStatementSavedUnderAnotherIndustryAsksWhichToCompareWithTheChosenOneByDefault) {
     ASSERT_TRUE(subSetDataTable("optVol3"));
     auto codes = GetRS(gcnIndustry, "select NAICS from " + gstrDataTable + " order by NAICS", "read");
     ASSERT_GE(codes->RecordCount(), 2);
@@ -288,15 +289,20 @@ TEST_F(ValuesFlow, AStatementSavedUnderAnotherIndustryAsksWhichToCompareWith) {
         RefreshChoiceLanguage();
     };
 
+    // The default answer (the box's default button, Enter) keeps the industry
+    // just chosen on the search screen.
     struct Case {
-        MsgAnswer answer;
+        std::optional<MsgAnswer> answer;  // none: the default button
         bool opened;
         std::string compareWith;
-    } cases[] = {{MsgAnswer::Yes, true, saved}, {MsgAnswer::No, true, chosen}, {MsgAnswer::Cancel, false, chosen}};
+    } cases[] = {{std::nullopt, true, chosen},
+                 {MsgAnswer::Yes, true, chosen},
+                 {MsgAnswer::No, true, saved},
+                 {MsgAnswer::Cancel, false, chosen}};
     for (const Case& c : cases) {
         choose();
         nav->stored.clear();
-        fakes.messages->answer(c.answer);
+        if (c.answer) fakes.messages->answer(*c.answer);
         EXPECT_EQ(values::OpenStored(gcnUser, "ACME", 2010), c.opened);
         const std::string question = fakes.messages->last().text;
         EXPECT_NE(question.find(IndustryCaption(gcnIndustry, saved, 0)), std::string::npos) << question;
@@ -322,6 +328,25 @@ TEST_F(ValuesFlow, AStatementSavedUnderAnotherIndustryAsksWhichToCompareWith) {
     store::SaveRecord(gcnUser, r, 2010);
     EXPECT_TRUE(values::OpenStored(gcnUser, "Same", 2010));
     EXPECT_EQ(fakes.messages->shown.size(), before + 1);
+}
+
+// A row an older version saved for a year the program does not compare opens
+// with its values and the message; it can be deleted; saving it asks for a
+// year first.
+TEST_F(ValuesFlow, AStoredRowOfAYearNotComparedOpensAndCanBeDeleted) {
+    ExecCmdInDB(gcnUser, "insert into MyValues (FirmName, [Year], Cash) values (?, ?, ?)",
+                {Variant("Old"), Variant(std::int64_t{2007}), Variant(55.0)});
+    EXPECT_TRUE(values::OpenStored(gcnUser, "Old", 2007));
+    ASSERT_EQ(nav->stored.size(), 1u);
+    EXPECT_EQ(nav->stored[0][Field::Cash], "55");
+    EXPECT_EQ(nav->stored[0][Field::Year], "2007");
+    EXPECT_EQ(fakes.messages->last().text, StoredYearMessage(2007, 0));
+
+    values::PlainRecord r(nav->stored[0], 0);
+    EXPECT_EQ(values::Save(r, gcnUser, true), values::SaveResult::Refused) << "the year must be changed first";
+    fakes.messages->answer(MsgAnswer::Yes);
+    values::Delete(r, gcnUser, 0);
+    EXPECT_EQ(storedRows(), 0);
 }
 
 TEST_F(ValuesFlow, TheComparisonChecksTheRecordFirst) {

@@ -28,6 +28,7 @@
 #include <atomic>
 #include <csignal>
 #include <fstream>
+#include <optional>
 #include <iostream>
 #include <unistd.h>
 #include <map>
@@ -135,7 +136,8 @@ const std::map<std::string, std::string> kCommandHelp = {
      "                        [--replace|--skip] [--accept-unbalanced] [--lang en|fr] [--app-dir DIR]\n"
      "\n"
      "--values: stores the enterprises of FILE.csv (one per row, the columns as for\n"
-     "compare) in the user store in one transaction, or the one statement of a file\n"
+     "compare) in the user store, 2,000 at a time (each whole or not at all; a row's\n"
+     "line is written once it is stored), or the one statement of a file\n"
      "laid out as the program's statement template (a line item and its amount on\n"
      "each row). A row whose name and year are already stored is refused, or\n"
      "replaces the stored one with --replace, or is left out with --skip. One JSON\n"
@@ -284,11 +286,11 @@ void chooseDataset(const DatasetChoice& c) {
 // Messages of the program, kept instead of shown.
 class CapturedMessages : public MessageService {
 public:
-    std::vector<std::string> texts;
+    std::string last;  // only the last is reported (an import of 100,000 rows shows as many)
     MsgAnswer okCancel = MsgAnswer::OK;  // the answer to an OK / Cancel question
     MsgAnswer yesNo = MsgAnswer::Yes;    // the answer to a Yes / No question
     MsgAnswer show(const std::string& text, const std::string&, MsgButtons buttons, MsgIcon) override {
-        texts.push_back(text);
+        last = text;
         if (buttons == MsgButtons::OKCancel) return okCancel;
         if (buttons == MsgButtons::YesNo) return yesNo;
         return buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes : MsgAnswer::OK;
@@ -307,12 +309,20 @@ public:
         services().messages = captured_;
     }
     ~MessageCapture() { services().messages = saved_; }
-    std::string last() const { return captured_->texts.empty() ? std::string() : captured_->texts.back(); }
+    std::string last() const { return captured_->last; }
 
 private:
     std::shared_ptr<CapturedMessages> captured_;
     std::shared_ptr<MessageService> saved_;
 };
+
+// A file named on the command line that is the user store itself, or its
+// log or shared memory: reading or writing it by a descriptor of this
+// program's own would drop the locks of the open connection to the store.
+void refuseStoreFile(const std::string& path) {
+    if (const std::string refusal = StoreFileInUseMessage(path); !refusal.empty())
+        throw UsageError(path + ": " + refusal);
+}
 
 // A save as the tool reports it: "saved", "replaced" or "skipped", or empty
 // with `reason` saying why nothing was stored (a reason already given is kept).
@@ -407,10 +417,12 @@ int cmdCompare(const Options& o, std::ostream& out, std::ostream& err) {
     requireOptions(o, {"values"});
     CompareRun run;
     run.valuesPath = o.get("values");
+    refuseStoreFile(run.valuesPath);
     run.language = languageOf(o);
     if (o.has("dataset")) run.dataset = &datasetOf(o);
     if (o.has("naics")) run.naics = o.get("naics");
     if (o.has("out")) run.outPath = o.get("out");
+    if (o.has("out")) refuseStoreFile(run.outPath);
     if (o.has("fields")) {
         std::stringstream list(o.get("fields"));
         for (std::string f; std::getline(list, f, ',');) {
@@ -533,6 +545,7 @@ int cmdReport(const Options& o, std::ostream& out) {
         requireOptions(o, {"values"});
         std::vector<EnterpriseInput> inputs;
         try {
+            refuseStoreFile(o.get("values"));
             inputs = ReadEnterprisesFile(o.get("values"), naics, lang);
         } catch (const std::runtime_error& e) {
             throw UsageError(o.get("values") + ": " + e.what());
@@ -579,6 +592,7 @@ int cmdReport(const Options& o, std::ostream& out) {
         error = messages.last();
     } else {
         const std::string& path = o.get("out");
+        refuseStoreFile(path);
         std::string ext = path.size() >= 5 ? path.substr(path.size() - 5) : path;
         if (report::IsExportPath(path)) {
             written = report::WriteExport(prepared->rendered, path, &error);
@@ -640,6 +654,8 @@ int cmdImportBooks(const Options& o, std::ostream& out) {
     if (o.has("values")) throw UsageError("give --books or --values, not both");
     const int lang = languageOf(o);
     const std::string& path = o.get("books");
+    refuseStoreFile(path);
+    if (o.has("mapping")) refuseStoreFile(o.get("mapping"));
     values::BooksOptions options;
     if (o.has("year-end")) options.yearEnd = o.get("year-end");
     if (o.has("name")) options.name = o.get("name");
@@ -680,6 +696,9 @@ int cmdImportBooks(const Options& o, std::ostream& out) {
     return status.empty() ? kExitFailed : kExitOk;
 }
 
+// Enterprises stored per transaction by import --values.
+constexpr size_t kImportBatch = 2000;
+
 int cmdImport(const Options& o, std::ostream& out) {
     if (o.has("replace") && o.has("skip")) throw UsageError("give --replace or --skip, not both");
     if (o.has("books")) return cmdImportBooks(o, out);
@@ -688,22 +707,27 @@ int cmdImport(const Options& o, std::ostream& out) {
     requireOptions(o, {"values"});
     const int lang = languageOf(o);
     const std::string& path = o.get("values");
-    std::vector<EnterpriseInput> inputs;
-    try {
-        if (isStatementFile(path)) inputs.push_back(statementInput(path, lang));
-        else inputs = ReadEnterprisesFile(path, "", lang);
-    } catch (const ReadError& e) {
-        throw UsageError(path + ": " + e.Message(lang));
-    } catch (const std::runtime_error& e) {
-        throw UsageError(path + ": " + e.what());
-    }
+    refuseStoreFile(path);
     long refused = 0;
     std::vector<std::string> lines;
     // Saved as the values screen saves, the replace question answered by
-    // --replace (OK) or --skip (Cancel).
+    // --replace (OK) or --skip (Cancel). The rows are stored in transactions
+    // of kImportBatch: each enterprise is stored whole or not at all, and the
+    // lines of a transaction are written once it is committed, so that the
+    // output of an import ended half-way names exactly the lines stored.
     MessageCapture messages(o.has("replace") ? MsgAnswer::OK : MsgAnswer::Cancel);
-    Transaction tx(gcnUser);
-    for (const auto& in : inputs) {
+    std::optional<Transaction> tx;
+    auto commit = [&] {
+        if (tx) tx->Commit();
+        tx.reset();
+        for (const auto& l : lines) out << l << "\n";
+        out.flush();
+        lines.clear();
+    };
+    bool started = false;
+    auto store = [&](EnterpriseInput& in) {
+        started = true;
+        if (!tx) tx.emplace(gcnUser);
         RecordTexts record = in.record;
         std::string status, reason;
         if (!in.ok) {
@@ -725,9 +749,27 @@ int cmdImport(const Options& o, std::ostream& out) {
             line.addString("status", status);
         }
         lines.push_back(line.str());
+        if (lines.size() >= kImportBatch) commit();
+    };
+    try {
+        // A file of enterprises (its header names MyValues columns) is read a
+        // record at a time; anything else may be one statement.
+        if (!HeaderNamesColumns(path) && isStatementFile(path)) {
+            EnterpriseInput in = statementInput(path, lang);
+            store(in);
+        } else {
+            ForEachEnterpriseOfFile(path, "", lang, store);
+        }
+    } catch (const ReadError& e) {
+        if (started) throw;
+        throw UsageError(path + ": " + e.Message(lang));
+    } catch (const DbError&) {
+        throw;
+    } catch (const std::runtime_error& e) {
+        if (started) throw;
+        throw UsageError(path + ": " + e.what());
     }
-    tx.Commit();
-    for (const auto& l : lines) out << l << "\n";
+    commit();
     return refused ? kExitFailed : kExitOk;
 }
 

@@ -1,6 +1,7 @@
 #include "Enterprises.h"
 
 #include "core/Strings.h"
+#include "enterprise/CsvStream.h"
 #include "enterprise/SheetFile.h"
 #include "enterprise/StatementImport.h"
 
@@ -166,6 +167,92 @@ std::vector<EnterpriseInput> ReadEnterprisesFile(const std::string& path, const 
     std::vector<long> lineOfRow;
     auto rows = WorkbookRows(path, &lineOfRow);
     return enterprisesOfRows(rows, lineOfRow, naics, language);
+}
+
+namespace {
+
+// A CSV file read by blocks; rewound for a second reading.
+class CsvFile {
+public:
+    explicit CsvFile(const std::string& path) : in_(path, std::ios::binary) {
+        if (!in_) throw std::runtime_error("cannot read the file " + path);
+    }
+    std::size_t read(char* buffer, std::size_t capacity) {
+        in_.read(buffer, static_cast<std::streamsize>(capacity));
+        return static_cast<std::size_t>(in_.gcount());
+    }
+    void rewind() {
+        in_.clear();
+        in_.seekg(0);
+    }
+    bool zip() {
+        char head[4] = {};
+        const std::size_t n = read(head, sizeof head);
+        rewind();
+        return n == 4 && std::string(head, 4) == "PK\x03\x04";
+    }
+    CsvStream stream() {
+        return CsvStream([this](char* buffer, std::size_t capacity) { return read(buffer, capacity); });
+    }
+
+private:
+    std::ifstream in_;
+};
+
+// The whole file is text and every record is well formed under the header.
+bool clean(CsvFile& file) {
+    Utf8Checker check;
+    std::vector<char> block(1 << 20);
+    for (std::size_t got; (got = file.read(block.data(), block.size())) > 0;)
+        if (!check.Add(block.data(), got)) return false;
+    if (!check.Finish()) return false;
+    file.rewind();
+    CsvStream csv = file.stream();
+    CsvRecord record;
+    if (!csv.Next(record) || !record.error.empty()) return false;
+    std::size_t columns = 0;
+    try {
+        columns = ReadEnterpriseColumns(record.fields, false).fields.size();
+    } catch (const std::runtime_error&) {
+        return false;
+    }
+    while (csv.Next(record))
+        if (!record.error.empty() || record.fields.size() > columns) return false;
+    file.rewind();
+    return true;
+}
+
+} // namespace
+
+void ForEachEnterpriseOfFile(const std::string& path, const std::string& naics, int language,
+                             const std::function<void(EnterpriseInput&)>& each) {
+    CsvFile file(path);
+    if (file.zip() || !clean(file)) {
+        for (EnterpriseInput& in : ReadEnterprisesFile(path, naics, language)) each(in);
+        return;
+    }
+    CsvStream csv = file.stream();
+    CsvRecord record;
+    csv.Next(record);
+    const EnterpriseColumns columns = ReadEnterpriseColumns(record.fields, false);
+    while (csv.Next(record)) {
+        EnterpriseInput in = EnterpriseOfRow(columns, record.fields, record.line, naics, language);
+        each(in);
+    }
+}
+
+bool HeaderNamesColumns(const std::string& path) {
+    CsvFile file(path);
+    if (file.zip()) return false;
+    CsvStream csv = file.stream();
+    CsvRecord record;
+    if (!csv.Next(record) || !record.error.empty()) return false;
+    try {
+        ReadEnterpriseColumns(record.fields, false);
+        return true;
+    } catch (const std::runtime_error&) {
+        return false;
+    }
 }
 
 } // namespace zorva::cli

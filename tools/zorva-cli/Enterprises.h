@@ -8,6 +8,7 @@
 
 #include "enterprise/EnterpriseRecord.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,6 +43,20 @@ EnterpriseInput EnterpriseOfRow(const EnterpriseColumns& columns, const std::vec
 // header or a malformed row (naming its line).
 std::vector<EnterpriseInput> ReadEnterprises(const std::string& csvText, const std::string& naics, int language);
 std::vector<EnterpriseInput> ReadEnterprisesFile(const std::string& path, const std::string& naics, int language);
+
+// The same handed one at a time to `each`, in the order of the file. A CSV
+// file is read a record at a time, twice (memory does not grow with the
+// file): first checked whole (UTF-8, header, every record well formed), so
+// that nothing is handed over from a file that cannot be read, then read. A
+// workbook, or a CSV file that fails the check, is read whole as by
+// ReadEnterprisesFile (and throws as it does).
+void ForEachEnterpriseOfFile(const std::string& path, const std::string& naics, int language,
+                             const std::function<void(EnterpriseInput&)>& each);
+
+// True when the first record of a CSV file (not a workbook) names only
+// MyValues columns: a file of enterprises, not a statement. Reads only the
+// first record.
+bool HeaderNamesColumns(const std::string& path);
 
 // The rows of the first sheet of a workbook as texts (trailing empty cells
 // dropped), with the row number of each.

@@ -94,7 +94,8 @@ void frmOpenExisting::subOpenRecord() {
     const int row = grid->currentRow();
     if (row < 0 || !grid->item(row, 0) || !grid->item(row, 1)) return;
     const std::string name = ss(grid->item(row, 0)->text());
-    const auto year = ReferenceYear(ss(grid->item(row, 1)->text()));
+    // Every stored year opens, also one the program does not compare.
+    const auto year = StoredYear(ss(grid->item(row, 1)->text()));
     if (year) {
         // Asks which industry to compare with when it was saved under another.
         if (!values::OpenStored(gcnUser, name, *year)) return;

@@ -3,6 +3,8 @@
 #include "reports/render/ReportEngine.h"
 #include "reports/render/TaggedPdf.h"
 
+#include "core/DBTools.h"
+
 #include <QFile>
 #include <QImage>
 #include <QUrl>
@@ -294,7 +296,17 @@ void SetupReportPage(QPagedPaintDevice& device) {
                                      QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter));
 }
 
+// Never over the program's own store (or its log): writing it would destroy
+// it, and closing our descriptor would drop the connection's locks.
+bool refusedStoreFile(const std::string& path, std::string* error) {
+    std::string refusal = StoreFileInUseMessage(path);
+    if (refusal.empty()) return false;
+    if (error) *error = std::move(refusal);
+    return true;
+}
+
 bool WritePdf(QTextDocument& document, const std::string& path, const std::string& title, std::string* error) {
+    if (refusedStoreFile(path, error)) return false;
     {
         QFile probe(QString::fromStdString(path));
         if (!probe.open(QIODevice::WriteOnly)) {
@@ -312,6 +324,7 @@ bool WritePdf(QTextDocument& document, const std::string& path, const std::strin
 }
 
 bool WriteHtml(const Rendered& rendered, const std::string& path, std::string* error) {
+    if (refusedStoreFile(path, error)) return false;
     QFile f(QString::fromStdString(path));
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         if (error) *error = f.errorString().toStdString();

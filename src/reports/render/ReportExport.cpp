@@ -2,6 +2,7 @@
 
 #include "reports/render/SheetLayout.h"
 
+#include "core/DBTools.h"
 #include "core/Strings.h"
 #include "core/Text.h"
 
@@ -186,6 +187,10 @@ bool endsWith(const std::string& path, const char* ext) {
 bool IsExportPath(const std::string& path) { return endsWith(path, ".csv") || endsWith(path, ".xlsx"); }
 
 bool WriteExport(const Rendered& rendered, const std::string& path, std::string* error) {
+    if (std::string refusal = StoreFileInUseMessage(path); !refusal.empty()) {
+        *error = std::move(refusal);
+        return false;
+    }
     if (!IsExportPath(path)) {
         *error = ReplaceAll(Txt(2444), "{P}", path);
         return false;

@@ -20,6 +20,7 @@
 #include <QClipboard>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTableWidget>
 
 using namespace zorva;
@@ -105,6 +106,32 @@ TEST_F(ValuesTest, TheListIsSortedByNameAndOpensTheChosenRecord) {
     EXPECT_EQ(box(Field::Ta)->text(), "2");
     EXPECT_EQ(Child<QLabel>(&screen(), "lblNAICS")->text().toStdString(), naics) << "the industry chosen now";
     EXPECT_FALSE(screen().DataChanged());
+}
+
+// Older versions stored any numeric year: such a row opens from the list with
+// its values, and a message says the year must be changed before comparing.
+TEST_F(ValuesTest, AStoredRowOfAYearNotComparedOpensWithItsValuesAndAMessage) {
+    ExecCmdInDB(gcnUser, "insert into MyValues (FirmName, [Year], Cash, Ta, TotLiabShareEq) values (?, ?, ?, ?, ?)",
+                {Variant("Old firm"), Variant(std::int64_t{2007}), Variant(1234.0), Variant(1234.0), Variant(1234.0)});
+    for (int language : {0, 1}) {
+        gintLanguage = static_cast<std::int16_t>(language);
+        screen().subInitializeValues();
+        frmOpenExisting& list = frmOpenExisting::instance();
+        ASSERT_TRUE(list.fncLoadFirms());
+        QTableWidget* grid = Child<QTableWidget>(&list, "dbgFirms");
+        ASSERT_EQ(grid->rowCount(), 1);
+        grid->setCurrentCell(0, 0);
+        list.subOpenRecord();  // what Open and a double click on the row do
+        Settle();
+        EXPECT_TRUE(screen().isVisible());
+        EXPECT_EQ(Child<QLineEdit>(&screen(), "txtFirmName")->text(), "Old firm");
+        EXPECT_EQ(Child<QComboBox>(&screen(), "cboYear")->currentText(), "2007");
+        EXPECT_EQ(box(Field::Cash)->text().remove(QRegularExpression("[^0-9]")), "1234");
+        ASSERT_FALSE(fakes.messages->shown.empty());
+        EXPECT_EQ(fakes.messages->last().text, StoredYearMessage(2007, language));
+        EXPECT_NE(fakes.messages->last().text.find("2007"), std::string::npos);
+    }
+    gintLanguage = 0;
 }
 
 TEST_F(ValuesTest, ToolbarAndMenuCommandsFinishTheBoxBeingTyped) {
