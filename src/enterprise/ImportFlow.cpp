@@ -1,9 +1,9 @@
 #include "enterprise/ImportFlow.h"
 
 #include "core/Globals.h"
-#include "core/Navigator.h"
 #include "core/Services.h"
 #include "core/Strings.h"
+#include "enterprise/EnterpriseScreens.h"
 #include "enterprise/RecordStore.h"
 
 #include <QFile>
@@ -119,7 +119,7 @@ bool mayReplaceEnterprise(RecordHolder& holder, ConnectionHandle& user, const st
 } // namespace
 
 bool ImportStatement(RecordHolder& holder, ConnectionHandle& user) {
-    const std::string path = navigator().ChooseStatementFile();
+    const std::string path = enterpriseScreens().ChooseStatementFile();
     return !path.empty() && ImportStatementFile(holder, user, path);
 }
 
@@ -139,7 +139,7 @@ bool ImportStatementFile(RecordHolder& holder, ConnectionHandle& user, const std
     for (Field f : ValueFields())
         if (!IsComputed(f) && !review.preview.Names(f) && LeadingNumber(screen[f]) != 0)
             review.screenHasOtherValues = true;
-    if (!navigator().ConfirmImport(review)) return false;
+    if (!enterpriseScreens().ConfirmImport(review)) return false;
 
     const std::string fileName = review.preview.FirmName();
     bool other = false;
@@ -158,7 +158,7 @@ bool ImportStatementFile(RecordHolder& holder, ConnectionHandle& user, const std
 }
 
 bool ImportBooks(RecordHolder& holder, ConnectionHandle& user) {
-    const std::string path = navigator().ChooseBooksFile();
+    const std::string path = enterpriseScreens().ChooseBooksFile();
     return !path.empty() && ImportBooksFile(holder, user, path);
 }
 
@@ -186,7 +186,7 @@ bool ImportBooksFile(RecordHolder& holder, ConnectionHandle& user, const std::st
                                                             : QFileInfo(QString::fromStdString(path)).completeBaseName().toStdString();
     review.Recompute();
     for (;;) {
-        if (!navigator().ReviewBooks(review)) return false;
+        if (!enterpriseScreens().ReviewBooks(review)) return false;
         if (review.statement.outOfRange) {
             MsgBox(Txt(kMsgNumberOutOfRange), MsgButtons::OK, MsgIcon::Exclamation);
             continue;

@@ -5,13 +5,11 @@
 #include "core/Services.h"
 #include "core/Strings.h"
 #include "core/Text.h"
+#include "enterprise/EnterpriseScreens.h"
 #include "enterprise/RecordStore.h"
-#include "reports/render/ReportViewerLogic.h"
 #include "selection/IndustrySearch.h"
 
 namespace zorva {
-
-bool gblnKeepValues = false;
 
 namespace values {
 
@@ -140,7 +138,7 @@ bool OpenStored(ConnectionHandle& user, const std::string& name, std::int16_t ye
     }
     navigator().HideSearch();
     gblnKeepValues = true;
-    if (record) navigator().ShowStoredRecord(*record);
+    if (record) enterpriseScreens().ShowStoredRecord(*record);
     else navigator().ShowValues();
     return true;
 }
@@ -201,8 +199,7 @@ void showReport(const std::string& type, std::int16_t year, const std::string& n
     struct Reset {
         ~Reset() { gblnKeepValues = false; }
     } reset;
-    DisplayCrystalReport(gcnIndustry, gcnUser, type, gintVolume, gstrRegion, year, naics, LanguageLetter(),
-                         comparisonValues);
+    navigator().ShowReport({type, year, naics, comparisonValues});
 }
 } // namespace
 
