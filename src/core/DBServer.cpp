@@ -2,6 +2,7 @@
 
 #include "core/JetSql.h"
 #include "core/Text.h"
+#include "store/Schema.h"
 #include "store/ServerStore.h"
 
 #include <libpq-fe.h>
@@ -158,14 +159,7 @@ std::string paramText(const Variant& v) {
     return v.toString();
 }
 
-std::string quoted(const std::string& name) {
-    std::string out = "\"";
-    for (char c : AsciiLower(name)) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
+std::string quoted(const std::string& name) { return zorvadata::quoteIdentifier(AsciiLower(name)); }
 
 // The parameters of a statement as it is written: each value bound becomes
 // the next "$n" of the statement.
@@ -192,6 +186,35 @@ Result execParams(const ConnectionHandle& cn, const std::string& sql, const std:
     const std::string state = stateField ? stateField : "";
     throw DbError::Server(trimmed(r ? PQresultErrorMessage(r.get()) : PQerrorMessage(c)), original,
                           DescribeConnection(cn), state, PQstatus(c) != CONNECTION_OK || lostState(state));
+}
+
+// The statement (already in the server's dialect) with its "?" marks numbered
+// $1, $2 ... in order, and the values to send apart from it.
+std::string numberMarks(const std::string& sql, const SqlParams& values, Params& params, const std::string& original) {
+    auto tokens = TokenizeSql(sql);
+    size_t next = 0;
+    for (auto& t : tokens) {
+        if (t.kind != SqlToken::Punct || t.text != "?") continue;
+        if (next == values.size()) break;
+        t.text = params.bind(values[next++]);
+    }
+    size_t marks = next;
+    for (const auto& t : tokens)
+        if (t.kind == SqlToken::Punct && t.text == "?") ++marks;
+    if (marks != values.size())
+        throw DbError("The statement has " + std::to_string(marks) + " marks for " + std::to_string(values.size()) +
+                          " values.",
+                      original);
+    return JoinTokens(tokens);
+}
+
+// The statement's result, its values (if any) bound.
+Result execWith(const ConnectionHandle& cn, const std::string& sql, const SqlParams& values,
+                const std::string& original) {
+    if (values.empty()) return exec(cn, sql, original);
+    Params params;
+    const std::string numbered = numberMarks(sql, values, params, original);
+    return execParams(cn, numbered, params.texts, params.nulls, original);
 }
 
 void refuseNul(const std::string& statement) {
@@ -251,14 +274,15 @@ void Rollback(const ConnectionHandle& cn, const std::string& savepoint) {
     PQclear(PQexec(c, sql.c_str()));
 }
 
-std::unique_ptr<Recordset> Query(ConnectionHandle& cn, const std::string& statement, Recordset::Mode mode) {
-    return ServerRecordset::Make(cn, statement, mode);
+std::unique_ptr<Recordset> Query(ConnectionHandle& cn, const std::string& statement, Recordset::Mode mode,
+                                 const SqlParams& params) {
+    return ServerRecordset::Make(cn, statement, mode, params);
 }
 
-void Execute(ConnectionHandle& cn, const std::string& statement) {
+void Execute(ConnectionHandle& cn, const std::string& statement, const SqlParams& params) {
     refuseNul(statement);
     ensureConnected(cn, statement);
-    Result r = exec(cn, JetToPostgres(statement), statement);
+    Result r = execWith(cn, JetToPostgres(statement), params, statement);
     const char* n = PQcmdTuples(r.get());
     cn->serverChanges = n && *n ? std::atol(n) : 0;
 }
@@ -309,7 +333,7 @@ void CheckUsable(const ConnectionHandle& cn) {
 // ---------------------------------------------------------------- recordsets
 
 std::unique_ptr<Recordset> ServerRecordset::Make(ConnectionHandle& cn, const std::string& statement,
-                                                 Recordset::Mode mode) {
+                                                 Recordset::Mode mode, const SqlParams& params) {
     server::refuseNul(statement);
     server::ensureConnected(cn, statement);
     std::string sql = JetToPostgres(statement);
@@ -327,7 +351,7 @@ std::unique_ptr<Recordset> ServerRecordset::Make(ConnectionHandle& cn, const std
             withTid = true;
         }
     }
-    server::Result r = server::exec(cn, sql, statement);
+    server::Result r = server::execWith(cn, sql, params, statement);
     const PGresult* res = r.get();
     const int cols = PQnfields(res);
     const int first = withTid ? 1 : 0;

@@ -26,8 +26,10 @@ ConnectionHandle Connect(const std::string& address);
 
 // GetRS, ExecCmdInDB and TableExists on a server connection; the statement is
 // in the Jet dialect.
-std::unique_ptr<Recordset> Query(ConnectionHandle& cn, const std::string& statement, Recordset::Mode mode);
-void Execute(ConnectionHandle& cn, const std::string& statement);
+// Values bound to the statement's "?" marks are sent apart from it ($1, $2 ...).
+std::unique_ptr<Recordset> Query(ConnectionHandle& cn, const std::string& statement, Recordset::Mode mode,
+                                 const SqlParams& params = {});
+void Execute(ConnectionHandle& cn, const std::string& statement, const SqlParams& params = {});
 bool TableExists(const ConnectionHandle& cn, const std::string& table);
 
 // Runs a statement of the layer's own (transaction control, settings),
@@ -55,6 +57,7 @@ namespace zorva {
 struct ServerRecordset {
     static void Update(Recordset& rs);
     static void Delete(Recordset& rs);
-    static std::unique_ptr<Recordset> Make(ConnectionHandle& cn, const std::string& statement, Recordset::Mode mode);
+    static std::unique_ptr<Recordset> Make(ConnectionHandle& cn, const std::string& statement, Recordset::Mode mode,
+                                           const SqlParams& params = {});
 };
 } // namespace zorva

@@ -8,6 +8,7 @@
 #include "core/Strings.h"
 #include "core/Text.h"
 #include "core/UnicodeLike.h"
+#include "store/Schema.h"
 
 #include <libpq-fe.h>
 #include <sqlite3.h>
@@ -177,15 +178,6 @@ void bindValue(sqlite3_stmt* st, int p, const Variant& v) {
     }
 }
 
-std::string quoteIdent(const std::string& n) {
-    std::string out = "\"";
-    for (char c : n) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
-
 void requireOpen(const ConnectionHandle& cn, const std::string& statement) {
     if (!cn || !cn->open()) throw DbError("Operation is not allowed when the object is closed.", statement);
 }
@@ -327,8 +319,27 @@ void ConnectToFile(ConnectionHandle& connection, std::string file, std::string f
     }
 }
 
+namespace {
+// The values of a statement bound to its "?" marks; a count that differs is
+// the caller's error, raised before anything runs.
+void bindAll(sqlite3_stmt* st, const SqlParams& params, const std::string& statement, const std::string& file) {
+    if (sqlite3_bind_parameter_count(st) != static_cast<int>(params.size())) {
+        sqlite3_finalize(st);
+        throw DbError("The statement has " + std::to_string(sqlite3_bind_parameter_count(st)) + " marks for " +
+                          std::to_string(params.size()) + " values.",
+                      statement, file);
+    }
+    for (size_t i = 0; i < params.size(); ++i) bindValue(st, static_cast<int>(i) + 1, params[i]);
+}
+} // namespace
+
 std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string& statement,
                                  const std::string& mode) {
+    return GetRS(connection, statement, mode, SqlParams{});
+}
+
+std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string& statement,
+                                 const std::string& mode, const SqlParams& params) {
     std::string m = AsciiLower(mode);
     if (m != "read" && m != "write") {
         MsgBox("Invalid use of GetRS (Invalid WriteMode: " + mode + " )", MsgButtons::OK, MsgIcon::None);
@@ -336,7 +347,8 @@ std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string
     }
     requireOpen(connection, statement);
     if (connection->isServer())
-        return server::Query(connection, statement, m == "read" ? Recordset::Mode::Read : Recordset::Mode::Write);
+        return server::Query(connection, statement, m == "read" ? Recordset::Mode::Read : Recordset::Mode::Write,
+                             params);
     sqlite3* db = connection->handle();
     std::string sql = JetToSQLite(statement);
 
@@ -365,6 +377,7 @@ std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string
     }
 
     sqlite3_stmt* st = prepare(db, sql, statement, connection->source());
+    if (!params.empty()) bindAll(st, params, statement, connection->source());
     int cols = sqlite3_column_count(st);
     int first = withRowid ? 1 : 0;
     for (int c = first; c < cols; ++c) {
@@ -388,6 +401,28 @@ std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string
     }
     sqlite3_finalize(st);
     return rs;
+}
+
+void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement, const SqlParams& params) {
+    if (params.empty()) return ExecCmdInDB(connection, statement);
+    requireOpen(connection, statement);
+    if (connection->isServer()) return server::Execute(connection, statement, params);
+    sqlite3* db = connection->handle();
+    const std::string sql = JetToSQLite(statement);
+    std::optional<ImplicitWrite> write;
+    if (!controlsTransactions(sql)) write.emplace(connection);
+    const char* tail = nullptr;
+    sqlite3_stmt* st = prepare(db, sql, statement, connection->source(), &tail);
+    if (!st || (tail && std::string_view(tail).find_first_not_of("; \t\r\n") != std::string_view::npos)) {
+        sqlite3_finalize(st);
+        throw DbError("A statement with values must be one statement.", statement, connection->source());
+    }
+    bindAll(st, params, statement, connection->source());
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {}
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) throwSqlite(db, statement, connection->source());
+    if (write) write->done();
 }
 
 void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement) {
@@ -419,7 +454,7 @@ long RowsAffected(const ConnectionHandle& connection) {
 
 void LockKeyForWriting(ConnectionHandle& connection, const std::string& key) {
     if (!connection || !connection->isServer()) return;
-    ExecCmdInDB(connection, "select pg_advisory_xact_lock(hashtextextended('" + SqlQuote(key) + "', 0))");
+    ExecCmdInDB(connection, "select pg_advisory_xact_lock(hashtextextended(?, 0))", {key});
 }
 
 std::string DescribeConnection(const ConnectionHandle& connection) {
@@ -706,7 +741,7 @@ void Recordset::Update() {
     requireWritable("update");
     if (cn_->isServer()) return ServerRecordset::Update(*this);
     sqlite3* db = cn_->handle();
-    const std::string table = quoteIdent(table_);
+    const std::string table = zorvadata::quoteIdentifier(table_);
     ImplicitWrite write(cn_);
     if (pending_ == Pending::Edit) {
         const auto& orig = rows_[static_cast<size_t>(pos_)];
@@ -715,7 +750,7 @@ void Recordset::Update() {
         bool first = true;
         for (size_t i = 0; i < names_.size(); ++i) {
             if (!editChanged_[i]) continue;
-            sql += (first ? "" : ", ") + quoteIdent(names_[i]) + " = ?";
+            sql += (first ? "" : ", ") + zorvadata::quoteIdentifier(names_[i]) + " = ?";
             binds.push_back(&editRow_[i]);
             first = false;
         }
@@ -724,7 +759,7 @@ void Recordset::Update() {
         // Optimistic locking: the row must still hold what was read.
         for (size_t i = 0; i < names_.size(); ++i) {
             if (!tableColumn_[i]) continue;
-            sql += " AND " + quoteIdent(names_[i]) + " IS ?";
+            sql += " AND " + zorvadata::quoteIdentifier(names_[i]) + " IS ?";
         }
         sqlite3_stmt* st = prepare(db, sql, statement_, cn_->source());
         int p = 1;
@@ -745,7 +780,7 @@ void Recordset::Update() {
         std::vector<const Variant*> binds;
         for (size_t i = 0; i < names_.size(); ++i) {
             if (!editChanged_[i]) continue;
-            cols += (cols.empty() ? "" : ", ") + quoteIdent(names_[i]);
+            cols += (cols.empty() ? "" : ", ") + zorvadata::quoteIdentifier(names_[i]);
             qs += qs.empty() ? "?" : ", ?";
             binds.push_back(&editRow_[i]);
         }
@@ -764,7 +799,7 @@ void Recordset::Update() {
         bool any = false;
         for (size_t i = 0; i < names_.size(); ++i) {
             if (!tableColumn_[i]) continue;
-            sel += (any ? ", " : "") + quoteIdent(names_[i]);
+            sel += (any ? ", " : "") + zorvadata::quoteIdentifier(names_[i]);
             any = true;
         }
         if (any) {
@@ -791,10 +826,10 @@ void Recordset::Delete() {
     if (cn_->isServer()) return ServerRecordset::Delete(*this);
     sqlite3* db = cn_->handle();
     ImplicitWrite write(cn_);
-    std::string sql = "DELETE FROM " + quoteIdent(table_) + " WHERE rowid = ?";
+    std::string sql = "DELETE FROM " + zorvadata::quoteIdentifier(table_) + " WHERE rowid = ?";
     const auto& orig = rows_[static_cast<size_t>(pos_)];
     for (size_t i = 0; i < names_.size(); ++i)
-        if (tableColumn_[i]) sql += " AND " + quoteIdent(names_[i]) + " IS ?";
+        if (tableColumn_[i]) sql += " AND " + zorvadata::quoteIdentifier(names_[i]) + " IS ?";
     sqlite3_stmt* st = prepare(db, sql, statement_, cn_->source());
     int p = 1;
     sqlite3_bind_int64(st, p++, rowids_[static_cast<size_t>(pos_)]);

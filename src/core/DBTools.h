@@ -127,6 +127,13 @@ private:
 };
 using ConnectionHandle = std::shared_ptr<Connection>;
 
+// Values bound to the "?" marks of one statement, in order: every value that
+// comes from a user or a file goes into a statement this way, on both engines
+// (SQLite binds it; the server receives it apart from the statement, as $1,
+// $2 ...), never spliced into the statement's text. A statement with values
+// is one statement; the number of marks must equal the number of values.
+using SqlParams = std::vector<Variant>;
+
 class Recordset {
 public:
     enum class Mode { Read, Write };
@@ -172,7 +179,8 @@ public:
     void Close();
 
 private:
-    friend std::unique_ptr<Recordset> GetRS(ConnectionHandle&, const std::string&, const std::string&);
+    friend std::unique_ptr<Recordset> GetRS(ConnectionHandle&, const std::string&, const std::string&,
+                                            const SqlParams&);
     friend struct ServerRecordset;
     const Variant& at(int index) const;
     void requireWritable(const char* op) const;
@@ -207,6 +215,11 @@ void ConnectToFile(ConnectionHandle& connection, std::string file, std::string f
 std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string& statement,
                                  const std::string& mode);
 void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement);
+
+// Values bound to the "?" marks of the statement (SqlParams, above).
+std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string& statement,
+                                 const std::string& mode, const SqlParams& params);
+void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement, const SqlParams& params);
 
 // Number of rows the last ExecCmdInDB changed on this connection.
 long RowsAffected(const ConnectionHandle& connection);
@@ -280,7 +293,11 @@ std::string JournalMode(const ConnectionHandle& connection);
 // True when the table exists on the connection (without raising an error).
 bool TableExists(const ConnectionHandle& connection, const std::string& table);
 
-// Doubles every single quote, for splicing a text into a statement.
+// Doubles every single quote, for splicing a text into a statement. Only for
+// texts the program writes itself: a user's or a file's value is bound
+// (SqlParams above).
 std::string SqlQuote(std::string_view text);
+// Names (tables, columns) are quoted by zorvadata::quoteIdentifier
+// (store/Schema.h), the one quoter of both engines and of the store builder.
 
 } // namespace zorva
