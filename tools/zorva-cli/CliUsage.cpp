@@ -1,0 +1,146 @@
+#include "CliUsage.h"
+
+namespace zorva::cli {
+
+const char* kUsage =
+    "Usage: zorva-cli [--app-dir DIR] COMMAND [OPTIONS]\n"
+    "\n"
+    "Commands (each prints JSON on stdout, one object per line):\n"
+    "  datasets     the nineteen data sets of the catalogue\n"
+    "  industries   the industries of a data set\n"
+    "  compare      compare enterprises (a CSV file) with an industry\n"
+    "  prepare      prepare the ratios or balance-sheet report of an industry\n"
+    "  report       render a report to a PDF or HTML file\n"
+    "  import       store enterprises (a CSV file, a statement) or books in the user store\n"
+    "  list         the enterprises saved in the user store\n"
+    "  open         one saved enterprise, as the values screen opens it\n"
+    "  store        which user store is in use\n"
+    "\n"
+    "Common options:\n"
+    "  --app-dir DIR  read the data stores ZOR_DATA.mdb and myData.mdb of DIR\n"
+    "                 (default: the program's application folder)\n"
+    "  --user-store FILE  use FILE as the user data store (made if missing), as\n"
+    "                 the program's --user-store; also the variable ZORVA_USER_STORE;\n"
+    "                 a server address (postgresql://HOST/DB, service=NAME) uses\n"
+    "                 the office's store on a PostgreSQL server\n"
+    "                 (default: myData.mdb of the application folder, or\n"
+    "                 ~/.local/share/zorva/myData.mdb for an installed program)\n"
+    "  --lang en|fr   language of texts and messages (default en)\n"
+    "  --help         this text, or a command's own help after its name\n"
+    "\n"
+    "Exit status: 0 success, 1 a comparison row or the work failed, 2 bad\n"
+    "arguments or an unreadable file.\n";
+
+const std::map<std::string, std::string> kCommandHelp = {
+    {"datasets",
+     "Usage: zorva-cli datasets [--lang en|fr] [--app-dir DIR]\n"
+     "\n"
+     "One JSON object per data set, in catalogue order, with the keys\n"
+     "option, volume, region, table (the 2010 ratio table), naicsTable,\n"
+     "enabled (the 2010 table holds a row), caption and description.\n"},
+    {"industries",
+     "Usage: zorva-cli industries --dataset OPTION [--keyword WORD] [--lang en|fr] [--app-dir DIR]\n"
+     "\n"
+     "One JSON object per industry of the data set (OPTION is an option name such\n"
+     "as optVol1 or optNovaScotia) with the keys naics, title and sector: by title,\n"
+     "or, with --keyword, the industries the search screen's key word search\n"
+     "finds, in its order: first those whose title contains WORD (\"%\" and \"_\"\n"
+     "are wildcards), then those whose title holds the words in another form\n"
+     "(\"bakery\" finds \"Bakeries\"), then those whose definition holds them;\n"
+     "the key found says which (title, word form, definition).\n"},
+    {"compare",
+     "Usage: zorva-cli compare --values FILE.csv|FILE.xlsx [--dataset OPTION] [--naics CODE]\n"
+     "                         [--fields LIST] [--out FILE.csv|PORTFOLIO.xlsx] [--threads N]\n"
+     "                         [--lang en|fr] [--app-dir DIR]\n"
+     "\n"
+     "FILE.csv (UTF-8; or the first sheet of FILE.xlsx) has a header row of MyValues\n"
+     "column names (any letter case; FirmName and Year required; a missing amount\n"
+     "is 0) and one row per enterprise. When none of Toa, Ta, Tliab, Equity1 and\n"
+     "TotLiabShareEq is given they are computed; otherwise they are taken as given.\n"
+     "Each row is compared with its own industry when the file has a NAICS column\n"
+     "(and a Dataset column of data set options such as optVol3), otherwise with\n"
+     "--naics of --dataset; these also stand for a row's empty cell.\n"
+     "\n"
+     "For each enterprise the checks of the values screen run (year, balance, name,\n"
+     "total assets), then the comparison is computed, and one line is printed: the\n"
+     "Rpt_Comparison row as a JSON object (only the columns of --fields, a comma-\n"
+     "separated list, when given), or {\"line\": N, \"FirmName\": ..., \"Year\": ...,\n"
+     "\"error\": \"<message>\"}. A malformed row gives {\"line\": N, \"error\": ...}\n"
+     "and the run goes on. Rows are written in the order of the file.\n"
+     "With --out FILE.csv the rows go into a CSV file (a header row of the column\n"
+     "names); with --out FILE.xlsx into a portfolio workbook: one row per\n"
+     "enterprise with each ratio and its quartile position, coloured, with a\n"
+     "legend, and a second sheet with the industries' quartiles (at most 1,048,571\n"
+     "enterprises, the sheet's limit). Error lines are still printed, then\n"
+     "{\"out\": ..., \"enterprises\": N, \"refused\": N}.\n"
+     "The file is read as a stream: memory does not grow with it. --threads N sets\n"
+     "the workers (default: one per core). A progress bar is drawn on a\n"
+     "terminal's standard error for long runs. Ctrl+C ends the output after a\n"
+     "whole row.\n"
+     "Exit status 0 when every row succeeded, 1 when any failed (or the workbook\n"
+     "was full), 2 when the file cannot be used, 130 when stopped.\n"},
+    {"import",
+     "Usage: zorva-cli import --values FILE.csv|FILE.xlsx [--replace|--skip] [--lang en|fr] [--app-dir DIR]\n"
+     "       zorva-cli import --books FILE [--year-end YYYY-MM-DD] [--name NAME] [--mapping FILE.csv]\n"
+     "                        [--replace|--skip] [--accept-unbalanced] [--lang en|fr] [--app-dir DIR]\n"
+     "\n"
+     "--values: stores the enterprises of FILE.csv (one per row, the columns as for\n"
+     "compare) in the user store in one transaction, or the one statement of a file\n"
+     "laid out as the program's statement template (a line item and its amount on\n"
+     "each row). A row whose name and year are already stored is refused, or\n"
+     "replaces the stored one with --replace, or is left out with --skip. One JSON\n"
+     "object per row: line, FirmName, Year and status (saved, replaced, skipped or\n"
+     "refused, with its reason). Nothing is stored when the file cannot be read.\n"
+     "\n"
+     "--books: stores the statement of a GnuCash book (SQLite or XML) or of a trial\n"
+     "balance (CSV or XLSX) for the fiscal year ending on --year-end (default: the\n"
+     "last 31 December from 2008 to 2010 in the book; the reference year is its\n"
+     "year), under NAME (default: the book's company name, else the file's name).\n"
+     "Each account goes to the line item remembered for the book, else to the one\n"
+     "--mapping FILE.csv gives (account, number, name, target), else to the one\n"
+     "suggested; FILE.csv is then written with the mapping used, and a stored\n"
+     "statement's mapping is remembered. A statement that does not balance is\n"
+     "refused unless --accept-unbalanced. One JSON object: file, FirmName, Year,\n"
+     "yearEnd, status, balanced, the totals, accounts, remembered and leftOut.\n"
+     "\n"
+     "Exit status 0 when nothing was refused, 1 else.\n"},
+    {"list",
+     "Usage: zorva-cli list [--lang en|fr] [--app-dir DIR] [--user-store FILE|ADDRESS]\n"
+     "\n"
+     "One JSON object per saved enterprise and year, in the order of the open-existing\n"
+     "list: FirmName and Year, and on a server store SavedBy and SavedAt.\n"},
+    {"open",
+     "Usage: zorva-cli open --name NAME --year Y [--lang en|fr] [--app-dir DIR] [--user-store FILE|ADDRESS]\n"
+     "\n"
+     "Prints the saved enterprise NAME (letter case aside) of the year Y as one JSON\n"
+     "object: FirmName, Year and the 32 amounts as the values screen shows them,\n"
+     "or {\"error\": ...} with exit status 1 when nothing is saved under them.\n"},
+    {"store",
+     "Usage: zorva-cli store [--app-dir DIR] [--user-store FILE|ADDRESS]\n"
+     "\n"
+     "Prints which user store is in use: {\"kind\": \"file\" or \"postgresql\", \"store\": the\n"
+     "file, or the server, database and user (never a password), \"records\": N}.\n"},
+    {"prepare",
+     "Usage: zorva-cli prepare --type rat|bal --dataset OPTION --naics CODE [--year Y] [--lang en|fr] [--app-dir DIR]\n"
+     "\n"
+     "Prepares the financial ratios (rat) or balance-sheet (bal) report of the\n"
+     "industry for Y (default 2010) and the two years before, and prints one JSON\n"
+     "object: Rpt_Data_CY, Rpt_Data_CYM1 and Rpt_Data_CYM2 (each its row or null)\n"
+     "and Rpt_Ratios_Titles or Rpt_BalanceSheet_Titles (a list of rows).\n"},
+    {"report",
+     "Usage: zorva-cli report --type rat|bal|com|trend --dataset OPTION --naics CODE [--year Y]\n"
+     "                        [--values FILE.csv] [--name NAME] [--lang en|fr] --out FILE.pdf|.html|.csv|.xlsx [--app-dir DIR]\n"
+     "\n"
+     "Prepares a report as the report viewer does and renders its template into\n"
+     "FILE (a PDF, or HTML when FILE ends in .html), without a display. A FILE\n"
+     "ending in .csv or .xlsx receives every table of the report with its\n"
+     "headings and titles, numbers as numbers with the decimals shown. The\n"
+     "ratios (rat) and balance-sheet (bal) reports are for Y (default 2010) and\n"
+     "the two years before; the comparison (com) is of the first enterprise of\n"
+     "FILE.csv (as for compare), for its own year. The trend is of the years\n"
+     "saved in the user store under NAME (or the name of FILE.csv's first\n"
+     "enterprise), letter case aside. Prints one JSON object: out,\n"
+     "type, title and errors (problems shown in the report), or error.\n"},
+};
+
+} // namespace zorva::cli
