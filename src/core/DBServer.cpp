@@ -7,6 +7,7 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <map>
@@ -188,21 +189,29 @@ Result execParams(const ConnectionHandle& cn, const std::string& sql, const std:
                           DescribeConnection(cn), state, PQstatus(c) != CONNECTION_OK || lostState(state));
 }
 
-// The statement (already in the server's dialect) with its "?" marks numbered
-// $1, $2 ... in order, and the values to send apart from it.
+// The statement (already in the server's dialect) with its marks as the
+// server numbers them: "?" the next of $1, $2 ... in order, "?N" $N; and the
+// values to send apart from it.
 std::string numberMarks(const std::string& sql, const SqlParams& values, Params& params, const std::string& original) {
+    for (const Variant& v : values) params.bind(v);
     auto tokens = TokenizeSql(sql);
-    size_t next = 0;
-    for (auto& t : tokens) {
+    size_t next = 0, highest = 0;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        auto& t = tokens[i];
         if (t.kind != SqlToken::Punct || t.text != "?") continue;
-        if (next == values.size()) break;
-        t.text = params.bind(values[next++]);
+        size_t n = 0;
+        if (i + 1 < tokens.size() && tokens[i + 1].kind == SqlToken::Number &&
+            tokens[i + 1].text.find_first_not_of("0123456789") == std::string::npos) {
+            n = std::stoul(tokens[i + 1].text);
+            tokens[i + 1].text.clear();
+        } else {
+            n = ++next;
+        }
+        highest = std::max(highest, n);
+        t.text = "$" + std::to_string(n);
     }
-    size_t marks = next;
-    for (const auto& t : tokens)
-        if (t.kind == SqlToken::Punct && t.text == "?") ++marks;
-    if (marks != values.size())
-        throw DbError("The statement has " + std::to_string(marks) + " marks for " + std::to_string(values.size()) +
+    if (highest != values.size())
+        throw DbError("The statement has " + std::to_string(highest) + " marks for " + std::to_string(values.size()) +
                           " values.",
                       original);
     return JoinTokens(tokens);

@@ -132,6 +132,9 @@ using ConnectionHandle = std::shared_ptr<Connection>;
 // (SQLite binds it; the server receives it apart from the statement, as $1,
 // $2 ...), never spliced into the statement's text. A statement with values
 // is one statement; the number of marks must equal the number of values.
+// Where the translation reorders a statement's clauses (Jet's "Update T,
+// (select ...) D Set ...", whose subquery moves behind the Set), number the
+// marks: "?1", "?2" ... stand for the first, second ... value wherever they are.
 using SqlParams = std::vector<Variant>;
 
 class Recordset {

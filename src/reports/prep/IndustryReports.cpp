@@ -46,8 +46,8 @@ bool prepareIndustryReport(Kind kind, ConnectionHandle& DataConn, ConnectionHand
 
     const std::string region = RegionName(WriteConn, Province, lang);
     std::string titles = "Update " + table + " T, (select * from Volume_Descriptions where Volume = " +
-                         std::to_string(Volume) + " and [Language] = ? ) D " +
-                         "Set T.Title_UpperLeft = D.Title1 + ' - ' + ?, " +
+                         std::to_string(Volume) + " and [Language] = ?1 ) D " +
+                         "Set T.Title_UpperLeft = D.Title1 + ' - ' + ?2, " +
                          "    T.Title_LowerLeft = D.Title2";
     if (kind == Kind::Ratios) titles += std::string(", ") + "    T.ML_Title = D.LargeMedianDesc, " + "    T.MM_Title = D.MediumMedianDesc";
     ExecCmdInDB(WriteConn, titles, {L, region});
