@@ -11,15 +11,20 @@
 #   make edition-2023  the illustrative 2021-2023 edition of the benchmarks, $(BUILD)/app/ZOR_DATA_2023.mdb, beside the shipped one
 #   make office-load   20 zorva-cli clients on one PostgreSQL user store for 60 s, with kills and a server stopped at once (-m immediate) and restarted
 #   make a11y-audit  every report saved as HTML in both languages, audited with axe-core in headless Chromium
+#   make test-sanitize  the unit and system tests built with AddressSanitizer and UndefinedBehaviorSanitizer
+#   make format-check    the layout of the lines changed since main (tools/format-check; the pre-commit hook:
+#                        tools/format-check --install-hook)
+#   make tidy            clang-tidy (.clang-tidy) on the sources of the program and its tools
 #   make test-books  write the GnuCash books of the tests again (tests/support/books) with GnuCash's Python bindings
 
 BUILD       ?= build
 JOBS        ?= $(shell nproc)
 FUZZ_BUILD  ?= build-fuzz
+SANITIZE_BUILD ?= build-sanitize
 FUZZ_SECONDS ?= 60
 KILLS       ?= 200
 
-.PHONY: all deps configure build run test bench bench-portfolio fuzz fuzz-numbers clean two-copies killed-saves package office-load test-books edition-2023 a11y-audit
+.PHONY: all deps configure build run test test-sanitize format-check tidy bench bench-portfolio fuzz fuzz-numbers clean two-copies killed-saves package office-load test-books edition-2023 a11y-audit
 
 all: build
 
@@ -39,6 +44,23 @@ run: build
 
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+# The unit and system tests (the screen tests aside) under AddressSanitizer,
+# LeakSanitizer and UndefinedBehaviorSanitizer: the first fault fails its test.
+test-sanitize: deps
+	@cmake --preset sanitize -B $(SANITIZE_BUILD) >/dev/null
+	@cmake --build $(SANITIZE_BUILD) -j$(JOBS) -- --no-print-directory
+	@cd $(SANITIZE_BUILD) && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=0 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tools/sanitize/lsan.supp:print_suppressions=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:suppressions=$(CURDIR)/tools/sanitize/ubsan.supp \
+	  ctest --output-on-failure -j$(JOBS) -LE '^ui$$'
+
+format-check:
+	@tools/format-check main
+
+tidy: configure
+	@run-clang-tidy -p $(BUILD) -quiet '$(CURDIR)/(src|tools)/'
 
 bench: build
 	@set -e; for b in $(BUILD)/bench/bench_*; do \

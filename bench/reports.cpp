@@ -1,4 +1,4 @@
-// From the call of DisplayCrystalReport to a rendered document, per report
+// From the call of PrepareAndShowReport to a rendered document, per report
 // type: the preparation of the report tables on the shipped data stores, the
 // template rendered in the same transaction, and the document laid out in
 // pages (what the viewer shows). Run on a copy of the application folder.

@@ -1,21 +1,46 @@
+cmake_minimum_required(VERSION 3.25)
 # Checks the layers of the source tree (run by ctest with -DSOURCE_DIR=<src>):
+#   - a file includes only headers of the subsystems its row of
+#     cmake/Subsystems.cmake may use (the build refuses the others too; this
+#     names the file and the rule);
 #   - a screen (ui/frm*) includes no other screen: screens meet through the
-#     navigator (core/Navigator.h);
-#   - no file outside the ui/ folders includes a Qt Widgets or PrintSupport
+#     navigator (core/Navigator.h) and the subsystems' screen interfaces;
+#   - no file of a logic subsystem includes a Qt Widgets or PrintSupport
 #     header (the build refuses them too; this names the file).
-file(GLOB_RECURSE _files ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)
+include(${CMAKE_CURRENT_LIST_DIR}/Subsystems.cmake)
+
+file(GLOB_RECURSE _files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)
 set(_faults)
-foreach(_f ${_files})
-  file(RELATIVE_PATH _rel ${SOURCE_DIR} ${_f})
+foreach(_rel ${_files})
+  set(_f ${SOURCE_DIR}/${_rel})
   get_filename_component(_name ${_f} NAME_WE)
+  zorva_subsystem_of(${_rel} _row)
+  if(NOT _row)
+    list(APPEND _faults "${_rel}: belongs to no subsystem of the table")
+    continue()
+  endif()
   file(STRINGS ${_f} _includes REGEX "^[ \t]*#[ \t]*include")
-  if(_rel MATCHES "(^|/)ui/" AND _name MATCHES "^frm")
-    foreach(_line ${_includes})
-      if(_line MATCHES "[\"/](frm[A-Za-z]+)\\.h\"" AND NOT CMAKE_MATCH_1 STREQUAL _name)
-        list(APPEND _faults "${_rel}: includes the screen ${CMAKE_MATCH_1}")
+  foreach(_line ${_includes})
+    if(NOT _line MATCHES "#[ \t]*include[ \t]*\"([^\"]+)\"")
+      continue()
+    endif()
+    set(_header ${CMAKE_MATCH_1})
+    if(EXISTS ${SOURCE_DIR}/${_header})
+      zorva_subsystem_of(${_header} _to)
+      if(NOT _to IN_LIST ZORVA_SUBSYSTEM_${_row}_REACH)
+        list(APPEND _faults "${_rel} (${_row}) includes ${_header} (${_to}), which ${_row} may not use")
       endif()
-    endforeach()
-  elseif(NOT _rel MATCHES "(^|/)ui/" AND NOT _rel STREQUAL "main.cpp")
+    endif()
+  endforeach()
+  if(ZORVA_SUBSYSTEM_${_row}_KIND STREQUAL "SCREENS")
+    if(_name MATCHES "^frm")
+      foreach(_line ${_includes})
+        if(_line MATCHES "[\"/](frm[A-Za-z]+)\\.h\"" AND NOT CMAKE_MATCH_1 STREQUAL _name)
+          list(APPEND _faults "${_rel}: includes the screen ${CMAKE_MATCH_1}")
+        endif()
+      endforeach()
+    endif()
+  else()
     foreach(_line ${_includes})
       if(_line MATCHES "<(QtWidgets|QtPrintSupport)/" OR _line MATCHES "<Q(Widget|Application|Dialog|MainWindow|MessageBox|Printer|PrintDialog|PrintPreviewWidget|LineEdit|PushButton|Label)>")
         list(APPEND _faults "${_rel}: ${_line}")
@@ -27,4 +52,5 @@ if(_faults)
   list(JOIN _faults "\n  " _text)
   message(FATAL_ERROR "The layers are broken:\n  ${_text}")
 endif()
-message(STATUS "layers: ${SOURCE_DIR} holds no screen that includes another and no widget outside ui/")
+message(STATUS "layers: ${SOURCE_DIR} follows the table of cmake/Subsystems.cmake, "
+               "holds no screen that includes another and no widget outside the screens")

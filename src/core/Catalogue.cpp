@@ -83,8 +83,7 @@ bool ChoiceHasData(ConnectionHandle& connection, const DatasetChoice& choice) {
 }
 
 std::string DatasetDescription(ConnectionHandle& connection, const std::string& optionName, int language) {
-    // Option names come from the catalogue and hold no quote; doubled all the same.
-    auto rs = GetRS(connection, "Select * from datadescription where optname = '" + SqlQuote(optionName) + "'", "read");
+    auto rs = GetRS(connection, "Select * from datadescription where optname = ?", "read", {optionName});
     if (rs->RecordCount() == 0) return {};
     return rs->Fields(language != 0 ? "descriptionf" : "descriptione").toString();
 }

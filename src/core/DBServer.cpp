@@ -2,10 +2,12 @@
 
 #include "core/JetSql.h"
 #include "core/Text.h"
+#include "store/Schema.h"
 #include "store/ServerStore.h"
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <map>
@@ -195,14 +197,7 @@ std::string paramText(const Variant& v) {
     return v.toString();
 }
 
-std::string quoted(const std::string& name) {
-    std::string out = "\"";
-    for (char c : AsciiLower(name)) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
+std::string quoted(const std::string& name) { return zorvadata::quoteIdentifier(AsciiLower(name)); }
 
 // The parameters of a statement as it is written: each value bound becomes
 // the next "$n" of the statement.
@@ -228,39 +223,45 @@ Result execParams(const ConnectionHandle& cn, const std::string& sql, const std:
     fail(cn, r.get(), original);
 }
 
-// The statement's "?" marks (outside quoted texts and names) as the
-// server's numbered parameters.
-std::string numberedMarks(const std::string& sql) {
-    std::string out;
-    int n = 0;
-    char quote = 0;
-    for (char c : sql) {
-        if (quote) {
-            if (c == quote) quote = 0;
-            out += c;
-        } else if (c == '\'' || c == '"') {
-            quote = c;
-            out += c;
-        } else if (c == '?') {
-            out += "$" + std::to_string(++n);
+// The statement (already in the server's dialect) with its marks as the
+// server numbers them: "?" the next of $1, $2 ... in order, "?N" $N; and the
+// values to send apart from it.
+std::string numberMarks(const std::string& sql, const SqlParams& values, Params& params, const std::string& original) {
+    for (const Variant& v : values) params.bind(v);
+    auto tokens = TokenizeSql(sql);
+    size_t next = 0, highest = 0;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        auto& t = tokens[i];
+        if (t.kind != SqlToken::Punct || t.text != "?") continue;
+        size_t n = 0;
+        if (i + 1 < tokens.size() && tokens[i + 1].kind == SqlToken::Number &&
+            tokens[i + 1].text.find_first_not_of("0123456789") == std::string::npos) {
+            n = std::stoul(tokens[i + 1].text);
+            tokens[i + 1].text.clear();
         } else {
-            out += c;
+            n = ++next;
         }
+        highest = std::max(highest, n);
+        t.text = "$" + std::to_string(n);
     }
-    return out;
+    if (highest != values.size())
+        throw DbError("The statement has " + std::to_string(highest) + " marks for " + std::to_string(values.size()) +
+                          " values.",
+                      original);
+    return JoinTokens(tokens);
 }
 
-// The statement translated, and run with its values bound when it has any.
-Result run(const ConnectionHandle& cn, const std::string& sql, const std::string& statement,
-           const std::vector<Variant>& params) {
-    if (params.empty()) return exec(cn, sql, statement);
+// The statement's result, its values (if any) bound.
+Result execWith(const ConnectionHandle& cn, const std::string& sql, const SqlParams& values,
+                const std::string& original) {
+    if (values.empty()) return exec(cn, sql, original);
     // The server's texts cannot hold a NUL, and libpq would cut the value there.
-    for (const auto& v : params)
+    for (const auto& v : values)
         if (v.type() == Variant::Type::Text && v.toString().find('\0') != std::string::npos)
-            throw DbError("A text cannot hold a NUL character.", statement);
-    Params p;
-    for (const auto& v : params) p.bind(v);
-    return execParams(cn, numberedMarks(sql), p.texts, p.nulls, statement);
+            throw DbError("A text cannot hold a NUL character.", original);
+    Params params;
+    const std::string numbered = numberMarks(sql, values, params, original);
+    return execParams(cn, numbered, params.texts, params.nulls, original);
 }
 
 void refuseNul(const std::string& statement) {
@@ -327,14 +328,14 @@ void Rollback(const ConnectionHandle& cn, const std::string& savepoint) {
 }
 
 std::unique_ptr<Recordset> Query(ConnectionHandle& cn, const std::string& statement, Recordset::Mode mode,
-                                 const std::vector<Variant>& params) {
+                                 const SqlParams& params) {
     return ServerRecordset::Make(cn, statement, mode, params);
 }
 
-void Execute(ConnectionHandle& cn, const std::string& statement, const std::vector<Variant>& params) {
+void Execute(ConnectionHandle& cn, const std::string& statement, const SqlParams& params) {
     refuseNul(statement);
     ensureConnected(cn, statement);
-    Result r = run(cn, JetToPostgres(statement), statement, params);
+    Result r = execWith(cn, JetToPostgres(statement), params, statement);
     const char* n = PQcmdTuples(r.get());
     cn->serverChanges = n && *n ? std::atol(n) : 0;
 }
@@ -390,7 +391,7 @@ void CheckUsable(const ConnectionHandle& cn) {
 // ---------------------------------------------------------------- recordsets
 
 std::unique_ptr<Recordset> ServerRecordset::Make(ConnectionHandle& cn, const std::string& statement,
-                                                 Recordset::Mode mode, const std::vector<Variant>& params) {
+                                                 Recordset::Mode mode, const SqlParams& params) {
     server::refuseNul(statement);
     server::ensureConnected(cn, statement);
     std::string sql = JetToPostgres(statement);
@@ -408,7 +409,7 @@ std::unique_ptr<Recordset> ServerRecordset::Make(ConnectionHandle& cn, const std
             withTid = true;
         }
     }
-    server::Result r = server::run(cn, sql, statement, params);
+    server::Result r = server::execWith(cn, sql, params, statement);
     const PGresult* res = r.get();
     const int cols = PQnfields(res);
     const int first = withTid ? 1 : 0;

@@ -8,6 +8,7 @@
 #include "core/Strings.h"
 #include "core/Text.h"
 #include "core/UnicodeLike.h"
+#include "store/Schema.h"
 
 #include <libpq-fe.h>
 #include <sqlite3.h>
@@ -275,6 +276,16 @@ size_t bindParams(sqlite3_stmt* st, const Params& params, size_t from) {
     return static_cast<size_t>(n);
 }
 
+// A statement run with values has one mark for each: a count that differs is
+// the caller's error, raised before anything runs.
+void requireMarksFor(sqlite3_stmt* st, const Params& params, const std::string& statement, const std::string& file) {
+    const int marks = sqlite3_bind_parameter_count(st);
+    if (!params.empty() && marks != static_cast<int>(params.size()))
+        throw DbError("The statement has " + std::to_string(marks) + " marks for " + std::to_string(params.size()) +
+                          " values.",
+                      statement, file);
+}
+
 // Prepared statements kept per connection for the statements run with
 // parameters: the same few statements run once per enterprise in an import,
 // and preparing a "select *" of MyValues costs more than running it. A kept
@@ -346,15 +357,6 @@ private:
     KeptStatement* kept_ = nullptr;
     bool single_ = true;
 };
-
-std::string quoteIdent(const std::string& n) {
-    std::string out = "\"";
-    for (char c : n) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
 
 void requireOpen(const ConnectionHandle& cn, const std::string& statement) {
     if (!cn || !cn->open()) throw DbError("Operation is not allowed when the object is closed.", statement);
@@ -546,6 +548,7 @@ std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string
     StatementUse use(db, sql, statement, connection->source(), !params.empty() && !withRowid);
     sqlite3_stmt* st = use.get();
     if (!st) throwSqlite(db, statement, connection->source());
+    requireMarksFor(st, params, statement, connection->source());
     bindParams(st, params, 0);
     int cols = sqlite3_column_count(st);
     int first = withRowid ? 1 : 0;
@@ -583,6 +586,7 @@ void ExecCmdInDB(ConnectionHandle& connection, const std::string& statement, con
         StatementUse use(db, sql, statement, connection->source(), true);
         if (use.single()) {
             if (use.get()) {
+                requireMarksFor(use.get(), params, statement, connection->source());
                 bindParams(use.get(), params, 0);
                 int rc;
                 while ((rc = sqlite3_step(use.get())) == SQLITE_ROW) {}
@@ -941,7 +945,7 @@ void Recordset::Update() {
     requireWritable("update");
     if (cn_->isServer()) return ServerRecordset::Update(*this);
     sqlite3* db = cn_->handle();
-    const std::string table = quoteIdent(table_);
+    const std::string table = zorvadata::quoteIdentifier(table_);
     ImplicitWrite write(cn_);
     if (pending_ == Pending::Edit) {
         const auto& orig = rows_[static_cast<size_t>(pos_)];
@@ -950,7 +954,7 @@ void Recordset::Update() {
         bool first = true;
         for (size_t i = 0; i < names_.size(); ++i) {
             if (!editChanged_[i]) continue;
-            sql += (first ? "" : ", ") + quoteIdent(names_[i]) + " = ?";
+            sql += (first ? "" : ", ") + zorvadata::quoteIdentifier(names_[i]) + " = ?";
             binds.push_back(&editRow_[i]);
             first = false;
         }
@@ -959,7 +963,7 @@ void Recordset::Update() {
         // Optimistic locking: the row must still hold what was read.
         for (size_t i = 0; i < names_.size(); ++i) {
             if (!tableColumn_[i]) continue;
-            sql += " AND " + quoteIdent(names_[i]) + " IS ?";
+            sql += " AND " + zorvadata::quoteIdentifier(names_[i]) + " IS ?";
         }
         sqlite3_stmt* st = prepare(db, sql, statement_, cn_->source());
         int p = 1;
@@ -980,7 +984,7 @@ void Recordset::Update() {
         std::vector<const Variant*> binds;
         for (size_t i = 0; i < names_.size(); ++i) {
             if (!editChanged_[i]) continue;
-            cols += (cols.empty() ? "" : ", ") + quoteIdent(names_[i]);
+            cols += (cols.empty() ? "" : ", ") + zorvadata::quoteIdentifier(names_[i]);
             qs += qs.empty() ? "?" : ", ?";
             binds.push_back(&editRow_[i]);
         }
@@ -999,7 +1003,7 @@ void Recordset::Update() {
         bool any = false;
         for (size_t i = 0; i < names_.size(); ++i) {
             if (!tableColumn_[i]) continue;
-            sel += (any ? ", " : "") + quoteIdent(names_[i]);
+            sel += (any ? ", " : "") + zorvadata::quoteIdentifier(names_[i]);
             any = true;
         }
         if (any) {
@@ -1026,10 +1030,10 @@ void Recordset::Delete() {
     if (cn_->isServer()) return ServerRecordset::Delete(*this);
     sqlite3* db = cn_->handle();
     ImplicitWrite write(cn_);
-    std::string sql = "DELETE FROM " + quoteIdent(table_) + " WHERE rowid = ?";
+    std::string sql = "DELETE FROM " + zorvadata::quoteIdentifier(table_) + " WHERE rowid = ?";
     const auto& orig = rows_[static_cast<size_t>(pos_)];
     for (size_t i = 0; i < names_.size(); ++i)
-        if (tableColumn_[i]) sql += " AND " + quoteIdent(names_[i]) + " IS ?";
+        if (tableColumn_[i]) sql += " AND " + zorvadata::quoteIdentifier(names_[i]) + " IS ?";
     sqlite3_stmt* st = prepare(db, sql, statement_, cn_->source());
     int p = 1;
     sqlite3_bind_int64(st, p++, rowids_[static_cast<size_t>(pos_)]);

@@ -130,6 +130,16 @@ private:
 };
 using ConnectionHandle = std::shared_ptr<Connection>;
 
+// Values bound to the "?" marks of one statement, in order: every value that
+// comes from a user or a file goes into a statement this way, on both engines
+// (SQLite binds it; the server receives it apart from the statement, as $1,
+// $2 ...), never spliced into the statement's text. A statement with values
+// is one statement; the number of marks must equal the number of values.
+// Where the translation reorders a statement's clauses (Jet's "Update T,
+// (select ...) D Set ...", whose subquery moves behind the Set), number the
+// marks: "?1", "?2" ... stand for the first, second ... value wherever they are.
+using SqlParams = std::vector<Variant>;
+
 class Recordset {
 public:
     enum class Mode { Read, Write };
@@ -311,7 +321,11 @@ std::string StoreFileInUseMessage(const std::string& path);
 // True when the table exists on the connection (without raising an error).
 bool TableExists(const ConnectionHandle& connection, const std::string& table);
 
-// Doubles every single quote, for splicing a text into a statement.
+// Doubles every single quote, for splicing a text into a statement. Only for
+// texts the program writes itself: a user's or a file's value is bound
+// (SqlParams above).
 std::string SqlQuote(std::string_view text);
+// Names (tables, columns) are quoted by zorvadata::quoteIdentifier
+// (store/Schema.h), the one quoter of both engines and of the store builder.
 
 } // namespace zorva

@@ -1,6 +1,7 @@
 #include "core/FileTables.h"
 
 #include "core/DBTools.h"
+#include "store/Schema.h"
 
 #include <sqlite3.h>
 
@@ -19,15 +20,6 @@
 namespace zorva {
 
 namespace {
-
-std::string quoteName(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
 
 bool isInteger(const std::string& s) {
     size_t i = (s[0] == '-' || s[0] == '+') ? 1 : 0;
@@ -109,11 +101,11 @@ void CreateTableFromRows(sqlite3* db, const std::string& name, const std::vector
         }
         if (!anyValue) types[c] = "TEXT";
     }
-    std::string create = "CREATE TABLE " + quoteName(name) + " (";
-    std::string insert = "INSERT INTO " + quoteName(name) + " VALUES (";
+    std::string create = "CREATE TABLE " + zorvadata::quoteIdentifier(name) + " (";
+    std::string insert = "INSERT INTO " + zorvadata::quoteIdentifier(name) + " VALUES (";
     for (size_t c = 0; c < header.size(); ++c) {
         std::string col = header[c].empty() ? "F" + std::to_string(c + 1) : header[c];
-        create += (c ? ", " : "") + quoteName(col) + " " + types[c];
+        create += (c ? ", " : "") + zorvadata::quoteIdentifier(col) + " " + types[c];
         insert += c ? ", ?" : "?";
     }
     exec(db, create + ")");
@@ -162,7 +154,7 @@ void LoadTextFolder(sqlite3* db, const std::string& folder) {
         CreateTableFromRows(db, name, header, rows);
         std::string alias = name;
         std::replace(alias.begin(), alias.end(), '.', '#');
-        exec(db, "CREATE VIEW IF NOT EXISTS " + quoteName(alias) + " AS SELECT * FROM " + quoteName(name));
+        exec(db, "CREATE VIEW IF NOT EXISTS " + zorvadata::quoteIdentifier(alias) + " AS SELECT * FROM " + zorvadata::quoteIdentifier(name));
     }
     exec(db, "COMMIT");
 }
@@ -208,7 +200,7 @@ void LoadWorkbook(sqlite3* db, const std::string& file) {
         rows.erase(rows.begin());
         std::string name = std::string(sheetName) + "$";
         CreateTableFromRows(db, name, header, rows);
-        exec(db, "CREATE VIEW IF NOT EXISTS " + quoteName(sheetName) + " AS SELECT * FROM " + quoteName(name));
+        exec(db, "CREATE VIEW IF NOT EXISTS " + zorvadata::quoteIdentifier(sheetName) + " AS SELECT * FROM " + zorvadata::quoteIdentifier(name));
     }
     exec(db, "COMMIT");
     freexl_close(handle);

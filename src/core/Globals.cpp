@@ -14,8 +14,7 @@ std::string gstrRegion;
 std::string gstrNaicsTable;
 std::string gstrDatasetCaption;
 std::string gstrHelpViewer;
-// Defined with the values screen's flows (enterprise/ValuesFlow.cpp).
-extern bool gblnKeepValues;
+bool gblnKeepValues = false;
 
 void ResetGlobals() {
     gintLanguage = 0;

@@ -1,9 +1,8 @@
 #pragma once
 // The program globals of the application core: what one screen decides
 // reaches the next through them. Each says which unit writes it; everything
-// else only reads it. The other subsystems keep theirs beside their own code:
-// the values screen's one-shot flag gblnKeepValues in enterprise/ValuesFlow.h,
-// the chosen industry in CurrentChoice() (core/Navigator.h).
+// else only reads it. The chosen industry is in CurrentChoice()
+// (core/Navigator.h).
 
 #include "core/DBTools.h"
 
@@ -33,6 +32,15 @@ extern std::string gstrDatasetCaption; // caption of the choice in the current l
 
 // Path of the help viewer. Written once by start-up.
 extern std::string gstrHelpViewer;
+
+// One-shot flag of the values screen: the screen keeps its contents on its
+// next activation. Written by the values screen's flows
+// (enterprise/ValuesFlow.h): set while a comparison or trend report is up
+// over the screen (and cleared when it closes), and by the open-existing list
+// right before it puts a stored record on the screen; the screen's activation
+// clears it. It is never left set by a check that refused, a list closed
+// without opening or a definition window.
+extern bool gblnKeepValues;
 
 // Report language letter: "F" when gintLanguage is not 0, else "E".
 inline std::string LanguageLetter() { return gintLanguage != 0 ? "F" : "E"; }

@@ -1,6 +1,7 @@
 #include "core/JetSql.h"
 
 #include "core/Text.h"
+#include "store/Schema.h"
 
 #include <cctype>
 #include <exception>
@@ -324,12 +325,7 @@ std::string JetToPostgres(std::string_view jet) {
                     }
                     name = plain;
                 }
-                std::string out = "\"";
-                for (char c : AsciiLower(name)) {
-                    if (c == '"') out += '"';
-                    out += c;
-                }
-                t.text = out + "\"";
+                t.text = zorvadata::quoteIdentifier(AsciiLower(name));
             } else if (t.kind == SqlToken::Punct && t.text == "==") {
                 t.text = "=";
             }

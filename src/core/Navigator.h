@@ -4,7 +4,10 @@
 // set, the industry) is plain data here rather than the state of a control.
 //
 // The program installs the navigator of its screens (ui/Navigator.cpp), the
-// one place that knows every screen. Without it (the command-line tool, unit
+// one place that knows every screen. It speaks only of plain data: what a
+// subsystem's own flows need of its screens (the enterprise's previews, the
+// report viewer) is an interface of that subsystem, which the same navigator
+// implements (enterprise/EnterpriseScreens.h, reports/render/ReportViewerLogic.h). Without it (the command-line tool, unit
 // tests) every request does nothing and says that nothing was shown; a test
 // installs a fake that records what was asked.
 //
@@ -18,27 +21,28 @@
 //             language switch looks them up again (RefreshChoiceLanguage,
 //             selection/IndustrySearch.h) before the screens reload their texts.
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zorva {
-
-struct RecordTexts;
-namespace report {
-struct PreparedReport;
-}
-namespace import {
-struct StatementReview;
-}
-namespace books {
-struct BooksReview;
-}
 
 struct IndustryChoice {
     std::string naics;   // the bare code; empty when nothing is chosen
     std::string title;   // in the language in force
     std::string sector;  // the sector's folder, in the language in force
     bool empty() const { return naics.empty(); }
+};
+
+// A report asked for by a screen or a flow: its type ("rat", "bal", "com",
+// "tre"), the year it is for, the industry, and for the comparison and the
+// trend the enterprise's comparison values (empty for the industry reports).
+struct ReportRequest {
+    std::string type;
+    std::int16_t year = 0;
+    std::string naics;
+    std::vector<std::string> comparisonValues;
 };
 
 struct Choice {
@@ -59,16 +63,16 @@ public:
     enum class SearchEntry { Afresh, AsLeft };
     virtual void ShowSearch(SearchEntry entry) { (void)entry; }
     virtual void HideSearch() {}
-    // The values screen as its activation rule finds it, or with a stored
-    // record put on it (the record counts as unchanged).
+    // The values screen as its activation rule finds it.
     virtual void ShowValues() {}
-    virtual void ShowStoredRecord(const RecordTexts& record) { (void)record; }
     // The open-existing list, loaded afresh; false (and nothing shown) when
     // no record is stored.
     virtual bool ShowOpenExisting() { return false; }
-    // A prepared report in the viewer, modal over the active window; returns
-    // when the viewer is closed.
-    virtual void ShowReport(const report::PreparedReport& report) { (void)report; }
+    // A report prepared from the data set and region in force and the
+    // language in force, then shown in the viewer, modal over the active
+    // window; returns when the viewer is closed (or at once when there was
+    // nothing to show).
+    virtual void ShowReport(const ReportRequest& request) { (void)request; }
     // The about screen, modal over the active window.
     virtual void ShowAbout() {}
     // The industry definition window for a code.
@@ -76,23 +80,6 @@ public:
     // The language changed: every screen that exists shows its texts, lists
     // and choices in the new language before this returns.
     virtual void LanguageChanged() {}
-    // A statement file to import, chosen by the user; empty: cancelled.
-    virtual std::string ChooseStatementFile() { return {}; }
-    // The import preview of a statement file (its sheet and the choice to
-    // keep the lines it does not name are changed in the review); true when
-    // the user accepts it.
-    virtual bool ConfirmImport(import::StatementReview& review) {
-        (void)review;
-        return false;
-    }
-    // Books or a trial balance to import, chosen by the user; empty: cancelled.
-    virtual std::string ChooseBooksFile() { return {}; }
-    // The preview of books: the mapping (changed in the review) and the
-    // statement; true when the user asks to import it.
-    virtual bool ReviewBooks(books::BooksReview& review) {
-        (void)review;
-        return false;
-    }
 };
 
 // The navigator in force (the do-nothing one until another is installed).

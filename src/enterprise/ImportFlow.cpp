@@ -3,9 +3,9 @@
 #include "core/Edition.h"
 
 #include "core/Globals.h"
-#include "core/Navigator.h"
 #include "core/Services.h"
 #include "core/Strings.h"
+#include "enterprise/EnterpriseScreens.h"
 #include "enterprise/RecordStore.h"
 
 #include <QFile>
@@ -128,7 +128,7 @@ bool mayReplaceEnterprise(RecordHolder& holder, ConnectionHandle& user, const st
 } // namespace
 
 bool ImportStatement(RecordHolder& holder, ConnectionHandle& user) {
-    const std::string path = navigator().ChooseStatementFile();
+    const std::string path = enterpriseScreens().ChooseStatementFile();
     return !path.empty() && ImportStatementFile(holder, user, path);
 }
 
@@ -148,7 +148,7 @@ bool ImportStatementFile(RecordHolder& holder, ConnectionHandle& user, const std
     for (Field f : ValueFields())
         if (!IsComputed(f) && !review.preview.Names(f) && LeadingNumber(screen[f]) != 0)
             review.screenHasOtherValues = true;
-    if (!navigator().ConfirmImport(review)) return false;
+    if (!enterpriseScreens().ConfirmImport(review)) return false;
 
     const std::string fileName = review.preview.FirmName();
     bool other = false;
@@ -167,7 +167,7 @@ bool ImportStatementFile(RecordHolder& holder, ConnectionHandle& user, const std
 }
 
 bool ImportBooks(RecordHolder& holder, ConnectionHandle& user) {
-    const std::string path = navigator().ChooseBooksFile();
+    const std::string path = enterpriseScreens().ChooseBooksFile();
     return !path.empty() && ImportBooksFile(holder, user, path);
 }
 
@@ -195,7 +195,7 @@ bool ImportBooksFile(RecordHolder& holder, ConnectionHandle& user, const std::st
                                                             : QFileInfo(QString::fromStdString(path)).completeBaseName().toStdString();
     review.Recompute();
     for (;;) {
-        if (!navigator().ReviewBooks(review)) return false;
+        if (!enterpriseScreens().ReviewBooks(review)) return false;
         if (review.statement.noAmount) {
             MsgBox(NoAmountText(review.book, review.statement, gintLanguage), MsgButtons::OK, MsgIcon::Exclamation);
             continue;

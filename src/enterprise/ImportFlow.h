@@ -1,7 +1,7 @@
 #pragma once
 // The values screen's two imports, written once for the screen, zorva-cli
 // and the tests (like ValuesFlow.h): the questions go through the message
-// service, the file chooser and the previews through the navigator.
+// service, the file chooser and the previews through enterprise/EnterpriseScreens.h.
 //
 // A statement file (File > Import…): the file is read (nothing on screen
 // changes when it cannot be, whatever the failure), the preview shows what

@@ -6,13 +6,11 @@
 #include "core/Services.h"
 #include "core/Strings.h"
 #include "core/Text.h"
+#include "enterprise/EnterpriseScreens.h"
 #include "enterprise/RecordStore.h"
-#include "reports/render/ReportViewerLogic.h"
 #include "selection/IndustrySearch.h"
 
 namespace zorva {
-
-bool gblnKeepValues = false;
 
 namespace values {
 
@@ -211,7 +209,7 @@ bool OpenStored(ConnectionHandle& user, const std::string& name, std::int16_t ye
     }
     navigator().HideSearch();
     gblnKeepValues = true;
-    if (record) navigator().ShowStoredRecord(*record);
+    if (record) enterpriseScreens().ShowStoredRecord(*record);
     else navigator().ShowValues();
     // A year the program does not compare (older versions saved any): the
     // values are shown all the same, and the user is told what to change.
@@ -280,8 +278,7 @@ void showReport(const std::string& type, std::int16_t year, const std::string& n
     struct Reset {
         ~Reset() { gblnKeepValues = false; }
     } reset;
-    DisplayCrystalReport(gcnIndustry, gcnUser, type, gintVolume, gstrRegion, year, naics, LanguageLetter(),
-                         comparisonValues);
+    navigator().ShowReport({type, year, naics, comparisonValues});
 }
 } // namespace
 

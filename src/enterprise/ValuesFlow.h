@@ -6,7 +6,8 @@
 // comparison values, the report). Every question and message goes through the
 // message service (core/Services.h): the screen shows boxes, the tool answers
 // from its options, a test answers from a script. Other screens are reached
-// through the navigator (core/Navigator.h).
+// through the navigator (core/Navigator.h: the lists, the reports) and the
+// enterprise's screens through enterprise/EnterpriseScreens.h.
 //
 // The record being worked on is held by a RecordHolder: the values screen
 // (its controls) or a PlainRecord (the tool, tests). A flow asks the holder to
@@ -15,6 +16,7 @@
 // from the box being typed in.
 
 #include "core/DBTools.h"
+#include "core/Globals.h"
 #include "enterprise/EnterpriseRecord.h"
 
 #include <cstdint>
@@ -24,13 +26,8 @@
 
 namespace zorva {
 
-// One-shot flag of the values screen, owned by these flows: the screen keeps
-// its contents on its next activation. Set while a comparison or trend report
-// is up over the screen (and cleared when it closes), and by the
-// open-existing list right before it puts a stored record on the screen; the
-// screen's activation clears it. It is never left set by a check that
-// refused, a list closed without opening or a definition window.
-extern bool gblnKeepValues;
+// These flows write the values screen's one-shot flag gblnKeepValues
+// (core/Globals.h).
 
 namespace values {
 

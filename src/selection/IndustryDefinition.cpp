@@ -18,14 +18,14 @@ std::size_t CharLength(unsigned char lead) {
 }
 } // namespace
 
-std::string DefinitionStatement(const std::string& naicsTable, const std::string& code) {
+std::string DefinitionStatement(const std::string& naicsTable) {
     return "select naics, description, description_french, definitione, definitionf from " + naicsTable +
-           " where NAICS = '" + SqlQuote(code) + "'";
+           " where NAICS = ?";
 }
 
 std::optional<IndustryDefinition> LookupDefinition(ConnectionHandle& connection, const std::string& naicsTable,
                                                    const std::string& code, int language) {
-    auto rs = GetRS(connection, DefinitionStatement(naicsTable, code), "read");
+    auto rs = GetRS(connection, DefinitionStatement(naicsTable), "read", {code});
     if (rs->RecordCount() == 0) return std::nullopt;
     rs->MoveFirst();
     IndustryDefinition found;

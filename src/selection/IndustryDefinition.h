@@ -18,7 +18,8 @@
 
 namespace zorva {
 
-std::string DefinitionStatement(const std::string& naicsTable, const std::string& code);
+// The definition of one industry; its code is bound to the "?".
+std::string DefinitionStatement(const std::string& naicsTable);
 
 struct IndustryDefinition {
     std::string heading;     // code + " - " + title in the language

@@ -54,15 +54,12 @@ std::string TitleListStatement(const std::string& dataTable, const std::string& 
            " N on f.naics = N.NAICS order by n.description";
 }
 
-std::string TitleLookupStatement(const std::string& dataTable, const std::string& naicsTable,
-                                 const std::string& title, int language) {
+std::string TitleLookupStatement(const std::string& dataTable, const std::string& naicsTable, int language) {
     const std::string join = naicsTable + " N " + "inner join " + dataTable + " F on N.NAICS = F.NAICS) " +
                              "left join tblTreeview T on N.Parent = T.Nodekey ";
     if (language != 0)
-        return "select F.NAICS, N.description_french, T.inddescf from (" + join + "where N.description_french = '" +
-               SqlQuote(title) + "'";
-    return "select F.NAICS, N.description, T.inddesce from (" + join + "where N.description = '" + SqlQuote(title) +
-           "'";
+        return "select F.NAICS, N.description_french, T.inddescf from (" + join + "where N.description_french = ?";
+    return "select F.NAICS, N.description, T.inddesce from (" + join + "where N.description = ?";
 }
 
 std::string TreeFoldersStatement() { return "select * from tblTreeview order by sequence"; }
@@ -95,7 +92,7 @@ std::vector<std::string> ReadTitleList(ConnectionHandle& connection, const std::
 
 std::optional<IndustryRow> LookupByTitle(ConnectionHandle& connection, const std::string& dataTable,
                                          const std::string& naicsTable, const std::string& title, int language) {
-    auto rs = GetRS(connection, TitleLookupStatement(dataTable, naicsTable, title, language), "read");
+    auto rs = GetRS(connection, TitleLookupStatement(dataTable, naicsTable, language), "read", {title});
     if (rs->RecordCount() == 0) return std::nullopt;
     // When two industries share a title, the first row wins.
     const auto& row = rs->Rows().front();
@@ -197,35 +194,32 @@ std::vector<IndustryRow> IndustryTitleList(ConnectionHandle& connection, const s
     return rows;
 }
 
-std::string KeywordStatement(const std::string& dataTable, const std::string& naicsTable, const std::string& word,
-                             int language) {
-    const std::string w = SqlQuote(word);
+std::string KeywordStatement(const std::string& dataTable, const std::string& naicsTable, int language) {
     if (language != 0)
         return "select F.NAICS as SCIAN, N.description_french as Description, T.inddescf as Secteur from (" +
                naicsTable + " N " + "inner join " + dataTable + " F on N.NAICS = F.NAICS) " +
-               "left join tblTreeview T on N.Parent = T.Nodekey " + "where Description_french like '%" + w + "%'";
+               "left join tblTreeview T on N.Parent = T.Nodekey " + "where Description_french like ?";
     return "select F.NAICS, N.Description, T.inddesce as Sector from (" + naicsTable + " N " + "inner join " +
            dataTable + " F on N.NAICS = F.NAICS) " + "left join tblTreeview T on N.Parent = T.NodeKey " +
-           "where description like '%" + w + "%'";
+           "where description like ?";
 }
 
 std::vector<IndustryRow> KeywordSearch(ConnectionHandle& connection, const std::string& dataTable,
                                        const std::string& naicsTable, const std::string& word, int language) {
-    auto rs = GetRS(connection, KeywordStatement(dataTable, naicsTable, word, language), "read");
+    auto rs = GetRS(connection, KeywordStatement(dataTable, naicsTable, language), "read", {"%" + word + "%"});
     return rowsOf(*rs);
 }
 
-std::string LookupStatement(const std::string& dataTable, const std::string& naicsTable, const std::string& code,
-                            int language) {
+std::string LookupStatement(const std::string& dataTable, const std::string& naicsTable, int language) {
     return std::string(language != 0 ? "select F.NAICS, N.description_french, T.inddescf from ("
                                      : "select F.NAICS, N.description, T.inddesce from (") +
            naicsTable + " N " + "inner join " + dataTable + " F on N.NAICS = F.NAICS) " +
-           "left join tblTreeview T on N.Parent = T.NodeKey " + "where F.NAICS = '" + SqlQuote(code) + "'";
+           "left join tblTreeview T on N.Parent = T.NodeKey " + "where F.NAICS = ?";
 }
 
 std::optional<IndustryRow> LookupIndustry(ConnectionHandle& connection, const std::string& dataTable,
                                           const std::string& naicsTable, const std::string& code, int language) {
-    auto rs = GetRS(connection, LookupStatement(dataTable, naicsTable, code, language), "read");
+    auto rs = GetRS(connection, LookupStatement(dataTable, naicsTable, language), "read", {code});
     if (rs->RecordCount() == 0) return std::nullopt;
     return rowsOf(*rs).front();
 }
@@ -245,8 +239,7 @@ std::string IndustryCaption(ConnectionHandle& connection, const std::string& cod
     // still named (a statement may have been saved under another data set).
     for (const std::string& table : {gstrNaicsTable, std::string(kNaicsDetailed), std::string(kNaicsRaw)}) {
         if (table.empty() || !TableExists(connection, table)) continue;
-        auto rs = GetRS(connection, "select " + column + " from " + table + " where NAICS = '" + SqlQuote(code) + "'",
-                        "read");
+        auto rs = GetRS(connection, "select " + column + " from " + table + " where NAICS = ?", "read", {code});
         if (rs->RecordCount() && !rs->Fields(0).isNull()) return code + " \u2013 " + TrimBlanks(rs->Fields(0).toString());
     }
     return code;

@@ -42,10 +42,9 @@ struct IndustryRow {
 std::vector<IndustryRow> IndustryTitleList(ConnectionHandle& connection, const std::string& dataTable,
                                            const std::string& naicsTable, int language);
 
-// The search screen's key word statement; the word is spliced with its quotes
-// doubled, and "%" and "_" in it act as wildcards.
-std::string KeywordStatement(const std::string& dataTable, const std::string& naicsTable, const std::string& word,
-                             int language);
+// The search screen's key word statement; the word, between "%" signs, is
+// bound to its "?", and "%" and "_" in the word act as wildcards.
+std::string KeywordStatement(const std::string& dataTable, const std::string& naicsTable, int language);
 // Its rows (code, title, sector) in the order the statement returns them.
 std::vector<IndustryRow> KeywordSearch(ConnectionHandle& connection, const std::string& dataTable,
                                        const std::string& naicsTable, const std::string& word, int language);
@@ -53,8 +52,8 @@ std::vector<IndustryRow> KeywordSearch(ConnectionHandle& connection, const std::
 // Looks one industry of the data set up by its code (the statement the search
 // screen uses when it shows an industry in a language); empty when the data
 // set has no such industry.
-std::string LookupStatement(const std::string& dataTable, const std::string& naicsTable, const std::string& code,
-                            int language);
+// (The code is bound to the statement's "?".)
+std::string LookupStatement(const std::string& dataTable, const std::string& naicsTable, int language);
 std::optional<IndustryRow> LookupIndustry(ConnectionHandle& connection, const std::string& dataTable,
                                           const std::string& naicsTable, const std::string& code, int language);
 
@@ -63,9 +62,9 @@ std::optional<IndustryRow> LookupIndustry(ConnectionHandle& connection, const st
 std::string CodeListStatement(const std::string& dataTable);
 // The title list: every title of the data set in the language, by title.
 std::string TitleListStatement(const std::string& dataTable, const std::string& naicsTable, int language);
-// One industry by its title in the language (code, title, sector).
-std::string TitleLookupStatement(const std::string& dataTable, const std::string& naicsTable,
-                                 const std::string& title, int language);
+// One industry by its title in the language (code, title, sector); the title
+// is bound to the "?".
+std::string TitleLookupStatement(const std::string& dataTable, const std::string& naicsTable, int language);
 // The folders of the tree, and the industries of the data set, by sequence.
 std::string TreeFoldersStatement();
 std::string TreeIndustriesStatement(const std::string& dataTable, const std::string& naicsTable);

@@ -67,6 +67,9 @@ struct TableUpgrade {
 TableUpgrade PlanTableUpgrade(const TableDef& def, const std::vector<std::string>& haveColumns);
 
 bool equalsNoCase(const std::string& a, const std::string& b);
+// A name (table, column) as a quoted identifier: in double quotes, a double
+// quote in it doubled. The one quoter of names of the program, on both
+// engines (the server's names are lower-cased first).
 std::string quoteIdentifier(const std::string& name);
 
 } // namespace zorvadata

@@ -25,14 +25,7 @@ std::string lower(std::string s) {
 }
 
 // A name for the server: lower case, quoted.
-std::string ident(const std::string& name) {
-    std::string out = "\"";
-    for (char c : lower(name)) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
+std::string ident(const std::string& name) { return quoteIdentifier(lower(name)); }
 
 std::string serverType(const Column& c) {
     switch (c.type) {

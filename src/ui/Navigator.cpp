@@ -1,10 +1,13 @@
 #include "ui/Navigator.h"
 
+#include "core/Globals.h"
 #include "core/Navigator.h"
+#include "enterprise/EnterpriseScreens.h"
 #include "enterprise/ui/frmBooksPreview.h"
 #include "enterprise/ui/frmImportPreview.h"
 #include "enterprise/ui/frmMyValues.h"
 #include "enterprise/ui/frmOpenExisting.h"
+#include "reports/render/ReportViewerLogic.h"
 #include "reports/ui/frmReportViewer.h"
 #include "selection/IndustrySearch.h"
 #include "selection/ui/frmIndustryDefinitions.h"
@@ -18,7 +21,10 @@ namespace zorva {
 
 namespace {
 
-class ScreenNavigator : public Navigator {
+// The navigator of core/Navigator.h, and the small interfaces the subsystems
+// declare for their own screens: the enterprise's previews and choosers, the
+// report viewer.
+class ScreenNavigator : public Navigator, public EnterpriseScreens, public report::ReportViewer {
 public:
     void ShowMenu() override { frmMenu::instance().Show(); }
 
@@ -48,7 +54,12 @@ public:
         return true;
     }
 
-    void ShowReport(const report::PreparedReport& report) override { frmReportViewer::ShowPrepared(report); }
+    void ShowReport(const ReportRequest& r) override {
+        PrepareAndShowReport(gcnIndustry, gcnUser, r.type, gintVolume, gstrRegion, r.year, r.naics, LanguageLetter(),
+                             r.comparisonValues);
+    }
+
+    void ShowPrepared(const report::PreparedReport& report) override { frmReportViewer::ShowPrepared(report); }
 
     void ShowAbout() override { frmAbout::instance().ShowModal(QApplication::activeWindow()); }
 
@@ -94,6 +105,11 @@ public:
 
 } // namespace
 
-void InstallScreenNavigator() { SetNavigator(std::make_shared<ScreenNavigator>()); }
+void InstallScreenNavigator() {
+    auto screens = std::make_shared<ScreenNavigator>();
+    SetNavigator(screens);
+    SetEnterpriseScreens(screens);
+    report::SetReportViewer(screens);
+}
 
 } // namespace zorva

@@ -43,7 +43,7 @@ protected:
 
 } // namespace
 
-// Texts spliced into statements (quotes doubled) are stored and found again
+// Texts bound to statements, or spliced with their quotes doubled, are stored and found again
 // exactly as typed on both engines: nothing in them is read as SQL.
 TEST_F(ServerConnection, TextsComeBackAsTypedOnBothEngines) {
     const std::string dir = MakeTempDir("zorva-texts");
@@ -61,12 +61,17 @@ TEST_F(ServerConnection, TextsComeBackAsTypedOnBothEngines) {
                                  "[Year] + ' x'",    "\"quoted\" ; select 1", "U&'\\0041'",   "100%_like"};
     for (ConnectionHandle* c : {&file, &cn}) {
         for (const auto& t : texts) {
+            // Spliced with SqlQuote (the program's own texts), and bound.
             ExecCmdInDB(*c, "insert into Names (Name) values ('" + SqlQuote(t) + "')");
-            auto rs = GetRS(*c, "select Name from Names where Name = '" + SqlQuote(t) + "'", "read");
-            ASSERT_EQ(rs->RecordCount(), 1) << t << ((*c)->isServer() ? " (server)" : " (file)");
+            ExecCmdInDB(*c, "insert into Names (Name) values (?)", {t});
+            auto rs = GetRS(*c, "select Name from Names where Name = ?", "read", {t});
+            ASSERT_EQ(rs->RecordCount(), 2) << t << ((*c)->isServer() ? " (server)" : " (file)");
             EXPECT_EQ(rs->Fields("Name").toString(), t);
         }
-        EXPECT_EQ(GetRS(*c, "select count(*) from Names", "read")->Fields(0).toInt(), std::size(texts));
+        EXPECT_EQ(GetRS(*c, "select count(*) from Names", "read")->Fields(0).toInt(), 2 * std::size(texts));
+        // As many values as marks, or nothing runs.
+        EXPECT_THROW(ExecCmdInDB(*c, "insert into Names (Name) values (?)", {"a", "b"}), DbError);
+        EXPECT_THROW(GetRS(*c, "select Name from Names where Name = ? or Name = ?", "read", {"a"}), DbError);
     }
     EXPECT_THROW(ExecCmdInDB(cn, std::string("select 1; \0 drop table Names", 28)), DbError);
 }

@@ -1,5 +1,5 @@
 // The values screen's imports on a plain record, with the file chooser and
-// the previews replaced by a navigator that answers from a script and the
+// the previews replaced by screens that answer from a script and the
 // questions answered by the fake message service: lines a file does not
 // name are cleared unless kept, another enterprise's file asks first and
 // never mixes, a file that cannot be read changes nothing, an unbalanced
@@ -10,8 +10,8 @@
 #include "support/OtherPrograms.h"
 
 #include "core/Globals.h"
-#include "core/Navigator.h"
 #include "core/Strings.h"
+#include "enterprise/EnterpriseScreens.h"
 #include "enterprise/ImportFlow.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +26,7 @@ using namespace zorva::test;
 
 namespace {
 
-class ScriptedNavigator : public Navigator {
+class ScriptedScreens : public EnterpriseScreens {
 public:
     std::string file;
     bool keep = false;                                   // the preview's check box
@@ -61,10 +61,10 @@ class ImportFlow : public AppFixture {
 protected:
     void SetUp() override {
         AppFixture::SetUp();
-        SetNavigator(nav);
+        SetEnterpriseScreens(nav);
     }
     void TearDown() override {
-        SetNavigator(nullptr);
+        SetEnterpriseScreens(nullptr);
         AppFixture::TearDown();
     }
     std::string write(const std::string& name, const std::string& text) {
@@ -87,7 +87,7 @@ protected:
         return holder;
     }
     std::string dir = MakeTempDir("zorva-import-flow");
-    std::shared_ptr<ScriptedNavigator> nav = std::make_shared<ScriptedNavigator>();
+    std::shared_ptr<ScriptedScreens> nav = std::make_shared<ScriptedScreens>();
 };
 
 } // namespace

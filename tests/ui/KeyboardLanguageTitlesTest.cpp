@@ -240,7 +240,7 @@ TEST_F(ViewerScreen, ReturnCarriesItsWordAndTheReportFillsTheWindow) {
         }
         back->click();
     });
-    DisplayCrystalReport(gcnIndustry, gcnUser, "rat", 3, "ALL", 2010, "721", "F", {});
+    PrepareAndShowReport(gcnIndustry, gcnUser, "rat", 3, "ALL", 2010, "721", "F", {});
     EXPECT_TRUE(checked);
 }
 

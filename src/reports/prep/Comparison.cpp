@@ -103,15 +103,15 @@ Variant StoredFigure(const Variant& figure, const std::string& column, bool inte
     return Variant(d);
 }
 
-// A value of the row written into a statement.
-std::string SqlLiteral(const Variant& v) {
-    switch (v.type()) {
-    case Variant::Type::Null: return "NULL";
-    case Variant::Type::Integer: return std::to_string(v.toInt());
-    case Variant::Type::Real: return SqlDouble(v.toDouble());
-    case Variant::Type::Text: return "'" + SqlQuote(v.toString()) + "'";
-    }
-    return "NULL";
+// A value of the row as the table keeps it: a real number with the 15
+// significant digits of a stored number, anything else as it is.
+Variant StoredValue(const Variant& v) {
+    if (v.type() != Variant::Type::Real) return v;
+    const std::string literal = SqlDouble(v.toDouble());
+    double d = 0;
+    auto res = std::from_chars(literal.data(), literal.data() + literal.size(), d);
+    if (res.ec != std::errc()) d = std::strtod(literal.c_str(), nullptr);
+    return Variant(d);
 }
 
 } // namespace
@@ -229,10 +229,10 @@ ComparisonRow ComputeComparisonRow(const std::vector<std::string>& aComparisonVa
 
 Variant ComparisonVolumeTitle(ConnectionHandle& WriteConn, std::int16_t Volume, const std::string& Province,
                               const std::string& Language) {
-    const std::string L = SqlQuote(FirstLetter(Language));
-    auto d = GetRS(WriteConn, "select Title1 from Volume_Descriptions where Volume = " + std::to_string(Volume) +
-                                  " and [Language] = '" + L + "'",
-                   "read");
+    auto d = GetRS(WriteConn,
+                   "select Title1 from Volume_Descriptions where Volume = " + std::to_string(Volume) +
+                       " and [Language] = ?",
+                   "read", {FirstLetter(Language)});
     if (d->RecordCount() == 0 || d->Fields("Title1").isNull()) return Variant();
     return Variant(d->Fields("Title1").toString() + " - " + RegionName(WriteConn, Province, LanguageIndex(Language)));
 }
@@ -270,12 +270,14 @@ bool fncPrepareComparisonReport(ConnectionHandle& DataConn, ConnectionHandle& Wr
 
     // One row, every column at once.
     const auto& names = ComparisonColumnNames();
-    std::string columns, values;
+    std::string columns, marks;
+    SqlParams values;
     for (size_t k = 0; k < names.size(); ++k) {
         columns += (k ? ", " : "") + names[k];
-        values += (k ? ", " : "") + SqlLiteral(row[k]);
+        marks += (k ? ", ?" : "?");
+        values.push_back(StoredValue(row[k]));
     }
-    ExecCmdInDB(WriteConn, "Insert into Rpt_Comparison (" + columns + ") VALUES (" + values + ")");
+    ExecCmdInDB(WriteConn, "Insert into Rpt_Comparison (" + columns + ") VALUES (" + marks + ")", values);
 
     FillComparisonTitles(WriteConn, Language, aComparisonValues[cv::Naics]);
     tx.Commit();

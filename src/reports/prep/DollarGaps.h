@@ -16,7 +16,7 @@
 // table, so a lever in both numerator and denominator is handled exactly.
 
 #include "reports/prep/RatioTable.h"
-#include "reports/render/ReportFormat.h"
+#include "reports/prep/ReportFormat.h"
 
 #include <array>
 #include <optional>

@@ -17,13 +17,13 @@ using namespace reportsql;
 
 namespace {
 
-// A source value as a quoted text literal, as the report tables have always
-// received them; Null stays Null.
-std::string quotedValue(const Variant& v) {
+// A source value as a text, as the report tables have always received them
+// (a real number with 15 significant digits); Null stays Null.
+Variant textValue(const Variant& v) {
     switch (v.type()) {
-    case Variant::Type::Null: return "NULL";
-    case Variant::Type::Real: return "'" + Format15(v.toDouble()) + "'";
-    default: return "'" + SqlQuote(v.toString()) + "'";
+    case Variant::Type::Null: return Variant();
+    case Variant::Type::Real: return Variant(Format15(v.toDouble()));
+    default: return Variant(v.toString());
     }
 }
 
@@ -51,7 +51,6 @@ void subExtractIndustryData(ConnectionHandle& DataConn, ConnectionHandle& WriteC
         throw ReportArgumentError(FillEditionYears("The reference year must be {E}, {P} or {L}, not ") +
                                   std::to_string(Year) + ".");
     RequireDataSet(Volume, Province);
-    const std::string code = SqlQuote(NAICS);
 
     Transaction tx(WriteConn);
     for (int i = 0; i < 3; ++i) {
@@ -61,33 +60,33 @@ void subExtractIndustryData(ConnectionHandle& DataConn, ConnectionHandle& WriteC
 
         std::unique_ptr<Recordset> rs;
         if (DoesReportTableExist(source, DataConn))
-            rs = GetRS(DataConn, "select * from " + source + " where Naics = '" + code + "'", "read");
+            rs = GetRS(DataConn, "select * from " + source + " where Naics = ?", "read", {NAICS});
         if (!rs || rs->RecordCount() == 0) {
             // No figures for this year: a row with only the code, whose Null
             // NumberOfFirms tells the comparison so. The older years go on.
-            ExecCmdInDB(WriteConn, "insert into " + target + "(NAICS) values ('" + code + "')");
+            ExecCmdInDB(WriteConn, "insert into " + target + "(NAICS) values (?)", {NAICS});
             continue;
         }
 
-        std::string columns, values;
+        std::string columns, marks;
+        SqlParams values;
         for (int f = 0; f < rs->FieldCount(); ++f) {
             if (f > 0) {
                 columns += ", ";
-                values += ", ";
+                marks += ", ";
             }
             columns += SqlColumnName(rs->FieldName(f));
-            values += quotedValue(rs->Fields(f));
+            marks += "?";
+            values.push_back(textValue(rs->Fields(f)));
         }
-        ExecCmdInDB(WriteConn, "insert into " + target + " (" + columns + ") values (" + values + ")");
+        ExecCmdInDB(WriteConn, "insert into " + target + " (" + columns + ") values (" + marks + ")", values);
 
         if (!Language.empty() && Language[0] == 'F') {
             const std::string table = Volume == 1 ? kNaicsDetailed : kNaicsRaw;
-            auto d = GetRS(DataConn, "select Description_French from " + table + " where Naics = '" + code + "'",
-                           "read");
-            if (d->RecordCount() > 0 && !d->Fields(0).isNull()) {
-                std::string title = TrimBlanks(SqlQuote(d->Fields(0).toString()));
-                ExecCmdInDB(WriteConn, "Update " + target + " Set IndustryDescription = '" + title + "'");
-            }
+            auto d = GetRS(DataConn, "select Description_French from " + table + " where Naics = ?", "read", {NAICS});
+            if (d->RecordCount() > 0 && !d->Fields(0).isNull())
+                ExecCmdInDB(WriteConn, "Update " + target + " Set IndustryDescription = ?",
+                            {TrimBlanks(d->Fields(0).toString())});
         }
     }
     tx.Commit();

@@ -23,7 +23,7 @@ bool prepareIndustryReport(Kind kind, ConnectionHandle& DataConn, ConnectionHand
     RequireDataSet(Volume, Province);
 
     const std::string table = kind == Kind::Ratios ? "Rpt_Ratios_Titles" : "Rpt_BalanceSheet_Titles";
-    const std::string L = SqlQuote(FirstLetter(Language));
+    const std::string L = FirstLetter(Language);
     const int lang = LanguageIndex(Language);
     const std::string Y = std::to_string(Year), Y1 = std::to_string(Year - 1), Y2 = std::to_string(Year - 2),
                       Y3 = std::to_string(Year - 3);
@@ -31,21 +31,26 @@ bool prepareIndustryReport(Kind kind, ConnectionHandle& DataConn, ConnectionHand
     Transaction tx(WriteConn);
     subExtractIndustryData(DataConn, WriteConn, ReportToDisplay, Volume, Province, Year, NAICS, Language);
     ExecCmdInDB(WriteConn, "delete * from " + table);
-    ExecCmdInDB(WriteConn, "insert into " + table + " select * from " + table + "_Source where [Language] = '" + L + "'");
-    ExecCmdInDB(WriteConn, "Update " + table + " " + "Set Naics = '" + SqlQuote(NAICS) + "', " +
-                               "    Title_LowerRight = Title_LowerRight + ' " + Y + ", " + Y1 + ", " + Y2 + "'");
-    std::string years = "Update " + table + " " + "Set Year_0 = '" + Y + "', " + "    Year_1 = '" + Y1 + "', " +
-                        "    Year_2 = '" + Y2;
-    years += kind == Kind::Ratios ? "', " + std::string("    Year_3 = '") + Y3 + "'" : std::string("'");
-    ExecCmdInDB(WriteConn, years);
+    ExecCmdInDB(WriteConn, "insert into " + table + " select * from " + table + "_Source where [Language] = ?", {L});
+    ExecCmdInDB(WriteConn,
+                "Update " + table + " " + "Set Naics = ?, " + "    Title_LowerRight = Title_LowerRight + ' " + Y +
+                    ", " + Y1 + ", " + Y2 + "'",
+                {NAICS});
+    std::string years = "Update " + table + " Set Year_0 = ?, Year_1 = ?, Year_2 = ?";
+    SqlParams yearTexts = {Y, Y1, Y2};
+    if (kind == Kind::Ratios) {
+        years += ", Year_3 = ?";
+        yearTexts.push_back(Y3);
+    }
+    ExecCmdInDB(WriteConn, years, yearTexts);
 
-    const std::string region = SqlQuote(RegionName(WriteConn, Province, lang));
+    const std::string region = RegionName(WriteConn, Province, lang);
     std::string titles = "Update " + table + " T, (select * from Volume_Descriptions where Volume = " +
-                         std::to_string(Volume) + " and [Language] = '" + L + "' ) D " +
-                         "Set T.Title_UpperLeft = D.Title1 + ' - " + region + "', " +
+                         std::to_string(Volume) + " and [Language] = ?1 ) D " +
+                         "Set T.Title_UpperLeft = D.Title1 + ' - ' + ?2, " +
                          "    T.Title_LowerLeft = D.Title2";
     if (kind == Kind::Ratios) titles += std::string(", ") + "    T.ML_Title = D.LargeMedianDesc, " + "    T.MM_Title = D.MediumMedianDesc";
-    ExecCmdInDB(WriteConn, titles);
+    ExecCmdInDB(WriteConn, titles, {L, region});
     tx.Commit();
     return true;
 }

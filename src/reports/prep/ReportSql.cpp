@@ -84,8 +84,8 @@ std::string SqlColumnName(const std::string& name) {
 std::string RegionName(ConnectionHandle& WriteConn, const std::string& Province, int languageIndex) {
     auto rs = GetRS(WriteConn,
                     "select " + std::string(languageIndex == 0 ? "English" : "French") +
-                        " from ProvinceCodes where Code = '" + SqlQuote(Province) + "'",
-                    "read");
+                        " from ProvinceCodes where Code = ?",
+                    "read", {Province});
     if (rs->RecordCount() == 0) return {};
     return rs->Fields(0).toString();
 }

@@ -12,9 +12,9 @@ namespace zorva::reportsql {
 
 void FillComparisonTitles(ConnectionHandle& WriteConn, const std::string& Language, const std::string& naics) {
     ExecCmdInDB(WriteConn, "delete * from Rpt_Comparison_Titles");
-    ExecCmdInDB(WriteConn, "insert into Rpt_Comparison_Titles select * from Rpt_Comparison_Titles_Source where [Language] = '" +
-                               SqlQuote(FirstLetter(Language)) + "'");
-    ExecCmdInDB(WriteConn, "Update rpt_comparison_titles set NAICS = '" + SqlQuote(naics) + "'");
+    ExecCmdInDB(WriteConn, "insert into Rpt_Comparison_Titles select * from Rpt_Comparison_Titles_Source where [Language] = ?",
+                {FirstLetter(Language)});
+    ExecCmdInDB(WriteConn, "Update rpt_comparison_titles set NAICS = ?", {naics});
 }
 
 bool RefuseYear(const std::string& Language) {

@@ -31,7 +31,7 @@
 // a missing column or an unknown name shows a visible error in its place.
 
 #include "core/DBTools.h"
-#include "reports/render/ReportFormat.h"
+#include "reports/prep/ReportFormat.h"
 #include "reports/render/ReportModel.h"
 
 #include <map>

@@ -22,7 +22,7 @@
 // not declare is left empty there.
 
 #include "reports/prep/RatioTable.h"
-#include "reports/render/ReportFormat.h"
+#include "reports/prep/ReportFormat.h"
 
 #include <deque>
 #include <map>

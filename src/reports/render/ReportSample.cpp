@@ -33,7 +33,6 @@ const long kFirms[] = {1284, 1247, 1198};
 const char* kDataTables[] = {"Rpt_Data_CY", "Rpt_Data_CYM1", "Rpt_Data_CYM2"};
 
 std::string Num(double v) { return FormatDouble15(v); }
-std::string Q(const std::string& s) { return "'" + SqlQuote(s) + "'"; }
 
 // The enterprise: its ratios and its balance sheet in per cent of its assets.
 const std::map<std::string, double> kMine = {
@@ -123,8 +122,7 @@ void FillSampleReport(ConnectionHandle& cn, const std::string& type, const std::
 
     for (int y = 0; y < 3; ++y) {
         const double f = 1.0 - 0.05 * y;  // earlier years a little lower
-        std::string cols = "Naics, IndustryDescription, NumberOfFirms", vals = Q(naics) + ", " + Q(industry) + ", " +
-                                                                                std::to_string(kFirms[y]);
+        std::string cols = "Naics, IndustryDescription, NumberOfFirms", vals = "?, ?, " + std::to_string(kFirms[y]);
         for (const auto& q : kQuartiles) {
             const double v[3] = {q.q1, q.q2, q.q3};
             for (int k = 0; k < 3; ++k) {
@@ -141,7 +139,8 @@ void FillSampleReport(ConnectionHandle& cn, const std::string& type, const std::
             vals += ", " + Num(std::round((c.back() == 'P' ? v - 2 * y : v + 2 * y) * 10) / 10);
         }
         ExecCmdInDB(cn, std::string("DELETE FROM ") + kDataTables[y]);
-        ExecCmdInDB(cn, std::string("INSERT INTO ") + kDataTables[y] + " (" + cols + ") VALUES (" + vals + ")");
+        ExecCmdInDB(cn, std::string("INSERT INTO ") + kDataTables[y] + " (" + cols + ") VALUES (" + vals + ")",
+                    {naics, industry});
     }
 
     const std::string upper = vol;
@@ -152,26 +151,25 @@ void FillSampleReport(ConnectionHandle& cn, const std::string& type, const std::
                                 : "Illustrative figures, generated for demonstration: they are not official statistics.";
     if (type == "rat") {
         ExecCmdInDB(cn, "DELETE FROM Rpt_Ratios_Titles");
-        ExecCmdInDB(cn, "INSERT INTO Rpt_Ratios_Titles VALUES (" + Q(L) + ", " + Q(naics) + ", " + Q(years) +
-                            ", '2010', '2009', '2008', '2007', " + Q(upper) + ", " + Q(lower) + ", " +
-                            Q(fr ? "Médiane" : "Median") + ", " +
-                            Q(fr ? "Médiane des années précédentes" : "Median of the previous years") + ", " +
-                            Q(fr ? "Ratios financiers" : "Financial ratios") + ", " + Q(note) + ")");
+        ExecCmdInDB(cn, "INSERT INTO Rpt_Ratios_Titles VALUES (?, ?, ?, '2010', '2009', '2008', '2007', ?, ?, ?, ?, ?, ?)",
+                    {L, naics, years, upper, lower, fr ? "Médiane" : "Median",
+                     fr ? "Médiane des années précédentes" : "Median of the previous years",
+                     fr ? "Ratios financiers" : "Financial ratios", note});
     } else if (type == "bal") {
         ExecCmdInDB(cn, "DELETE FROM Rpt_BalanceSheet_Titles");
-        ExecCmdInDB(cn, "INSERT INTO Rpt_BalanceSheet_Titles VALUES (" + Q(L) + ", " + Q(naics) + ", " + Q(years) +
-                            ", '2010', '2009', '2008', " + Q(upper) + ", " + Q(lower) + ", " +
-                            Q(fr ? "Structure du bilan (% de l'actif total)" : "Balance sheet structure (% of total assets)") +
-                            ", " + Q(note) + ")");
+        ExecCmdInDB(cn, "INSERT INTO Rpt_BalanceSheet_Titles VALUES (?, ?, ?, '2010', '2009', '2008', ?, ?, ?, ?)",
+                    {L, naics, years, upper, lower,
+                     fr ? "Structure du bilan (% de l'actif total)" : "Balance sheet structure (% of total assets)",
+                     note});
     } else {
         ExecCmdInDB(cn, "DELETE FROM Rpt_Comparison_Titles");
-        ExecCmdInDB(cn, "INSERT INTO Rpt_Comparison_Titles VALUES (" + Q(L) + ", " + Q(naics) + ", " +
-                            Q(fr ? "Votre entreprise comparée à son industrie" : "Your enterprise compared with its industry") +
-                            ", " + Q(note) + ")");
+        ExecCmdInDB(cn, "INSERT INTO Rpt_Comparison_Titles VALUES (?, ?, ?, ?)",
+                    {L, naics,
+                     fr ? "Votre entreprise comparée à son industrie" : "Your enterprise compared with its industry",
+                     note});
         ExecCmdInDB(cn, "DELETE FROM Rpt_Comparison");
         std::string cols = "MyFirmName, MyYear, MyNAICS, MyIndustry, MyVol, NumberOfFirms";
-        std::string vals = Q(firmName) + ", 2010, " + Q(naics) + ", " + Q(industry) + ", " + Q(vol) + ", " +
-                           std::to_string(kFirms[0]);
+        std::string vals = "?, 2010, ?, ?, ?, " + std::to_string(kFirms[0]);
         for (const auto& [c, v] : kMyBalance) {
             cols += ", " + c;
             vals += ", " + Num(v);
@@ -200,7 +198,8 @@ void FillSampleReport(ConnectionHandle& cn, const std::string& type, const std::
             cols += ", " + c;
             vals += ", " + Num(v);
         }
-        ExecCmdInDB(cn, "INSERT INTO Rpt_Comparison (" + cols + ") VALUES (" + vals + ")");
+        ExecCmdInDB(cn, "INSERT INTO Rpt_Comparison (" + cols + ") VALUES (" + vals + ")",
+                    {firmName, naics, industry, vol});
     }
 }
 

@@ -1,7 +1,6 @@
 #include "reports/render/ReportViewerLogic.h"
 
 #include "core/AppPath.h"
-#include "core/Navigator.h"
 #include "core/Services.h"
 #include "core/Strings.h"
 #include "core/Text.h"
@@ -182,6 +181,19 @@ std::optional<PreparedReport> PrepareReport(ConnectionHandle& DataConn, Connecti
 }
 
 namespace {
+std::shared_ptr<ReportViewer>& installedViewer() {
+    static std::shared_ptr<ReportViewer> v = std::make_shared<ReportViewer>();
+    return v;
+}
+} // namespace
+
+ReportViewer& reportViewer() { return *installedViewer(); }
+
+void SetReportViewer(std::shared_ptr<ReportViewer> viewer) {
+    installedViewer() = viewer ? std::move(viewer) : std::make_shared<ReportViewer>();
+}
+
+namespace {
 // The hourglass while a report is prepared, put back however we leave; only
 // where there is a display.
 struct WaitCursor {
@@ -195,7 +207,7 @@ struct WaitCursor {
 };
 } // namespace
 
-void DisplayCrystalReport(ConnectionHandle& DataConn, ConnectionHandle& WriteConn, const std::string& ReportToDisplay,
+void PrepareAndShowReport(ConnectionHandle& DataConn, ConnectionHandle& WriteConn, const std::string& ReportToDisplay,
                           std::int16_t Volume, const std::string& Province, std::int16_t Year,
                           const std::string& NAICS, const std::string& Language,
                           const std::vector<std::string>& aComparisonValues) {
@@ -205,7 +217,7 @@ void DisplayCrystalReport(ConnectionHandle& DataConn, ConnectionHandle& WriteCon
         prepared = PrepareReport(DataConn, WriteConn, ReportToDisplay, Volume, Province, Year, NAICS, Language,
                                  aComparisonValues);
     }
-    if (prepared) navigator().ShowReport(*prepared);
+    if (prepared) reportViewer().ShowPrepared(*prepared);
 }
 
 bool RenderReportToFile(ConnectionHandle& DataConn, ConnectionHandle& WriteConn, const std::string& ReportToDisplay,

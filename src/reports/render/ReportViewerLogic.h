@@ -1,14 +1,16 @@
 #pragma once
 // What the report viewer does, without widgets: which report a type names,
 // preparing the report tables and rendering the template in one transaction,
-// handing the result to the viewer (through the navigator), the window's
-// resize rule, and rendering a report to a file.
+// handing the result to the viewer (ReportViewer below, which the program's
+// navigator implements), the window's resize rule, and rendering a report to
+// a file.
 
 #include "core/DBTools.h"
 #include "reports/render/ReportEngine.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,12 +68,26 @@ std::optional<PreparedReport> PrepareReport(ConnectionHandle& DataConn, Connecti
                                             const std::string& NAICS, const std::string& Language,
                                             const std::vector<std::string>& aComparisonValues);
 
+// Where a prepared report is shown: the viewer screen, installed by the
+// program's navigator (ui/Navigator.cpp). Without it (the command-line tool,
+// unit tests) a prepared report is shown nowhere; a test installs a fake that
+// records it.
+class ReportViewer {
+public:
+    virtual ~ReportViewer() = default;
+    // The report in the viewer, modal over the active window; returns when
+    // the viewer is closed.
+    virtual void ShowPrepared(const PreparedReport& report) { (void)report; }
+};
+ReportViewer& reportViewer();
+void SetReportViewer(std::shared_ptr<ReportViewer> viewer);
+
 // Prepares the report tables for a report type ("rat", "bal", "com", "tre";
 // only the first three letters count, in any case), renders the template and
-// has the navigator show it in the viewer, modally. An unknown type gives the
+// has the report viewer show it, modally. An unknown type gives the
 // "Invalid Report Type: " message; a preparation that finds no data shows
 // nothing. The hourglass shows while the report is prepared.
-void DisplayCrystalReport(ConnectionHandle& DataConn, ConnectionHandle& WriteConn, const std::string& ReportToDisplay,
+void PrepareAndShowReport(ConnectionHandle& DataConn, ConnectionHandle& WriteConn, const std::string& ReportToDisplay,
                           std::int16_t Volume, const std::string& Province, std::int16_t Year,
                           const std::string& NAICS, const std::string& Language,
                           const std::vector<std::string>& aComparisonValues);
@@ -103,5 +119,5 @@ inline constexpr int kTwipsPerPixel = 15;
 } // namespace zorva::report
 
 namespace zorva {
-using report::DisplayCrystalReport;
+using report::PrepareAndShowReport;
 } // namespace zorva

@@ -1,7 +1,7 @@
 #pragma once
 // The report viewer: shows one prepared report, modal over its caller and
 // destroyed when it closes; the navigator creates one for each report that
-// DisplayCrystalReport (reports/render/ReportViewerLogic.h) prepared.
+// PrepareAndShowReport (reports/render/ReportViewerLogic.h) prepared.
 //
 // Two views of the same rendered report (made from one report model):
 //   - the reading view, the default: the report reflowed to the window in a

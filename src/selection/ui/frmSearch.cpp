@@ -11,7 +11,6 @@
 #include "ui/QtServices.h"
 #include "core/Navigator.h"
 #include "core/modMain.h"
-#include "reports/render/ReportViewerLogic.h"
 #include "selection/IndustrySearch.h"
 #include "selection/WordSearch.h"
 #include "ui_frmSearch.h"
@@ -557,8 +556,7 @@ void frmSearch::cmdContinue_Click() {
     } else if (ui->optReport->isChecked()) {
         const std::string report = ui->optRatios->isChecked() ? "rat" : "bal";
         mblnRefreshOnActivate = false;
-        DisplayCrystalReport(gcnIndustry, gcnUser, report, gintVolume, gstrRegion, CurrentEdition().latest, ChosenNaics(),
-                             LanguageLetter(), {});
+        navigator().ShowReport({report, CurrentEdition().latest, ChosenNaics(), {}});
         // Back from the viewer (Return or its close box): this window is
         // the active one again, as a window manager would make it.
         if (isVisible()) activateWindow();

@@ -6,7 +6,7 @@
 
 #include "core/DBTools.h"
 #include "reports/render/ReportEngine.h"
-#include "reports/render/ReportFormat.h"
+#include "reports/prep/ReportFormat.h"
 #include "reports/render/ReportViewerLogic.h"
 #include "support/AppFixture.h"
 

@@ -154,7 +154,7 @@ TEST_F(Viewer, ScreenShowsTheReportAndReturns) {
         EXPECT_EQ(back->x() + back->width(), view->x() + view->width());
         back->click();
     });
-    DisplayCrystalReport(industry, user, "ratios", 3, "NS", 2010, "445110", "E", {});
+    PrepareAndShowReport(industry, user, "ratios", 3, "NS", 2010, "445110", "E", {});
     EXPECT_TRUE(checked);
     EXPECT_TRUE(returned);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);

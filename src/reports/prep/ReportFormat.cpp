@@ -1,4 +1,4 @@
-#include "reports/render/ReportFormat.h"
+#include "reports/prep/ReportFormat.h"
 
 #include <algorithm>
 #include <charconv>
