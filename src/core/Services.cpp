@@ -74,6 +74,11 @@ MsgAnswer MsgBox(const std::string& text, MsgButtons buttons, MsgIcon icon, cons
     return services().messages->show(text, title, buttons, icon);
 }
 
-void EndProgram(int code) { services().exit->endProgram(code); }
+void EndProgram(int code) {
+    services().exit->endProgram(code);
+    // Every exit service ends the program, but a call through the table is
+    // not known to the compiler as one that never returns.
+    std::abort();
+}
 
 } // namespace zorva

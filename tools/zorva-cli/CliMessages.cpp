@@ -1,4 +1,5 @@
 #include "CliMessages.h"
+#include "CliOptions.h"
 
 #include "core/DBTools.h"
 

@@ -121,7 +121,7 @@ TEST_F(ValuesTest, ALabelShowsItsDefinitionByMouseKeyboardOrAssistiveTechnology)
     ASSERT_NE(a, nullptr);
     ASSERT_NE(a->actionInterface(), nullptr);
     a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    QTest::qWaitFor([&] { return fakes.messages->shown.size() == 3; }, 1000);  // a press is animated
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fakes.messages->shown.size() == 3; }, 1000));  // a press is animated
     EXPECT_EQ(fakes.messages->last().title, "DÉFINITION DU POSTE « TOTAL, CAPITAUX PROPRES »");
 }
 

@@ -87,7 +87,7 @@ TEST_F(ValuesTest, TheListIsSortedByNameAndOpensTheChosenRecord) {
     ASSERT_NE(list, nullptr);
     ASSERT_TRUE(list->isVisible());
     QTableWidget* grid = Child<QTableWidget>(list.data(), "dbgFirms");
-    QTest::qWaitForWindowExposed(list.data());
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(list.data()));
     Settle();
     const QRect cell = grid->visualRect(grid->model()->index(1, 0));
     // A double click as the platform delivers it.

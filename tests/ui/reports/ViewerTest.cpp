@@ -56,7 +56,7 @@ protected:
             FillSampleReport(w, type.substr(0, 3), lang, values.empty() ? "Sample" : values[0]);
             return ready;
         };
-        ReportPreparations() = {fill, fill, fill};
+        ReportPreparations() = {fill, fill, fill, {}};
     }
     bool ready = true;
     bool insideTransaction = false;

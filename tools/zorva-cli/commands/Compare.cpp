@@ -3,6 +3,7 @@
 #include "commands/Commands.h"
 
 #include "CliCommands.h"
+#include "CliMessages.h"
 #include "CompareStream.h"
 #include "Json.h"
 

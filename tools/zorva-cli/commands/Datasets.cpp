@@ -6,6 +6,7 @@
 #include "Json.h"
 
 #include "core/Catalogue.h"
+#include "core/AppPath.h"
 #include "core/Edition.h"
 #include "core/Globals.h"
 #include "core/modMain.h"
