@@ -550,6 +550,11 @@ std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string
     if (!st) throwSqlite(db, statement, connection->source());
     requireMarksFor(st, params, statement, connection->source());
     bindParams(st, params, 0);
+    // The first step comes before the columns are read: a kept statement whose
+    // tables changed since it was prepared is prepared again by that step, and
+    // its columns ("select *") are those of the tables as they are now.
+    int rc = sqlite3_step(st);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) throwSqlite(db, statement, connection->source());
     int cols = sqlite3_column_count(st);
     int first = withRowid ? 1 : 0;
     for (int c = first; c < cols; ++c) {
@@ -559,8 +564,7 @@ std::unique_ptr<Recordset> GetRS(ConnectionHandle& connection, const std::string
             rs->tableColumn_.push_back(origin && sqlite3_stricmp(origin, rs->names_.back().c_str()) == 0 ? 1 : 0);
         }
     }
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) {
         std::vector<Variant> row;
         row.reserve(static_cast<size_t>(cols - first));
         if (withRowid) rs->rowids_.push_back(sqlite3_column_int64(st, 0));

@@ -202,12 +202,14 @@ void refuseMergingStatements(Server& db) {
 // Statements no adviser owns: no adviser would see them once each sees only
 // their own. Given to one adviser, left to all, or refused with the count.
 void settleOwnerless(Server& db, const ServerStoreOptions& options, StoreSummary& summary) {
-    const std::string role = kAdvisersRole;
+    // The advisers' role as a text of the statements: the program's own name,
+    // never a value from outside.
+    const std::string advisers = std::string("'") + kAdvisersRole + "'";
     // The row's saver is no adviser (superusers see every row anyway).
     auto ownerlessOf = [&](const std::string& alias) {
         const std::string savedby = (alias.empty() ? "" : alias + ".") + "savedby";
-        return savedby + " <> '" + role + "' AND NOT EXISTS (SELECT 1 FROM pg_roles r WHERE r.rolname = " + savedby +
-               " AND NOT r.rolsuper AND pg_has_role(r.oid, '" + role + "', 'MEMBER'))";
+        return savedby + " <> " + advisers + " AND NOT EXISTS (SELECT 1 FROM pg_roles r WHERE r.rolname = " + savedby +
+               " AND NOT r.rolsuper AND pg_has_role(r.oid, " + advisers + ", 'MEMBER'))";
     };
     const std::string ownerless = ownerlessOf("");
     for (const char* table : {kUserRecordsTable, kMappingsTable}) {
@@ -240,14 +242,14 @@ void settleOwnerless(Server& db, const ServerStoreOptions& options, StoreSummary
         if (!options.ownerRole.empty()) {
             if (db.text("SELECT 1 FROM pg_roles r WHERE r.rolname = $1 AND NOT r.rolsuper AND "
                         "pg_has_role(r.oid, $2, 'MEMBER')",
-                        {options.ownerRole.c_str(), role.c_str()})
+                        {options.ownerRole.c_str(), kAdvisersRole})
                     .empty())
                 throw ServerFailure("row-level security was not turned on: --owner " + options.ownerRole +
-                                    " is not a role of the advisers (" + role + ")");
+                                    " is not a role of the advisers (" + kAdvisersRole + ")");
             db.exec("UPDATE " + ident(table) + " SET savedby = $1 WHERE " + ownerless, {options.ownerRole.c_str()});
         } else if (options.ownerlessToAll || !records) {
             // Book mappings nobody owns are remembered for every adviser.
-            db.exec("UPDATE " + ident(table) + " SET savedby = '" + role + "' WHERE " + ownerless);
+            db.exec("UPDATE " + ident(table) + " SET savedby = " + advisers + " WHERE " + ownerless);
         } else {
             const auto savers =
                 db.column("SELECT DISTINCT savedby FROM myvalues WHERE " + ownerless + " ORDER BY savedby");
@@ -270,8 +272,9 @@ void setRowSecurity(Server& db, const ServerStoreOptions& options) {
             continue;
         }
         // Each adviser's own rows, and those left to every adviser.
-        db.exec("CREATE POLICY zorva_own_rows ON " + table + " USING (savedby = current_user OR savedby = '" +
-                kAdvisersRole + "') WITH CHECK (savedby = current_user)");
+        const std::string advisers = std::string("'") + kAdvisersRole + "'";
+        db.exec("CREATE POLICY zorva_own_rows ON " + table + " USING (savedby = current_user OR savedby = " + advisers +
+                ") WITH CHECK (savedby = current_user)");
         db.exec("ALTER TABLE " + table + " ENABLE ROW LEVEL SECURITY");
     }
 }
