@@ -944,22 +944,32 @@ TEST_F(Cli, ThePortfolioWorkbookRepeatsOnlyTheNameColumnAndTheHeadingRowsOnEachP
                                  "    rows = (ws.print_title_rows or '').replace('$', '')\n"
                                  "    cols = (ws.print_title_cols or '').replace('$', '')\n"
                                  "    last = int(rows.split(':')[1]) if rows else 0\n"
+                                 "    px = sum(int((ws.column_dimensions[openpyxl.utils.get_column_letter(c)].width\n"
+                                 "        or 8.43) * 7 + 5) for c in range(1, ws.max_column + 1))\n"
+                                 "    fit = ws.sheet_properties.pageSetUpPr and ws.sheet_properties.pageSetUpPr.fitToPage\n"
+                                 "    wide = (ws.page_setup.fitToWidth or 1) if fit else 0\n"
+                                 "    scale = min(1, wide * 960 / px) if wide else (ws.page_setup.scale or 100) / 100\n"
                                  "    print('|'.join(map(str, [ws.title, cols, rows, ws.cell(1, 1).value,\n"
-                                 "        ws.cell(last, 1).value if last else '', ws.cell(last + 1, 1).value])))\n",
+                                 "        ws.cell(last, 1).value if last else '', ws.cell(last + 1, 1).value,\n"
+                                 "        round(11 * scale, 1)])))\n",
                                  QString::fromStdString(path)});
     ASSERT_TRUE(p.waitForFinished(60000));
     const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2) << p.readAllStandardError().toStdString();
     // The portfolio: the headings repeat, the enterprises below them do not.
     const QStringList portfolio = lines[0].split('|');
-    ASSERT_EQ(portfolio.size(), 6) << lines[0].toStdString();
+    ASSERT_EQ(portfolio.size(), 7) << lines[0].toStdString();
     EXPECT_EQ(portfolio[0], "Portfolio");
     EXPECT_EQ(portfolio[1], "A:A");
     EXPECT_FALSE(portfolio[2].isEmpty()) << "no heading rows repeat";
     EXPECT_EQ(portfolio[4], "Enterprise") << "the last row repeated";
     EXPECT_EQ(portfolio[5], "Acme") << "the row after the repeated ones";
+    // Printed at a size people read (the 11-point type at its print scale),
+    // across as many pages as the columns need.
+    EXPECT_GE(portfolio[6].toDouble(), 8) << "printed type of " << portfolio[6].toStdString() << " points";
     // The industry's quartiles: the ratio names at the left of each page.
     const QStringList quartiles = lines[1].split('|');
-    ASSERT_EQ(quartiles.size(), 6) << lines[1].toStdString();
+    ASSERT_EQ(quartiles.size(), 7) << lines[1].toStdString();
     EXPECT_EQ(quartiles[1], "A:A");
+    EXPECT_GE(quartiles[6].toDouble(), 8) << "printed type of " << quartiles[6].toStdString() << " points";
 }
