@@ -169,7 +169,6 @@ bool WriteExportXlsx(const Rendered& rendered, const std::string& path, std::str
         lines[w.row] = std::max(lines[w.row], std::ceil(w.width / std::max(widths.Width(w.column) - 1, 1.0)));
     for (const auto& [row, n] : lines) worksheet_set_row(ws, row, 15 * n, nullptr);
     sheet::SetPrintLayout(ws, english ? 0 : 1, 0, lastTitleRow, 1);
-    sheet::KeepPrintReadable(ws, widths);
     lxw_error e = workbook_close(wb);
     if (e != LXW_NO_ERROR) {
         *error = std::string(lxw_strerror(e)) + ": " + path;

@@ -2,8 +2,8 @@
 // How a worksheet of the program's workbooks (the report exports, the
 // portfolio of zorva-cli) looks on screen and on paper: columns as wide as
 // their longest text, and a print layout a person expects of a sheet made to
-// be printed: landscape on Letter paper, one page wide while the type stays
-// readable (else as many pages wide as needed), the heading rows and
+// be printed: landscape on Letter paper, one page wide (a sheet of many
+// columns: as many pages wide as readable type needs), the heading rows and
 // the name column repeated on every page, page numbers in the footer.
 //
 // Relies on libxlsxwriter's page setup, which spreadsheet programs honour
