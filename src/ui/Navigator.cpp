@@ -13,6 +13,7 @@
 #include "selection/ui/frmIndustryDefinitions.h"
 #include "selection/ui/frmMenu.h"
 #include "selection/ui/frmSearch.h"
+#include "ui/ScreenBase.h"
 #include "ui/frmAbout.h"
 
 #include <QApplication>
@@ -88,6 +89,7 @@ public:
     bool ConfirmImport(import::StatementReview& review) override {
         frmImportPreview dialog(QApplication::activeWindow());
         dialog.SetReview(review);
+        ClampToScreen(dialog);
         return dialog.exec() == QDialog::Accepted;
     }
 
@@ -99,6 +101,7 @@ public:
     bool ReviewBooks(books::BooksReview& review) override {
         frmBooksPreview dialog(QApplication::activeWindow());
         dialog.SetReview(review);
+        ClampToScreen(dialog);
         return dialog.exec() == QDialog::Accepted;
     }
 };

@@ -8,11 +8,13 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMessageBox>
+#include <QScrollArea>
 #include <QScreen>
 #include <QTimer>
 #include <QVariant>
 #include <QWindow>
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -164,7 +166,70 @@ void ScreenBase::EnsureLoaded() {
     ensurePolished();
     if (!testAttribute(Qt::WA_Resized)) adjustSize();
     Form_Load();
+    FitOnScreen();
 }
+
+namespace {
+
+QRect AvailableArea(const QWidget& window) {
+    QScreen* display = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    return display ? display->availableGeometry() : QRect();
+}
+
+// The room the window manager's frame takes around the window.
+QSize FrameExtra(const QWidget& window) {
+    if (!window.testAttribute(Qt::WA_WState_Created)) return {};
+    return window.frameGeometry().size() - window.geometry().size();
+}
+
+} // namespace
+
+void ClampToScreen(QWidget& window) {
+    // The frame is known once the window exists on the platform.
+    if (window.isWindow() && !window.testAttribute(Qt::WA_WState_Created)) (void)window.winId();
+    const QRect area = AvailableArea(window);
+    if (area.isEmpty()) return;
+    const QSize room = area.size() - FrameExtra(window);
+    if (window.width() > room.width() || window.height() > room.height())
+        window.resize(window.size().boundedTo(room));
+    // A window not placed yet is placed by Qt (a dialog over its owner, kept
+    // on the display); one placed already is moved back onto the display.
+    if (!window.testAttribute(Qt::WA_Moved)) return;
+    const QSize outer = window.size() + FrameExtra(window);
+    const QPoint at = window.pos();
+    const int left = std::max(area.left(), std::min(at.x(), area.right() + 1 - outer.width()));
+    const int top = std::max(area.top(), std::min(at.y(), area.bottom() + 1 - outer.height()));
+    if (QPoint(left, top) != at) window.move(left, top);
+}
+
+void ScreenBase::FitOnScreen() {
+    const QRect area = AvailableArea(*this);
+    QWidget* content = centralWidget();
+    if (area.isEmpty() || !content) return;
+    const QSize room = area.size() - FrameExtra(*this);
+    const QSize need = minimumSizeHint().expandedTo(minimumSize());
+    if (need.width() <= room.width() && need.height() <= room.height() && size().width() <= room.width() &&
+        size().height() <= room.height())
+        return;
+    if (!qobject_cast<QScrollArea*>(content)) {
+        // The controls keep their names, parents' order and tab order; the
+        // scroll area itself takes no focus and scrolls the focused control
+        // into view.
+        auto* scroll = new QScrollArea;
+        scroll->setObjectName(QStringLiteral("scrFit"));
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setFocusPolicy(Qt::NoFocus);
+        scroll->setWidgetResizable(true);
+        takeCentralWidget();
+        scroll->setWidget(content);
+        setCentralWidget(scroll);
+    }
+    setMinimumSize(minimumSize().boundedTo(room));
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    resize(size().expandedTo(minimumSizeHint()).boundedTo(room));
+    CentreOnScreen();
+}
+
 
 void ScreenBase::Show() {
     EnsureLoaded();
@@ -195,7 +260,7 @@ void ScreenBase::CentreOnScreen() {
     if (!testAttribute(Qt::WA_WState_Created)) create();
     QScreen* display = screen() ? screen() : QGuiApplication::primaryScreen();
     if (!display) return;
-    const QRect area = display->geometry();
+    const QRect area = display->availableGeometry();
     QSize outer = frameGeometry().size();
     if (outer.isEmpty()) outer = size();
     int left = area.x() + (area.width() - outer.width()) / 2;

@@ -75,6 +75,13 @@ public:
     // on the display, so that its title bar stays reachable.
     void CentreOnScreen();
 
+    // Makes the window fit its display's available area (a large scale
+    // factor, a small display): when the content needs more room than the
+    // display has, it goes into a scroll area that follows the keyboard focus,
+    // a fixed or minimum size is relaxed to the display, and the window is
+    // made no larger than the display and kept on it. Runs after Form_Load.
+    void FitOnScreen();
+
     // A main screen (start, main menu, search, values): only one is visible.
     bool IsMainScreen() const { return mainScreen_; }
 
@@ -108,6 +115,11 @@ private:
     bool mainScreen_ = false;
     int activations_ = 0;
 };
+
+// Makes a top-level window no larger than its display's available area and
+// keeps its frame on that area (windows laid out by hand, which reflow when
+// resized: the report viewer).
+void ClampToScreen(QWidget& window);
 
 // Asks the exit question shared by the main screens: text 478 in the current
 // language, Yes and No, exclamation icon, no title of its own. Yes ends the

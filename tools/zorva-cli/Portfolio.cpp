@@ -189,6 +189,7 @@ bool Portfolio::Close() {
     const bool fr = lang_ == 1;
     const auto& ratios = report::Ratios();
     widths_.Apply(ws_);
+    sheet::KeepPrintReadable(ws_, widths_);
     // The quartiles of each industry and year, one block per industry.
     lxw_worksheet* qs = workbook_add_worksheet(wb_, fr ? "Quartiles de l'industrie" : "Industry quartiles");
     sheet::SetPrintLayout(qs, lang_, 0, -1, 1);
@@ -228,6 +229,7 @@ bool Portfolio::Close() {
         ++row;  // a blank row between industries
     }
     widths.Apply(qs);
+    sheet::KeepPrintReadable(qs, widths);
     lxw_error e = workbook_close(wb_);
     wb_ = nullptr;
     if (e != LXW_NO_ERROR) {

@@ -145,6 +145,11 @@ QString QtHtml(const std::string& html) {
 
 std::unique_ptr<QTextDocument> MakeReadingDocument(const Rendered& rendered) {
     auto doc = NewReportDocument(rendered);
+    // As on the pages, lines break between words only, at any zoom: a ratio
+    // name never breaks inside a word ("margi" over "n").
+    QTextOption option = doc->defaultTextOption();
+    option.setWrapMode(QTextOption::WordWrap);
+    doc->setDefaultTextOption(option);
     doc->setHtml(QtHtml(rendered.readingHtml.empty() ? rendered.html : rendered.readingHtml));
     return doc;
 }

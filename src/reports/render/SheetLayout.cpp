@@ -47,6 +47,8 @@ void ColumnWidths::FitWrapped(int column, std::string_view text, int lines, bool
     AtLeast(column, std::max(static_cast<double>(longestWord), perLine) * (bold ? kBold : 1.0) + kPadding);
 }
 
+size_t ColumnWidths::Count() const { return width_.size(); }
+
 double ColumnWidths::Width(int column) const {
     return column >= 0 && static_cast<size_t>(column) < width_.size() ? width_[static_cast<size_t>(column)] : 0;
 }
@@ -67,6 +69,20 @@ void SetPrintLayout(lxw_worksheet* sheet, int language, int firstRow, int lastRo
         worksheet_repeat_rows(sheet, static_cast<lxw_row_t>(firstRow), static_cast<lxw_row_t>(lastRow));
     if (columns > 0) worksheet_repeat_columns(sheet, 0, static_cast<lxw_col_t>(columns - 1));
     worksheet_set_footer(sheet, language ? "&CPage &P de &N" : "&CPage &P of &N");
+}
+
+void KeepPrintReadable(lxw_worksheet* sheet, const ColumnWidths& widths) {
+    // A column of width w (characters of the 11-point default font) is
+    // w * 7 + 5 pixels at 96 per inch; a landscape Letter page holds 10
+    // inches between the margins of SetPrintLayout.
+    constexpr double kPrintable = 10 * 96, kDefaultPoints = 11, kReadablePoints = 8;
+    constexpr double kDefaultWidth = 8.43;  // a column whose width is not set
+    double pixels = 0;
+    for (int c = 0; c < static_cast<int>(widths.Count()); ++c) {
+        const double w = widths.Width(c) > 0 ? std::min(std::round(widths.Width(c) * 10) / 10, 100.0) : kDefaultWidth;
+        pixels += std::floor(w * 7 + 5);
+    }
+    if (pixels * kReadablePoints / kDefaultPoints > kPrintable) worksheet_set_print_scale(sheet, 75);
 }
 
 } // namespace zorva::sheet

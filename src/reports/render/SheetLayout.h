@@ -2,7 +2,8 @@
 // How a worksheet of the program's workbooks (the report exports, the
 // portfolio of zorva-cli) looks on screen and on paper: columns as wide as
 // their longest text, and a print layout a person expects of a sheet made to
-// be printed: landscape on Letter paper, one page wide, the heading rows and
+// be printed: landscape on Letter paper, one page wide (a sheet of many
+// columns: as many pages wide as readable type needs), the heading rows and
 // the name column repeated on every page, page numbers in the footer.
 //
 // Relies on libxlsxwriter's page setup, which spreadsheet programs honour
@@ -28,6 +29,8 @@ public:
     // At least this width.
     void AtLeast(int column, double width);
     double Width(int column) const;
+    // How many columns have a width (the last one set, plus one).
+    size_t Count() const;
     // Sets each column's width on the sheet.
     void Apply(lxw_worksheet* sheet) const;
 
@@ -43,5 +46,10 @@ double TextWidth(std::string_view text, bool bold = false);
 // firstRow), the first `columns` columns at the left of every page, and
 // "Page N of M" ("Page N de M") centred in the footer.
 void SetPrintLayout(lxw_worksheet* sheet, int language, int firstRow, int lastRow, int columns);
+
+// Keeps the printed type readable (at least 8 points): when the columns are
+// too wide to go on one page at that size, the sheet prints at 75 % across as
+// many pages as it needs instead of one page wide. Call after SetPrintLayout.
+void KeepPrintReadable(lxw_worksheet* sheet, const ColumnWidths& widths);
 
 } // namespace zorva::sheet

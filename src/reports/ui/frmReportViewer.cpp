@@ -14,6 +14,7 @@
 #include "ui/Announce.h"
 #include "ui/HelpKey.h"
 #include "ui/QtServices.h"
+#include "ui/ScreenBase.h"
 
 #include <QAction>
 #include <QApplication>
@@ -80,6 +81,7 @@ frmReportViewer::frmReportViewer(QWidget* parent) : QDialog(parent), ui(std::mak
     // Lines a little narrower than the view: Qt's tables of 100 % overflow
     // their width by a pixel, which would bring a horizontal scroll bar.
     reading_->setLineWrapMode(QTextEdit::FixedPixelWidth);
+    reading_->setWordWrapMode(QTextOption::WordWrap);
     reading_->setLineWrapColumnOrWidth(std::max(50, reading_->viewport()->width() - 2));
     reading_->viewport()->installEventFilter(this);
     // Its headings, tables and charts as objects of their own for a screen reader.
@@ -176,6 +178,7 @@ void frmReportViewer::ShowPrepared(const report::PreparedReport& prepared) {
         WaitCursor wait;
         viewer->SetReport(prepared.rendered);
     }
+    ClampToScreen(*viewer);
     viewer->exec();
     delete viewer;
 }

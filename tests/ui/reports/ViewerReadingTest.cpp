@@ -29,6 +29,8 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTextLayout>
+#include <QTextTable>
 
 #include <filesystem>
 #include <functional>
@@ -258,6 +260,30 @@ TEST_F(ViewerReading, BothViewsShareTheZoom) {
     EXPECT_DOUBLE_EQ(viewer->Zoom(), 1);
     viewer->ShowView(View::Reading);
     EXPECT_NEAR(text->documentLayout()->documentSize().height(), height, height * 0.02);
+}
+
+TEST_F(ViewerReading, AtTwiceTheZoomTableCellsBreakBetweenWordsOnly) {
+    for (const char* type : {"rat", "com"}) {
+        SCOPED_TRACE(type);
+        auto viewer = open(type, "E");
+        viewer->SetZoom(2);
+        QTextDocument* text = viewer->ReadingView()->document();
+        text->documentLayout()->documentSize();  // laid out
+        int cellLines = 0;
+        for (QTextBlock b = text->begin(); b.isValid(); b = b.next()) {
+            if (!QTextCursor(b).currentTable()) continue;
+            const QTextLayout* layout = b.layout();
+            const QString words = b.text();
+            for (int i = 0; i + 1 < layout->lineCount(); ++i) {
+                ++cellLines;
+                const int end = layout->lineAt(i).textStart() + layout->lineAt(i).textLength();
+                EXPECT_FALSE(end > 0 && end < words.size() && words[end - 1].isLetterOrNumber() &&
+                             words[end].isLetterOrNumber())
+                    << "\"" << words.toStdString() << "\" breaks after \"" << words.left(end).toStdString() << "\"";
+            }
+        }
+        EXPECT_GT(cellLines, 0) << "some cells take more than one line at this zoom";
+    }
 }
 
 TEST_F(ViewerReading, TabReachesEveryControlInOrderAndItsFocusIsVisible) {
