@@ -342,6 +342,15 @@ QAccessibleInterface* Register(QAccessibleInterface*& slot, QAccessibleInterface
     QAccessible::registerAccessibleInterface(made);
     return slot;
 }
+
+// The object at `index` of `objects`, made by `make` on first use; null for an
+// index out of range.
+template <typename Make>
+QAccessibleInterface* MadeOnce(std::vector<QAccessibleInterface*>& objects, int index, Make make) {
+    if (index < 0 || index >= static_cast<int>(objects.size())) return nullptr;
+    QAccessibleInterface*& slot = objects[static_cast<size_t>(index)];
+    return slot ? slot : Register(slot, make());
+}
 } // namespace
 
 QAccessibleInterface* ReadingStructure::ItemInterface(int item) {
@@ -352,26 +361,20 @@ QAccessibleInterface* ReadingStructure::ItemInterface(int item) {
 
 QAccessibleInterface* ReadingStructure::CellInterface(int item, int cell) {
     if (item < 0 || item >= static_cast<int>(made_.size())) return nullptr;
-    auto& cells = made_[static_cast<size_t>(item)].cells;
-    if (cell < 0 || cell >= static_cast<int>(cells.size())) return nullptr;
-    QAccessibleInterface*& slot = cells[static_cast<size_t>(cell)];
-    return slot ? slot : Register(slot, new Node(this, Node::What::Cell, item, cell));
+    return MadeOnce(made_[static_cast<size_t>(item)].cells, cell,
+                    [&] { return new Node(this, Node::What::Cell, item, cell); });
 }
 
 QAccessibleInterface* ReadingStructure::HeaderInterface(int item, int column) {
     if (item < 0 || item >= static_cast<int>(made_.size())) return nullptr;
-    auto& headers = made_[static_cast<size_t>(item)].headers;
-    if (column < 0 || column >= static_cast<int>(headers.size())) return nullptr;
-    QAccessibleInterface*& slot = headers[static_cast<size_t>(column)];
-    return slot ? slot : Register(slot, new Node(this, Node::What::Header, item, column));
+    return MadeOnce(made_[static_cast<size_t>(item)].headers, column,
+                    [&] { return new Node(this, Node::What::Header, item, column); });
 }
 
 QAccessibleInterface* ReadingStructure::FigureInterface(int item, int cell) {
     if (item < 0 || item >= static_cast<int>(made_.size())) return nullptr;
-    auto& figures = made_[static_cast<size_t>(item)].figures;
-    if (cell < 0 || cell >= static_cast<int>(figures.size())) return nullptr;
-    QAccessibleInterface*& slot = figures[static_cast<size_t>(cell)];
-    return slot ? slot : Register(slot, new Node(this, Node::What::Figure, item, cell));
+    return MadeOnce(made_[static_cast<size_t>(item)].figures, cell,
+                    [&] { return new Node(this, Node::What::Figure, item, cell); });
 }
 
 int ReadingStructure::CellAt(int item, int row, int column) const {
